@@ -1,0 +1,1 @@
+#include "common/RefObj.h"

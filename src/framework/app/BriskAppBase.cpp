@@ -1,0 +1,789 @@
+#include "framework/app/BriskAppBase.h"
+
+#include <cassert>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include "framework/graphics/DDInterface.h"
+#include "framework/platform/Cursor.h"
+#include "framework/platform/Events.h"
+#include "framework/platform/MessageBox.h"
+#include "framework/platform/Paths.h"
+#include "framework/platform/Process.h"
+#include "framework/platform/Threads.h"
+#include "framework/platform/Window.h"
+#include "framework/widgets/Widget.h"
+#include "framework/widgets/WidgetManager.h"
+
+namespace Brisk {
+namespace {
+
+BriskAppBase* g_app = nullptr;
+
+constexpr int kCursorSize = 32;
+using CursorPixels = std::array<uint32_t, kCursorSize * kCursorSize>;
+
+struct Box {
+    int x0, y0, x1, y1;  // inclusive
+    bool Contains(int x, int y) const { return x >= x0 && x <= x1 && y >= y0 && y <= y1; }
+};
+
+bool InDisc(int x, int y, int cx, int cy, int r) {
+    return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r;
+}
+
+// A white shape with a one-pixel black outline, transparent elsewhere.
+template <typename Inside>
+CursorPixels BuildCursor(Inside inside) {
+    CursorPixels px{};
+    for (int y = 0; y < kCursorSize; ++y) {
+        for (int x = 0; x < kCursorSize; ++x) {
+            if (inside(x, y)) {
+                px[y * kCursorSize + x] = 0xFFFFFFFFu;
+                continue;
+            }
+            bool edge = false;
+            for (int dy = -1; dy <= 1 && !edge; ++dy) {
+                for (int dx = -1; dx <= 1 && !edge; ++dx) {
+                    edge = inside(x + dx, y + dy);
+                }
+            }
+            px[y * kCursorSize + x] = edge ? 0xFF000000u : 0u;
+        }
+    }
+    return px;
+}
+
+// Pointing hand; the tip of the index finger is at (11, 4).
+CursorPixels HandCursorPixels() {
+    return BuildCursor([](int x, int y) {
+        const Box index{10, 5, 12, 17};
+        const Box middle{14, 10, 16, 17};
+        const Box ring{18, 11, 20, 17};
+        const Box little{22, 13, 23, 18};
+        const Box palm{7, 16, 23, 25};
+        const Box wrist{9, 26, 21, 28};
+        const bool thumb = x >= 5 && x <= 8 && y >= 15 && y <= 21 && (y - 15) >= (8 - x) - 3;
+        return index.Contains(x, y) || InDisc(x, y, 11, 5, 1) || middle.Contains(x, y) ||
+               InDisc(x, y, 15, 10, 1) || ring.Contains(x, y) || InDisc(x, y, 19, 11, 1) ||
+               little.Contains(x, y) || palm.Contains(x, y) || wrist.Contains(x, y) || thumb;
+    });
+}
+
+// Closed, grabbing hand; its grip point is (15, 10).
+CursorPixels DraggingCursorPixels() {
+    return BuildCursor([](int x, int y) {
+        const Box palm{8, 11, 23, 23};
+        const Box wrist{10, 24, 21, 26};
+        return palm.Contains(x, y) || wrist.Contains(x, y) || InDisc(x, y, 10, 11, 2) ||
+               InDisc(x, y, 14, 10, 2) || InDisc(x, y, 18, 10, 2) || InDisc(x, y, 22, 11, 2) ||
+               InDisc(x, y, 7, 15, 2);
+    });
+}
+
+}  // namespace
+
+void DebugOutput(const std::string& text) {
+    static const bool enabled = std::getenv("VORNIQUE_DEBUG") != nullptr;
+    if (enabled) {
+        std::fputs(text.c_str(), stderr);
+    }
+}
+
+Platform::Rect PlaceWindow(const Platform::Rect& work, int width, int height, int preferredX,
+                           int preferredY) {
+    Platform::Rect r{0, 0, width, height};
+    if (preferredX == -1) {
+        r.x = work.x + (work.width - width) / 2;
+        r.y = work.y + static_cast<int>((work.height - height) * 0.382);
+        return r;
+    }
+    const int right = work.x + work.width;
+    const int bottom = work.y + work.height;
+    r.x = preferredX;
+    r.y = preferredY;
+    if (r.x + width >= right - 4) {
+        r.x = right - width - 4;
+    }
+    if (r.y + height >= bottom - 4) {
+        r.y = bottom - height - 4;
+    }
+    if (r.x < work.x + 4) {
+        r.x = work.x + 4;
+    }
+    if (r.y < work.y + 4) {
+        r.y = work.y + 4;
+    }
+    return r;
+}
+
+BriskAppBase* BriskAppBase::Get() { return g_app; }
+
+BriskAppBase::BriskAppBase() : m_clock(&Platform::SystemClock()) {
+    assert(g_app == nullptr && "only one application object may exist at a time");
+    m_primaryThreadId = std::this_thread::get_id();
+    m_executablePath = Platform::ExecutablePath();
+    m_productVersion = GetProductVersion(m_executablePath);
+    m_startDirectory = Platform::DirectoryOf(m_executablePath);
+    m_constructionTick = Now();
+    for (size_t i = 0; i < m_addTable.size(); ++i) {
+        m_addTable[i] = static_cast<uint8_t>(i < 256 ? i : 255);
+    }
+    SetString("DIALOG_BUTTON_OK", "OK");
+    SetString("DIALOG_BUTTON_CANCEL", "CANCEL");
+    SetString("UPDATE_CHECK_TITLE", "Update Check");
+    SetString("UPDATE_CHECK_BODY",
+              "Checking if there are any updates available for this product ...");
+    SetString("UP_TO_DATE_TITLE", "Up to Date");
+    SetString("UP_TO_DATE_BODY", "There are no updates available for this product at this time.");
+    SetString("NEW_VERSION_TITLE", "New Version");
+    SetString("NEW_VERSION_BODY",
+              "There is an update available for this product.  Would you like to visit the web "
+              "site to download it?");
+    m_eventPump = std::make_unique<Platform::EventPump>();
+    m_widgetManager = std::make_unique<WidgetManager>();
+    g_app = this;
+}
+
+BriskAppBase::~BriskAppBase() {
+    BriskAppBase::Shutdown();
+    // Widgets still waiting for deletion go before the manager they may refer to.
+    m_safeDeleteList.clear();
+    m_widgetManager.reset();
+    m_display.reset();
+    m_window.reset();
+    if (m_loadingThread.joinable()) {
+        m_loadingThread.join();
+    }
+    if (m_cursorThread.joinable()) {
+        m_cursorThread.join();
+    }
+    m_handCursor.reset();
+    m_draggingCursor.reset();
+    if (m_videoStarted) {
+        Platform::ReleaseSystemCursors();
+        Platform::ShutdownVideo();
+    }
+    g_app = nullptr;
+}
+
+void BriskAppBase::OnDialogButtonDown(int dialogId, int buttonId) {
+    if (buttonId == 1000) {
+        OnButtonDown(dialogId + 2000);
+    } else if (buttonId == 1001) {
+        OnButtonDown(dialogId + 3000);
+    }
+}
+
+void BriskAppBase::OnDialogButtonClick(int dialogId, int buttonId) {
+    if (buttonId == 1000) {
+        OnButtonClick(dialogId + 2000);
+    } else if (buttonId == 1001) {
+        OnButtonClick(dialogId + 3000);
+    }
+}
+
+Platform::WindowId BriskAppBase::GetMainWindowId() const {
+    return m_window != nullptr ? m_window->Id() : 0;
+}
+
+// --- start-up ----------------------------------------------------------------
+
+void BriskAppBase::Init() {
+    m_primaryThreadId = std::this_thread::get_id();
+    if (m_shutdown) {
+        return;
+    }
+
+    // Without a working video system there is nothing to show: fatal.
+    const Platform::VideoInit video = Platform::InitVideo();
+    if (video.status != Platform::VideoStatus::Ok) {
+        const std::string text =
+            video.status == Platform::VideoStatus::NoDisplay
+                ? video.message
+                : "SDL could not initialise video.\n" + video.message;
+        Platform::ShowMessageBox(m_productName, text, Platform::MessageBoxIcon::Error,
+                                 Platform::MessageBoxButtons::Ok, nullptr);
+        DoExit(1);
+        return;
+    }
+    m_videoStarted = true;
+
+    OnBeforeInit();
+    ReadFromRegistry();
+
+    std::string folder = Platform::DataHome();
+    for (const std::string* part : {&m_companyName, &m_productName}) {
+        if (!part->empty()) {
+            folder += *part + "/";
+        }
+    }
+    if (Platform::CreateDirectories(folder)) {
+        m_appDataFolder = folder;
+        if (!m_demoFileName.empty() && m_demoFileName[0] != '/') {
+            m_demoFileName = m_appDataFolder + m_demoFileName;
+        }
+    }
+
+    if (!m_commandLineParsed) {
+        ParseCommandLine();
+    }
+    if (m_screensaverMode) {
+        m_enforceSingleInstance = false;
+    }
+    if (!KeepWorkingDirectory(m_startDirectory)) {
+        Platform::ChangeDirectory(m_startDirectory);
+    }
+
+    std::srand(Now());
+    CreateCustomCursors();
+
+    OnBeforeDisplay();
+    m_widgetManager->Resize({0, 0, m_width, m_height}, {0, 0, m_width, m_height});
+
+    if (m_isWindowed && !m_fullScreenWindowMode) {
+        if (const auto work = Platform::GetWorkArea()) {
+            if (m_width >= work->width || m_height >= work->height) {
+                m_isWindowed = false;
+                m_forceFullscreen = true;
+            }
+        }
+    }
+
+    MakeWindow();
+    if (m_shutdown) {
+        return;
+    }
+
+    SetSfxVolume(m_sfxVolume);
+    SetMusicVolume(m_musicVolume);
+    if (m_screensaverMode) {
+        m_cursorNum = 11;
+        ApplyCursor();
+    }
+    OnInitDone();
+    m_initialized = true;
+}
+
+void BriskAppBase::CreateCustomCursors() {
+    const CursorPixels hand = HandCursorPixels();
+    const CursorPixels dragging = DraggingCursorPixels();
+    m_handCursor = Platform::CustomCursor::Create(hand.data(), kCursorSize, kCursorSize, 11, 4);
+    m_draggingCursor =
+        Platform::CustomCursor::Create(dragging.data(), kCursorSize, kCursorSize, 15, 10);
+}
+
+void BriskAppBase::MakeWindow() {
+    m_display.reset();
+    m_window.reset();
+
+    Platform::WindowParams params;
+    params.title = m_title;
+    params.clientWidth = m_width;
+    params.clientHeight = m_height;
+    params.allowMaximize = m_allowMaximize;
+    const bool windowed = m_isWindowed || m_playingDemo;
+    if (windowed) {
+        const Platform::Rect work =
+            Platform::GetWorkArea().value_or(Platform::Rect{0, 0, m_width, m_height});
+        const Platform::Rect placed =
+            PlaceWindow(work, m_width, m_height, m_preferredX, m_preferredY);
+        params.x = placed.x;
+        params.y = placed.y;
+    }
+    params.fullScreen = !windowed;
+    m_windowIsWindowed = windowed;
+
+    std::string error;
+    m_window = Platform::Window::Create(params, &error);
+    if (m_window == nullptr) {
+        Popup(GetString("FAILED_INIT_DIRECTDRAW", "Failed to initialize DirectDraw: ") +
+              DDInterface::ResultToString(DDInterface::RESULT_DD_CREATE_FAIL) + " " + error);
+        DoExit(1);
+        return;
+    }
+    const CursorPixels icon = HandCursorPixels();
+    m_window->SetIcon(icon.data(), kCursorSize, kCursorSize);
+
+    m_display = std::make_unique<DDInterface>();
+    if (!HandleDisplayResult(InitDisplay())) {
+        return;
+    }
+
+    m_active = m_window->HasInputFocus();
+    if (m_minimized) {
+        m_minimized = false;
+        if (m_muteOnLostFocus) {
+            Unmute(true);
+        }
+    }
+    m_minimizedHandled = false;
+    RefreshFocus();
+    RestoreAllImages();
+    m_widgetManager->MarkAllDirty();
+    m_timerEnabled = true;
+    m_lastTimerPost = Now();
+}
+
+int BriskAppBase::InitDisplay() {
+    OnBeforeDisplayInit();
+    PurgeAllImageCaches();
+    const int result = m_display->Init(m_window.get(), m_windowIsWindowed, m_width, m_height);
+    if (result == DDInterface::RESULT_OK) {
+        ResizeWidgetArea();
+        OnAfterDisplayInit();
+    }
+    return result;
+}
+
+void BriskAppBase::ResizeWidgetArea() {
+    const int dw = m_display->GetWidth();
+    const int dh = m_display->GetHeight();
+    m_widgetManager->Resize({(m_width - dw) / 2, (m_height - dh) / 2, dw, dh},
+                            m_display->GetPresentationRect());
+}
+
+// Reacts to a display initialisation result; false when the window was
+// replaced or the program is ending.
+bool BriskAppBase::HandleDisplayResult(int result) {
+    switch (result) {
+        case DDInterface::RESULT_OK: return true;
+        case DDInterface::RESULT_INVALID_COLORDEPTH:
+            if (m_windowIsWindowed) {
+                if (m_forceWindowed) {
+                    Popup(GetString("PLEASE_SET_COLOR_DEPTH",
+                                    "Please set your desktop color depth to 16 bit."));
+                    DoExit(1);
+                } else {
+                    m_forceFullscreen = true;
+                    SwitchScreenMode(false);
+                }
+                return false;
+            }
+            break;
+        case DDInterface::RESULT_EXCLUSIVE_FAIL:
+        case DDInterface::RESULT_DISPCHANGE_FAIL:
+            if (!m_windowIsWindowed) {
+                m_forceWindowed = true;
+                SwitchScreenMode(true);
+                return false;
+            }
+            break;
+        default: break;
+    }
+    if (result == DDInterface::RESULT_3D_FAIL || m_display->Is3D()) {
+        Set3DAcceleration(false, true);
+        return !m_shutdown;
+    }
+    Popup(GetString("FAILED_INIT_DIRECTDRAW", "Failed to initialize DirectDraw: ") +
+          DDInterface::ResultToString(result) + " " + m_display->GetErrorText());
+    DoExit(1);
+    return false;
+}
+
+void BriskAppBase::Set3DAcceleration(bool on, bool reinit) {
+    if (m_display == nullptr || m_display->Is3D() == on) {
+        return;
+    }
+    m_3dChanged = true;
+    m_display->SetIs3D(on);
+    if (!reinit || m_window == nullptr) {
+        return;
+    }
+    const int result = InitDisplay();
+    if (result != DDInterface::RESULT_OK) {
+        if (on) {
+            Set3DAcceleration(false, true);
+        } else {
+            Popup(GetString("FAILED_INIT_DIRECTDRAW", "Failed to initialize DirectDraw: ") +
+                  DDInterface::ResultToString(result) + " " + m_display->GetErrorText());
+            DoExit(1);
+        }
+        return;
+    }
+    RestoreAllImages();
+    m_widgetManager->MarkAllDirty();
+}
+
+void BriskAppBase::Start() {
+    if (m_shutdown) {
+        return;
+    }
+    StartCursorThread();
+    if (m_autoStartLoadingThread && !m_loadingThreadStarted) {
+        Platform::SetCurrentThreadPriority(Platform::ThreadPriority::AboveNormal);
+        m_yieldMainThread = true;
+        m_loadingThreadStarted = true;
+        m_loadingThread = std::thread([this] {
+            LoadingThreadProc();
+            DebugOutput("Resource Loading Time: " + std::to_string(Now() - m_constructionTick) +
+                        "\r\n");
+            m_loadingThreadCompleted = true;
+        });
+    }
+    if (m_window != nullptr) {
+        m_window->Show();
+        m_window->RestoreAndRaise();
+    }
+    Platform::EventPump::EnableTextInput(true);
+
+    m_startTick = Now();
+    m_lastTimeCheck = m_startTick;
+    m_nextDrawTick = m_startTick;
+    m_lastPresentTick = m_startTick;
+    m_running = true;
+    RunMainLoop();
+    // Everything still queued for deletion goes now.
+    m_updateAppDepth = 0;
+    ProcessSafeDeleteList();
+    m_running = false;
+
+    while (m_loadingThreadStarted && !m_loadingThreadCompleted) {
+        m_clock->Sleep(20);
+    }
+
+    const uint32_t seconds = Now() - m_startTick;
+    char buf[256];
+    std::snprintf(buf, sizeof buf,
+                  "Seconds       = %g\r\nSleep Count   = %d\r\nUpdate Count  = %d\r\n"
+                  "Draw Count    = %d\r\nDraw Time     = %d\r\nScreen Blt    = %d\r\n",
+                  seconds / 1000.0, m_sleepCount, m_updateCount, m_drawCount, m_drawTime,
+                  m_presentTime);
+    DebugOutput(buf);
+    if (m_drawTime + m_presentTime > 0) {
+        DebugOutput("Avg FPS       = " +
+                    std::to_string(m_drawCount * 1000 / (m_drawTime + m_presentTime)) + "\r\n");
+    }
+    OnBeforeExit();
+    WriteToRegistry();
+}
+
+void BriskAppBase::StartCursorThread() {
+    if (m_cursorThread.joinable()) {
+        return;
+    }
+    m_cursorThreadRunning = true;
+    m_cursorThread = std::thread([this] { CursorThreadProc(); });
+}
+
+void BriskAppBase::CursorThreadProc() {
+    Platform::SetCurrentThreadPriority(Platform::ThreadPriority::AboveNormal);
+    while (!m_shutdown) {
+        int x = 0;
+        int y = 0;
+        Platform::GetMouseState(&x, &y);
+        m_cursorX = x;
+        m_cursorY = y;
+        m_clock->Sleep(10);
+    }
+    m_cursorThreadRunning = false;
+}
+
+// --- shutdown ------------------------------------------------------------------
+
+void BriskAppBase::Shutdown() {
+    if (!IsMainThread()) {
+        m_deferredShutdown = true;
+        return;
+    }
+    if (m_shutdown) {
+        return;
+    }
+    m_exitToTop = true;
+    m_shutdown = true;
+    OnShutdown();
+    if (m_cursorThread.joinable()) {
+        m_cursorThread.join();
+    }
+    if (m_window != nullptr) {
+        m_window->Hide();
+    }
+    RestoreScreenResolution();
+    if (m_registryRead) {
+        WriteToRegistry();
+    }
+}
+
+void BriskAppBase::DoExit(int code) {
+    RestoreScreenResolution();
+    if (m_exitHandler) {
+        m_exitHandler(code);
+        return;
+    }
+    std::fflush(nullptr);
+    std::_Exit(code);
+}
+
+void BriskAppBase::HideWindow() {
+    SetMusicVolume(0);
+    if (m_window != nullptr) {
+        m_window->Hide();
+    }
+    m_hidden = true;
+    ApplyCursor();
+}
+
+// --- cursor --------------------------------------------------------------------
+
+void BriskAppBase::ApplyCursor() {
+    if (!m_videoStarted) {
+        return;
+    }
+    if (m_hidden || !m_mouseInWindow) {
+        Platform::ShowCursor(true);
+        Platform::ApplySystemCursor(Platform::SystemCursor::Arrow);
+        return;
+    }
+    using Platform::SystemCursor;
+    auto system = [](SystemCursor c) {
+        Platform::ShowCursor(true);
+        Platform::ApplySystemCursor(c);
+    };
+    switch (m_cursorNum) {
+        case 0: system(SystemCursor::Arrow); break;
+        case 1:
+            if (m_handCursor != nullptr) {
+                Platform::ShowCursor(true);
+                m_handCursor->Apply();
+            } else {
+                system(SystemCursor::Hand);
+            }
+            break;
+        case 2:
+            if (m_draggingCursor != nullptr) {
+                Platform::ShowCursor(true);
+                m_draggingCursor->Apply();
+            } else {
+                system(SystemCursor::Hand);
+            }
+            break;
+        case 3: system(SystemCursor::Text); break;
+        case 4: system(SystemCursor::NoEntry); break;
+        case 5: system(SystemCursor::SizeAll); break;
+        case 6: system(SystemCursor::SizeNESW); break;
+        case 7: system(SystemCursor::SizeNS); break;
+        case 8: system(SystemCursor::SizeNWSE); break;
+        case 9: system(SystemCursor::SizeWE); break;
+        case 10: system(SystemCursor::Wait); break;
+        case 11:
+        case 12: Platform::ShowCursor(false); break;
+        default: system(SystemCursor::Arrow); break;
+    }
+}
+
+// --- popups --------------------------------------------------------------------
+
+void BriskAppBase::BeginPopup() {
+    if (!m_windowIsWindowed) {
+        m_inPopup = true;
+    }
+}
+
+void BriskAppBase::EndPopup() {
+    m_inPopup = false;
+    ClearUpdateBacklog(false);
+    m_ctrlDown = false;
+    m_altDown = false;
+    if (m_widgetManager->HasHeldButtons()) {
+        m_widgetManager->ReleaseHeldButtons();
+        Platform::Window::CaptureMouse(false);
+    }
+}
+
+int BriskAppBase::MsgBox(const std::string& text, const std::string& caption, int flags) {
+    if (m_screensaverMode) {
+        LogScreenSaverError(text);
+        return Platform::kAnswerOk;
+    }
+    Platform::MessageBoxIcon icon = Platform::MessageBoxIcon::None;
+    switch (flags & 0xF0) {
+        case MB_ICONERROR: icon = Platform::MessageBoxIcon::Error; break;
+        case MB_ICONWARNING: icon = Platform::MessageBoxIcon::Warning; break;
+        case MB_ICONQUESTION:
+        case MB_ICONINFORMATION: icon = Platform::MessageBoxIcon::Information; break;
+        default: break;
+    }
+    Platform::MessageBoxButtons buttons = Platform::MessageBoxButtons::Ok;
+    if ((flags & 0xF) == MB_OKCANCEL) {
+        buttons = Platform::MessageBoxButtons::OkCancel;
+    } else if ((flags & 0xF) == MB_YESNO) {
+        buttons = Platform::MessageBoxButtons::YesNo;
+    }
+    BeginPopup();
+    const int answer = Platform::ShowMessageBox(caption, text, icon, buttons, m_window.get());
+    EndPopup();
+    return answer;
+}
+
+void BriskAppBase::Popup(const std::string& text) {
+    if (m_screensaverMode) {
+        LogScreenSaverError(text);
+        return;
+    }
+    BeginPopup();
+    if (!m_shutdown) {
+        Platform::ShowMessageBox(GetString("FATAL_ERROR", "FATAL ERROR"), text,
+                                 Platform::MessageBoxIcon::Error, Platform::MessageBoxButtons::Ok,
+                                 m_window.get());
+    }
+    EndPopup();
+}
+
+void BriskAppBase::LogScreenSaverError(const std::string& text) {
+    std::FILE* f = std::fopen("ScrError.txt", "a");
+    if (f == nullptr) {
+        return;
+    }
+    char stamp[32] = "";
+    const std::time_t t = std::time(nullptr);
+    if (const std::tm* tm = std::localtime(&t)) {
+        std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", tm);
+    }
+    std::fprintf(f, "%s %s %u\n", stamp, text.c_str(), static_cast<unsigned>(Now()));
+    std::fclose(f);
+}
+
+// --- URLs ----------------------------------------------------------------------
+
+bool BriskAppBase::OpenURL(const std::string& url, bool shutdownAfter) {
+    if (!m_openingUrl.empty() && m_openingUrl == url) {
+        return true;
+    }
+    m_openingUrl = url;
+    m_openingUrlShutdownAfter = shutdownAfter;
+    m_openingUrlTime = Now();
+    if (Platform::OpenUrl(url)) {
+        return true;
+    }
+    OnURLOpenFailed(url);
+    return false;
+}
+
+void BriskAppBase::OnURLOpenFailed(const std::string& /*url*/) { m_openingUrl.clear(); }
+
+void BriskAppBase::OnURLOpened(const std::string& /*url*/) {
+    m_openingUrl.clear();
+    if (m_openingUrlShutdownAfter) {
+        Shutdown();
+    }
+}
+
+std::string BriskAppBase::GetProductVersion(const std::string& /*path*/) {
+    return VQ_PRODUCT_VERSION;
+}
+
+std::string BriskAppBase::GetDiagnosticInfo() {
+    return "Product: " + m_productName + " " + m_productVersion + "\nVideo driver: " +
+           Platform::VideoDriverName() + "\n";
+}
+
+void BriskAppBase::HandleNotifyMessage(int64_t wparam, int64_t /*lparam*/) {
+    if (wparam == 0 && m_window != nullptr) {
+        m_window->RestoreAndRaise();
+    }
+}
+
+bool BriskAppBase::IsReservedAltKey(int key) { return key == '\r' || key == 'r' || key == 'R'; }
+
+// --- volumes -------------------------------------------------------------------
+
+double BriskAppBase::GetMasterVolume() { return m_masterVolume; }
+
+void BriskAppBase::SetMasterVolume(double volume) {
+    m_sfxVolume = volume;
+    m_masterVolume = volume;
+}
+
+void BriskAppBase::SetMusicVolume(double volume) { m_musicVolume = volume; }
+
+void BriskAppBase::SetSfxVolume(double volume) { m_sfxVolume = volume; }
+
+void BriskAppBase::Mute(bool autoMute) {
+    ++m_muteCount;
+    if (autoMute) {
+        ++m_autoMuteCount;
+    }
+    SetMusicVolume(m_musicVolume);
+    SetSfxVolume(m_sfxVolume);
+}
+
+void BriskAppBase::Unmute(bool autoMute) {
+    if (m_muteCount > 0) {
+        --m_muteCount;
+        if (autoMute && m_autoMuteCount > 0) {
+            --m_autoMuteCount;
+        }
+    }
+    SetMusicVolume(m_musicVolume);
+    SetSfxVolume(m_sfxVolume);
+}
+
+double BriskAppBase::GetLoadingProgress() {
+    if (m_loadingThreadCompleted) {
+        return 1.0;
+    }
+    if (!m_loadingThreadStarted) {
+        return 0.0;
+    }
+    const int total = m_loadingTasksTotal;
+    if (total <= 0) {
+        return 0.0;
+    }
+    const double progress = static_cast<double>(m_loadingTasksDone) / total;
+    return progress < 1.0 ? progress : 1.0;
+}
+
+// --- screen modes ----------------------------------------------------------------
+
+void BriskAppBase::SwitchScreenMode(bool windowed, bool use3D, bool force) {
+    if (m_forceFullscreen) {
+        windowed = false;
+    }
+    if (windowed == m_windowIsWindowed && !force) {
+        Set3DAcceleration(use3D, true);
+        return;
+    }
+    Set3DAcceleration(use3D, false);
+    m_isWindowed = windowed;
+    MakeWindow();
+    if (m_window != nullptr && !m_shutdown) {
+        m_window->Show();
+        if (m_openingUrl.empty()) {
+            m_window->RestoreAndRaise();
+        }
+    }
+}
+
+void BriskAppBase::SwitchScreenMode(bool windowed) {
+    SwitchScreenMode(windowed, m_display != nullptr && m_display->Is3D(), false);
+}
+
+void BriskAppBase::SwitchScreenMode() {
+    SwitchScreenMode(m_isWindowed, m_display != nullptr && m_display->Is3D(), true);
+}
+
+// --- safe deletion -----------------------------------------------------------------
+
+void BriskAppBase::SafeDeleteWidget(std::unique_ptr<Widget> widget) {
+    if (widget != nullptr) {
+        m_safeDeleteList.emplace_back(m_updateAppDepth, std::move(widget));
+    }
+}
+
+void BriskAppBase::ProcessSafeDeleteList() {
+    // Deleting a widget may queue more deletions: take the due entries first.
+    std::vector<std::unique_ptr<Widget>> due;
+    for (auto it = m_safeDeleteList.begin(); it != m_safeDeleteList.end();) {
+        if (it->first >= m_updateAppDepth) {
+            due.push_back(std::move(it->second));
+            it = m_safeDeleteList.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    due.clear();
+}
+
+}  // namespace Brisk

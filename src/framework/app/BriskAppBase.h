@@ -1,0 +1,372 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "framework/platform/Clock.h"
+#include "framework/platform/Messages.h"
+#include "framework/platform/Video.h"
+#include "framework/widgets/ButtonListener.h"
+
+namespace Brisk {
+
+namespace Platform {
+class CustomCursor;
+class EventPump;
+class Window;
+}  // namespace Platform
+
+class DDInterface;
+class Widget;
+class WidgetManager;
+
+using Platform::WindowMessage;
+
+// Message-box flags, numbered like the classic desktop ones so that callers
+// can combine a button set with an icon.
+inline constexpr int MB_OK = 0x0;
+inline constexpr int MB_OKCANCEL = 0x1;
+inline constexpr int MB_YESNO = 0x4;
+inline constexpr int MB_ICONERROR = 0x10;
+inline constexpr int MB_ICONQUESTION = 0x20;
+inline constexpr int MB_ICONWARNING = 0x30;
+inline constexpr int MB_ICONINFORMATION = 0x40;
+
+// The application object: owns the main window, the display, the widget
+// manager and the main loop. Exactly one exists per process. Unless a
+// comment says otherwise, every operation runs on the main thread.
+//
+// Virtual operations are declared in the order of the application's
+// operation table; subclasses override the hooks they need.
+class BriskAppBase : public ButtonListener, public DialogListener {
+public:
+    BriskAppBase();
+    ~BriskAppBase() override;
+    BriskAppBase(const BriskAppBase&) = delete;
+    BriskAppBase& operator=(const BriskAppBase&) = delete;
+
+    // The process-wide application, null before construction and after destruction.
+    static BriskAppBase* Get();
+
+    // Dialog button events map to the application's own button ids:
+    // button 1000 of dialog D -> D + 2000, button 1001 -> D + 3000.
+    void OnDialogButtonDown(int dialogId, int buttonId) override;
+    void OnDialogButtonClick(int dialogId, int buttonId) override;
+
+    // --- main loop -------------------------------------------------------
+    // One timing step of the main loop. Returns false only when it would
+    // have slept and allowSleep is false.
+    virtual bool ProcessFrame(bool allowSleep);
+    virtual void UpdateOnce();
+    // The update gate: false while updating is suspended.
+    virtual bool TryUpdate();
+    virtual void UpdateFraction(double fraction);
+    // (Re)creates the main window and the display.
+    virtual void MakeWindow();
+    virtual void ApplyCursor();
+    virtual void RestoreAllImages() {}
+    virtual void PurgeAllImageCaches() {}
+    virtual void RebuildAllImageBits() {}
+    // Runs once on the main thread after the loading thread has ended.
+    virtual void OnLoadingComplete() {}
+    virtual void OnInitDone() {}
+    virtual void OnShutdown() {}
+    virtual void OnBeforeExit() {}
+    // The body of the loading thread (runs on that thread).
+    virtual void LoadingThreadProc() {}
+    virtual void WriteToRegistry();
+    virtual void ReadFromRegistry();
+    virtual void OnBeforeDisplay() {}
+    virtual void BeginPopup();
+    virtual void EndPopup();
+    // Shows a modal message box; returns its answer (1 OK, 2 Cancel, 6 Yes, 7 No).
+    virtual int MsgBox(const std::string& text, const std::string& caption, int flags);
+    // Shows a fatal-error box (logged instead in screensaver mode).
+    virtual void Popup(const std::string& text);
+    virtual void LogScreenSaverError(const std::string& text);
+    // Takes ownership of `widget` and deletes it once the main loop has
+    // unwound to the depth of this call.
+    virtual void SafeDeleteWidget(std::unique_ptr<Widget> widget);
+    virtual void OnURLOpenFailed(const std::string& url);
+    virtual void OnURLOpened(const std::string& url);
+    // Asks the desktop to open `url`; true when the request was made.
+    virtual bool OpenURL(const std::string& url, bool shutdownAfter);
+    virtual std::string GetProductVersion(const std::string& path);
+    virtual void HideWindow();
+    virtual std::string GetDiagnosticInfo();
+    // Closes the application; from another thread it is deferred to the main thread.
+    virtual void Shutdown();
+    virtual void ParseCommandLine();
+    virtual void ParseCommandLineText(const std::string& text);
+    virtual void HandleCommandLineParam(const std::string& name, const std::string& value);
+    virtual void HandleNotifyMessage(int64_t wparam, int64_t lparam);
+    virtual void HandleSecondInstance() {}
+    // Shows the window and runs the main loop; returns after shutdown.
+    virtual void Start();
+    virtual void Init();
+    virtual void OnBeforeDisplayInit() {}
+    virtual void OnAfterDisplayInit() {}
+    virtual bool KeepWorkingDirectory(const std::string& /*path*/) { return false; }
+    virtual double GetMasterVolume();
+    virtual double GetMusicVolume() { return m_musicVolume; }
+    virtual double GetSfxVolume() { return m_sfxVolume; }
+    virtual bool IsMuted() { return m_muteCount > 0; }
+    virtual void SetMasterVolume(double volume);
+    virtual void SetMusicVolume(double volume);
+    virtual void SetSfxVolume(double volume);
+    virtual void Mute(bool autoMute);
+    virtual void Unmute(bool autoMute);
+    virtual double GetLoadingProgress();
+    virtual void SwitchScreenMode(bool windowed, bool use3D, bool force);
+    virtual void SwitchScreenMode(bool windowed);
+    virtual void SwitchScreenMode();
+    virtual void OnGotFocus() {}
+    virtual void OnLostFocus() {}
+    virtual bool IsReservedAltKey(int key);
+    virtual bool OnDebugKey(int /*key*/) { return false; }
+    // True swallows the key before it is queued.
+    virtual bool OnKeyDownEarly(int /*key*/, bool /*ctrl*/, bool /*alt*/) { return false; }
+    virtual void OnCloseRequest() {}
+    virtual bool DrawFrame();
+    virtual void PresentFrame(const Platform::Rect* clip);
+    virtual void OnBeforeInit() {}
+    virtual void RunMainLoop();
+    virtual bool UpdateAppStep(bool* updated);
+    virtual bool UpdateApp();
+    virtual bool IsWindowEnabled() { return !m_windowDisabled; }
+
+    // --- non-virtual -----------------------------------------------------
+    void Set3DAcceleration(bool on, bool reinit);
+    // Forgets the time not yet caught up; `relax` also discards it for 1 s.
+    void ClearUpdateBacklog(bool relax);
+    void UpdateUpdateBacklog();
+    void RefreshFocus();
+    // Handles queued messages (one when `single`); true while messages remain.
+    bool ProcessDeferredMessages(bool single);
+    // Restores the display settings and ends the process with `code`.
+    void DoExit(int code);
+    void RestoreScreenResolution() {}
+    void ProcessSafeDeleteList();
+
+    // The window procedure: every platform message enters here. Some are
+    // handled at once, the rest queued for the main loop.
+    void HandleWindowMessage(const WindowMessage& message);
+    // Delivers a message to the window procedure: at once on the main
+    // thread, otherwise at the main loop's next pump. Any thread.
+    void SendWindowMessage(const WindowMessage& message);
+
+    // Localised texts: the stored text for `id`, else `defaultText`.
+    std::string GetString(const std::string& id, const std::string& defaultText) const;
+    void SetString(const std::string& id, const std::string& text);
+
+    WidgetManager* GetWidgetManager() const { return m_widgetManager.get(); }
+    DDInterface* GetDisplay() const { return m_display.get(); }
+    Platform::Window* GetWindow() const { return m_window.get(); }
+    Platform::WindowId GetMainWindowId() const;
+    bool IsShutdown() const { return m_shutdown.load(); }
+    bool IsMainThread() const { return std::this_thread::get_id() == m_primaryThreadId; }
+    // Replaces the time source (tests); `clock` must outlive the application.
+    void SetClock(Platform::Clock* clock) { m_clock = clock; }
+    Platform::Clock& GetClock() const { return *m_clock; }
+    // Replaces what DoExit does after restoring the display (tests).
+    void SetExitHandler(std::function<void(int)> handler) { m_exitHandler = std::move(handler); }
+    const std::deque<WindowMessage>& GetDeferredMessages() const { return m_deferredMessages; }
+    // Wait-free progress counters for the loading thread.
+    void SetLoadingTasks(int done, int total) {
+        m_loadingTasksDone = done;
+        m_loadingTasksTotal = total;
+    }
+    // Last pointer position recorded by the cursor thread, window coordinates.
+    std::pair<int, int> GetCursorThreadPosition() const {
+        return {m_cursorX.load(), m_cursorY.load()};
+    }
+
+    // --- state ------------------------------------------------------------
+    // Identity and window settings.
+    std::string m_companyName;
+    std::string m_productName = "Product";
+    std::string m_title = "BriskApp";
+    std::string m_productVersion;
+    std::string m_registryKey;
+    std::string m_startDirectory;
+    std::string m_appDataFolder;
+    std::string m_executablePath;
+    int m_width = 640;
+    int m_height = 480;
+    bool m_isWindowed = true;          // windowed wanted
+    bool m_windowIsWindowed = true;    // the current window is windowed
+    bool m_fullScreenWindowMode = false;
+    bool m_forceFullscreen = false;
+    bool m_forceWindowed = false;
+    int m_preferredX = -1;
+    int m_preferredY = -1;
+    bool m_allowMaximize = false;
+
+    // Volumes and muting.
+    double m_musicVolume = 0.85;
+    double m_sfxVolume = 0.85;
+    double m_masterVolume = 1.0;
+    int m_muteCount = 0;
+    int m_autoMuteCount = 0;
+    bool m_muteOnLostFocus = true;
+
+    // Timing (milliseconds unless stated).
+    int m_frameTime = 10;
+    double m_updateMultiplier = 1.0;
+    bool m_vsyncUpdates = false;
+    bool m_vsyncBroken = false;
+    bool m_waitForVSync = false;
+    bool m_softVSyncWait = true;
+    bool m_paused = false;
+    int m_updateState = 0;
+    int m_updateAppDepth = 0;
+    double m_pendingUpdateTime = 0;
+    double m_fractionalUpdateAccumulator = 0;
+    double m_relaxTimer = 0;
+    uint32_t m_lastTimeCheck = 0;
+    uint32_t m_lastPresentTick = 0;
+    uint32_t m_nextDrawTick = 0;
+    uint32_t m_lastTimerTick = 0;
+    uint32_t m_timerRunStart = 0;
+    uint32_t m_lastTimerPost = 0;
+    uint32_t m_lastUserInputTick = 0;
+    uint32_t m_startTick = 0;
+    uint32_t m_constructionTick = 0;
+    int m_nonDrawCount = 0;
+    bool m_drawPending = false;
+    bool m_lastDrawEmpty = false;
+    bool m_timerEnabled = false;
+    int m_vsyncCheckUpdates = 0;
+    uint32_t m_vsyncCheckTick = 0;
+    int m_vsyncStrikes = 0;
+
+    // Counters.
+    int m_updateCount = 0;
+    int m_updateChangedCount = 0;
+    int m_drawCount = 0;
+    int m_drawTime = 0;
+    int m_presentTime = 0;
+    int m_sleepCount = 0;
+    int m_presentCount = 0;
+
+    // Loading thread.
+    bool m_loadingThreadStarted = false;
+    std::atomic<bool> m_loadingThreadCompleted{false};
+    bool m_loadingCompletionHandled = false;
+    bool m_yieldMainThread = false;
+    bool m_autoStartLoadingThread = true;
+
+    // Life-cycle flags.
+    std::atomic<bool> m_shutdown{false};
+    std::atomic<bool> m_deferredShutdown{false};
+    bool m_exitToTop = false;
+    bool m_running = false;
+    bool m_initialized = false;
+    bool m_closeRequested = false;
+    bool m_active = false;
+    bool m_minimized = false;
+    bool m_minimizedHandled = false;  // the state the queued size messages last acted on
+    bool m_hasFocus = false;
+    bool m_mouseInWindow = false;
+    bool m_hidden = false;
+    bool m_inPopup = false;
+    bool m_windowDisabled = false;
+    bool m_drawing = false;
+    bool m_displayLost = false;
+    uint32_t m_lastRecoveryTry = 0;
+    bool m_ctrlDown = false;
+    bool m_altDown = false;
+    bool m_debugKeysEnabled = false;
+    bool m_registryRead = false;
+    bool m_commandLineParsed = false;
+    bool m_3dChanged = false;
+
+    // Cursor.
+    bool m_customCursors = false;
+    int m_cursorNum = 0;
+    bool m_cursorChanged = false;
+
+    // Settings from the command line.
+    bool m_screensaverMode = false;
+    bool m_enforceSingleInstance = true;
+    bool m_playingDemo = false;
+    bool m_recordingDemo = false;
+    int m_recordDemoCount = 5;
+    std::string m_demoFileName = "briskapp.dmo";
+    bool m_noSound = false;
+    bool m_useFMod = false;
+
+    // URL opening.
+    std::string m_openingUrl;
+    bool m_openingUrlShutdownAfter = false;
+    uint32_t m_openingUrlTime = 0;
+
+    // Saturating add table for additive drawing: i for i < 256, 255 above.
+    std::array<uint8_t, 512> m_addTable{};
+
+private:
+    void StartCursorThread();
+    void CursorThreadProc();
+    void PumpPlatformMessages();
+    void QueueTimerMessage(uint32_t now);
+    void HandleTimerTick();
+    void DispatchDeferredMessage(const WindowMessage& message);
+    void DispatchMouseMessage(const WindowMessage& message);
+    void HandleKeyDownMessage(const WindowMessage& message);
+    int InitDisplay();
+    bool HandleDisplayResult(int result);
+    void ResizeWidgetArea();
+    void VBlankSanityCheck(uint32_t now);
+    void CreateCustomCursors();
+    uint32_t Now() const { return m_clock->Milliseconds(); }
+
+    Platform::Clock* m_clock;  // not owned; the system clock by default
+    std::function<void(int)> m_exitHandler;
+    std::thread::id m_primaryThreadId;
+
+    // Owned platform and framework objects. The widget manager is declared
+    // last so that it is destroyed first.
+    std::unique_ptr<Platform::EventPump> m_eventPump;
+    std::unique_ptr<Platform::CustomCursor> m_handCursor;
+    std::unique_ptr<Platform::CustomCursor> m_draggingCursor;
+    std::unique_ptr<Platform::Window> m_window;
+    std::unique_ptr<DDInterface> m_display;
+    std::unique_ptr<WidgetManager> m_widgetManager;
+    bool m_videoStarted = false;
+
+    std::deque<WindowMessage> m_deferredMessages;
+    std::mutex m_inboxLock;
+    std::vector<WindowMessage> m_inbox;  // messages sent from other threads; guarded by m_inboxLock
+    std::vector<std::pair<int, std::unique_ptr<Widget>>> m_safeDeleteList;
+    std::map<std::string, std::string> m_stringTable;
+
+    // Threads. The flags are written by one thread and polled by another.
+    std::thread m_cursorThread;
+    std::atomic<bool> m_cursorThreadRunning{false};
+    std::atomic<int> m_cursorX{0};
+    std::atomic<int> m_cursorY{0};
+    std::thread m_loadingThread;
+    std::atomic<int> m_loadingTasksDone{0};
+    std::atomic<int> m_loadingTasksTotal{0};
+};
+
+// Places a width x height window in the work area: centred horizontally and
+// 0.382 of the free height from the top when preferredX is -1, otherwise at
+// the preferred position pulled at least 4 pixels inside the work area.
+Platform::Rect PlaceWindow(const Platform::Rect& workArea, int width, int height, int preferredX,
+                           int preferredY);
+
+// Text for the diagnostics output (stderr when VORNIQUE_DEBUG is set).
+void DebugOutput(const std::string& text);
+
+}  // namespace Brisk

@@ -1,0 +1,684 @@
+// The main loop: update state machine, frame timing, drawing, presenting and
+// the deferred message queue through which window messages reach widgets.
+
+#include <algorithm>
+#include <cmath>
+
+#include "framework/app/BriskAppBase.h"
+#include "framework/graphics/DDInterface.h"
+#include "framework/platform/Events.h"
+#include "framework/platform/Threads.h"
+#include "framework/platform/Window.h"
+#include "framework/widgets/WidgetManager.h"
+
+namespace Brisk {
+namespace {
+
+using Platform::MessageId;
+
+// Signed distance between two wrapping millisecond ticks.
+int32_t TickDiff(uint32_t later, uint32_t earlier) { return static_cast<int32_t>(later - earlier); }
+
+bool IsMouseMessage(MessageId id) {
+    switch (id) {
+        case MessageId::MouseMove:
+        case MessageId::LButtonDown:
+        case MessageId::LButtonUp:
+        case MessageId::LButtonDoubleClick:
+        case MessageId::RButtonDown:
+        case MessageId::RButtonUp:
+        case MessageId::RButtonDoubleClick:
+        case MessageId::MButtonDown:
+        case MessageId::MButtonUp:
+        case MessageId::MButtonDoubleClick: return true;
+        default: return false;
+    }
+}
+
+bool IsQueuedMessage(MessageId id) {
+    switch (id) {
+        case MessageId::ActivateApp:
+        case MessageId::Move:
+        case MessageId::Size:
+        case MessageId::Close:
+        case MessageId::SysColorChange:
+        case MessageId::DisplayChange:
+        case MessageId::KeyDown:
+        case MessageId::KeyUp:
+        case MessageId::Char:
+        case MessageId::SysKeyDown:
+        case MessageId::SysKeyUp:
+        case MessageId::Timer:
+        case MessageId::MouseWheel: return true;
+        default: return IsMouseMessage(id);
+    }
+}
+
+bool QueueHas(const std::deque<WindowMessage>& queue, MessageId a, MessageId b) {
+    return std::any_of(queue.begin(), queue.end(), [&](const WindowMessage& m) {
+        return m.message == a || m.message == b;
+    });
+}
+
+}  // namespace
+
+// --- window procedure ----------------------------------------------------------
+
+void BriskAppBase::HandleWindowMessage(const WindowMessage& message) {
+    const bool mainWindow = message.window == GetMainWindowId();
+    switch (message.message) {
+        case MessageId::Paint:
+            if (m_initialized && !m_hidden && m_running) {
+                PresentFrame(nullptr);
+            }
+            return;
+        case MessageId::EndSession: Shutdown(); return;
+        case MessageId::NonClientLButtonDown:
+            // Time spent dragging the window is not caught up afterwards.
+            ClearUpdateBacklog(false);
+            return;
+        case MessageId::SysChar: return;  // reserved Alt keys are swallowed; others have no default
+        case MessageId::Notify:
+            if (mainWindow) {
+                HandleNotifyMessage(message.wparam, message.lparam);
+            }
+            return;
+        case MessageId::ActivateApp:
+            if (mainWindow && !m_playingDemo) {
+                m_active = message.wparam != 0;
+            }
+            break;
+        default: break;
+    }
+    if (!IsQueuedMessage(message.message)) {
+        return;
+    }
+
+    if (!m_inPopup) {
+        bool queue = true;
+        switch (message.message) {
+            case MessageId::KeyDown:
+            case MessageId::SysKeyDown:
+            case MessageId::KeyUp:
+            case MessageId::SysKeyUp: {
+                const bool down = message.message == MessageId::KeyDown ||
+                                  message.message == MessageId::SysKeyDown;
+                if (message.wparam == Platform::Vk::Control) {
+                    m_ctrlDown = down;
+                } else if (message.wparam == Platform::Vk::Menu) {
+                    m_altDown = down;
+                }
+                if (down && OnKeyDownEarly(static_cast<int>(message.wparam), m_ctrlDown, m_altDown)) {
+                    queue = false;
+                }
+                break;
+            }
+            case MessageId::Timer:
+                queue = !QueueHas(m_deferredMessages, MessageId::Timer, MessageId::Timer);
+                break;
+            case MessageId::SysColorChange:
+            case MessageId::DisplayChange:
+                queue = !QueueHas(m_deferredMessages, MessageId::SysColorChange,
+                                  MessageId::DisplayChange);
+                break;
+            default: break;
+        }
+        // Nothing is queued behind a close.
+        if (queue && !QueueHas(m_deferredMessages, MessageId::Close, MessageId::Close)) {
+            m_deferredMessages.push_back(message);
+        }
+    }
+
+    if (message.message == MessageId::Size) {
+        m_minimized = message.wparam == Platform::kSizeMinimized;
+    } else if (message.message == MessageId::Close) {
+        OnCloseRequest();
+    }
+}
+
+bool BriskAppBase::ProcessDeferredMessages(bool single) {
+    while (!m_deferredMessages.empty()) {
+        const WindowMessage message = m_deferredMessages.front();
+        m_deferredMessages.pop_front();
+        if (!m_playingDemo) {
+            DispatchDeferredMessage(message);
+        }
+        if (single) {
+            break;
+        }
+    }
+    return !m_deferredMessages.empty();
+}
+
+void BriskAppBase::DispatchDeferredMessage(const WindowMessage& message) {
+    const bool mainWindow = message.window == GetMainWindowId();
+    switch (message.message) {
+        case MessageId::Move:
+            if (mainWindow && m_windowIsWindowed && m_window != nullptr &&
+                !m_window->IsMinimized()) {
+                m_preferredX = Platform::PointParamX(message.lparam);
+                m_preferredY = Platform::PointParamY(message.lparam);
+            }
+            break;
+        case MessageId::Size: {
+            if (!mainWindow) {
+                break;
+            }
+            const bool minimized = message.wparam == Platform::kSizeMinimized;
+            m_minimized = minimized;
+            if (minimized != m_minimizedHandled) {
+                m_minimizedHandled = minimized;
+                if (minimized) {
+                    if (m_muteOnLostFocus) {
+                        Mute(true);
+                    }
+                } else {
+                    if (m_muteOnLostFocus) {
+                        Unmute(true);
+                    }
+                    m_widgetManager->MarkAllDirty();
+                }
+            }
+            RefreshFocus();
+            if (!minimized && m_display != nullptr && m_display->IsInitialized()) {
+                // The letterboxed picture moved: map the mouse through its new place.
+                ResizeWidgetArea();
+            }
+            if (message.wparam == Platform::kSizeMaximized) {
+                SwitchScreenMode(false);
+            }
+            break;
+        }
+        case MessageId::SysColorChange:
+        case MessageId::DisplayChange:
+            m_widgetManager->SystemColorsChanged();
+            m_widgetManager->MarkAllDirty();
+            break;
+        case MessageId::ActivateApp:
+            if (mainWindow && !m_hidden && !m_shutdown) {
+                RefreshFocus();
+                if (m_active && !m_windowIsWindowed) {
+                    m_widgetManager->MarkAllDirty();
+                }
+                if (!m_active && !m_openingUrl.empty()) {
+                    OnURLOpened(m_openingUrl);
+                }
+            }
+            break;
+        case MessageId::KeyDown:
+        case MessageId::SysKeyDown: HandleKeyDownMessage(message); break;
+        case MessageId::KeyUp:
+        case MessageId::SysKeyUp: m_widgetManager->KeyUp(static_cast<int>(message.wparam)); break;
+        case MessageId::Char:
+            m_widgetManager->KeyChar(static_cast<char>(static_cast<uint8_t>(message.wparam)));
+            break;
+        case MessageId::Timer: HandleTimerTick(); break;
+        case MessageId::MouseWheel:
+            m_widgetManager->MouseWheel(static_cast<int>(message.wparam / 120));
+            break;
+        case MessageId::Close:
+            m_closeRequested = true;
+            Shutdown();
+            break;
+        default:
+            if (IsMouseMessage(message.message)) {
+                DispatchMouseMessage(message);
+            }
+            break;
+    }
+}
+
+void BriskAppBase::HandleKeyDownMessage(const WindowMessage& message) {
+    const int key = static_cast<int>(message.wparam);
+    m_lastUserInputTick = m_lastTimerTick;
+    if (message.message == MessageId::SysKeyDown && key == Platform::Vk::Return) {
+        // Alt+Enter toggles between window and full screen.
+        if (!m_forceFullscreen && !m_forceWindowed) {
+            SwitchScreenMode(!m_windowIsWindowed);
+        }
+        return;
+    }
+    if (key == 'D' && m_widgetManager->IsKeyDown(Platform::Vk::Control) &&
+        m_widgetManager->IsKeyDown(Platform::Vk::Menu)) {
+        m_debugKeysEnabled = !m_debugKeysEnabled;
+        return;
+    }
+    if (m_debugKeysEnabled && OnDebugKey(key)) {
+        return;
+    }
+    m_widgetManager->KeyDown(key);
+}
+
+void BriskAppBase::DispatchMouseMessage(const WindowMessage& message) {
+    if (m_hidden) {
+        return;
+    }
+    int x = Platform::PointParamX(message.lparam);
+    int y = Platform::PointParamY(message.lparam);
+    m_widgetManager->MapWindowPoint(&x, &y);
+    m_lastUserInputTick = m_lastTimerTick;
+    m_widgetManager->MouseMove(x, y);
+    if (!m_mouseInWindow) {
+        m_mouseInWindow = true;
+        ApplyCursor();
+    }
+    int clicks = 0;
+    bool down = true;
+    switch (message.message) {
+        case MessageId::LButtonDown: clicks = 1; break;
+        case MessageId::LButtonDoubleClick: clicks = 2; break;
+        case MessageId::RButtonDown: clicks = -1; break;
+        case MessageId::RButtonDoubleClick: clicks = -2; break;
+        case MessageId::MButtonDown:
+        case MessageId::MButtonDoubleClick: clicks = 3; break;
+        case MessageId::LButtonUp: clicks = 1, down = false; break;
+        case MessageId::RButtonUp: clicks = -1, down = false; break;
+        case MessageId::MButtonUp: clicks = 3, down = false; break;
+        default: return;  // a plain move
+    }
+    if (down) {
+        Platform::Window::CaptureMouse(true);
+        m_widgetManager->MouseDown(x, y, clicks);
+    } else {
+        // wparam holds the buttons still down after this release.
+        if ((message.wparam & (Platform::kMouseLeft | Platform::kMouseRight |
+                               Platform::kMouseMiddle)) == 0) {
+            Platform::Window::CaptureMouse(false);
+        }
+        m_widgetManager->MouseUp(x, y, clicks);
+    }
+}
+
+void BriskAppBase::HandleTimerTick() {
+    if (m_hidden || !m_running) {
+        return;
+    }
+    const uint32_t now = Now();
+    if (TickDiff(now, m_lastTimerTick) > 500) {
+        m_timerRunStart = now;
+    }
+    m_lastTimerTick = now;
+
+    if (!m_openingUrl.empty() && TickDiff(now, m_timerRunStart) > 5000) {
+        const int32_t sinceOpen = TickDiff(now, m_openingUrlTime);
+        if (!m_active && sinceOpen > 8000) {
+            OnURLOpened(m_openingUrl);
+        } else if (m_active && sinceOpen > 12000) {
+            OnURLOpenFailed(m_openingUrl);
+        }
+    }
+
+    const bool inside = m_window != nullptr && m_window->IsMouseInside();
+    if (inside != m_mouseInWindow) {
+        m_mouseInWindow = inside;
+        if (!inside) {
+            int x = 0;
+            int y = 0;
+            m_window->GetMousePosition(&x, &y);
+            m_widgetManager->MapWindowPoint(&x, &y);
+            m_widgetManager->MouseLeave(x, y);
+        }
+        ApplyCursor();
+    }
+}
+
+void BriskAppBase::RefreshFocus() {
+    const bool focus = m_active && !m_minimized;
+    if (focus == m_hasFocus) {
+        return;
+    }
+    m_hasFocus = focus;
+    if (focus) {
+        if (m_muteOnLostFocus) {
+            Unmute(true);
+        }
+        m_widgetManager->GainFocus();
+        OnGotFocus();
+    } else {
+        if (m_muteOnLostFocus) {
+            Mute(true);
+        }
+        m_widgetManager->LoseFocus();
+        OnLostFocus();
+        if (m_videoStarted) {
+            Platform::Window::CaptureMouse(false);
+        }
+        m_widgetManager->ReleaseHeldButtons();
+    }
+}
+
+// --- update state machine ------------------------------------------------------
+
+void BriskAppBase::RunMainLoop() {
+    while (!m_shutdown) {
+        m_exitToTop = false;
+        UpdateApp();
+    }
+}
+
+bool BriskAppBase::UpdateApp() {
+    bool updated = false;
+    while (UpdateAppStep(&updated)) {
+        if (updated) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool BriskAppBase::UpdateAppStep(bool* updated) {
+    *updated = false;
+    if (m_exitToTop) {
+        return false;
+    }
+    if (m_updateState == 3) {
+        m_updateState = 0;
+    }
+    ++m_updateAppDepth;
+    if (m_updateState == 0) {
+        PumpPlatformMessages();
+        ProcessDeferredMessages(true);
+        if (m_deferredMessages.empty()) {
+            m_updateState = 1;
+        }
+    }
+    if (m_updateState != 0 && !m_shutdown) {
+        const int before = m_updateCount;
+        ProcessFrame(true);
+        *updated = m_updateCount != before;
+    }
+    --m_updateAppDepth;
+    return true;
+}
+
+void BriskAppBase::SendWindowMessage(const WindowMessage& message) {
+    if (IsMainThread()) {
+        HandleWindowMessage(message);
+        return;
+    }
+    std::lock_guard lock(m_inboxLock);
+    m_inbox.push_back(message);
+}
+
+void BriskAppBase::PumpPlatformMessages() {
+    std::vector<WindowMessage> inbox;
+    {
+        std::lock_guard lock(m_inboxLock);
+        inbox.swap(m_inbox);
+    }
+    for (const WindowMessage& m : inbox) {
+        HandleWindowMessage(m);
+    }
+    if (m_videoStarted) {
+        m_eventPump->Pump([this](const WindowMessage& m) { HandleWindowMessage(m); },
+                          [this] { return m_shutdown.load(); });
+    }
+    QueueTimerMessage(Now());
+}
+
+// The window timer: one timer message per frame time while a window exists.
+void BriskAppBase::QueueTimerMessage(uint32_t now) {
+    if (!m_timerEnabled || TickDiff(now, m_lastTimerPost) < m_frameTime) {
+        return;
+    }
+    m_lastTimerPost = now;
+    HandleWindowMessage({GetMainWindowId(), MessageId::Timer, 0, 0});
+}
+
+bool BriskAppBase::ProcessFrame(bool allowSleep) {
+    const uint32_t start = Now();
+    uint32_t slept = 0;
+    if (m_deferredShutdown) {
+        Shutdown();
+    }
+
+    const bool vblank = !m_playingDemo && m_vsyncUpdates && !m_lastDrawEmpty && !m_vsyncBroken &&
+                        (!m_windowIsWindowed || (m_waitForVSync && !m_softVSyncWait));
+    const int refreshRate = m_display != nullptr ? m_display->GetRefreshRate() : 100;
+    double frameLength = 0;
+    double updatesPerTick = 1;
+    if (vblank) {
+        frameLength = (1000.0 / refreshRate) / m_updateMultiplier;
+        updatesPerTick = 1000.0 / (m_frameTime * refreshRate);
+    } else {
+        frameLength = m_frameTime / m_updateMultiplier;
+    }
+
+    if (m_paused || m_updateMultiplier <= 0) {
+        ProcessSafeDeleteList();
+        return true;
+    }
+    if (!vblank) {
+        UpdateUpdateBacklog();
+    }
+
+    bool drawOrSleep = false;
+    if (m_updateState == 1) {
+        ++m_nonDrawCount;
+        const int forceDrawAfter = static_cast<int>(std::ceil(m_updateMultiplier * 10));
+        if (m_nonDrawCount >= forceDrawAfter && m_loadingCompletionHandled) {
+            drawOrSleep = true;
+        } else {
+            bool update = false;
+            if (vblank && !m_drawPending) {
+                update = true;
+            } else if (vblank) {
+                update = m_pendingUpdateTime >= std::floor(frameLength * 0.75);
+            } else {
+                update = m_pendingUpdateTime >= frameLength;
+            }
+            if (update) {
+                VBlankSanityCheck(start);
+                if (TryUpdate()) {
+                    m_updateState = 2;
+                }
+                m_drawPending = true;
+            } else {
+                drawOrSleep = true;
+            }
+        }
+    } else if (m_updateState == 2) {
+        m_updateState = 3;
+        m_fractionalUpdateAccumulator += updatesPerTick - 1;
+        ProcessSafeDeleteList();
+        while (m_fractionalUpdateAccumulator >= 1) {
+            ++m_nonDrawCount;
+            if (!TryUpdate()) {
+                break;
+            }
+            ProcessSafeDeleteList();
+            m_fractionalUpdateAccumulator -= 1;
+        }
+        UpdateFraction(updatesPerTick);
+        ProcessSafeDeleteList();
+        if (vblank) {
+            m_pendingUpdateTime = std::max(0.0, m_pendingUpdateTime - frameLength - 0.2);
+        } else {
+            m_pendingUpdateTime -= frameLength;
+        }
+        if (m_relaxTimer > 0) {
+            m_pendingUpdateTime = 0;
+        }
+    }
+
+    if (drawOrSleep) {
+        m_updateState = 3;
+        m_nonDrawCount = 0;
+        if (m_drawPending) {
+            DrawFrame();
+        } else {
+            const int sleep = static_cast<int>(frameLength - m_pendingUpdateTime);
+            if (sleep > 0) {
+                if (!allowSleep) {
+                    return false;
+                }
+                ++m_sleepCount;
+                m_clock->Sleep(static_cast<uint32_t>(sleep));
+                slept = static_cast<uint32_t>(sleep);
+            }
+        }
+    }
+
+    if (m_yieldMainThread) {
+        // While loading, give the loading thread about twice our working time.
+        const int32_t worked = TickDiff(Now(), start) - static_cast<int32_t>(slept);
+        const int32_t y = std::min<int32_t>(2 * worked - static_cast<int32_t>(slept), 250);
+        if (y >= 0) {
+            if (!allowSleep) {
+                return false;
+            }
+            m_clock->Sleep(static_cast<uint32_t>(y));
+        }
+    }
+    ProcessSafeDeleteList();
+    return true;
+}
+
+void BriskAppBase::VBlankSanityCheck(uint32_t now) {
+    if (m_playingDemo || m_updateMultiplier != 1.0) {
+        return;
+    }
+    const int checkEvery = (m_frameTime + 999) / m_frameTime;
+    if (++m_vsyncCheckUpdates < checkEvery) {
+        return;
+    }
+    m_vsyncCheckUpdates = 0;
+    if (m_vsyncCheckTick != 0) {
+        if (TickDiff(now, m_vsyncCheckTick) <= 800) {
+            if (++m_vsyncStrikes >= 3) {
+                m_vsyncBroken = true;
+            }
+        } else {
+            m_vsyncStrikes = 0;
+        }
+    }
+    m_vsyncCheckTick = now;
+}
+
+bool BriskAppBase::TryUpdate() {
+    if (m_loadingThreadCompleted && !m_loadingCompletionHandled) {
+        Platform::SetCurrentThreadPriority(Platform::ThreadPriority::Normal);
+        m_loadingCompletionHandled = true;
+        m_yieldMainThread = false;
+        OnLoadingComplete();
+    }
+    UpdateOnce();
+    return true;
+}
+
+void BriskAppBase::UpdateOnce() {
+    ++m_updateCount;
+    if (!m_minimized && m_widgetManager->UpdateFrame()) {
+        ++m_updateChangedCount;
+    }
+}
+
+void BriskAppBase::UpdateFraction(double fraction) {
+    if (m_vsyncUpdates && !m_minimized) {
+        m_widgetManager->UpdateFrameFraction(fraction);
+    }
+}
+
+void BriskAppBase::ClearUpdateBacklog(bool relax) {
+    m_pendingUpdateTime = 0;
+    m_lastTimeCheck = Now();
+    if (relax) {
+        m_relaxTimer = 1000;
+    }
+}
+
+void BriskAppBase::UpdateUpdateBacklog() {
+    const uint32_t now = Now();
+    const double delta = static_cast<double>(std::max<int32_t>(0, TickDiff(now, m_lastTimeCheck)));
+    m_pendingUpdateTime = std::min(m_pendingUpdateTime + delta, 200.0);
+    m_lastTimeCheck = now;
+    m_relaxTimer = std::max(0.0, m_relaxTimer - delta);
+}
+
+// --- drawing -------------------------------------------------------------------
+
+bool BriskAppBase::DrawFrame() {
+    const uint32_t start = Now();
+    if (m_displayLost) {
+        PresentFrame(nullptr);
+        m_drawPending = false;
+        return false;
+    }
+    m_drawing = true;
+    const bool drawn = m_widgetManager->DrawScreen();
+    m_drawing = false;
+
+    const uint32_t now = Now();
+    const bool due = drawn || TickDiff(now, m_lastPresentTick) >= 1000 || m_cursorChanged;
+    if (!due || TickDiff(now, m_nextDrawTick) < 0) {
+        m_drawPending = false;
+        m_lastDrawEmpty = true;
+        return false;
+    }
+    ++m_drawCount;
+    m_drawTime += TickDiff(now, start);
+
+    if (m_windowIsWindowed && m_waitForVSync && m_softVSyncWait && m_display != nullptr) {
+        const int32_t wait = TickDiff(m_lastPresentTick + m_display->GetRefreshPeriod(), Now());
+        if (wait > 0) {
+            m_clock->Sleep(static_cast<uint32_t>(wait));
+        }
+    }
+    const uint32_t presentStart = Now();
+    m_lastPresentTick = presentStart;
+    PresentFrame(nullptr);
+    UpdateUpdateBacklog();
+    const uint32_t end = Now();
+    m_presentTime += TickDiff(end, presentStart);
+
+    if (m_loadingThreadStarted && !m_loadingThreadCompleted) {
+        // While loading, present at most once per max(draw, 15) + 35 ms.
+        const uint32_t next =
+            m_nextDrawTick + static_cast<uint32_t>(std::max<int32_t>(TickDiff(end, start), 15) + 35);
+        m_nextDrawTick = TickDiff(next, end) < 0 ? end : next;
+    } else {
+        m_nextDrawTick = end;
+    }
+    m_drawPending = false;
+    m_lastDrawEmpty = false;
+    m_cursorChanged = false;
+    return true;
+}
+
+void BriskAppBase::PresentFrame(const Platform::Rect* /*clip*/) {
+    if (m_drawing || m_shutdown) {
+        return;
+    }
+    ++m_presentCount;
+    if (m_display == nullptr || m_window == nullptr) {
+        return;
+    }
+    if (!m_displayLost && m_display->Redraw()) {
+        return;
+    }
+    m_displayLost = true;
+    // Try to recover when active (windowed: at most once a second), never while minimised.
+    const uint32_t now = Now();
+    if (m_minimized || m_window->IsMinimized()) {
+        return;
+    }
+    if (!m_active && (!m_windowIsWindowed || TickDiff(now, m_lastRecoveryTry) < 1000)) {
+        return;
+    }
+    m_lastRecoveryTry = now;
+    const int result = InitDisplay();
+    if (result == DDInterface::RESULT_OK) {
+        m_displayLost = false;
+        RestoreAllImages();
+        m_widgetManager->MarkAllDirty();
+        return;
+    }
+    if (result == DDInterface::RESULT_INVALID_COLORDEPTH && m_windowIsWindowed && m_active) {
+        m_forceFullscreen = true;
+        SwitchScreenMode(false);
+    } else if (result == DDInterface::RESULT_3D_FAIL) {
+        Set3DAcceleration(false, true);
+    }
+}
+
+}  // namespace Brisk

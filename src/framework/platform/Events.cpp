@@ -1,0 +1,327 @@
+#include "framework/platform/Events.h"
+
+#include <SDL.h>
+
+#include <atomic>
+
+#include "framework/platform/SdlKeys.h"
+
+namespace Brisk::Platform {
+namespace detail {
+
+int VirtualKeyFromSdl(SDL_Keycode key) {
+    if (key >= SDLK_a && key <= SDLK_z) {
+        return Vk::KeyA + (key - SDLK_a);
+    }
+    if (key >= SDLK_0 && key <= SDLK_9) {
+        return Vk::Key0 + (key - SDLK_0);
+    }
+    if (key >= SDLK_F1 && key <= SDLK_F12) {
+        return Vk::F1 + (key - SDLK_F1);
+    }
+    if (key >= SDLK_F13 && key <= SDLK_F24) {
+        return Vk::F1 + 12 + (key - SDLK_F13);
+    }
+    if (key >= SDLK_KP_1 && key <= SDLK_KP_9) {
+        return Vk::Numpad0 + 1 + (key - SDLK_KP_1);
+    }
+    switch (key) {
+        case SDLK_BACKSPACE: return Vk::Back;
+        case SDLK_TAB: return Vk::Tab;
+        case SDLK_RETURN:
+        case SDLK_KP_ENTER: return Vk::Return;
+        case SDLK_LSHIFT:
+        case SDLK_RSHIFT: return Vk::Shift;
+        case SDLK_LCTRL:
+        case SDLK_RCTRL: return Vk::Control;
+        case SDLK_LALT:
+        case SDLK_RALT: return Vk::Menu;
+        case SDLK_PAUSE: return Vk::Pause;
+        case SDLK_CAPSLOCK: return Vk::Capital;
+        case SDLK_ESCAPE: return Vk::Escape;
+        case SDLK_SPACE: return Vk::Space;
+        case SDLK_PAGEUP: return Vk::Prior;
+        case SDLK_PAGEDOWN: return Vk::Next;
+        case SDLK_END: return Vk::End;
+        case SDLK_HOME: return Vk::Home;
+        case SDLK_LEFT: return Vk::Left;
+        case SDLK_UP: return Vk::Up;
+        case SDLK_RIGHT: return Vk::Right;
+        case SDLK_DOWN: return Vk::Down;
+        case SDLK_INSERT: return Vk::Insert;
+        case SDLK_DELETE: return Vk::Delete;
+        case SDLK_KP_0: return Vk::Numpad0;
+        case SDLK_KP_MULTIPLY: return Vk::Multiply;
+        case SDLK_KP_PLUS: return Vk::Add;
+        case SDLK_KP_MINUS: return Vk::Subtract;
+        case SDLK_KP_PERIOD: return Vk::Decimal;
+        case SDLK_KP_DIVIDE: return Vk::Divide;
+        case SDLK_NUMLOCKCLEAR: return Vk::NumLock;
+        case SDLK_SCROLLLOCK: return Vk::Scroll;
+        case SDLK_SEMICOLON: return Vk::Oem1;
+        case SDLK_EQUALS: return Vk::OemPlus;
+        case SDLK_COMMA: return Vk::OemComma;
+        case SDLK_MINUS: return Vk::OemMinus;
+        case SDLK_PERIOD: return Vk::OemPeriod;
+        case SDLK_SLASH: return Vk::Oem2;
+        case SDLK_BACKQUOTE: return Vk::Oem3;
+        case SDLK_LEFTBRACKET: return Vk::Oem4;
+        case SDLK_BACKSLASH: return Vk::Oem5;
+        case SDLK_RIGHTBRACKET: return Vk::Oem6;
+        case SDLK_QUOTE: return Vk::Oem7;
+        default: return 0;
+    }
+}
+
+std::vector<char32_t> DecodeUtf8(std::string_view text) {
+    std::vector<char32_t> out;
+    size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        int extra = 0;
+        char32_t cp = 0;
+        if (c < 0x80) {
+            cp = c;
+        } else if ((c & 0xE0) == 0xC0) {
+            cp = c & 0x1F;
+            extra = 1;
+        } else if ((c & 0xF0) == 0xE0) {
+            cp = c & 0x0F;
+            extra = 2;
+        } else if ((c & 0xF8) == 0xF0) {
+            cp = c & 0x07;
+            extra = 3;
+        } else {
+            ++i;  // stray continuation or invalid lead byte
+            continue;
+        }
+        if (i + extra >= text.size() && extra > 0) {
+            break;  // truncated sequence at the end
+        }
+        bool ok = true;
+        for (int k = 1; k <= extra; ++k) {
+            const auto cc = static_cast<unsigned char>(text[i + k]);
+            if ((cc & 0xC0) != 0x80) {
+                ok = false;
+                break;
+            }
+            cp = (cp << 6) | (cc & 0x3F);
+        }
+        if (!ok) {
+            ++i;
+            continue;
+        }
+        out.push_back(cp);
+        i += 1 + extra;
+    }
+    return out;
+}
+
+}  // namespace detail
+
+namespace {
+
+Uint32 NotifyEventType() {
+    static const Uint32 type = SDL_RegisterEvents(1);
+    return type;
+}
+
+int64_t ButtonBit(Uint8 button) {
+    switch (button) {
+        case SDL_BUTTON_LEFT: return kMouseLeft;
+        case SDL_BUTTON_RIGHT: return kMouseRight;
+        case SDL_BUTTON_MIDDLE: return kMouseMiddle;
+        default: return 0;
+    }
+}
+
+MessageId ButtonMessage(Uint8 button, bool down, bool dbl) {
+    switch (button) {
+        case SDL_BUTTON_LEFT:
+            return !down ? MessageId::LButtonUp
+                         : (dbl ? MessageId::LButtonDoubleClick : MessageId::LButtonDown);
+        case SDL_BUTTON_RIGHT:
+            return !down ? MessageId::RButtonUp
+                         : (dbl ? MessageId::RButtonDoubleClick : MessageId::RButtonDown);
+        case SDL_BUTTON_MIDDLE:
+            return !down ? MessageId::MButtonUp
+                         : (dbl ? MessageId::MButtonDoubleClick : MessageId::MButtonDown);
+        default: return MessageId::None;
+    }
+}
+
+bool IsControlCharacterKey(int vk) {
+    return vk == Vk::Back || vk == Vk::Tab || vk == Vk::Return || vk == Vk::Escape;
+}
+
+}  // namespace
+
+int EventPump::Pump(const Handler& handler, const std::function<bool()>& stop) {
+    int taken = 0;
+    SDL_Event e;
+    while ((!stop || !stop()) && SDL_PollEvent(&e) != 0) {
+        ++taken;
+        WindowMessage m;
+        switch (e.type) {
+            case SDL_QUIT:
+                // A termination request from outside (a signal): handled like the close box.
+                m.message = MessageId::Close;
+                if (SDL_Window* w = SDL_GetKeyboardFocus()) {
+                    m.window = SDL_GetWindowID(w);
+                }
+                handler(m);
+                break;
+            case SDL_WINDOWEVENT: {
+                m.window = e.window.windowID;
+                switch (e.window.event) {
+                    case SDL_WINDOWEVENT_CLOSE: m.message = MessageId::Close; break;
+                    case SDL_WINDOWEVENT_FOCUS_GAINED:
+                        m.message = MessageId::ActivateApp;
+                        m.wparam = 1;
+                        break;
+                    case SDL_WINDOWEVENT_FOCUS_LOST:
+                        m.message = MessageId::ActivateApp;
+                        m.wparam = 0;
+                        break;
+                    case SDL_WINDOWEVENT_MINIMIZED:
+                        m.message = MessageId::Size;
+                        m.wparam = kSizeMinimized;
+                        break;
+                    case SDL_WINDOWEVENT_MAXIMIZED:
+                        m.message = MessageId::Size;
+                        m.wparam = kSizeMaximized;
+                        break;
+                    case SDL_WINDOWEVENT_RESTORED:
+                        m.message = MessageId::Size;
+                        m.wparam = kSizeRestored;
+                        break;
+                    case SDL_WINDOWEVENT_SIZE_CHANGED:
+                        m.message = MessageId::Size;
+                        m.wparam = kSizeRestored;
+                        m.lparam = MakePointParam(e.window.data1, e.window.data2);
+                        break;
+                    case SDL_WINDOWEVENT_MOVED:
+                        m.message = MessageId::Move;
+                        m.lparam = MakePointParam(e.window.data1, e.window.data2);
+                        break;
+                    case SDL_WINDOWEVENT_EXPOSED: m.message = MessageId::Paint; break;
+                    default: break;
+                }
+                if (m.message != MessageId::None) {
+                    handler(m);
+                }
+                break;
+            }
+            case SDL_DISPLAYEVENT:
+            case SDL_RENDER_DEVICE_RESET:
+                m.message = MessageId::DisplayChange;
+                if (SDL_Window* w = SDL_GetKeyboardFocus()) {
+                    m.window = SDL_GetWindowID(w);
+                }
+                handler(m);
+                break;
+            case SDL_MOUSEMOTION:
+                if (e.motion.which == SDL_TOUCH_MOUSEID) {
+                    break;
+                }
+                m.window = e.motion.windowID;
+                m.message = MessageId::MouseMove;
+                m.wparam = m_buttons;
+                m.lparam = MakePointParam(e.motion.x, e.motion.y);
+                handler(m);
+                break;
+            case SDL_MOUSEBUTTONDOWN:
+            case SDL_MOUSEBUTTONUP: {
+                const bool down = e.type == SDL_MOUSEBUTTONDOWN;
+                const int64_t bit = ButtonBit(e.button.button);
+                if (bit == 0) {
+                    break;
+                }
+                m_buttons = down ? (m_buttons | bit) : (m_buttons & ~bit);
+                m.window = e.button.windowID;
+                // The second press of a double click arrives as a double-click message.
+                m.message = ButtonMessage(e.button.button, down,
+                                          down && e.button.clicks >= 2 && e.button.clicks % 2 == 0);
+                m.wparam = m_buttons;
+                m.lparam = MakePointParam(e.button.x, e.button.y);
+                handler(m);
+                break;
+            }
+            case SDL_MOUSEWHEEL: {
+                int x = 0;
+                int y = 0;
+                SDL_GetMouseState(&x, &y);
+                m.window = e.wheel.windowID;
+                m.message = MessageId::MouseWheel;
+                const int dir = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -1 : 1;
+                m.wparam = static_cast<int64_t>(e.wheel.y) * 120 * dir;
+                m.lparam = MakePointParam(x, y);
+                if (m.wparam != 0) {
+                    handler(m);
+                }
+                break;
+            }
+            case SDL_KEYDOWN:
+            case SDL_KEYUP: {
+                const int vk = detail::VirtualKeyFromSdl(e.key.keysym.sym);
+                if (vk == 0) {
+                    break;
+                }
+                const bool down = e.type == SDL_KEYDOWN;
+                const bool alt = (e.key.keysym.mod & KMOD_ALT) != 0 || vk == Vk::Menu;
+                const bool sys = alt || vk == Vk::F10;
+                m.window = e.key.windowID;
+                m.message = down ? (sys ? MessageId::SysKeyDown : MessageId::KeyDown)
+                                 : (sys ? MessageId::SysKeyUp : MessageId::KeyUp);
+                m.wparam = vk;
+                handler(m);
+                // Control keys produce a character too; text input does not report them.
+                if (down && IsControlCharacterKey(vk)) {
+                    m.message = alt ? MessageId::SysChar : MessageId::Char;
+                    handler(m);
+                }
+                break;
+            }
+            case SDL_TEXTINPUT:
+                m.window = e.text.windowID;
+                m.message = MessageId::Char;
+                for (char32_t cp : detail::DecodeUtf8(e.text.text)) {
+                    if (cp >= 32 && cp < 256) {
+                        m.wparam = static_cast<int64_t>(cp);
+                        handler(m);
+                    }
+                }
+                break;
+            default:
+                if (e.type == NotifyEventType()) {
+                    m.window = e.user.windowID;
+                    m.message = MessageId::Notify;
+                    m.wparam = e.user.code;
+                    handler(m);
+                }
+                break;
+        }
+    }
+    return taken;
+}
+
+bool EventPump::Post(const WindowMessage& message) {
+    if (message.message != MessageId::Notify) {
+        return false;
+    }
+    SDL_Event e{};
+    e.type = NotifyEventType();
+    e.user.windowID = message.window;
+    e.user.code = static_cast<Sint32>(message.wparam);
+    return SDL_PushEvent(&e) == 1;
+}
+
+void EventPump::EnableTextInput(bool on) {
+    if (on) {
+        SDL_StartTextInput();
+    } else {
+        SDL_StopTextInput();
+    }
+}
+
+}  // namespace Brisk::Platform

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <functional>
+
+#include "framework/platform/Messages.h"
+
+namespace Brisk::Platform {
+
+// Turns the platform's input and window events into WindowMessages.
+// Main thread only.
+class EventPump {
+public:
+    using Handler = std::function<void(const WindowMessage&)>;
+
+    // Delivers every pending event to `handler`, in arrival order; returns the
+    // number of platform events taken. Stops early when `stop` returns true.
+    int Pump(const Handler& handler, const std::function<bool()>& stop = {});
+
+    // Asks the event source to deliver `message` through the next Pump.
+    // Safe from any thread (used by the single-instance listener).
+    static bool Post(const WindowMessage& message);
+
+    // Starts or stops text input (the source of Char messages for characters
+    // that are not control keys).
+    static void EnableTextInput(bool on);
+
+private:
+    int64_t m_buttons = 0;  // kMouseLeft | kMouseRight | kMouseMiddle currently held
+};
+
+}  // namespace Brisk::Platform

@@ -1,0 +1,68 @@
+#include "framework/platform/MessageBox.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "framework/platform/Video.h"
+#include "framework/platform/Window.h"
+
+namespace Brisk::Platform {
+namespace {
+
+int DefaultAnswer(MessageBoxButtons buttons) {
+    return buttons == MessageBoxButtons::YesNo ? kAnswerYes : kAnswerOk;
+}
+
+bool HaveRealDisplay() {
+    const std::string driver = VideoDriverName();
+    return !driver.empty() && driver != "dummy" && driver != "offscreen";
+}
+
+}  // namespace
+
+int ShowMessageBox(const std::string& caption, const std::string& text, MessageBoxIcon icon,
+                   MessageBoxButtons buttons, const Window* owner) {
+    if (HaveRealDisplay()) {
+        std::vector<SDL_MessageBoxButtonData> data;
+        switch (buttons) {
+            case MessageBoxButtons::Ok:
+                data.push_back({SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT |
+                                    SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT,
+                                kAnswerOk, "OK"});
+                break;
+            case MessageBoxButtons::OkCancel:
+                data.push_back({SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, kAnswerOk, "OK"});
+                data.push_back({SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, kAnswerCancel, "Cancel"});
+                break;
+            case MessageBoxButtons::YesNo:
+                data.push_back({SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, kAnswerYes, "Yes"});
+                data.push_back({SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, kAnswerNo, "No"});
+                break;
+        }
+        Uint32 flags = 0;
+        switch (icon) {
+            case MessageBoxIcon::Error: flags = SDL_MESSAGEBOX_ERROR; break;
+            case MessageBoxIcon::Warning: flags = SDL_MESSAGEBOX_WARNING; break;
+            case MessageBoxIcon::Information:
+            case MessageBoxIcon::None: flags = SDL_MESSAGEBOX_INFORMATION; break;
+        }
+        SDL_MessageBoxData box{};
+        box.flags = flags;
+        box.window = owner != nullptr ? static_cast<SDL_Window*>(owner->NativeHandle()) : nullptr;
+        box.title = caption.c_str();
+        box.message = text.c_str();
+        box.numbuttons = static_cast<int>(data.size());
+        box.buttons = data.data();
+        int answer = 0;
+        if (SDL_ShowMessageBox(&box, &answer) == 0 && answer > 0) {
+            return answer;
+        }
+    }
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    std::fflush(stderr);
+    return DefaultAnswer(buttons);
+}
+
+}  // namespace Brisk::Platform

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+namespace Brisk::Platform {
+
+class Window;
+
+enum class MessageBoxIcon { None, Information, Warning, Error };
+enum class MessageBoxButtons { Ok, OkCancel, YesNo };
+
+// Answers, numbered like the classic desktop message box results.
+inline constexpr int kAnswerOk = 1;
+inline constexpr int kAnswerCancel = 2;
+inline constexpr int kAnswerYes = 6;
+inline constexpr int kAnswerNo = 7;
+
+// Shows a modal message box over `owner` (may be null) and returns the
+// answer. Without a display the caption and text go to standard error and
+// the answer is Ok (Yes for a yes/no box). Main thread only.
+int ShowMessageBox(const std::string& caption, const std::string& text, MessageBoxIcon icon,
+                   MessageBoxButtons buttons, const Window* owner);
+
+}  // namespace Brisk::Platform

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "framework/platform/Video.h"
+
+namespace Brisk::Platform {
+
+class Window;
+
+// Shows a 32-bit XRGB picture in a window: an SDL renderer with a streaming
+// texture, scaled to fit the window and letterboxed. Main thread only.
+class Presenter {
+public:
+    // `accelerated` asks for a hardware renderer. Null and `error` on failure.
+    static std::unique_ptr<Presenter> Create(const Window& window, int width, int height,
+                                             bool accelerated, std::string* error);
+    ~Presenter();
+    Presenter(const Presenter&) = delete;
+    Presenter& operator=(const Presenter&) = delete;
+
+    // Uploads the picture (`pitch` in bytes) and shows it. False when the
+    // renderer failed (the caller treats the display as lost).
+    bool Present(const uint32_t* pixels, int pitch);
+    // Where the picture lands in window coordinates.
+    Rect PresentationRect() const;
+    // Refresh rate of the window's display in Hz; 0 when unknown.
+    int RefreshRate() const;
+    bool IsAccelerated() const { return m_accelerated; }
+
+private:
+    Presenter() = default;
+
+    void* m_renderer = nullptr;  // SDL_Renderer*
+    void* m_texture = nullptr;   // SDL_Texture*
+    void* m_window = nullptr;    // SDL_Window*, not owned
+    int m_width = 0;
+    int m_height = 0;
+    bool m_accelerated = false;
+};
+
+// Fits a width x height picture into an output of outW x outH, keeping its
+// aspect and centring it (bars on the short sides).
+Rect LetterboxRect(int width, int height, int outW, int outH);
+
+}  // namespace Brisk::Platform

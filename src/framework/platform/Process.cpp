@@ -1,0 +1,52 @@
+#include "framework/platform/Process.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <string>
+#include <thread>
+
+extern char** environ;
+
+namespace Brisk::Platform {
+namespace {
+std::string g_commandLine;
+}  // namespace
+
+void SetCommandLine(int argc, const char* const* argv) {
+    g_commandLine.clear();
+    for (int i = 0; i < argc; ++i) {
+        const std::string arg = argv[i] != nullptr ? argv[i] : "";
+        if (i > 0) {
+            g_commandLine += ' ';
+        }
+        if (i == 0 || arg.find(' ') != std::string::npos) {
+            g_commandLine += '"' + arg + '"';
+        } else {
+            g_commandLine += arg;
+        }
+    }
+}
+
+std::string GetCommandLine() { return g_commandLine; }
+
+bool OpenUrl(const std::string& url) {
+    if (url.empty()) {
+        return false;
+    }
+    std::string program = "xdg-open";
+    std::string arg = url;
+    char* argv[] = {program.data(), arg.data(), nullptr};
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, "xdg-open", nullptr, nullptr, argv, environ) != 0) {
+        return false;
+    }
+    // Reap the opener when it ends so it does not linger as a zombie.
+    std::thread([pid] {
+        int status = 0;
+        waitpid(pid, &status, 0);
+    }).detach();
+    return true;
+}
+
+}  // namespace Brisk::Platform

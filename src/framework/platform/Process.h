@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+namespace Brisk::Platform {
+
+// Asks the desktop to open `url` with its default handler (xdg-open), started
+// without a shell. Returns true when the opener was started; it runs on
+// detached and its outcome is not awaited.
+bool OpenUrl(const std::string& url);
+
+// The process's command line as one text: the program path in quotes, then
+// every argument, each argument that contains a space in quotes. Empty until
+// SetCommandLine was called (by main).
+void SetCommandLine(int argc, const char* const* argv);
+std::string GetCommandLine();
+
+}  // namespace Brisk::Platform

@@ -1,0 +1,21 @@
+#include "framework/platform/Threads.h"
+
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace Brisk::Platform {
+
+void SetCurrentThreadPriority(ThreadPriority priority) {
+    int nice = 0;
+    switch (priority) {
+        case ThreadPriority::Normal: nice = 0; break;
+        case ThreadPriority::AboveNormal: nice = -2; break;
+        case ThreadPriority::Highest: nice = -5; break;
+    }
+    const auto tid = static_cast<id_t>(syscall(SYS_gettid));
+    // Ignored failure: without the privilege the thread keeps its priority.
+    (void)setpriority(PRIO_PROCESS, tid, nice);
+}
+
+}  // namespace Brisk::Platform

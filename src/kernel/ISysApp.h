@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+
+namespace KernelLibrary {
+
+// The application as the game sees it.
+class ISysApp {
+public:
+    virtual ~ISysApp() = default;
+    // The client size: (width, height).
+    virtual std::pair<int32_t, int32_t> GetScreenSize() = 0;
+    // Stores the client size and resizes the game's bridge widget, if any.
+    virtual void SetScreenSize(std::pair<int32_t, int32_t> size) = 0;
+    // Chooses full-screen-window mode (and not windowed) for the next display.
+    virtual void SetFullScreen(bool on) = 0;
+    // Closes the application: the close is queued and handled by the main loop.
+    virtual void Quit() = 0;
+    // Raw per-user settings access; false when the value cannot be read or
+    // written (always while no settings key is configured).
+    virtual bool ReadRegistryValue(const std::string& valuePath, uint32_t* type, uint8_t* data,
+                                   uint32_t* size, int rootKey) = 0;
+    virtual bool WriteRegistryValue(const std::string& valuePath, uint32_t type,
+                                    const uint8_t* data, uint32_t size) = 0;
+};
+
+// The constant client size every game layout is computed from.
+std::pair<int32_t, int32_t> GetScreenSize();
+
+}  // namespace KernelLibrary

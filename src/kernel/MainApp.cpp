@@ -1,0 +1,102 @@
+#include "kernel/MainApp.h"
+
+#include "framework/widgets/WidgetManager.h"
+#include "kernel/IGame.h"
+
+namespace KernelLibrary {
+
+std::pair<int32_t, int32_t> GetScreenSize() { return {1024, 768}; }
+
+void IGameBridge::AddedToManager(Brisk::WidgetManager* manager) {
+    Widget::AddedToManager(manager);
+    manager->SetFocus(this);
+    m_game->Initialize();
+    m_game->Activate();
+    m_started = true;
+}
+
+void IGameBridge::RemovedFromManager(Brisk::WidgetManager* manager) {
+    Widget::RemovedFromManager(manager);
+    m_game->Deactivate();
+    m_game->Release();
+}
+
+MainApp::MainApp(IGame* game) : m_game(game) {
+    std::string name;
+    m_game->GetName(name);
+    std::string version;
+    m_game->GetVersion(version);
+    m_productName = name;
+    m_productVersion = version;
+    m_title = name;
+    const auto [width, height] = KernelLibrary::GetScreenSize();
+    m_width = width;
+    m_height = height;
+    m_isWindowed = true;
+    m_fullScreenWindowMode = false;
+    m_forceWindowed = false;
+}
+
+MainApp::~MainApp() = default;
+
+void MainApp::SetScreenSize(std::pair<int32_t, int32_t> size) {
+    m_width = size.first;
+    m_height = size.second;
+    if (m_bridge != nullptr) {
+        m_bridge->Resize(0, 0, m_width, m_height);
+    }
+}
+
+void MainApp::SetFullScreen(bool on) {
+    m_fullScreenWindowMode = on;
+    m_isWindowed = !on;
+}
+
+void MainApp::Quit() {
+    m_quitRequested = true;
+    SendWindowMessage({GetMainWindowId(), Brisk::Platform::MessageId::Close, 0, 0});
+}
+
+bool MainApp::ReadRegistryValue(const std::string& /*valuePath*/, uint32_t* /*type*/,
+                                uint8_t* /*data*/, uint32_t* /*size*/, int /*rootKey*/) {
+    // No settings key is configured, so there is nothing to read.
+    return false;
+}
+
+bool MainApp::WriteRegistryValue(const std::string& /*valuePath*/, uint32_t /*type*/,
+                                 const uint8_t* /*data*/, uint32_t /*size*/) {
+    return false;
+}
+
+void MainApp::Init() {
+    BriskAppBase::Init();
+    m_game->SetSysApp(this);
+}
+
+void MainApp::OnLoadingComplete() {
+    BriskAppBase::OnLoadingComplete();
+    if (m_deferredShutdown || m_shutdown) {
+        return;
+    }
+    m_bridge = std::make_unique<IGameBridge>(this, m_game);
+    m_bridge->Resize(0, 0, m_width, m_height);
+    GetWidgetManager()->AddWidget(m_bridge.get());
+}
+
+void MainApp::Shutdown() {
+    if (!IsMainThread()) {
+        BriskAppBase::Shutdown();  // deferred to the main thread
+        return;
+    }
+    if (!m_quitRequested) {
+        m_game->RequestClose();
+        return;
+    }
+    if (m_bridge != nullptr) {
+        GetWidgetManager()->RemoveWidget(m_bridge.get());
+        m_bridge.reset();
+    }
+    BriskAppBase::Shutdown();
+}
+
+}  // namespace KernelLibrary

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <memory>
+
+#include "framework/app/BriskAppBase.h"
+#include "kernel/IGameBridge.h"
+#include "kernel/ISysApp.h"
+
+namespace KernelLibrary {
+
+class IGame;
+
+// The application: the framework's application object bound to the game.
+class MainApp : public ISysApp, public Brisk::BriskAppBase {
+public:
+    // `game` must outlive the application.
+    explicit MainApp(IGame* game);
+    ~MainApp() override;
+
+    // ISysApp
+    std::pair<int32_t, int32_t> GetScreenSize() override { return {m_width, m_height}; }
+    void SetScreenSize(std::pair<int32_t, int32_t> size) override;
+    void SetFullScreen(bool on) override;
+    void Quit() override;
+    bool ReadRegistryValue(const std::string& valuePath, uint32_t* type, uint8_t* data,
+                           uint32_t* size, int rootKey) override;
+    bool WriteRegistryValue(const std::string& valuePath, uint32_t type, const uint8_t* data,
+                            uint32_t size) override;
+
+    // BriskAppBase
+    void OnLoadingComplete() override;
+    // Until the game has called Quit, a close only asks the game (RequestClose).
+    void Shutdown() override;
+    void Init() override;
+
+    IGame* GetGame() const { return m_game; }
+    IGameBridge* GetBridge() const { return m_bridge.get(); }
+    bool IsQuitRequested() const { return m_quitRequested; }
+
+private:
+    IGame* m_game;  // not owned
+    std::unique_ptr<IGameBridge> m_bridge;
+    bool m_quitRequested = false;
+};
+
+}  // namespace KernelLibrary

@@ -1,0 +1,139 @@
+// The application object: placement, string table, listeners, volumes.
+
+#include <gtest/gtest.h>
+
+#include "support/TestApp.h"
+
+using Brisk::Platform::Rect;
+using TestSupport::ExitCalled;
+using TestSupport::TestApp;
+
+namespace {
+
+struct PlaceCase {
+    const char* name;
+    Rect work;
+    int preferredX, preferredY;
+    int expectedX, expectedY;
+};
+
+class PlaceWindowTest : public ::testing::TestWithParam<PlaceCase> {};
+
+TEST_P(PlaceWindowTest, WindowLandsInsideTheWorkArea) {
+    const PlaceCase c = GetParam();
+    const Rect r = Brisk::PlaceWindow(c.work, 1024, 768, c.preferredX, c.preferredY);
+    EXPECT_EQ(r.x, c.expectedX);
+    EXPECT_EQ(r.y, c.expectedY);
+    EXPECT_EQ(r.width, 1024);
+    EXPECT_EQ(r.height, 768);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PlaceWindowTest,
+    ::testing::Values(
+        // Centred horizontally, 0.382 of the free height from the top.
+        PlaceCase{"Centred", {0, 0, 1280, 1024}, -1, -1, 128, 97},
+        PlaceCase{"CentredInOffsetWorkArea", {0, 30, 1920, 1050}, -1, -1, 448, 137},
+        PlaceCase{"PreferredInside", {0, 0, 1920, 1080}, 100, 50, 100, 50},
+        PlaceCase{"PulledBackFromTheRight", {0, 0, 1920, 1080}, 1500, 50, 1920 - 1024 - 4, 50},
+        PlaceCase{"PulledBackFromTheBottom", {0, 0, 1920, 1080}, 10, 900, 10, 1080 - 768 - 4},
+        PlaceCase{"PulledInFromTheTopLeft", {0, 40, 1920, 1040}, -300, 0, 4, 44}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(BriskAppBase, OnlyOneApplicationAtATimeIsReachable) {
+    EXPECT_EQ(Brisk::BriskAppBase::Get(), nullptr);
+    {
+        TestApp app;
+        EXPECT_EQ(Brisk::BriskAppBase::Get(), &app);
+    }
+    EXPECT_EQ(Brisk::BriskAppBase::Get(), nullptr);
+}
+
+TEST(BriskAppBase, StringTableHasBuiltInTextsAndDefaults) {
+    TestApp app;
+    EXPECT_EQ(app.GetString("DIALOG_BUTTON_OK", "x"), "OK");
+    EXPECT_EQ(app.GetString("DIALOG_BUTTON_CANCEL", "x"), "CANCEL");
+    EXPECT_EQ(app.GetString("FATAL_ERROR", "FATAL ERROR"), "FATAL ERROR");
+    app.SetString("FATAL_ERROR", "Fehler");
+    EXPECT_EQ(app.GetString("FATAL_ERROR", "FATAL ERROR"), "Fehler");
+}
+
+TEST(BriskAppBase, DialogButtonsMapToApplicationButtonIds) {
+    struct App : TestApp {
+        void OnButtonDown(int id) override { downs.push_back(id); }
+        void OnButtonClick(int id) override { clicks.push_back(id); }
+        std::vector<int> downs, clicks;
+    } app;
+    app.OnDialogButtonDown(7, 1000);
+    app.OnDialogButtonDown(7, 1001);
+    app.OnDialogButtonDown(7, 1002);
+    app.OnDialogButtonClick(9, 1000);
+    app.OnDialogButtonClick(9, 1001);
+    app.OnDialogButtonClick(9, 5);
+    EXPECT_EQ(app.downs, (std::vector<int>{2007, 3007}));
+    EXPECT_EQ(app.clicks, (std::vector<int>{2009, 3009}));
+}
+
+TEST(BriskAppBase, MuteCountsNeverGoBelowZero) {
+    TestApp app;
+    app.Unmute(false);
+    EXPECT_EQ(app.m_muteCount, 0);
+    app.Mute(false);
+    app.Mute(true);
+    EXPECT_TRUE(app.IsMuted());
+    EXPECT_EQ(app.m_autoMuteCount, 1);
+    app.Unmute(true);
+    app.Unmute(true);  // the explicit mute is taken back by this one
+    app.Unmute(true);
+    EXPECT_FALSE(app.IsMuted());
+    EXPECT_EQ(app.m_muteCount, 0);
+    EXPECT_EQ(app.m_autoMuteCount, 0);
+}
+
+TEST(BriskAppBase, LoadingProgress) {
+    TestApp app;
+    EXPECT_EQ(app.GetLoadingProgress(), 0.0);  // no loading thread
+    app.m_loadingThreadStarted = true;
+    EXPECT_EQ(app.GetLoadingProgress(), 0.0);  // no tasks known yet
+    app.SetLoadingTasks(3, 4);
+    EXPECT_DOUBLE_EQ(app.GetLoadingProgress(), 0.75);
+    app.SetLoadingTasks(9, 4);
+    EXPECT_DOUBLE_EQ(app.GetLoadingProgress(), 1.0);
+    app.m_loadingThreadCompleted = true;
+    EXPECT_EQ(app.GetLoadingProgress(), 1.0);
+}
+
+TEST(BriskAppBase, SaturatingAddTable) {
+    TestApp app;
+    EXPECT_EQ(app.m_addTable[0], 0);
+    EXPECT_EQ(app.m_addTable[200], 200);
+    EXPECT_EQ(app.m_addTable[255], 255);
+    EXPECT_EQ(app.m_addTable[256], 255);
+    EXPECT_EQ(app.m_addTable[511], 255);
+}
+
+TEST(BriskAppBase, UnknownCommandLineSwitchEndsTheProgramWithAFailure) {
+    TestApp app;
+    app.m_screensaverMode = true;  // log instead of showing a box
+    try {
+        app.ParseCommandLineText("-changedir=/tmp -nosuchswitch");
+        FAIL() << "DoExit was not called";
+    } catch (const ExitCalled& e) {
+        EXPECT_EQ(e.code, 1);
+    }
+    EXPECT_EQ(app.m_startDirectory, "/tmp/");
+    std::remove("ScrError.txt");
+}
+
+TEST(BriskAppBase, ShutdownActsOnce) {
+    struct App : TestApp {
+        void OnShutdown() override { ++shutdowns; }
+        int shutdowns = 0;
+    } app;
+    app.Shutdown();
+    app.Shutdown();
+    EXPECT_EQ(app.shutdowns, 1);
+    EXPECT_TRUE(app.IsShutdown());
+}
+
+}  // namespace

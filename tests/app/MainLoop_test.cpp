@@ -1,0 +1,236 @@
+// Frame timing of the main loop, driven step by step on a manual clock.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <thread>
+
+#include "support/TestApp.h"
+
+using TestSupport::RecordingWidget;
+using TestSupport::TestApp;
+
+namespace {
+
+// Longest run of updates between two draws in a trace.
+int LongestUpdateRun(const std::string& trace) {
+    int longest = 0;
+    int run = 0;
+    for (char c : trace) {
+        run = c == 'U' ? run + 1 : 0;
+        longest = std::max(longest, run);
+    }
+    return longest;
+}
+
+struct CatchUpCase {
+    double multiplier;
+    uint32_t stallMs;
+    int expectedUpdates;
+};
+
+class CatchUpTest : public ::testing::TestWithParam<CatchUpCase> {};
+
+TEST_P(CatchUpTest, UpdatesAfterAStallAreCappedAt200Ms) {
+    const CatchUpCase c = GetParam();
+    TestApp app;
+    app.m_updateMultiplier = c.multiplier;
+    app.m_updateState = 1;
+    app.clock.Advance(c.stallMs);
+
+    app.RunUntilSleep();
+
+    EXPECT_EQ(app.CountUpdates(), c.expectedUpdates) << app.trace;
+    // Before loading has been handled nothing forces a draw in the middle.
+    EXPECT_EQ(app.trace, std::string(c.expectedUpdates, 'U') + "D");
+}
+
+INSTANTIATE_TEST_SUITE_P(Multipliers, CatchUpTest,
+                         ::testing::Values(CatchUpCase{1.0, 1000, 20},   // cap: 200 ms / 10 ms
+                                           CatchUpCase{1.0, 55, 5},      // 55 ms of backlog
+                                           CatchUpCase{2.0, 100, 20},    // frame length halves
+                                           CatchUpCase{2.0, 5000, 40},   // cap at 5 ms frames
+                                           CatchUpCase{0.5, 100, 5}));   // frame length doubles
+
+TEST(MainLoop, IdleLoopSleepsOneFrameBetweenUpdates) {
+    TestApp app;
+    app.m_updateState = 1;
+    // One simulated second of an idle program: 100 updates, each after a 10 ms sleep.
+    int steps = 0;
+    while (app.CountUpdates() < 100 && steps < 100'000) {
+        bool updated = false;
+        app.UpdateAppStep(&updated);
+        ++steps;
+    }
+    EXPECT_EQ(app.CountUpdates(), 100);
+    EXPECT_EQ(app.clock.SleptMs(), 1000u);
+    EXPECT_EQ(app.clock.SleepCalls(), 100u);
+    // A handful of steps per update: the loop sleeps instead of spinning.
+    EXPECT_LE(steps, 100 * 6);
+}
+
+TEST(MainLoop, DrawIsForcedDuringCatchUpOnceLoadingIsHandled) {
+    TestApp app;
+    app.m_loadingThreadStarted = true;
+    app.m_loadingThreadCompleted = true;  // handled by the first update
+    app.m_updateState = 1;
+    app.clock.Advance(1000);
+
+    app.RunUntilSleep();
+
+    EXPECT_TRUE(app.m_loadingCompletionHandled);
+    EXPECT_EQ(app.CountUpdates(), 20);
+    // ceil(1.0 x 10) decisions without a draw force one: never more than 10
+    // updates in a row, and the catch-up is interrupted by draws.
+    EXPECT_LE(LongestUpdateRun(app.trace), 10) << app.trace;
+    EXPECT_GE(std::count(app.trace.begin(), app.trace.end(), 'D'), 3) << app.trace;
+}
+
+TEST(MainLoop, DoubleMultiplierForcesDrawsLessOften) {
+    TestApp app;
+    app.m_loadingCompletionHandled = true;
+    app.m_updateMultiplier = 2.0;
+    app.m_updateState = 1;
+    app.clock.Advance(1000);
+
+    app.RunUntilSleep();
+
+    EXPECT_EQ(app.CountUpdates(), 40);
+    EXPECT_GT(LongestUpdateRun(app.trace), 10) << app.trace;
+    EXPECT_LE(LongestUpdateRun(app.trace), 20) << app.trace;
+}
+
+TEST(MainLoop, ClearingTheBacklogDropsTheCatchUp) {
+    TestApp app;
+    app.m_updateState = 1;
+    app.clock.Advance(150);
+    // Time spent dragging the window is not caught up afterwards.
+    app.HandleWindowMessage({0, Brisk::Platform::MessageId::NonClientLButtonDown, 0, 0});
+    app.RunUntilSleep();
+    EXPECT_EQ(app.CountUpdates(), 0);
+}
+
+TEST(MainLoop, ShutdownFromAnotherThreadWaitsForTheNextFrame) {
+    TestApp app;
+    std::thread other([&app] { app.Shutdown(); });
+    other.join();
+    EXPECT_FALSE(app.IsShutdown());
+    EXPECT_TRUE(app.m_deferredShutdown);
+
+    app.m_updateState = 1;
+    app.ProcessFrame(false);
+    EXPECT_TRUE(app.IsShutdown());
+    // The loop ends at its next step.
+    bool updated = true;
+    EXPECT_FALSE(app.UpdateAppStep(&updated));
+    EXPECT_FALSE(updated);
+}
+
+TEST(MainLoop, PausedAppNeitherUpdatesNorSleeps) {
+    TestApp app;
+    app.m_paused = true;
+    app.m_updateState = 1;
+    app.clock.Advance(500);
+    for (int i = 0; i < 50; ++i) {
+        bool updated = false;
+        app.UpdateAppStep(&updated);
+    }
+    EXPECT_EQ(app.CountUpdates(), 0);
+}
+
+TEST(MainLoop, ProcessFrameWithoutSleepPermissionReportsInsteadOfSleeping) {
+    TestApp app;
+    app.m_updateState = 1;
+    // Nothing due, nothing to draw: the frame would sleep.
+    EXPECT_FALSE(app.ProcessFrame(false));
+    EXPECT_EQ(app.clock.SleepCalls(), 0u);
+    app.m_updateState = 1;
+    EXPECT_TRUE(app.ProcessFrame(true));
+    EXPECT_EQ(app.clock.SleepCalls(), 1u);
+    EXPECT_EQ(app.clock.SleptMs(), 10u);
+}
+
+// A widget whose update takes `workMs` of (manual) time.
+class SlowWidget : public RecordingWidget {
+public:
+    SlowWidget(Brisk::Platform::ManualClock* clock, uint32_t workMs)
+        : m_clock(clock), m_workMs(workMs) {}
+    void Update() override { m_clock->Advance(m_workMs); }
+
+private:
+    Brisk::Platform::ManualClock* m_clock;
+    uint32_t m_workMs;
+};
+
+struct YieldCase {
+    uint32_t workMs;
+    uint64_t expectedSleepMs;
+};
+
+class LoadingYieldTest : public ::testing::TestWithParam<YieldCase> {};
+
+TEST_P(LoadingYieldTest, MainThreadSleepsTwiceItsWorkWhileLoading) {
+    const YieldCase c = GetParam();
+    TestApp app;
+    SlowWidget widget(&app.clock, c.workMs);
+    app.GetWidgetManager()->AddWidget(&widget);
+    app.m_yieldMainThread = true;
+    app.m_updateState = 1;
+    app.clock.Advance(10);
+    ASSERT_TRUE(app.ProcessFrame(true));
+    EXPECT_EQ(app.CountUpdates(), 1);
+    EXPECT_EQ(app.clock.SleptMs(), c.expectedSleepMs);
+    app.GetWidgetManager()->RemoveWidget(&widget);
+}
+
+INSTANTIATE_TEST_SUITE_P(WorkTimes, LoadingYieldTest,
+                         ::testing::Values(YieldCase{0, 0}, YieldCase{4, 8},
+                                           YieldCase{200, 250}));  // at most 250 ms
+
+struct SafeDeleteCase {
+    int queuedAtDepth;
+    int processedAtDepth;
+    bool deleted;
+};
+
+class SafeDeleteTest : public ::testing::TestWithParam<SafeDeleteCase> {};
+
+TEST_P(SafeDeleteTest, EntriesWaitUntilTheirStepHasUnwound) {
+    const SafeDeleteCase c = GetParam();
+    TestApp app;
+    bool deleted = false;
+    app.m_updateAppDepth = c.queuedAtDepth;
+    app.SafeDeleteWidget(std::make_unique<RecordingWidget>(&deleted));
+    app.m_updateAppDepth = c.processedAtDepth;
+    app.ProcessSafeDeleteList();
+    EXPECT_EQ(deleted, c.deleted);
+    app.m_updateAppDepth = 0;
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, SafeDeleteTest,
+                         ::testing::Values(SafeDeleteCase{2, 3, false}, SafeDeleteCase{2, 2, true},
+                                           SafeDeleteCase{2, 1, true}, SafeDeleteCase{1, 2, false},
+                                           SafeDeleteCase{0, 0, true}));
+
+TEST(MainLoop, WidgetThatDeletesItselfDuringUpdateGoesAtTheEndOfTheFrame) {
+    TestApp app;
+    bool deleted = false;
+    struct SelfDeleting : RecordingWidget {
+        SelfDeleting(TestApp* a, bool* d) : RecordingWidget(d), app(a) {}
+        void Update() override {
+            app->GetWidgetManager()->RemoveWidget(this);
+            app->SafeDeleteWidget(std::unique_ptr<Widget>(this));
+        }
+        TestApp* app;
+    };
+    auto widget = std::make_unique<SelfDeleting>(&app, &deleted);
+    app.GetWidgetManager()->AddWidget(widget.release());  // ownership moves on in Update
+    app.m_updateState = 1;
+    app.clock.Advance(10);
+    bool updated = false;
+    app.UpdateAppStep(&updated);
+    ASSERT_TRUE(updated);
+    EXPECT_TRUE(deleted);  // queued and processed at depth 1, after the update returned
+}
+
+}  // namespace

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# The real program under a virtual display: a 1024 x 768 window titled
+# "Vornique" opens; the close box ends the process with exit code 0.
+set -u
+game=$1
+closer=$2
+export -n SDL_VIDEODRIVER SDL_AUDIODRIVER
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config
+
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+    "$1" &
+    pid=$!
+    sleep 1
+    geometry=$(xwininfo -name Vornique 2>/dev/null | awk "/Width:/{w=\$2} /Height:/{h=\$2} END{print w\"x\"h}")
+    echo "window: $geometry"
+    [ "$geometry" = "1024x768" ] || { echo "expected a 1024x768 window"; kill $pid; exit 1; }
+    "$2" Vornique 10 || { kill $pid; exit 1; }
+    for i in $(seq 1 100); do
+        kill -0 $pid 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 $pid 2>/dev/null; then echo "still running after the close box"; kill -9 $pid; exit 1; fi
+    wait $pid
+    rc=$?
+    echo "exit code: $rc"
+    exit $rc
+' _ "$game" "$closer"

@@ -1,0 +1,288 @@
+// The time system's step rules, driven by direct steps, and the real timer
+// thread under concurrent use.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "time/TimeSystem_impl.h"
+
+using TimeLibrary::ITimeObject;
+using TimeLibrary::TimeObjectMessageObserver;
+using TimeLibrary::TimeSystem_impl;
+
+namespace {
+
+// Records notifications as "<kind><id>@<clock>".
+class Recorder : public TimeObjectMessageObserver {
+public:
+    explicit Recorder(TimeSystem_impl* system) : m_system(system) {}
+    void OnTimeObjectStart(int32_t id) override { Add("S", id); }
+    void OnTimeObjectTick(int32_t id) override { Add("T", id); }
+    void OnTimeObjectFinish(int32_t id) override { Add("F", id); }
+
+    std::vector<std::string> events;
+
+private:
+    void Add(const char* kind, int32_t id) {
+        // The clock is advanced after the objects: a notification at step n
+        // sees 5 * (n - 1); add one step so the label is the elapsed time.
+        events.push_back(std::string(kind) + std::to_string(id) + "@" +
+                         std::to_string(m_system->GetTime() + 5));
+    }
+    TimeSystem_impl* m_system;
+};
+
+class TimeSystemTest : public ::testing::Test {
+protected:
+    void Steps(int n) {
+        for (int i = 0; i < n; ++i) {
+            system.Step();
+        }
+    }
+    TimeSystem_impl system{Brisk::Platform::SystemClock()};
+    Recorder recorder{&system};
+};
+
+TEST_F(TimeSystemTest, CountDownOfThreeSecondsTicksThriceAndFinishesOnce) {
+    ITimeObject* t = system.CreateTimeObject(&recorder, 3000, 1000);
+    ASSERT_NE(t, nullptr);
+    ASSERT_TRUE(t->Start(false, 0));
+    Steps(700);
+    const int id = t->GetId();
+    const std::string i = std::to_string(id);
+    EXPECT_EQ(recorder.events, (std::vector<std::string>{"S" + i + "@5", "T" + i + "@1000",
+                                                         "T" + i + "@2000", "T" + i + "@3000",
+                                                         "F" + i + "@3000"}));
+    EXPECT_FALSE(t->IsRunning());
+    EXPECT_TRUE(t->Start(false, 0));  // a finished object may start again
+}
+
+TEST_F(TimeSystemTest, OneShotTicksAndFinishesAtTheFirstStep) {
+    ITimeObject* t = system.CreateTimeObject(&recorder, 1, 1);
+    ASSERT_TRUE(t->Start(false, 0));
+    recorder.events.clear();
+    Steps(1);
+    const std::string i = std::to_string(t->GetId());
+    EXPECT_EQ(recorder.events, (std::vector<std::string>{"T" + i + "@5", "F" + i + "@5"}));
+    Steps(10);
+    EXPECT_EQ(recorder.events.size(), 2u);
+}
+
+struct PeriodCase {
+    int32_t period;
+    uint16_t delay;
+    std::vector<int> tickTimes;  // clock labels of the first ticks
+};
+
+class PeriodTest : public TimeSystemTest, public ::testing::WithParamInterface<PeriodCase> {};
+
+TEST_P(PeriodTest, TicksFollowTheStepGrid) {
+    const PeriodCase c = GetParam();
+    ITimeObject* t = system.CreateTimeObject(&recorder, -1, c.period);
+    t->SetLooped(true);
+    ASSERT_TRUE(t->Start(false, c.delay));
+    recorder.events.clear();
+    Steps(static_cast<int>(c.tickTimes.back() / 5));
+    std::vector<std::string> expected;
+    for (int ms : c.tickTimes) {
+        expected.push_back("T" + std::to_string(t->GetId()) + "@" + std::to_string(ms));
+    }
+    EXPECT_EQ(recorder.events, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Periods, PeriodTest,
+    ::testing::Values(PeriodCase{7, 0, {10, 20, 30}},   // acts as 10, no drift back
+                      PeriodCase{1, 0, {5, 10, 15}},    // at most one tick per step
+                      PeriodCase{5, 3, {10, 15, 20}},   // delay 3 skips one step
+                      PeriodCase{5, 10, {15, 20, 25}},  // delay 10 skips two
+                      PeriodCase{1000, 0, {1000, 2000}}));
+
+TEST_F(TimeSystemTest, PauseFreezesDelayElapsedAndAccumulator) {
+    auto* t = static_cast<TimeLibrary::TimeObject_impl*>(
+        system.CreateTimeObject(&recorder, 100, 20));
+    ASSERT_TRUE(t->Start(false, 10));
+    Steps(3);  // delay used up, 5 ms counted
+    recorder.events.clear();
+    const int32_t elapsed = t->GetElapsed();
+    const int32_t accumulator = t->GetAccumulator();
+    const int32_t delay = t->GetStartDelay();
+    t->SetPaused(true);
+    Steps(50);
+    EXPECT_TRUE(recorder.events.empty());
+    EXPECT_EQ(t->GetElapsed(), elapsed);
+    EXPECT_EQ(t->GetAccumulator(), accumulator);
+    EXPECT_EQ(t->GetStartDelay(), delay);
+    t->SetPaused(false);
+    Steps(3);
+    EXPECT_EQ(recorder.events.size(), 1u);  // the 20 ms period completes after 3 more steps
+}
+
+TEST_F(TimeSystemTest, StartFailsWithoutSideEffects) {
+    ITimeObject* running = system.CreateTimeObject(&recorder, 100, 10);
+    ASSERT_TRUE(running->Start(false, 0));
+    ITimeObject* noPeriod = system.CreateTimeObject(&recorder, 100, 0);
+    ITimeObject* noDuration = system.CreateTimeObject(&recorder, 0, 10);
+    recorder.events.clear();
+    EXPECT_FALSE(running->Start(false, 0));
+    EXPECT_FALSE(noPeriod->Start(false, 0));
+    EXPECT_FALSE(noDuration->Start(false, 0));
+    EXPECT_TRUE(recorder.events.empty());
+    noDuration->SetLooped(true);
+    EXPECT_TRUE(noDuration->Start(false, 0));  // looped objects need no duration
+}
+
+TEST_F(TimeSystemTest, StoppedLoopSendsNothingAndMayRestart) {
+    ITimeObject* t = system.CreateTimeObject(&recorder, -1, 5);
+    t->SetLooped(true);
+    ASSERT_TRUE(t->Start(false, 0));
+    Steps(4);
+    t->Stop();
+    recorder.events.clear();
+    Steps(10);
+    EXPECT_TRUE(recorder.events.empty());
+    EXPECT_TRUE(t->Start(false, 0));
+}
+
+TEST_F(TimeSystemTest, FullTableReturnsNullAndKeepsEveryEntry) {
+    std::vector<ITimeObject*> objects;
+    for (int i = 1; i < TimeSystem_impl::kTableSize; ++i) {
+        ITimeObject* t = system.CreateTimeObject(nullptr, 10, 5);
+        ASSERT_NE(t, nullptr);
+        EXPECT_EQ(t->GetId(), i);
+        objects.push_back(t);
+    }
+    EXPECT_EQ(system.CreateTimeObject(nullptr, 10, 5), nullptr);
+    // The lowest free id is handed out again.
+    system.DestroyTimeObject(objects[41]);
+    ITimeObject* again = system.CreateTimeObject(nullptr, 10, 5);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->GetId(), 42);
+    EXPECT_EQ(objects[0]->GetId(), 1);
+}
+
+TEST_F(TimeSystemTest, DestroyIgnoresNullAndRepeatedCalls) {
+    ITimeObject* t = system.CreateTimeObject(nullptr, 10, 5);
+    ITimeObject* other = system.CreateTimeObject(nullptr, 10, 5);
+    system.DestroyTimeObject(nullptr);
+    system.DestroyTimeObject(t);
+    system.DestroyTimeObject(t);  // already gone: ignored, nothing else is touched
+    EXPECT_EQ(other->GetId(), 2);
+    EXPECT_TRUE(other->Start(false, 0));
+    ITimeObject* reused = system.CreateTimeObject(nullptr, 10, 5);
+    EXPECT_EQ(reused->GetId(), 1);
+}
+
+// Creates a one-shot on every tick and destroys the previous one, inside
+// its own notifications; finally destroys itself.
+class Juggler : public TimeObjectMessageObserver {
+public:
+    explicit Juggler(TimeSystem_impl* s) : system(s) {}
+    void OnTimeObjectTick(int32_t id) override {
+        if (self != nullptr && id == self->GetId()) {
+            if (child != nullptr) {
+                system->DestroyTimeObject(child);
+            }
+            child = system->CreateTimeObject(this, 1, 1);
+            child->Start(false, 0);
+            ++ticks;
+        } else {
+            ++childTicks;
+        }
+    }
+    void OnTimeObjectFinish(int32_t id) override {
+        if (self != nullptr && id == self->GetId()) {
+            system->DestroyTimeObject(self);  // deleted once this notification returns
+            self = nullptr;
+        }
+    }
+    TimeSystem_impl* system;
+    ITimeObject* self = nullptr;
+    ITimeObject* child = nullptr;
+    int ticks = 0;
+    int childTicks = 0;
+};
+
+TEST_F(TimeSystemTest, ReceiversMayCreateAndDestroyObjectsInsideNotifications) {
+    Juggler juggler(&system);
+    juggler.self = system.CreateTimeObject(&juggler, 50, 10);
+    ASSERT_TRUE(juggler.self->Start(false, 0));
+    Steps(20);
+    EXPECT_EQ(juggler.ticks, 5);  // at 10, 20, 30, 40 and the final tick at 50
+    EXPECT_EQ(juggler.self, nullptr);
+    EXPECT_GE(juggler.childTicks, 4);
+    // The id of the self-destroyed object is free again.
+    ITimeObject* next = system.CreateTimeObject(nullptr, 10, 5);
+    ASSERT_NE(next, nullptr);
+    EXPECT_LT(next->GetId(), 4);
+}
+
+TEST_F(TimeSystemTest, ClockCountsStepsNotWallTime) {
+    EXPECT_EQ(system.GetTime(), 0u);
+    Steps(7);
+    EXPECT_EQ(system.GetTime(), 35u);
+}
+
+TEST(TimeSystemThread, StartStopAndConcurrentUse) {
+    TimeSystem_impl system{Brisk::Platform::SystemClock()};
+    EXPECT_FALSE(system.IsTimerRunning());
+    ASSERT_TRUE(system.StartTimer());
+    EXPECT_FALSE(system.StartTimer());
+
+    class Counter : public TimeObjectMessageObserver {
+    public:
+        void OnTimeObjectTick(int32_t) override { ++ticks; }
+        void OnTimeObjectFinish(int32_t) override { ++finishes; }
+        std::atomic<int> ticks{0};
+        std::atomic<int> finishes{0};
+    } counter;
+
+    // The main thread churns objects while the timer thread steps them.
+    std::mt19937 rng(1234);
+    std::vector<ITimeObject*> live;
+    for (int round = 0; round < 2000; ++round) {
+        const int action = static_cast<int>(rng() % 4);
+        if (action == 0 || live.empty()) {
+            if (ITimeObject* t = system.CreateTimeObject(&counter, 5 + rng() % 40, 5)) {
+                live.push_back(t);
+            }
+        } else if (action == 1) {
+            live[rng() % live.size()]->Start(rng() % 2 == 0, 0);
+        } else if (action == 2) {
+            live[rng() % live.size()]->Stop();
+        } else {
+            const size_t i = rng() % live.size();
+            system.DestroyTimeObject(live[i]);
+            live.erase(live.begin() + static_cast<long>(i));
+        }
+        if (round % 100 == 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    ITimeObject* sure = system.CreateTimeObject(&counter, 20, 5);
+    ASSERT_NE(sure, nullptr);
+    ASSERT_TRUE(sure->Start(false, 0));
+    for (int i = 0; i < 400 && counter.finishes == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_GT(counter.ticks.load(), 0);
+    EXPECT_GT(counter.finishes.load(), 0);
+    EXPECT_GT(system.GetTime(), 0u);
+
+    system.StopTimer();
+    EXPECT_FALSE(system.IsTimerRunning());
+    const uint64_t stopped = system.GetTime();
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_EQ(system.GetTime(), stopped);
+    system.DestroyAllTimeObjects();
+    // A stopped system starts again from 0.
+    ASSERT_TRUE(system.StartTimer());
+    system.StopTimer();
+}
+
+}  // namespace
