@@ -11,7 +11,8 @@ std::unique_ptr<Factory_impl> g_factory;
 
 Factory_impl::Factory_impl(Brisk::BriskAppBase* app) : m_app(app) {
     if (app == nullptr || app->GetWidgetManager() == nullptr) {
-        throw std::invalid_argument("the control factory needs an application with a widget manager");
+        throw std::invalid_argument(
+            "the control factory needs an application with a widget manager");
     }
 }
 
@@ -25,8 +26,12 @@ void CreateFactory(Brisk::BriskAppBase* app) {
     }
 }
 
-Factory_impl* GetFactory() { return g_factory.get(); }
+Factory_impl* GetFactory() {
+    return g_factory.get();
+}
 
-void DestroyFactory() { g_factory.reset(); }
+void DestroyFactory() {
+    g_factory.reset();
+}
 
 }  // namespace ControlLibrary

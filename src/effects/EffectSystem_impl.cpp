@@ -12,8 +12,12 @@ void CreateEffectSystem() {
     g_effectSystem.reset(new (std::nothrow) EffectSystem_impl());
 }
 
-EffectSystem_impl* GetEffectSystem() { return g_effectSystem.get(); }
+EffectSystem_impl* GetEffectSystem() {
+    return g_effectSystem.get();
+}
 
-void DestroyEffectSystem() { g_effectSystem.reset(); }
+void DestroyEffectSystem() {
+    g_effectSystem.reset();
+}
 
 }  // namespace EffectLibrary

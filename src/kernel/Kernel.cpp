@@ -14,7 +14,9 @@ const InstanceHandle* g_instance = nullptr;
 std::unique_ptr<MainApp> g_mainApp;
 }  // namespace
 
-MainApp* GetApp() { return g_mainApp.get(); }
+MainApp* GetApp() {
+    return g_mainApp.get();
+}
 
 bool RunApplication(const InstanceHandle* instance, IGame* game) {
     if (g_instance != nullptr) {

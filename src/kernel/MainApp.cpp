@@ -5,7 +5,9 @@
 
 namespace KernelLibrary {
 
-std::pair<int32_t, int32_t> GetScreenSize() { return {1024, 768}; }
+std::pair<int32_t, int32_t> GetScreenSize() {
+    return {1024, 768};
+}
 
 void IGameBridge::AddedToManager(Brisk::WidgetManager* manager) {
     Widget::AddedToManager(manager);

@@ -15,9 +15,13 @@ void CreateTimeSystem(Brisk::Platform::Clock& clock) {
     }
 }
 
-TimeSystem_impl* GetTimeSystem() { return g_timeSystem.get(); }
+TimeSystem_impl* GetTimeSystem() {
+    return g_timeSystem.get();
+}
 
-void DestroyTimeSystem() { g_timeSystem.reset(); }
+void DestroyTimeSystem() {
+    g_timeSystem.reset();
+}
 
 TimeSystem_impl::TimeSystem_impl(Brisk::Platform::Clock& clock) : m_clock(clock) {}
 
@@ -99,9 +103,6 @@ bool TimeSystem_impl::StartTimer() {
     m_timing.perMs = v;
     m_timing.step = 5 * v;
     m_timing.catchUp = v >> 3;
-    m_timing.t3 = 3 * v;
-    m_timing.t2 = 2 * v;
-    m_timing.t15 = 15 * v / 10;
     m_lateness = 0;
     m_clockMs = 0;
     m_running = true;
@@ -125,6 +126,9 @@ void TimeSystem_impl::StopTimer() {
 void TimeSystem_impl::ThreadProc() {
     std::lock_guard alive(m_aliveLock);
     Brisk::Platform::SetCurrentThreadPriority(Brisk::Platform::ThreadPriority::Highest);
+    // Sleeps here end within a few microseconds of their target, so the end
+    // of each wait sleeps too instead of spinning on yields.
+    Brisk::Platform::SetCurrentThreadTimerSlack(1000);
     const Timing t = m_timing;
     uint64_t waitTarget = t.step;
     const uint64_t lateLimit = t.step + t.catchUp;
@@ -133,18 +137,22 @@ void TimeSystem_impl::ThreadProc() {
         m_stepStart = t0;
         Step();
         uint64_t elapsed = m_clock.Counter() - t0;
-        while (elapsed < waitTarget) {
-            const uint64_t remaining = waitTarget - elapsed;
-            if (remaining > t.t3) {
-                m_clock.Sleep(4);
-            } else if (remaining > t.t2) {
-                m_clock.Sleep(3);
-            } else if (remaining > t.t15) {
-                m_clock.Sleep(2);
-            } else if (remaining >= t.catchUp) {
-                m_clock.Yield();
+        // Wait until the target, stopping within 1/8 ms of it. Each sleep
+        // asks for a little less than what remains, by the wake-up delay
+        // seen so far, so that steps end on time rather than late.
+        while (elapsed < waitTarget && waitTarget - elapsed >= t.catchUp) {
+            const int64_t remainingUs =
+                static_cast<int64_t>((waitTarget - elapsed) * 1000 / t.perMs);
+            const int64_t requestUs = remainingUs - m_wakeDelayUs;
+            const uint64_t before = m_clock.Counter();
+            if (requestUs > 0) {
+                m_clock.SleepMicros(static_cast<uint64_t>(requestUs));
+                const auto sleptUs =
+                    static_cast<int64_t>((m_clock.Counter() - before) * 1000 / t.perMs);
+                m_wakeDelayUs +=
+                    (std::clamp<int64_t>(sleptUs - requestUs, 0, 1000) - m_wakeDelayUs) / 8;
             } else {
-                break;
+                m_clock.Yield();
             }
             elapsed = m_clock.Counter() - t0;
         }

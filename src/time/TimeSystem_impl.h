@@ -49,10 +49,9 @@ public:
 
     // How the thread waits, in counter units; exposed for the benchmark.
     struct Timing {
-        uint64_t perMs = 0;   // counts per millisecond
-        uint64_t step = 0;    // S = 5 ms
-        uint64_t catchUp = 0; // C = 1/8 ms
-        uint64_t t3 = 0, t2 = 0, t15 = 0;
+        uint64_t perMs = 0;    // counts per millisecond
+        uint64_t step = 0;     // S = 5 ms
+        uint64_t catchUp = 0;  // C = 1/8 ms
     };
     const Timing& GetTiming() const { return m_timing; }
     bool IsTimerRunning() const { return m_thread.joinable(); }
@@ -73,7 +72,8 @@ private:
     std::mutex m_aliveLock;
     std::thread m_thread;
     Timing m_timing;
-    uint64_t m_lateness = 0;  // timer thread only
+    uint64_t m_lateness = 0;     // timer thread only
+    int64_t m_wakeDelayUs = 50;  // timer thread only: how late sleeps end, on average
 };
 
 // Process-wide access. CreateTimeSystem replaces nothing when one exists.

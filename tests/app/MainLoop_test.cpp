@@ -46,11 +46,11 @@ TEST_P(CatchUpTest, UpdatesAfterAStallAreCappedAt200Ms) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Multipliers, CatchUpTest,
-                         ::testing::Values(CatchUpCase{1.0, 1000, 20},   // cap: 200 ms / 10 ms
-                                           CatchUpCase{1.0, 55, 5},      // 55 ms of backlog
-                                           CatchUpCase{2.0, 100, 20},    // frame length halves
-                                           CatchUpCase{2.0, 5000, 40},   // cap at 5 ms frames
-                                           CatchUpCase{0.5, 100, 5}));   // frame length doubles
+                         ::testing::Values(CatchUpCase{1.0, 1000, 20},  // cap: 200 ms / 10 ms
+                                           CatchUpCase{1.0, 55, 5},     // 55 ms of backlog
+                                           CatchUpCase{2.0, 100, 20},   // frame length halves
+                                           CatchUpCase{2.0, 5000, 40},  // cap at 5 ms frames
+                                           CatchUpCase{0.5, 100, 5}));  // frame length doubles
 
 TEST(MainLoop, IdleLoopSleepsOneFrameBetweenUpdates) {
     TestApp app;

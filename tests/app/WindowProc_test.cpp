@@ -76,7 +76,9 @@ TEST(WindowProc, NothingIsQueuedDuringAPopup) {
 
 TEST(WindowProc, KeySwallowedByEarlyHookIsNotQueued) {
     struct App : TestApp {
-        bool OnKeyDownEarly(int key, bool ctrl, bool /*alt*/) override { return key == 'Q' && ctrl; }
+        bool OnKeyDownEarly(int key, bool ctrl, bool /*alt*/) override {
+            return key == 'Q' && ctrl;
+        }
     } app;
     app.HandleWindowMessage(Msg(MessageId::KeyDown, 'Q'));
     app.HandleWindowMessage(Msg(MessageId::KeyDown, Brisk::Platform::Vk::Control));
@@ -144,8 +146,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ClickCase{MessageId::RButtonDown, MessageId::RButtonUp, 2, -1, -1},
                       ClickCase{MessageId::RButtonDoubleClick, MessageId::RButtonUp, 2, -2, -1},
                       ClickCase{MessageId::MButtonDown, MessageId::MButtonUp, 0x10, 3, 3},
-                      ClickCase{MessageId::MButtonDoubleClick, MessageId::MButtonUp, 0x10, 3,
-                                3}));
+                      ClickCase{MessageId::MButtonDoubleClick, MessageId::MButtonUp, 0x10, 3, 3}));
 
 TEST(WindowProc, MousePositionsAreMappedThroughTheLetterbox) {
     TestApp app;
@@ -154,7 +155,8 @@ TEST(WindowProc, MousePositionsAreMappedThroughTheLetterbox) {
     app.GetWidgetManager()->AddWidget(&widget);
     // The 1024 x 768 picture shown at half size, 100 pixels from the left.
     app.GetWidgetManager()->Resize({0, 0, 1024, 768}, {100, 0, 512, 384});
-    app.HandleWindowMessage(Msg(MessageId::LButtonDown, 1, Brisk::Platform::MakePointParam(356, 192)));
+    app.HandleWindowMessage(
+        Msg(MessageId::LButtonDown, 1, Brisk::Platform::MakePointParam(356, 192)));
     app.ProcessDeferredMessages(false);
     ASSERT_FALSE(widget.events.empty());
     EXPECT_EQ(widget.events[0], "down 512,384 1");
@@ -216,15 +218,13 @@ TEST(WindowProc, LosingFocusReleasesHeldButtonsAndKeys) {
     app.GetWidgetManager()->Resize({0, 0, 640, 480}, {0, 0, 640, 480});
     app.HandleWindowMessage(Msg(MessageId::ActivateApp, 1));
     app.HandleWindowMessage(Msg(MessageId::KeyDown, 'X'));
-    app.HandleWindowMessage(
-        Msg(MessageId::LButtonDown, 1, Brisk::Platform::MakePointParam(5, 5)));
+    app.HandleWindowMessage(Msg(MessageId::LButtonDown, 1, Brisk::Platform::MakePointParam(5, 5)));
     app.ProcessDeferredMessages(false);
     widget.events.clear();
 
     app.HandleWindowMessage(Msg(MessageId::ActivateApp, 0));
     app.ProcessDeferredMessages(false);
-    EXPECT_EQ(widget.events,
-              (std::vector<std::string>{"keyup 88", "lostfocus", "up 1"}));
+    EXPECT_EQ(widget.events, (std::vector<std::string>{"keyup 88", "lostfocus", "up 1"}));
     EXPECT_FALSE(app.GetWidgetManager()->HasHeldButtons());
     app.GetWidgetManager()->RemoveWidget(&widget);
 }

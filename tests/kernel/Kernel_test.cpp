@@ -111,8 +111,8 @@ TEST(MainApp, CloseAsksTheGameUntilItQuits) {
     app.ProcessDeferredMessages(false);
     EXPECT_TRUE(app.IsShutdown());
     EXPECT_EQ(app.GetBridge(), nullptr);
-    EXPECT_EQ(game.calls, (std::vector<std::string>{"RequestClose", "RequestClose", "Deactivate",
-                                                    "Release"}));
+    EXPECT_EQ(game.calls,
+              (std::vector<std::string>{"RequestClose", "RequestClose", "Deactivate", "Release"}));
     EXPECT_TRUE(game.releasedBeforeBaseShutdown);
 }
 

@@ -33,24 +33,23 @@ TEST_P(VirtualKeyTest, MapsToDesktopNumbering) {
 INSTANTIATE_TEST_SUITE_P(
     Keys, VirtualKeyTest,
     ::testing::Values(KeyCase{SDLK_BACKSPACE, 8}, KeyCase{SDLK_TAB, 9}, KeyCase{SDLK_RETURN, 13},
-                      KeyCase{SDLK_KP_ENTER, 13}, KeyCase{SDLK_LSHIFT, 16},
-                      KeyCase{SDLK_RCTRL, 17}, KeyCase{SDLK_LALT, 18}, KeyCase{SDLK_ESCAPE, 27},
-                      KeyCase{SDLK_SPACE, 32}, KeyCase{SDLK_LEFT, 37}, KeyCase{SDLK_UP, 38},
-                      KeyCase{SDLK_RIGHT, 39}, KeyCase{SDLK_DOWN, 40}, KeyCase{SDLK_0, 48},
-                      KeyCase{SDLK_9, 57}, KeyCase{SDLK_a, 65}, KeyCase{SDLK_z, 90},
-                      KeyCase{SDLK_F1, 112}, KeyCase{SDLK_F4, 115}, KeyCase{SDLK_F12, 123},
-                      KeyCase{SDLK_DELETE, 46}, KeyCase{SDLK_KP_5, 101},
-                      KeyCase{SDLK_UNKNOWN, 0}));
+                      KeyCase{SDLK_KP_ENTER, 13}, KeyCase{SDLK_LSHIFT, 16}, KeyCase{SDLK_RCTRL, 17},
+                      KeyCase{SDLK_LALT, 18}, KeyCase{SDLK_ESCAPE, 27}, KeyCase{SDLK_SPACE, 32},
+                      KeyCase{SDLK_LEFT, 37}, KeyCase{SDLK_UP, 38}, KeyCase{SDLK_RIGHT, 39},
+                      KeyCase{SDLK_DOWN, 40}, KeyCase{SDLK_0, 48}, KeyCase{SDLK_9, 57},
+                      KeyCase{SDLK_a, 65}, KeyCase{SDLK_z, 90}, KeyCase{SDLK_F1, 112},
+                      KeyCase{SDLK_F4, 115}, KeyCase{SDLK_F12, 123}, KeyCase{SDLK_DELETE, 46},
+                      KeyCase{SDLK_KP_5, 101}, KeyCase{SDLK_UNKNOWN, 0}));
 
 TEST(DecodeUtf8, DecodesAndSkipsBrokenSequences) {
     using Brisk::Platform::detail::DecodeUtf8;
     EXPECT_EQ(DecodeUtf8("aZ"), (std::vector<char32_t>{'a', 'Z'}));
-    EXPECT_EQ(DecodeUtf8("\xC3\xA9"), (std::vector<char32_t>{0xE9}));           // é
-    EXPECT_EQ(DecodeUtf8("\xE2\x82\xAC"), (std::vector<char32_t>{0x20AC}));     // €
+    EXPECT_EQ(DecodeUtf8("\xC3\xA9"), (std::vector<char32_t>{0xE9}));        // é
+    EXPECT_EQ(DecodeUtf8("\xE2\x82\xAC"), (std::vector<char32_t>{0x20AC}));  // €
     EXPECT_EQ(DecodeUtf8("\xF0\x9F\x83\x8F"), (std::vector<char32_t>{0x1F0CF}));
-    EXPECT_EQ(DecodeUtf8("\x80x"), (std::vector<char32_t>{'x'}));               // stray byte
-    EXPECT_EQ(DecodeUtf8("x\xC3"), (std::vector<char32_t>{'x'}));               // truncated
-    EXPECT_EQ(DecodeUtf8("\xC3(y"), (std::vector<char32_t>{'(', 'y'}));         // bad follower
+    EXPECT_EQ(DecodeUtf8("\x80x"), (std::vector<char32_t>{'x'}));        // stray byte
+    EXPECT_EQ(DecodeUtf8("x\xC3"), (std::vector<char32_t>{'x'}));        // truncated
+    EXPECT_EQ(DecodeUtf8("\xC3(y"), (std::vector<char32_t>{'(', 'y'}));  // bad follower
 }
 
 class EventPumpTest : public ::testing::Test {

@@ -46,7 +46,9 @@ public:
         }
     }
 
-    int CountUpdates() const { return static_cast<int>(std::count(trace.begin(), trace.end(), 'U')); }
+    int CountUpdates() const {
+        return static_cast<int>(std::count(trace.begin(), trace.end(), 'U'));
+    }
 
     Brisk::Platform::ManualClock clock;
     std::string trace;

@@ -55,9 +55,9 @@ TEST_F(TimeSystemTest, CountDownOfThreeSecondsTicksThriceAndFinishesOnce) {
     Steps(700);
     const int id = t->GetId();
     const std::string i = std::to_string(id);
-    EXPECT_EQ(recorder.events, (std::vector<std::string>{"S" + i + "@5", "T" + i + "@1000",
-                                                         "T" + i + "@2000", "T" + i + "@3000",
-                                                         "F" + i + "@3000"}));
+    EXPECT_EQ(recorder.events,
+              (std::vector<std::string>{"S" + i + "@5", "T" + i + "@1000", "T" + i + "@2000",
+                                        "T" + i + "@3000", "F" + i + "@3000"}));
     EXPECT_FALSE(t->IsRunning());
     EXPECT_TRUE(t->Start(false, 0));  // a finished object may start again
 }
@@ -104,8 +104,8 @@ INSTANTIATE_TEST_SUITE_P(
                       PeriodCase{1000, 0, {1000, 2000}}));
 
 TEST_F(TimeSystemTest, PauseFreezesDelayElapsedAndAccumulator) {
-    auto* t = static_cast<TimeLibrary::TimeObject_impl*>(
-        system.CreateTimeObject(&recorder, 100, 20));
+    auto* t =
+        static_cast<TimeLibrary::TimeObject_impl*>(system.CreateTimeObject(&recorder, 100, 20));
     ASSERT_TRUE(t->Start(false, 10));
     Steps(3);  // delay used up, 5 ms counted
     recorder.events.clear();

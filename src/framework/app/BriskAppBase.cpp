@@ -119,7 +119,9 @@ Platform::Rect PlaceWindow(const Platform::Rect& work, int width, int height, in
     return r;
 }
 
-BriskAppBase* BriskAppBase::Get() { return g_app; }
+BriskAppBase* BriskAppBase::Get() {
+    return g_app;
+}
 
 BriskAppBase::BriskAppBase() : m_clock(&Platform::SystemClock()) {
     assert(g_app == nullptr && "only one application object may exist at a time");
@@ -200,10 +202,9 @@ void BriskAppBase::Init() {
     // Without a working video system there is nothing to show: fatal.
     const Platform::VideoInit video = Platform::InitVideo();
     if (video.status != Platform::VideoStatus::Ok) {
-        const std::string text =
-            video.status == Platform::VideoStatus::NoDisplay
-                ? video.message
-                : "SDL could not initialise video.\n" + video.message;
+        const std::string text = video.status == Platform::VideoStatus::NoDisplay
+                                     ? video.message
+                                     : "SDL could not initialise video.\n" + video.message;
         Platform::ShowMessageBox(m_productName, text, Platform::MessageBoxIcon::Error,
                                  Platform::MessageBoxButtons::Ok, nullptr);
         DoExit(1);
@@ -349,7 +350,8 @@ void BriskAppBase::ResizeWidgetArea() {
 // replaced or the program is ending.
 bool BriskAppBase::HandleDisplayResult(int result) {
     switch (result) {
-        case DDInterface::RESULT_OK: return true;
+        case DDInterface::RESULT_OK:
+            return true;
         case DDInterface::RESULT_INVALID_COLORDEPTH:
             if (m_windowIsWindowed) {
                 if (m_forceWindowed) {
@@ -371,7 +373,8 @@ bool BriskAppBase::HandleDisplayResult(int result) {
                 return false;
             }
             break;
-        default: break;
+        default:
+            break;
     }
     if (result == DDInterface::RESULT_3D_FAIL || m_display->Is3D()) {
         Set3DAcceleration(false, true);
@@ -468,9 +471,26 @@ void BriskAppBase::StartCursorThread() {
     m_cursorThread = std::thread([this] { CursorThreadProc(); });
 }
 
+void BriskAppBase::SetSoftwareCursorActive(bool active) {
+    {
+        std::lock_guard lock(m_cursorThreadLock);
+        m_softwareCursorActive = active;
+    }
+    m_cursorThreadWake.notify_all();
+}
+
+// Records the pointer position every 10 ms for the software cursor. Without
+// a software cursor there is nothing to move, so the thread waits instead.
 void BriskAppBase::CursorThreadProc() {
     Platform::SetCurrentThreadPriority(Platform::ThreadPriority::AboveNormal);
     while (!m_shutdown) {
+        {
+            std::unique_lock lock(m_cursorThreadLock);
+            m_cursorThreadWake.wait(lock, [this] { return m_shutdown || m_softwareCursorActive; });
+        }
+        if (m_shutdown) {
+            break;
+        }
         int x = 0;
         int y = 0;
         Platform::GetMouseState(&x, &y);
@@ -492,7 +512,11 @@ void BriskAppBase::Shutdown() {
         return;
     }
     m_exitToTop = true;
-    m_shutdown = true;
+    {
+        std::lock_guard lock(m_cursorThreadLock);
+        m_shutdown = true;
+    }
+    m_cursorThreadWake.notify_all();
     OnShutdown();
     if (m_cursorThread.joinable()) {
         m_cursorThread.join();
@@ -542,7 +566,9 @@ void BriskAppBase::ApplyCursor() {
         Platform::ApplySystemCursor(c);
     };
     switch (m_cursorNum) {
-        case 0: system(SystemCursor::Arrow); break;
+        case 0:
+            system(SystemCursor::Arrow);
+            break;
         case 1:
             if (m_handCursor != nullptr) {
                 Platform::ShowCursor(true);
@@ -559,17 +585,37 @@ void BriskAppBase::ApplyCursor() {
                 system(SystemCursor::Hand);
             }
             break;
-        case 3: system(SystemCursor::Text); break;
-        case 4: system(SystemCursor::NoEntry); break;
-        case 5: system(SystemCursor::SizeAll); break;
-        case 6: system(SystemCursor::SizeNESW); break;
-        case 7: system(SystemCursor::SizeNS); break;
-        case 8: system(SystemCursor::SizeNWSE); break;
-        case 9: system(SystemCursor::SizeWE); break;
-        case 10: system(SystemCursor::Wait); break;
+        case 3:
+            system(SystemCursor::Text);
+            break;
+        case 4:
+            system(SystemCursor::NoEntry);
+            break;
+        case 5:
+            system(SystemCursor::SizeAll);
+            break;
+        case 6:
+            system(SystemCursor::SizeNESW);
+            break;
+        case 7:
+            system(SystemCursor::SizeNS);
+            break;
+        case 8:
+            system(SystemCursor::SizeNWSE);
+            break;
+        case 9:
+            system(SystemCursor::SizeWE);
+            break;
+        case 10:
+            system(SystemCursor::Wait);
+            break;
         case 11:
-        case 12: Platform::ShowCursor(false); break;
-        default: system(SystemCursor::Arrow); break;
+        case 12:
+            Platform::ShowCursor(false);
+            break;
+        default:
+            system(SystemCursor::Arrow);
+            break;
     }
 }
 
@@ -599,11 +645,18 @@ int BriskAppBase::MsgBox(const std::string& text, const std::string& caption, in
     }
     Platform::MessageBoxIcon icon = Platform::MessageBoxIcon::None;
     switch (flags & 0xF0) {
-        case MB_ICONERROR: icon = Platform::MessageBoxIcon::Error; break;
-        case MB_ICONWARNING: icon = Platform::MessageBoxIcon::Warning; break;
+        case MB_ICONERROR:
+            icon = Platform::MessageBoxIcon::Error;
+            break;
+        case MB_ICONWARNING:
+            icon = Platform::MessageBoxIcon::Warning;
+            break;
         case MB_ICONQUESTION:
-        case MB_ICONINFORMATION: icon = Platform::MessageBoxIcon::Information; break;
-        default: break;
+        case MB_ICONINFORMATION:
+            icon = Platform::MessageBoxIcon::Information;
+            break;
+        default:
+            break;
     }
     Platform::MessageBoxButtons buttons = Platform::MessageBoxButtons::Ok;
     if ((flags & 0xF) == MB_OKCANCEL) {
@@ -661,7 +714,9 @@ bool BriskAppBase::OpenURL(const std::string& url, bool shutdownAfter) {
     return false;
 }
 
-void BriskAppBase::OnURLOpenFailed(const std::string& /*url*/) { m_openingUrl.clear(); }
+void BriskAppBase::OnURLOpenFailed(const std::string& /*url*/) {
+    m_openingUrl.clear();
+}
 
 void BriskAppBase::OnURLOpened(const std::string& /*url*/) {
     m_openingUrl.clear();
@@ -675,8 +730,8 @@ std::string BriskAppBase::GetProductVersion(const std::string& /*path*/) {
 }
 
 std::string BriskAppBase::GetDiagnosticInfo() {
-    return "Product: " + m_productName + " " + m_productVersion + "\nVideo driver: " +
-           Platform::VideoDriverName() + "\n";
+    return "Product: " + m_productName + " " + m_productVersion +
+           "\nVideo driver: " + Platform::VideoDriverName() + "\n";
 }
 
 void BriskAppBase::HandleNotifyMessage(int64_t wparam, int64_t /*lparam*/) {
@@ -685,20 +740,28 @@ void BriskAppBase::HandleNotifyMessage(int64_t wparam, int64_t /*lparam*/) {
     }
 }
 
-bool BriskAppBase::IsReservedAltKey(int key) { return key == '\r' || key == 'r' || key == 'R'; }
+bool BriskAppBase::IsReservedAltKey(int key) {
+    return key == '\r' || key == 'r' || key == 'R';
+}
 
 // --- volumes -------------------------------------------------------------------
 
-double BriskAppBase::GetMasterVolume() { return m_masterVolume; }
+double BriskAppBase::GetMasterVolume() {
+    return m_masterVolume;
+}
 
 void BriskAppBase::SetMasterVolume(double volume) {
     m_sfxVolume = volume;
     m_masterVolume = volume;
 }
 
-void BriskAppBase::SetMusicVolume(double volume) { m_musicVolume = volume; }
+void BriskAppBase::SetMusicVolume(double volume) {
+    m_musicVolume = volume;
+}
 
-void BriskAppBase::SetSfxVolume(double volume) { m_sfxVolume = volume; }
+void BriskAppBase::SetSfxVolume(double volume) {
+    m_sfxVolume = volume;
+}
 
 void BriskAppBase::Mute(bool autoMute) {
     ++m_muteCount;

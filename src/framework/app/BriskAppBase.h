@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -186,6 +187,9 @@ public:
         m_loadingTasksDone = done;
         m_loadingTasksTotal = total;
     }
+    // Turns the cursor thread's 10 ms polling on while a software cursor is
+    // shown; without one the thread sleeps. Any thread.
+    void SetSoftwareCursorActive(bool active);
     // Last pointer position recorded by the cursor thread, window coordinates.
     std::pair<int, int> GetCursorThreadPosition() const {
         return {m_cursorX.load(), m_cursorY.load()};
@@ -203,8 +207,8 @@ public:
     std::string m_executablePath;
     int m_width = 640;
     int m_height = 480;
-    bool m_isWindowed = true;          // windowed wanted
-    bool m_windowIsWindowed = true;    // the current window is windowed
+    bool m_isWindowed = true;        // windowed wanted
+    bool m_windowIsWindowed = true;  // the current window is windowed
     bool m_fullScreenWindowMode = false;
     bool m_forceFullscreen = false;
     bool m_forceWindowed = false;
@@ -353,6 +357,9 @@ private:
     // Threads. The flags are written by one thread and polled by another.
     std::thread m_cursorThread;
     std::atomic<bool> m_cursorThreadRunning{false};
+    std::atomic<bool> m_softwareCursorActive{false};
+    std::mutex m_cursorThreadLock;  // pairs with m_cursorThreadWake
+    std::condition_variable m_cursorThreadWake;
     std::atomic<int> m_cursorX{0};
     std::atomic<int> m_cursorY{0};
     std::thread m_loadingThread;

@@ -17,7 +17,9 @@ namespace {
 using Platform::MessageId;
 
 // Signed distance between two wrapping millisecond ticks.
-int32_t TickDiff(uint32_t later, uint32_t earlier) { return static_cast<int32_t>(later - earlier); }
+int32_t TickDiff(uint32_t later, uint32_t earlier) {
+    return static_cast<int32_t>(later - earlier);
+}
 
 bool IsMouseMessage(MessageId id) {
     switch (id) {
@@ -30,8 +32,10 @@ bool IsMouseMessage(MessageId id) {
         case MessageId::RButtonDoubleClick:
         case MessageId::MButtonDown:
         case MessageId::MButtonUp:
-        case MessageId::MButtonDoubleClick: return true;
-        default: return false;
+        case MessageId::MButtonDoubleClick:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -49,15 +53,16 @@ bool IsQueuedMessage(MessageId id) {
         case MessageId::SysKeyDown:
         case MessageId::SysKeyUp:
         case MessageId::Timer:
-        case MessageId::MouseWheel: return true;
-        default: return IsMouseMessage(id);
+        case MessageId::MouseWheel:
+            return true;
+        default:
+            return IsMouseMessage(id);
     }
 }
 
 bool QueueHas(const std::deque<WindowMessage>& queue, MessageId a, MessageId b) {
-    return std::any_of(queue.begin(), queue.end(), [&](const WindowMessage& m) {
-        return m.message == a || m.message == b;
-    });
+    return std::any_of(queue.begin(), queue.end(),
+                       [&](const WindowMessage& m) { return m.message == a || m.message == b; });
 }
 
 }  // namespace
@@ -72,12 +77,15 @@ void BriskAppBase::HandleWindowMessage(const WindowMessage& message) {
                 PresentFrame(nullptr);
             }
             return;
-        case MessageId::EndSession: Shutdown(); return;
+        case MessageId::EndSession:
+            Shutdown();
+            return;
         case MessageId::NonClientLButtonDown:
             // Time spent dragging the window is not caught up afterwards.
             ClearUpdateBacklog(false);
             return;
-        case MessageId::SysChar: return;  // reserved Alt keys are swallowed; others have no default
+        case MessageId::SysChar:
+            return;  // reserved Alt keys are swallowed; others have no default
         case MessageId::Notify:
             if (mainWindow) {
                 HandleNotifyMessage(message.wparam, message.lparam);
@@ -88,7 +96,8 @@ void BriskAppBase::HandleWindowMessage(const WindowMessage& message) {
                 m_active = message.wparam != 0;
             }
             break;
-        default: break;
+        default:
+            break;
     }
     if (!IsQueuedMessage(message.message)) {
         return;
@@ -108,7 +117,8 @@ void BriskAppBase::HandleWindowMessage(const WindowMessage& message) {
                 } else if (message.wparam == Platform::Vk::Menu) {
                     m_altDown = down;
                 }
-                if (down && OnKeyDownEarly(static_cast<int>(message.wparam), m_ctrlDown, m_altDown)) {
+                if (down &&
+                    OnKeyDownEarly(static_cast<int>(message.wparam), m_ctrlDown, m_altDown)) {
                     queue = false;
                 }
                 break;
@@ -121,7 +131,8 @@ void BriskAppBase::HandleWindowMessage(const WindowMessage& message) {
                 queue = !QueueHas(m_deferredMessages, MessageId::SysColorChange,
                                   MessageId::DisplayChange);
                 break;
-            default: break;
+            default:
+                break;
         }
         // Nothing is queued behind a close.
         if (queue && !QueueHas(m_deferredMessages, MessageId::Close, MessageId::Close)) {
@@ -206,13 +217,19 @@ void BriskAppBase::DispatchDeferredMessage(const WindowMessage& message) {
             }
             break;
         case MessageId::KeyDown:
-        case MessageId::SysKeyDown: HandleKeyDownMessage(message); break;
+        case MessageId::SysKeyDown:
+            HandleKeyDownMessage(message);
+            break;
         case MessageId::KeyUp:
-        case MessageId::SysKeyUp: m_widgetManager->KeyUp(static_cast<int>(message.wparam)); break;
+        case MessageId::SysKeyUp:
+            m_widgetManager->KeyUp(static_cast<int>(message.wparam));
+            break;
         case MessageId::Char:
             m_widgetManager->KeyChar(static_cast<char>(static_cast<uint8_t>(message.wparam)));
             break;
-        case MessageId::Timer: HandleTimerTick(); break;
+        case MessageId::Timer:
+            HandleTimerTick();
+            break;
         case MessageId::MouseWheel:
             m_widgetManager->MouseWheel(static_cast<int>(message.wparam / 120));
             break;
@@ -265,24 +282,41 @@ void BriskAppBase::DispatchMouseMessage(const WindowMessage& message) {
     int clicks = 0;
     bool down = true;
     switch (message.message) {
-        case MessageId::LButtonDown: clicks = 1; break;
-        case MessageId::LButtonDoubleClick: clicks = 2; break;
-        case MessageId::RButtonDown: clicks = -1; break;
-        case MessageId::RButtonDoubleClick: clicks = -2; break;
+        case MessageId::LButtonDown:
+            clicks = 1;
+            break;
+        case MessageId::LButtonDoubleClick:
+            clicks = 2;
+            break;
+        case MessageId::RButtonDown:
+            clicks = -1;
+            break;
+        case MessageId::RButtonDoubleClick:
+            clicks = -2;
+            break;
         case MessageId::MButtonDown:
-        case MessageId::MButtonDoubleClick: clicks = 3; break;
-        case MessageId::LButtonUp: clicks = 1, down = false; break;
-        case MessageId::RButtonUp: clicks = -1, down = false; break;
-        case MessageId::MButtonUp: clicks = 3, down = false; break;
-        default: return;  // a plain move
+        case MessageId::MButtonDoubleClick:
+            clicks = 3;
+            break;
+        case MessageId::LButtonUp:
+            clicks = 1, down = false;
+            break;
+        case MessageId::RButtonUp:
+            clicks = -1, down = false;
+            break;
+        case MessageId::MButtonUp:
+            clicks = 3, down = false;
+            break;
+        default:
+            return;  // a plain move
     }
     if (down) {
         Platform::Window::CaptureMouse(true);
         m_widgetManager->MouseDown(x, y, clicks);
     } else {
         // wparam holds the buttons still down after this release.
-        if ((message.wparam & (Platform::kMouseLeft | Platform::kMouseRight |
-                               Platform::kMouseMiddle)) == 0) {
+        if ((message.wparam &
+             (Platform::kMouseLeft | Platform::kMouseRight | Platform::kMouseMiddle)) == 0) {
             Platform::Window::CaptureMouse(false);
         }
         m_widgetManager->MouseUp(x, y, clicks);
@@ -634,7 +668,8 @@ bool BriskAppBase::DrawFrame() {
     if (m_loadingThreadStarted && !m_loadingThreadCompleted) {
         // While loading, present at most once per max(draw, 15) + 35 ms.
         const uint32_t next =
-            m_nextDrawTick + static_cast<uint32_t>(std::max<int32_t>(TickDiff(end, start), 15) + 35);
+            m_nextDrawTick +
+            static_cast<uint32_t>(std::max<int32_t>(TickDiff(end, start), 15) + 35);
         m_nextDrawTick = TickDiff(next, end) < 0 ? end : next;
     } else {
         m_nextDrawTick = end;

@@ -65,7 +65,9 @@ void BriskAppBase::ParseCommandLineText(const std::string& text) {
 }
 
 namespace {
-bool IsAbsolutePath(const std::string& path) { return !path.empty() && path[0] == '/'; }
+bool IsAbsolutePath(const std::string& path) {
+    return !path.empty() && path[0] == '/';
+}
 }  // namespace
 
 void BriskAppBase::HandleCommandLineParam(const std::string& name, const std::string& value) {

@@ -40,14 +40,22 @@ bool DDInterface::Redraw() {
 
 std::string DDInterface::ResultToString(int result) {
     switch (result) {
-        case RESULT_OK: return "RESULT_OK";
-        case RESULT_FAIL: return "RESULT_FAIL";
-        case RESULT_DD_CREATE_FAIL: return "RESULT_DD_CREATE_FAIL";
-        case RESULT_SURFACE_FAIL: return "RESULT_SURFACE_FAIL";
-        case RESULT_EXCLUSIVE_FAIL: return "RESULT_EXCLUSIVE_FAIL";
-        case RESULT_DISPCHANGE_FAIL: return "RESULT_DISPCHANGE_FAIL";
-        case RESULT_INVALID_COLORDEPTH: return "RESULT_INVALID_COLORDEPTH";
-        default: return "RESULT_UNKNOWN";
+        case RESULT_OK:
+            return "RESULT_OK";
+        case RESULT_FAIL:
+            return "RESULT_FAIL";
+        case RESULT_DD_CREATE_FAIL:
+            return "RESULT_DD_CREATE_FAIL";
+        case RESULT_SURFACE_FAIL:
+            return "RESULT_SURFACE_FAIL";
+        case RESULT_EXCLUSIVE_FAIL:
+            return "RESULT_EXCLUSIVE_FAIL";
+        case RESULT_DISPCHANGE_FAIL:
+            return "RESULT_DISPCHANGE_FAIL";
+        case RESULT_INVALID_COLORDEPTH:
+            return "RESULT_INVALID_COLORDEPTH";
+        default:
+            return "RESULT_UNKNOWN";
     }
 }
 

@@ -22,13 +22,15 @@ public:
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     }
+    void SleepMicros(uint64_t us) override {
+        std::this_thread::sleep_for(std::chrono::microseconds(us));
+    }
     void Yield() override { std::this_thread::yield(); }
 
 private:
     template <typename Unit>
     int64_t Since() const {
-        return std::chrono::duration_cast<Unit>(std::chrono::steady_clock::now() - m_start)
-            .count();
+        return std::chrono::duration_cast<Unit>(std::chrono::steady_clock::now() - m_start).count();
     }
 
     const std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();

@@ -18,6 +18,8 @@ public:
     virtual uint64_t CounterFrequency() const = 0;
     // Blocks the calling thread; a manual clock advances its time instead.
     virtual void Sleep(uint32_t ms) = 0;
+    // Blocks for `us` microseconds, as precisely as the system allows.
+    virtual void SleepMicros(uint64_t us) = 0;
     // Gives up the rest of the time slice (a zero-length sleep).
     virtual void Yield() = 0;
 };
@@ -31,15 +33,17 @@ class ManualClock final : public Clock {
 public:
     explicit ManualClock(uint64_t startMicros = 0) : m_micros(startMicros) {}
 
-    uint32_t Milliseconds() const override {
-        return static_cast<uint32_t>(m_micros.load() / 1000);
-    }
+    uint32_t Milliseconds() const override { return static_cast<uint32_t>(m_micros.load() / 1000); }
     uint64_t Counter() const override { return m_micros.load(); }
     uint64_t CounterFrequency() const override { return 1'000'000; }
     void Sleep(uint32_t ms) override {
         m_sleptMs += ms;
         ++m_sleepCalls;
         Advance(ms);
+    }
+    void SleepMicros(uint64_t us) override {
+        ++m_sleepCalls;
+        AdvanceMicros(us);
     }
     void Yield() override { ++m_yieldCalls; }
 

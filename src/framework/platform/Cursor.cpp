@@ -12,16 +12,26 @@ std::array<SDL_Cursor*, kSystemCursorCount> g_systemCursors{};
 
 SDL_SystemCursor ToSdl(SystemCursor c) {
     switch (c) {
-        case SystemCursor::Arrow: return SDL_SYSTEM_CURSOR_ARROW;
-        case SystemCursor::Text: return SDL_SYSTEM_CURSOR_IBEAM;
-        case SystemCursor::Wait: return SDL_SYSTEM_CURSOR_WAIT;
-        case SystemCursor::NoEntry: return SDL_SYSTEM_CURSOR_NO;
-        case SystemCursor::SizeAll: return SDL_SYSTEM_CURSOR_SIZEALL;
-        case SystemCursor::SizeNESW: return SDL_SYSTEM_CURSOR_SIZENESW;
-        case SystemCursor::SizeNS: return SDL_SYSTEM_CURSOR_SIZENS;
-        case SystemCursor::SizeNWSE: return SDL_SYSTEM_CURSOR_SIZENWSE;
-        case SystemCursor::SizeWE: return SDL_SYSTEM_CURSOR_SIZEWE;
-        case SystemCursor::Hand: return SDL_SYSTEM_CURSOR_HAND;
+        case SystemCursor::Arrow:
+            return SDL_SYSTEM_CURSOR_ARROW;
+        case SystemCursor::Text:
+            return SDL_SYSTEM_CURSOR_IBEAM;
+        case SystemCursor::Wait:
+            return SDL_SYSTEM_CURSOR_WAIT;
+        case SystemCursor::NoEntry:
+            return SDL_SYSTEM_CURSOR_NO;
+        case SystemCursor::SizeAll:
+            return SDL_SYSTEM_CURSOR_SIZEALL;
+        case SystemCursor::SizeNESW:
+            return SDL_SYSTEM_CURSOR_SIZENESW;
+        case SystemCursor::SizeNS:
+            return SDL_SYSTEM_CURSOR_SIZENS;
+        case SystemCursor::SizeNWSE:
+            return SDL_SYSTEM_CURSOR_SIZENWSE;
+        case SystemCursor::SizeWE:
+            return SDL_SYSTEM_CURSOR_SIZEWE;
+        case SystemCursor::Hand:
+            return SDL_SYSTEM_CURSOR_HAND;
     }
     return SDL_SYSTEM_CURSOR_ARROW;
 }
@@ -51,7 +61,9 @@ CustomCursor::~CustomCursor() {
     }
 }
 
-void CustomCursor::Apply() const { SDL_SetCursor(static_cast<SDL_Cursor*>(m_native)); }
+void CustomCursor::Apply() const {
+    SDL_SetCursor(static_cast<SDL_Cursor*>(m_native));
+}
 
 void ApplySystemCursor(SystemCursor cursor) {
     auto& slot = g_systemCursors[static_cast<size_t>(cursor)];
@@ -63,7 +75,9 @@ void ApplySystemCursor(SystemCursor cursor) {
     }
 }
 
-void ShowCursor(bool show) { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }
+void ShowCursor(bool show) {
+    SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+}
 
 void ReleaseSystemCursors() {
     for (auto& c : g_systemCursors) {

@@ -5,7 +5,18 @@
 
 namespace Brisk::Platform {
 
-enum class SystemCursor { Arrow, Text, Wait, NoEntry, SizeAll, SizeNESW, SizeNS, SizeNWSE, SizeWE, Hand };
+enum class SystemCursor {
+    Arrow,
+    Text,
+    Wait,
+    NoEntry,
+    SizeAll,
+    SizeNESW,
+    SizeNS,
+    SizeNWSE,
+    SizeWE,
+    Hand
+};
 
 // A colour mouse cursor made from pixels. Owns the platform cursor.
 class CustomCursor {

@@ -26,50 +26,90 @@ int VirtualKeyFromSdl(SDL_Keycode key) {
         return Vk::Numpad0 + 1 + (key - SDLK_KP_1);
     }
     switch (key) {
-        case SDLK_BACKSPACE: return Vk::Back;
-        case SDLK_TAB: return Vk::Tab;
+        case SDLK_BACKSPACE:
+            return Vk::Back;
+        case SDLK_TAB:
+            return Vk::Tab;
         case SDLK_RETURN:
-        case SDLK_KP_ENTER: return Vk::Return;
+        case SDLK_KP_ENTER:
+            return Vk::Return;
         case SDLK_LSHIFT:
-        case SDLK_RSHIFT: return Vk::Shift;
+        case SDLK_RSHIFT:
+            return Vk::Shift;
         case SDLK_LCTRL:
-        case SDLK_RCTRL: return Vk::Control;
+        case SDLK_RCTRL:
+            return Vk::Control;
         case SDLK_LALT:
-        case SDLK_RALT: return Vk::Menu;
-        case SDLK_PAUSE: return Vk::Pause;
-        case SDLK_CAPSLOCK: return Vk::Capital;
-        case SDLK_ESCAPE: return Vk::Escape;
-        case SDLK_SPACE: return Vk::Space;
-        case SDLK_PAGEUP: return Vk::Prior;
-        case SDLK_PAGEDOWN: return Vk::Next;
-        case SDLK_END: return Vk::End;
-        case SDLK_HOME: return Vk::Home;
-        case SDLK_LEFT: return Vk::Left;
-        case SDLK_UP: return Vk::Up;
-        case SDLK_RIGHT: return Vk::Right;
-        case SDLK_DOWN: return Vk::Down;
-        case SDLK_INSERT: return Vk::Insert;
-        case SDLK_DELETE: return Vk::Delete;
-        case SDLK_KP_0: return Vk::Numpad0;
-        case SDLK_KP_MULTIPLY: return Vk::Multiply;
-        case SDLK_KP_PLUS: return Vk::Add;
-        case SDLK_KP_MINUS: return Vk::Subtract;
-        case SDLK_KP_PERIOD: return Vk::Decimal;
-        case SDLK_KP_DIVIDE: return Vk::Divide;
-        case SDLK_NUMLOCKCLEAR: return Vk::NumLock;
-        case SDLK_SCROLLLOCK: return Vk::Scroll;
-        case SDLK_SEMICOLON: return Vk::Oem1;
-        case SDLK_EQUALS: return Vk::OemPlus;
-        case SDLK_COMMA: return Vk::OemComma;
-        case SDLK_MINUS: return Vk::OemMinus;
-        case SDLK_PERIOD: return Vk::OemPeriod;
-        case SDLK_SLASH: return Vk::Oem2;
-        case SDLK_BACKQUOTE: return Vk::Oem3;
-        case SDLK_LEFTBRACKET: return Vk::Oem4;
-        case SDLK_BACKSLASH: return Vk::Oem5;
-        case SDLK_RIGHTBRACKET: return Vk::Oem6;
-        case SDLK_QUOTE: return Vk::Oem7;
-        default: return 0;
+        case SDLK_RALT:
+            return Vk::Menu;
+        case SDLK_PAUSE:
+            return Vk::Pause;
+        case SDLK_CAPSLOCK:
+            return Vk::Capital;
+        case SDLK_ESCAPE:
+            return Vk::Escape;
+        case SDLK_SPACE:
+            return Vk::Space;
+        case SDLK_PAGEUP:
+            return Vk::Prior;
+        case SDLK_PAGEDOWN:
+            return Vk::Next;
+        case SDLK_END:
+            return Vk::End;
+        case SDLK_HOME:
+            return Vk::Home;
+        case SDLK_LEFT:
+            return Vk::Left;
+        case SDLK_UP:
+            return Vk::Up;
+        case SDLK_RIGHT:
+            return Vk::Right;
+        case SDLK_DOWN:
+            return Vk::Down;
+        case SDLK_INSERT:
+            return Vk::Insert;
+        case SDLK_DELETE:
+            return Vk::Delete;
+        case SDLK_KP_0:
+            return Vk::Numpad0;
+        case SDLK_KP_MULTIPLY:
+            return Vk::Multiply;
+        case SDLK_KP_PLUS:
+            return Vk::Add;
+        case SDLK_KP_MINUS:
+            return Vk::Subtract;
+        case SDLK_KP_PERIOD:
+            return Vk::Decimal;
+        case SDLK_KP_DIVIDE:
+            return Vk::Divide;
+        case SDLK_NUMLOCKCLEAR:
+            return Vk::NumLock;
+        case SDLK_SCROLLLOCK:
+            return Vk::Scroll;
+        case SDLK_SEMICOLON:
+            return Vk::Oem1;
+        case SDLK_EQUALS:
+            return Vk::OemPlus;
+        case SDLK_COMMA:
+            return Vk::OemComma;
+        case SDLK_MINUS:
+            return Vk::OemMinus;
+        case SDLK_PERIOD:
+            return Vk::OemPeriod;
+        case SDLK_SLASH:
+            return Vk::Oem2;
+        case SDLK_BACKQUOTE:
+            return Vk::Oem3;
+        case SDLK_LEFTBRACKET:
+            return Vk::Oem4;
+        case SDLK_BACKSLASH:
+            return Vk::Oem5;
+        case SDLK_RIGHTBRACKET:
+            return Vk::Oem6;
+        case SDLK_QUOTE:
+            return Vk::Oem7;
+        default:
+            return 0;
     }
 }
 
@@ -128,10 +168,14 @@ Uint32 NotifyEventType() {
 
 int64_t ButtonBit(Uint8 button) {
     switch (button) {
-        case SDL_BUTTON_LEFT: return kMouseLeft;
-        case SDL_BUTTON_RIGHT: return kMouseRight;
-        case SDL_BUTTON_MIDDLE: return kMouseMiddle;
-        default: return 0;
+        case SDL_BUTTON_LEFT:
+            return kMouseLeft;
+        case SDL_BUTTON_RIGHT:
+            return kMouseRight;
+        case SDL_BUTTON_MIDDLE:
+            return kMouseMiddle;
+        default:
+            return 0;
     }
 }
 
@@ -146,7 +190,8 @@ MessageId ButtonMessage(Uint8 button, bool down, bool dbl) {
         case SDL_BUTTON_MIDDLE:
             return !down ? MessageId::MButtonUp
                          : (dbl ? MessageId::MButtonDoubleClick : MessageId::MButtonDown);
-        default: return MessageId::None;
+        default:
+            return MessageId::None;
     }
 }
 
@@ -174,7 +219,9 @@ int EventPump::Pump(const Handler& handler, const std::function<bool()>& stop) {
             case SDL_WINDOWEVENT: {
                 m.window = e.window.windowID;
                 switch (e.window.event) {
-                    case SDL_WINDOWEVENT_CLOSE: m.message = MessageId::Close; break;
+                    case SDL_WINDOWEVENT_CLOSE:
+                        m.message = MessageId::Close;
+                        break;
                     case SDL_WINDOWEVENT_FOCUS_GAINED:
                         m.message = MessageId::ActivateApp;
                         m.wparam = 1;
@@ -204,8 +251,11 @@ int EventPump::Pump(const Handler& handler, const std::function<bool()>& stop) {
                         m.message = MessageId::Move;
                         m.lparam = MakePointParam(e.window.data1, e.window.data2);
                         break;
-                    case SDL_WINDOWEVENT_EXPOSED: m.message = MessageId::Paint; break;
-                    default: break;
+                    case SDL_WINDOWEVENT_EXPOSED:
+                        m.message = MessageId::Paint;
+                        break;
+                    default:
+                        break;
                 }
                 if (m.message != MessageId::None) {
                     handler(m);

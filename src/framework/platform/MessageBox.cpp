@@ -43,10 +43,16 @@ int ShowMessageBox(const std::string& caption, const std::string& text, MessageB
         }
         Uint32 flags = 0;
         switch (icon) {
-            case MessageBoxIcon::Error: flags = SDL_MESSAGEBOX_ERROR; break;
-            case MessageBoxIcon::Warning: flags = SDL_MESSAGEBOX_WARNING; break;
+            case MessageBoxIcon::Error:
+                flags = SDL_MESSAGEBOX_ERROR;
+                break;
+            case MessageBoxIcon::Warning:
+                flags = SDL_MESSAGEBOX_WARNING;
+                break;
             case MessageBoxIcon::Information:
-            case MessageBoxIcon::None: flags = SDL_MESSAGEBOX_INFORMATION; break;
+            case MessageBoxIcon::None:
+                flags = SDL_MESSAGEBOX_INFORMATION;
+                break;
         }
         SDL_MessageBoxData box{};
         box.flags = flags;

@@ -71,8 +71,12 @@ constexpr int64_t MakePointParam(int x, int y) {
     return static_cast<int64_t>((static_cast<uint32_t>(static_cast<uint16_t>(x))) |
                                 (static_cast<uint32_t>(static_cast<uint16_t>(y)) << 16));
 }
-constexpr int PointParamX(int64_t p) { return static_cast<int16_t>(p & 0xFFFF); }
-constexpr int PointParamY(int64_t p) { return static_cast<int16_t>((p >> 16) & 0xFFFF); }
+constexpr int PointParamX(int64_t p) {
+    return static_cast<int16_t>(p & 0xFFFF);
+}
+constexpr int PointParamY(int64_t p) {
+    return static_cast<int16_t>((p >> 16) & 0xFFFF);
+}
 
 // Virtual-key numbering used throughout the framework.
 namespace Vk {

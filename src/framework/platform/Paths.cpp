@@ -51,7 +51,9 @@ std::string DirectoryOf(const std::string& path) {
     return path.substr(0, slash + 1);
 }
 
-bool ChangeDirectory(const std::string& dir) { return !dir.empty() && chdir(dir.c_str()) == 0; }
+bool ChangeDirectory(const std::string& dir) {
+    return !dir.empty() && chdir(dir.c_str()) == 0;
+}
 
 std::string CurrentDirectory() {
     std::error_code ec;
@@ -65,8 +67,12 @@ bool CreateDirectories(const std::string& dir) {
     return std::filesystem::is_directory(dir, ec);
 }
 
-std::string ConfigHome() { return XdgDir("XDG_CONFIG_HOME", ".config"); }
-std::string DataHome() { return XdgDir("XDG_DATA_HOME", ".local/share"); }
+std::string ConfigHome() {
+    return XdgDir("XDG_CONFIG_HOME", ".config");
+}
+std::string DataHome() {
+    return XdgDir("XDG_DATA_HOME", ".local/share");
+}
 
 std::string RuntimeDir() {
     if (const char* v = std::getenv("XDG_RUNTIME_DIR"); v != nullptr && v[0] == '/') {

@@ -28,7 +28,9 @@ void SetCommandLine(int argc, const char* const* argv) {
     }
 }
 
-std::string GetCommandLine() { return g_commandLine; }
+std::string GetCommandLine() {
+    return g_commandLine;
+}
 
 bool OpenUrl(const std::string& url) {
     if (url.empty()) {

@@ -58,7 +58,9 @@ VideoInit InitVideo() {
     return {VideoStatus::Ok, {}};
 }
 
-void ShutdownVideo() { SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS); }
+void ShutdownVideo() {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+}
 
 std::string VideoDriverName() {
     if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {

@@ -4,7 +4,9 @@
 
 namespace Brisk::Platform {
 namespace {
-SDL_Window* Sdl(void* p) { return static_cast<SDL_Window*>(p); }
+SDL_Window* Sdl(void* p) {
+    return static_cast<SDL_Window*>(p);
+}
 }  // namespace
 
 std::unique_ptr<Window> Window::Create(const WindowParams& params, std::string* error) {
@@ -16,8 +18,8 @@ std::unique_ptr<Window> Window::Create(const WindowParams& params, std::string* 
     }
     const int x = params.fullScreen ? SDL_WINDOWPOS_UNDEFINED : params.x;
     const int y = params.fullScreen ? SDL_WINDOWPOS_UNDEFINED : params.y;
-    SDL_Window* w =
-        SDL_CreateWindow(params.title.c_str(), x, y, params.clientWidth, params.clientHeight, flags);
+    SDL_Window* w = SDL_CreateWindow(params.title.c_str(), x, y, params.clientWidth,
+                                     params.clientHeight, flags);
     if (w == nullptr) {
         if (error != nullptr) {
             *error = SDL_GetError();
@@ -39,8 +41,12 @@ Window::~Window() {
     }
 }
 
-void Window::Show() { SDL_ShowWindow(Sdl(m_native)); }
-void Window::Hide() { SDL_HideWindow(Sdl(m_native)); }
+void Window::Show() {
+    SDL_ShowWindow(Sdl(m_native));
+}
+void Window::Hide() {
+    SDL_HideWindow(Sdl(m_native));
+}
 
 void Window::RestoreAndRaise() {
     if (IsMinimized()) {
@@ -100,8 +106,12 @@ void Window::GetMousePosition(int* x, int* y) const {
     *y = gy - r.y;
 }
 
-void GetMouseState(int* x, int* y) { SDL_GetMouseState(x, y); }
+void GetMouseState(int* x, int* y) {
+    SDL_GetMouseState(x, y);
+}
 
-void Window::CaptureMouse(bool on) { SDL_CaptureMouse(on ? SDL_TRUE : SDL_FALSE); }
+void Window::CaptureMouse(bool on) {
+    SDL_CaptureMouse(on ? SDL_TRUE : SDL_FALSE);
+}
 
 }  // namespace Brisk::Platform
