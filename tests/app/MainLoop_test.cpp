@@ -187,6 +187,53 @@ INSTANTIATE_TEST_SUITE_P(WorkTimes, LoadingYieldTest,
                          ::testing::Values(YieldCase{0, 0}, YieldCase{4, 8},
                                            YieldCase{200, 250}));  // at most 250 ms
 
+// Always has something to draw; each update takes `workMs` of manual time.
+class BusyWidget : public RecordingWidget {
+public:
+    BusyWidget(Brisk::Platform::ManualClock* clock, uint32_t workMs)
+        : m_clock(clock), m_workMs(workMs) {}
+    void Update() override {
+        m_clock->Advance(m_workMs);
+        MarkDirty();
+    }
+
+private:
+    Brisk::Platform::ManualClock* m_clock;
+    uint32_t m_workMs;
+};
+
+struct VBlankCase {
+    uint32_t msPerUpdate;
+    bool broken;
+};
+
+class VBlankSanityTest : public ::testing::TestWithParam<VBlankCase> {};
+
+// Full screen with vertical-blank updates: the loop trusts the present to
+// pace it. If 100 updates keep taking 800 ms or less, the present does not
+// wait for the vertical blank, and after three such strikes that timing is
+// given up for the rest of the run.
+TEST_P(VBlankSanityTest, TooFastUpdatesDeclareVerticalBlankTimingBroken) {
+    const VBlankCase c = GetParam();
+    TestApp app;
+    BusyWidget widget(&app.clock, c.msPerUpdate);
+    app.GetWidgetManager()->AddWidget(&widget);
+    app.m_vsyncUpdates = true;
+    app.m_windowIsWindowed = false;
+    app.m_updateState = 1;
+    for (int i = 0; i < 100'000 && app.CountUpdates() < 450; ++i) {
+        bool updated = false;
+        app.UpdateAppStep(&updated);
+    }
+    EXPECT_EQ(app.CountUpdates(), 450);
+    EXPECT_EQ(app.m_vsyncBroken, c.broken);
+    app.GetWidgetManager()->RemoveWidget(&widget);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paces, VBlankSanityTest,
+                         ::testing::Values(VBlankCase{0, true}, VBlankCase{5, true},
+                                           VBlankCase{10, false}));
+
 struct SafeDeleteCase {
     int queuedAtDepth;
     int processedAtDepth;

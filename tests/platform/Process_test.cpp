@@ -1,0 +1,119 @@
+// Opening links and the per-user folders.
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "framework/platform/Paths.h"
+#include "framework/platform/Process.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Sets an environment variable for the lifetime of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name) {
+        if (const char* old = std::getenv(name)) {
+            m_old = old;
+            m_had = true;
+        }
+        if (value != nullptr) {
+            setenv(name, value, 1);
+        } else {
+            unsetenv(name);
+        }
+    }
+    ~ScopedEnv() {
+        if (m_had) {
+            setenv(m_name.c_str(), m_old.c_str(), 1);
+        } else {
+            unsetenv(m_name.c_str());
+        }
+    }
+
+private:
+    std::string m_name;
+    std::string m_old;
+    bool m_had = false;
+};
+
+TEST(OpenUrl, PassesTheUrlAsOneArgumentWithoutAShell) {
+    const fs::path dir = fs::temp_directory_path() / ("vq-open-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    const fs::path out = dir / "args.txt";
+    {
+        std::ofstream script(dir / "xdg-open");
+        script << "#!/bin/sh\nprintf '%s|' \"$#\" \"$@\" > '" << out.string() << ".tmp'\nmv '"
+               << out.string() << ".tmp' '" << out.string() << "'\n";
+    }
+    fs::permissions(dir / "xdg-open", fs::perms::owner_all);
+    const std::string path = dir.string() + ":" + std::getenv("PATH");
+    ScopedEnv env("PATH", path.c_str());
+
+    const std::string url = "https://example.org/a b;$(touch pwned)&x=1";
+    ASSERT_TRUE(Brisk::Platform::OpenUrl(url));
+    for (int i = 0; i < 200 && !fs::exists(out); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    std::ifstream in(out);
+    std::stringstream got;
+    got << in.rdbuf();
+    EXPECT_EQ(got.str(), "1|" + url + "|");
+    EXPECT_FALSE(fs::exists("pwned"));
+    EXPECT_FALSE(Brisk::Platform::OpenUrl(""));
+    fs::remove_all(dir);
+}
+
+TEST(OpenUrl, MissingOpenerIsReportedAsFailure) {
+    ScopedEnv env("PATH", "/nonexistent");
+    EXPECT_FALSE(Brisk::Platform::OpenUrl("https://example.org/"));
+}
+
+TEST(Paths, XdgFoldersFollowTheEnvironmentWithFallbacks) {
+    {
+        ScopedEnv data("XDG_DATA_HOME", "/data/here");
+        ScopedEnv config("XDG_CONFIG_HOME", "/config/here/");
+        EXPECT_EQ(Brisk::Platform::DataHome(), "/data/here/");
+        EXPECT_EQ(Brisk::Platform::ConfigHome(), "/config/here/");
+    }
+    {
+        ScopedEnv home("HOME", "/home/player");
+        ScopedEnv data("XDG_DATA_HOME", "relative/is/ignored");
+        ScopedEnv config("XDG_CONFIG_HOME", nullptr);
+        EXPECT_EQ(Brisk::Platform::DataHome(), "/home/player/.local/share/");
+        EXPECT_EQ(Brisk::Platform::ConfigHome(), "/home/player/.config/");
+    }
+    {
+        ScopedEnv run("XDG_RUNTIME_DIR", nullptr);
+        const std::string dir = Brisk::Platform::RuntimeDir();
+        EXPECT_EQ(dir, "/tmp/vornique-" + std::to_string(getuid()) + "/");
+        struct stat st {};
+        ASSERT_EQ(stat(dir.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISDIR(st.st_mode));
+    }
+}
+
+TEST(Paths, DirectoryOfKeepsTheTrailingSlash) {
+    EXPECT_EQ(Brisk::Platform::DirectoryOf("/opt/game/vornique"), "/opt/game/");
+    EXPECT_EQ(Brisk::Platform::DirectoryOf("vornique"), "./");
+    EXPECT_EQ(Brisk::Platform::DirectoryOf("/vornique"), "/");
+}
+
+TEST(CommandLine, ProgramIsQuotedAndArgumentsWithSpacesToo) {
+    const char* argv[] = {"/opt/my game/vornique", "-play", "-demofile=/a b/c.dmo"};
+    Brisk::Platform::SetCommandLine(3, argv);
+    EXPECT_EQ(Brisk::Platform::GetCommandLine(),
+              "\"/opt/my game/vornique\" -play \"-demofile=/a b/c.dmo\"");
+}
+
+}  // namespace
