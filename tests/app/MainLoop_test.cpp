@@ -150,16 +150,23 @@ TEST(MainLoop, ProcessFrameWithoutSleepPermissionReportsInsteadOfSleeping) {
     EXPECT_EQ(app.clock.SleptMs(), 10u);
 }
 
-// A widget whose update takes `workMs` of (manual) time.
-class SlowWidget : public RecordingWidget {
+// A widget whose update takes `workMs` of manual time; with `alwaysDirty`
+// it also has something to draw after every update.
+class TimedWidget : public RecordingWidget {
 public:
-    SlowWidget(Brisk::Platform::ManualClock* clock, uint32_t workMs)
-        : m_clock(clock), m_workMs(workMs) {}
-    void Update() override { m_clock->Advance(m_workMs); }
+    TimedWidget(Brisk::Platform::ManualClock* clock, uint32_t workMs, bool alwaysDirty = false)
+        : m_clock(clock), m_workMs(workMs), m_alwaysDirty(alwaysDirty) {}
+    void Update() override {
+        m_clock->Advance(m_workMs);
+        if (m_alwaysDirty) {
+            MarkDirty();
+        }
+    }
 
 private:
     Brisk::Platform::ManualClock* m_clock;
     uint32_t m_workMs;
+    bool m_alwaysDirty;
 };
 
 struct YieldCase {
@@ -172,7 +179,7 @@ class LoadingYieldTest : public ::testing::TestWithParam<YieldCase> {};
 TEST_P(LoadingYieldTest, MainThreadSleepsTwiceItsWorkWhileLoading) {
     const YieldCase c = GetParam();
     TestApp app;
-    SlowWidget widget(&app.clock, c.workMs);
+    TimedWidget widget(&app.clock, c.workMs);
     app.GetWidgetManager()->AddWidget(&widget);
     app.m_yieldMainThread = true;
     app.m_updateState = 1;
@@ -186,21 +193,6 @@ TEST_P(LoadingYieldTest, MainThreadSleepsTwiceItsWorkWhileLoading) {
 INSTANTIATE_TEST_SUITE_P(WorkTimes, LoadingYieldTest,
                          ::testing::Values(YieldCase{0, 0}, YieldCase{4, 8},
                                            YieldCase{200, 250}));  // at most 250 ms
-
-// Always has something to draw; each update takes `workMs` of manual time.
-class BusyWidget : public RecordingWidget {
-public:
-    BusyWidget(Brisk::Platform::ManualClock* clock, uint32_t workMs)
-        : m_clock(clock), m_workMs(workMs) {}
-    void Update() override {
-        m_clock->Advance(m_workMs);
-        MarkDirty();
-    }
-
-private:
-    Brisk::Platform::ManualClock* m_clock;
-    uint32_t m_workMs;
-};
 
 struct VBlankCase {
     uint32_t msPerUpdate;
@@ -216,7 +208,7 @@ class VBlankSanityTest : public ::testing::TestWithParam<VBlankCase> {};
 TEST_P(VBlankSanityTest, TooFastUpdatesDeclareVerticalBlankTimingBroken) {
     const VBlankCase c = GetParam();
     TestApp app;
-    BusyWidget widget(&app.clock, c.msPerUpdate);
+    TimedWidget widget(&app.clock, c.msPerUpdate, true);
     app.GetWidgetManager()->AddWidget(&widget);
     app.m_vsyncUpdates = true;
     app.m_windowIsWindowed = false;
