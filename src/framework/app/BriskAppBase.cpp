@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/platform/Cursor.h"
 #include "framework/platform/Events.h"
@@ -153,6 +154,7 @@ BriskAppBase::~BriskAppBase() {
     BriskAppBase::Shutdown();
     // Widgets still waiting for deletion go before the manager they may refer to.
     m_safeDeleteList.clear();
+    m_widgetManager->SetScreenImage(nullptr);
     m_widgetManager.reset();
     m_display.reset();
     m_window.reset();
@@ -277,6 +279,7 @@ void BriskAppBase::CreateCustomCursors() {
 }
 
 void BriskAppBase::MakeWindow() {
+    m_widgetManager->SetScreenImage(nullptr);
     m_display.reset();
     m_window.reset();
 
@@ -323,6 +326,7 @@ void BriskAppBase::MakeWindow() {
     m_minimizedHandled = false;
     RefreshFocus();
     RestoreAllImages();
+    m_widgetManager->SetScreenImage(m_display->GetScreenImage());
     m_widgetManager->MarkAllDirty();
     m_timerEnabled = true;
     m_lastTimerPost = Now();

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "framework/app/BriskAppBase.h"
+#include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/platform/Events.h"
 #include "framework/platform/Threads.h"
@@ -705,6 +706,7 @@ void BriskAppBase::PresentFrame(const Platform::Rect* /*clip*/) {
     if (result == DDInterface::RESULT_OK) {
         m_displayLost = false;
         RestoreAllImages();
+        m_widgetManager->SetScreenImage(m_display->GetScreenImage());
         m_widgetManager->MarkAllDirty();
         return;
     }

@@ -2,13 +2,30 @@
 
 #include <algorithm>
 
+#include "framework/graphics/DDImage.h"
 #include "framework/platform/Presenter.h"
 
 namespace Brisk {
 
 DDInterface::DDInterface() = default;
 
-DDInterface::~DDInterface() = default;
+DDInterface::~DDInterface() {
+    std::lock_guard lock(m_lock);
+    m_screenImage.reset();
+    for (DDImage* image : m_images) {
+        image->DetachDisplay();
+    }
+}
+
+void DDInterface::RegisterImage(DDImage* image) {
+    std::lock_guard lock(m_lock);
+    m_images.insert(image);
+}
+
+void DDInterface::UnregisterImage(DDImage* image) {
+    std::lock_guard lock(m_lock);
+    m_images.erase(image);
+}
 
 int DDInterface::Init(Platform::Window* window, bool windowed, int width, int height) {
     std::lock_guard lock(m_lock);
@@ -16,7 +33,16 @@ int DDInterface::Init(Platform::Window* window, bool windowed, int width, int he
     m_windowed = windowed;
     m_width = width;
     m_height = height;
-    m_backBuffer.assign(static_cast<size_t>(m_width) * static_cast<size_t>(m_height), 0);
+    SetFormat(32, 0x00FF0000, 0x0000FF00, 0x000000FF);
+    if (m_screenImage == nullptr) {
+        m_screenImage = std::make_unique<DDImage>(this);
+        m_screenImage->m_name = "screen";
+    }
+    if (m_screenImage->GetWidth() != width || m_screenImage->GetHeight() != height) {
+        m_screenImage->Create(width, height);
+        m_screenImage->Clear();
+    }
+    m_screenImage->SetImageFlags(false, false);  // the back buffer is opaque
 
     std::string error;
     m_presenter = Platform::Presenter::Create(*window, m_width, m_height, m_is3D, &error);
@@ -30,12 +56,71 @@ int DDInterface::Init(Platform::Window* window, bool windowed, int width, int he
     return RESULT_OK;
 }
 
+bool DDInterface::SetCursorImage(Image* image, int hotX, int hotY) {
+    std::lock_guard lock(m_lock);
+    const bool changed = image != m_cursorImage || hotX != m_cursorHotX || hotY != m_cursorHotY;
+    m_cursorImage = image;
+    m_cursorHotX = hotX;
+    m_cursorHotY = hotY;
+    return changed;
+}
+
+void DDInterface::SetCursorPos(int x, int y) {
+    std::lock_guard lock(m_lock);
+    m_cursorX = x;
+    m_cursorY = y;
+}
+
+void DDInterface::DrawCursor(std::vector<uint32_t>* saved, Platform::Rect* savedRect) {
+    const Platform::Rect area = Intersect({m_cursorX - m_cursorHotX, m_cursorY - m_cursorHotY,
+                                           m_cursorImage->GetWidth(), m_cursorImage->GetHeight()},
+                                          m_screenImage->GetRect());
+    *savedRect = area;
+    if (IsEmpty(area)) {
+        return;
+    }
+    uint32_t* bits = m_screenImage->GetBits();
+    saved->resize(static_cast<size_t>(area.width) * static_cast<size_t>(area.height));
+    for (int y = 0; y < area.height; ++y) {
+        const uint32_t* row = bits +
+                              static_cast<size_t>(area.y + y) * static_cast<size_t>(m_width) +
+                              static_cast<size_t>(area.x);
+        std::copy(row, row + area.width, saved->begin() + static_cast<long>(y) * area.width);
+    }
+    m_screenImage->Blt(m_cursorImage, m_cursorX - m_cursorHotX, m_cursorY - m_cursorHotY,
+                       m_cursorImage->GetRect(), Color::White, 0);
+}
+
+void DDInterface::RestoreUnderCursor(const std::vector<uint32_t>& saved,
+                                     const Platform::Rect& area) {
+    if (IsEmpty(area)) {
+        return;
+    }
+    uint32_t* bits = m_screenImage->GetBits();
+    for (int y = 0; y < area.height; ++y) {
+        std::copy(saved.begin() + static_cast<long>(y) * area.width,
+                  saved.begin() + static_cast<long>(y + 1) * area.width,
+                  bits + static_cast<size_t>(area.y + y) * static_cast<size_t>(m_width) +
+                      static_cast<size_t>(area.x));
+    }
+    m_screenImage->BitsChanged();
+}
+
 bool DDInterface::Redraw() {
     std::lock_guard lock(m_lock);
-    if (m_presenter == nullptr) {
+    if (m_presenter == nullptr || m_screenImage == nullptr) {
         return false;
     }
-    return m_presenter->Present(m_backBuffer.data(), m_width * 4);
+    std::vector<uint32_t> saved;
+    Platform::Rect savedRect;
+    if (m_cursorImage != nullptr) {
+        DrawCursor(&saved, &savedRect);
+    }
+    const bool ok = m_presenter->Present(m_screenImage->GetBits(), m_width * 4);
+    if (m_cursorImage != nullptr) {
+        RestoreUnderCursor(saved, savedRect);
+    }
+    return ok;
 }
 
 std::string DDInterface::ResultToString(int result) {

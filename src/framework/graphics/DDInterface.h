@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "framework/graphics/NativeDisplay.h"
 #include "framework/platform/Video.h"
 
 namespace Brisk {
@@ -15,9 +17,15 @@ class Presenter;
 class Window;
 }  // namespace Platform
 
-// The display: owns the back buffer the program draws into and shows it in
-// the main window. Main thread, except the lock, which the cursor thread takes.
-class DDInterface {
+class DDImage;
+class Image;
+class MemoryImage;
+
+// The display: owns the back buffer everything is drawn into (a DDImage in
+// 32-bit XRGB) and shows it in the main window, letterboxed, with the
+// software cursor drawn into the outgoing frame. Main thread, except the
+// lock and SetCursorPos, which the cursor thread uses.
+class DDInterface : public NativeDisplay {
 public:
     enum Result {
         RESULT_OK = 0,
@@ -31,7 +39,9 @@ public:
     };
 
     DDInterface();
-    ~DDInterface();
+    ~DDInterface() override;
+    DDInterface(const DDInterface&) = delete;
+    DDInterface& operator=(const DDInterface&) = delete;
 
     // Prepares presentation into `window` (must outlive the display or the
     // next Init) of a width x height back buffer. Returns a Result.
@@ -43,6 +53,8 @@ public:
     bool IsInitialized() const { return m_presenter != nullptr; }
     int GetWidth() const { return m_width; }
     int GetHeight() const { return m_height; }
+    // The back buffer the widgets draw into; null before the first Init.
+    DDImage* GetScreenImage() const { return m_screenImage.get(); }
     // Where the back buffer appears in window coordinates.
     Platform::Rect GetPresentationRect() const;
     int GetRefreshRate() const { return m_refreshRate; }
@@ -53,15 +65,32 @@ public:
     bool Is3D() const { return m_is3D; }
     void SetIs3D(bool on) { m_is3D = on; }
     bool IsWindowed() const { return m_windowed; }
+    // Asks for the back buffer in video memory; this display keeps it in
+    // system memory, so the flag stays off.
+    bool SetVideoBackBuffer(bool /*flag*/) { return false; }
 
-    // The 32-bit XRGB back buffer, width x height, rows from the top.
-    uint32_t* GetBackBuffer() { return m_backBuffer.data(); }
+    // The software cursor: an image drawn at the pointer when presenting.
+    // Returns true when the image changed. `image` must outlive its use.
+    bool SetCursorImage(Image* image, int hotX = 0, int hotY = 0);
+    Image* GetCursorImage() const { return m_cursorImage; }
+    // Moves the software cursor (window coordinates, back-buffer pixels). Any thread.
+    void SetCursorPos(int x, int y);
+
     std::recursive_mutex& GetLock() { return m_lock; }
 
+    // Images that must hear of display changes (see DDImage).
+    void RegisterImage(DDImage* image);
+    void UnregisterImage(DDImage* image);
+    const std::set<DDImage*>& GetImages() const { return m_images; }
+
 private:
+    void DrawCursor(std::vector<uint32_t>* saved, Platform::Rect* savedRect);
+    void RestoreUnderCursor(const std::vector<uint32_t>& saved, const Platform::Rect& rect);
+
+    std::recursive_mutex m_lock;  // guards everything below against the cursor thread
     std::unique_ptr<Platform::Presenter> m_presenter;
-    std::vector<uint32_t> m_backBuffer;
-    std::recursive_mutex m_lock;
+    std::unique_ptr<DDImage> m_screenImage;
+    std::set<DDImage*> m_images;
     std::string m_errorText;
     int m_width = 0;
     int m_height = 0;
@@ -69,6 +98,11 @@ private:
     bool m_refreshBroken = false;
     bool m_windowed = true;
     bool m_is3D = false;
+    Image* m_cursorImage = nullptr;  // not owned
+    int m_cursorHotX = 0;
+    int m_cursorHotY = 0;
+    int m_cursorX = 0;
+    int m_cursorY = 0;
 };
 
 }  // namespace Brisk

@@ -10,6 +10,7 @@ struct Rect {
     int y = 0;
     int width = 0;
     int height = 0;
+    constexpr bool operator==(const Rect&) const = default;
 };
 
 struct DisplayMode {

@@ -23,7 +23,7 @@ public:
     // Once per logical frame.
     virtual void Update() {}
     virtual void UpdateFraction(double /*fraction*/) {}
-    // Draws the widget; `g` is null until the drawing context exists.
+    // Draws the widget; `g` is translated to the widget and clipped to it.
     virtual void Draw(Graphics* /*g*/) {}
 
     // Input, in the widget's own coordinates. Click counts: 1 left, 2 left

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/Image.h"
 #include "framework/widgets/Widget.h"
 
 namespace Brisk {
@@ -95,9 +97,14 @@ bool WidgetManager::DrawScreen() {
     }
     m_dirty = false;
     bool drawn = false;
+    Graphics g(m_screenImage);
     for (Widget* w : m_widgets) {
         if (w->IsDirty() && w->m_visible) {
-            w->Draw(nullptr);
+            g.PushState();
+            g.Translate(w->m_x + m_widgetRect.x, w->m_y + m_widgetRect.y);
+            g.ClipRect(0, 0, w->m_width, w->m_height);
+            w->Draw(&g);
+            g.PopState();
             drawn = true;
         }
         w->ClearDirty();

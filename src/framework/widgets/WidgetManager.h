@@ -7,6 +7,7 @@
 
 namespace Brisk {
 
+class Image;
 class Widget;
 
 // Root of the widget tree: routes input to widgets and draws the dirty ones.
@@ -54,6 +55,10 @@ public:
     void Resize(const Platform::Rect& widgetRect, const Platform::Rect& mouseRect);
     const Platform::Rect& GetWidgetRect() const { return m_widgetRect; }
 
+    // The image DrawScreen draws into (the display's back buffer); may be null.
+    void SetScreenImage(Image* image) { m_screenImage = image; }
+    Image* GetScreenImage() const { return m_screenImage; }
+
     int GetUpdateCount() const { return m_updateCount; }
     bool HasApplicationFocus() const { return m_hasFocus; }
 
@@ -61,6 +66,7 @@ private:
     Widget* WidgetAt(int x, int y) const;
 
     std::vector<Widget*> m_widgets;  // bottom first; not owned
+    Image* m_screenImage = nullptr;  // not owned
     Widget* m_focus = nullptr;
     Widget* m_captured = nullptr;
     Widget* m_over = nullptr;
