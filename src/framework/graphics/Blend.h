@@ -65,6 +65,15 @@ inline uint32_t OverAny(uint32_t dst, uint32_t src) {
     return Mix(dst, src, c.weight, c.alpha);
 }
 
+// OverAny when the destination is opaque: then A = 255 and w = a.
+inline uint32_t OverAnyOnOpaque(uint32_t dst, uint32_t src) {
+    const uint32_t a = src >> 24;
+    if (a == 0) {
+        return dst;
+    }
+    return a == 255 ? src : Mix(dst, src, a, 255);
+}
+
 // Normal blend of a source pixel tinted by colour (r, g, b, k).
 inline uint32_t OverTinted(uint32_t dst, uint32_t src, uint32_t r, uint32_t g, uint32_t b,
                            uint32_t k) {

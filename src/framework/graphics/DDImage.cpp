@@ -8,6 +8,9 @@
 #include "framework/graphics/PixelOps.h"
 
 namespace Brisk {
+namespace {
+constexpr int kShortRow = 32;
+}  // namespace
 
 DDImage::DDImage(DDInterface* display) : m_display(display) {
     if (m_display != nullptr) {
@@ -42,40 +45,59 @@ void DDImage::Blt(Image* source, int x, int y, const Rect& srcRect, const Color&
         return;
     }
     src->m_drawnFrom = true;
+    uint32_t* bits = GetBits();
+    const int sx0 = s0.x + (d.x - dx0);
+    const int sy0 = s0.y + (d.y - dy0);
+    auto destRow = [&](int row) {
+        return bits + static_cast<size_t>(d.y + row) * static_cast<size_t>(m_width) +
+               static_cast<size_t>(d.x);
+    };
+    auto sourceOffset = [&](int row) {
+        return static_cast<size_t>(sy0 + row) * static_cast<size_t>(src->GetWidth()) +
+               static_cast<size_t>(sx0);
+    };
+
+    if (mode != kDrawModeAdditive && !src->HasTransparency() && !src->HasAlpha() &&
+        !src->IsPalettized()) {
+        // An opaque source is copied row by row.
+        const uint32_t* sp = src->GetBits();
+        for (int row = 0; row < d.height; ++row) {
+            std::memcpy(destRow(row), sp + sourceOffset(row), static_cast<size_t>(d.width) * 4);
+        }
+        BitsChanged();
+        return;
+    }
+
     const bool additive = mode == kDrawModeAdditive;
     const uint32_t* native = src->GetNativeData(format);
     const uint8_t* runs = additive ? src->GetAdditiveRunTable(format) : src->GetRunTable(format);
-    uint32_t* bits = GetBits();
-    const int sx0 = s0.x + (d.x - dx0);
     for (int row = 0; row < d.height; ++row) {
-        const size_t srcRow =
-            static_cast<size_t>(s0.y + (d.y - dy0) + row) * static_cast<size_t>(src->GetWidth());
-        const uint32_t* sp = native + srcRow;
-        const uint8_t* rp = runs + srcRow;
-        uint32_t* dp = bits + static_cast<size_t>(d.y + row) * static_cast<size_t>(m_width) +
-                       static_cast<size_t>(d.x);
-        int col = 0;
-        while (col < d.width) {
-            const int sx = sx0 + col;
-            const int run = std::min<int>(rp[sx], d.width - col);
-            if (additive) {
-                if ((sp[sx] & 0x00FFFFFF) != 0) {
-                    for (int i = 0; i < run; ++i) {
-                        const uint32_t n = sp[sx + i];
-                        dp[col + i] = detail::AddPixel(dp[col + i], (n >> 16) & 0xFF,
-                                                       (n >> 8) & 0xFF, n & 0xFF);
+        const uint32_t* sp = native + sourceOffset(row);
+        const uint8_t* rp = runs + sourceOffset(row);
+        uint32_t* dp = destRow(row);
+        if (additive) {
+            int col = 0;
+            while (col < d.width) {
+                const int run = std::min<int>(rp[col], d.width - col);
+                if ((sp[col] & 0x00FFFFFF) != 0) {
+                    for (int i = col; i < col + run; ++i) {
+                        const uint32_t n = sp[i];
+                        dp[i] = detail::AddPixel(dp[i], (n >> 16) & 0xFF, (n >> 8) & 0xFF, n & 0xFF);
                     }
                 }
-            } else {
-                const uint32_t a = sp[sx] >> 24;
-                if (a == 255) {
-                    std::memcpy(dp + col, sp + sx, static_cast<size_t>(run) * 4);
-                } else if (a != 0) {
-                    detail::BlendRowNative(dp + col, sp + sx, run);
-                }
+                col += run;
             }
-            col += run;
+            continue;
         }
+        if (d.width <= kShortRow) {
+            // Too short for runs to pay: the blend handles every alpha exactly.
+            detail::BlendRowNative(dp, sp, d.width);
+            continue;
+        }
+        detail::WalkRow(
+            sp, rp, d.width,
+            [&](int i, int count) { std::memcpy(dp + i, sp + i, static_cast<size_t>(count) * 4); },
+            [&](int i, int count) { detail::BlendRowNative(dp + i, sp + i, count); });
     }
     BitsChanged();
 }

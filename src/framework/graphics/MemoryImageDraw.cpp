@@ -278,23 +278,15 @@ void MemoryImage::BltGeneric(MemoryImage* src, int x, int y, const Rect& srcRect
         // Walk the source by runs: opaque runs are copied without arithmetic.
         const uint8_t* runs = src->GetRunTable(NativeDisplay::Default());
         for (int row = 0; row < d.height; ++row) {
-            const size_t srcRow =
-                static_cast<size_t>(srcY + row) * static_cast<size_t>(src->m_width);
-            const uint32_t* sp = src->m_bits.data() + srcRow;
-            const uint8_t* rp = runs + srcRow;
-            uint32_t* dp = bits + static_cast<size_t>(d.y + row) * static_cast<size_t>(m_width);
-            int col = 0;
-            while (col < d.width) {
-                const int sx = srcX(d.x + col);
-                const int run = std::min<int>(rp[sx], d.width - col);
-                const uint32_t a = sp[sx] >> 24;
-                if (a == 255) {
-                    std::memcpy(dp + d.x + col, sp + sx, static_cast<size_t>(run) * 4);
-                } else if (a != 0) {
-                    detail::BlendRowOverOpaque(dp + d.x + col, sp + sx, run);
-                }
-                col += run;
-            }
+            const size_t srcOffset = static_cast<size_t>(srcY + row) * static_cast<size_t>(src->m_width) +
+                                     static_cast<size_t>(srcX(d.x));
+            const uint32_t* sp = src->m_bits.data() + srcOffset;
+            uint32_t* dp = bits + static_cast<size_t>(d.y + row) * static_cast<size_t>(m_width) +
+                           static_cast<size_t>(d.x);
+            detail::WalkRow(
+                sp, runs + srcOffset, d.width,
+                [&](int i, int count) { std::memcpy(dp + i, sp + i, static_cast<size_t>(count) * 4); },
+                [&](int i, int count) { detail::BlendRowOverOpaque(dp + i, sp + i, count); });
         }
         BitsChanged();
         return;

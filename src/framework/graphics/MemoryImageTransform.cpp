@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "framework/graphics/Blend.h"
 #include "framework/graphics/MemoryImage.h"
@@ -111,17 +112,27 @@ void MemoryImage::StretchBlt(Image* source, const Rect& destRect, const Rect& sr
         src->m_drawnFrom = true;
         src->EnsureReadable();
         uint32_t* bits = GetBits();
+        // Source columns are the same for every row: work them out once.
         const Rect sBounds = src->GetRect();
+        std::vector<int> columns(static_cast<size_t>(d.width));
+        for (int x = d.x; x < d.x + d.width; ++x) {
+            columns[static_cast<size_t>(x - d.x)] = srcRect.x + static_cast<int>((x - destRect.x) * sx);
+        }
+        const bool palette = src->IsPalettized();
+        const bool opaqueDest = !HasTransparency() && !HasAlpha();
         for (int y = d.y; y < d.y + d.height; ++y) {
             const int v = srcRect.y + static_cast<int>((y - destRect.y) * sy);
             if (v < sBounds.y || v >= sBounds.y + sBounds.height) {
                 continue;
             }
-            uint32_t* row = bits + static_cast<size_t>(y) * static_cast<size_t>(m_width);
-            for (int x = d.x; x < d.x + d.width; ++x) {
-                const int u = srcRect.x + static_cast<int>((x - destRect.x) * sx);
+            uint32_t* row = bits + static_cast<size_t>(y) * static_cast<size_t>(m_width) +
+                            static_cast<size_t>(d.x);
+            const uint32_t* srcRow = palette ? nullptr : src->m_bits.data() + static_cast<size_t>(v) * static_cast<size_t>(src->m_width);
+            for (int i = 0; i < d.width; ++i) {
+                const int u = columns[static_cast<size_t>(i)];
                 if (u >= sBounds.x && u < sBounds.x + sBounds.width) {
-                    row[x] = detail::OverAny(row[x], src->SourcePixel(u, v));
+                    const uint32_t p = palette ? src->SourcePixel(u, v) : srcRow[u];
+                    row[i] = opaqueDest ? detail::OverAnyOnOpaque(row[i], p) : detail::OverAny(row[i], p);
                 }
             }
         }
