@@ -66,7 +66,8 @@ std::vector<uint32_t> Glyph(int w, int h) {
         for (int x = 0; x < w; ++x) {
             const double d = std::hypot(x - w / 2.0, y - h / 2.0);
             const double cover = std::clamp(1.5 - std::abs(d - 6), 0.0, 1.0);
-            px[static_cast<size_t>(y * w + x)] = (static_cast<uint32_t>(cover * 255) << 24) | 0xFFFFFF;
+            px[static_cast<size_t>(y * w + x)] =
+                (static_cast<uint32_t>(cover * 255) << 24) | 0xFFFFFF;
         }
     }
     return px;
@@ -283,8 +284,8 @@ void BM_Pixman_GlyphBlits(benchmark::State& state) {
     const Scene scene;
     for (auto _ : state) {
         for (auto [x, y] : scene.glyphs) {
-            pixman_image_composite32(PIXMAN_OP_OVER, glyph.image, nullptr, dst.image, 0, 0, 0, 0,
-                                     x, y, 16, 20);
+            pixman_image_composite32(PIXMAN_OP_OVER, glyph.image, nullptr, dst.image, 0, 0, 0, 0, x,
+                                     y, 16, 20);
         }
         benchmark::DoNotOptimize(dst.data.data());
     }
@@ -326,8 +327,8 @@ void BM_Pixman_Scene(benchmark::State& state) {
                                      y, 100, 100);
         }
         for (auto [x, y] : scene.glyphs) {
-            pixman_image_composite32(PIXMAN_OP_OVER, glyph.image, nullptr, dst.image, 0, 0, 0, 0,
-                                     x, y, 16, 20);
+            pixman_image_composite32(PIXMAN_OP_OVER, glyph.image, nullptr, dst.image, 0, 0, 0, 0, x,
+                                     y, 16, 20);
         }
         benchmark::DoNotOptimize(dst.data.data());
     }

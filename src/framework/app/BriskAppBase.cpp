@@ -555,8 +555,33 @@ void BriskAppBase::HideWindow() {
 
 // --- cursor --------------------------------------------------------------------
 
+void BriskAppBase::SetCursorImage(int num, Image* image, int hotX, int hotY) {
+    if (image == nullptr) {
+        m_cursorImages.erase(num);
+    } else {
+        m_cursorImages[num] = {image, hotX, hotY};
+    }
+    ApplyCursor();
+}
+
 void BriskAppBase::ApplyCursor() {
+    // A registered picture is drawn by the display as a software cursor.
+    const auto custom = m_cursorImages.find(m_cursorNum);
+    const bool software = !m_hidden && m_mouseInWindow && custom != m_cursorImages.end() &&
+                          (m_customCursors || m_playingDemo || m_cursorNum == 12);
+    if (m_display != nullptr) {
+        const bool changed =
+            software ? m_display->SetCursorImage(custom->second.image, custom->second.hotX,
+                                                 custom->second.hotY)
+                     : m_display->SetCursorImage(nullptr);
+        m_cursorChanged = m_cursorChanged || changed;
+    }
+    SetSoftwareCursorActive(software);
     if (!m_videoStarted) {
+        return;
+    }
+    if (software) {
+        Platform::ShowCursor(false);
         return;
     }
     if (m_hidden || !m_mouseInWindow) {
@@ -569,25 +594,23 @@ void BriskAppBase::ApplyCursor() {
         Platform::ShowCursor(true);
         Platform::ApplySystemCursor(c);
     };
+    auto customOr = [&](const std::unique_ptr<Platform::CustomCursor>& cursor) {
+        if (cursor != nullptr) {
+            Platform::ShowCursor(true);
+            cursor->Apply();
+        } else {
+            system(SystemCursor::Hand);
+        }
+    };
     switch (m_cursorNum) {
         case 0:
             system(SystemCursor::Arrow);
             break;
         case 1:
-            if (m_handCursor != nullptr) {
-                Platform::ShowCursor(true);
-                m_handCursor->Apply();
-            } else {
-                system(SystemCursor::Hand);
-            }
+            customOr(m_handCursor);
             break;
         case 2:
-            if (m_draggingCursor != nullptr) {
-                Platform::ShowCursor(true);
-                m_draggingCursor->Apply();
-            } else {
-                system(SystemCursor::Hand);
-            }
+            customOr(m_draggingCursor);
             break;
         case 3:
             system(SystemCursor::Text);

@@ -28,6 +28,7 @@ class Window;
 }  // namespace Platform
 
 class DDInterface;
+class Image;
 class Widget;
 class WidgetManager;
 
@@ -187,6 +188,9 @@ public:
         m_loadingTasksDone = done;
         m_loadingTasksTotal = total;
     }
+    // Registers the picture drawn as software cursor for cursor number `num`
+    // (null removes it). `image` must outlive its registration.
+    void SetCursorImage(int num, Image* image, int hotX = 0, int hotY = 0);
     // Turns the cursor thread's 10 ms polling on while a software cursor is
     // shown; without one the thread sleeps. Any thread.
     void SetSoftwareCursorActive(bool active);
@@ -299,6 +303,13 @@ public:
     bool m_customCursors = false;
     int m_cursorNum = 0;
     bool m_cursorChanged = false;
+
+    struct CursorImage {
+        Image* image = nullptr;  // not owned
+        int hotX = 0;
+        int hotY = 0;
+    };
+    std::map<int, CursorImage> m_cursorImages;
 
     // Settings from the command line.
     bool m_screensaverMode = false;

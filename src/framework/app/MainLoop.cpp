@@ -275,6 +275,11 @@ void BriskAppBase::DispatchMouseMessage(const WindowMessage& message) {
     int y = Platform::PointParamY(message.lparam);
     m_widgetManager->MapWindowPoint(&x, &y);
     m_lastUserInputTick = m_lastTimerTick;
+    if (m_softwareCursorActive && m_display != nullptr) {
+        // The software cursor follows the pointer at the next present.
+        m_display->SetCursorPos(x, y);
+        m_cursorChanged = true;
+    }
     m_widgetManager->MouseMove(x, y);
     if (!m_mouseInWindow) {
         m_mouseInWindow = true;

@@ -82,7 +82,8 @@ void DDImage::Blt(Image* source, int x, int y, const Rect& srcRect, const Color&
                 if ((sp[col] & 0x00FFFFFF) != 0) {
                     for (int i = col; i < col + run; ++i) {
                         const uint32_t n = sp[i];
-                        dp[i] = detail::AddPixel(dp[i], (n >> 16) & 0xFF, (n >> 8) & 0xFF, n & 0xFF);
+                        dp[i] =
+                            detail::AddPixel(dp[i], (n >> 16) & 0xFF, (n >> 8) & 0xFF, n & 0xFF);
                     }
                 }
                 col += run;

@@ -278,14 +278,17 @@ void MemoryImage::BltGeneric(MemoryImage* src, int x, int y, const Rect& srcRect
         // Walk the source by runs: opaque runs are copied without arithmetic.
         const uint8_t* runs = src->GetRunTable(NativeDisplay::Default());
         for (int row = 0; row < d.height; ++row) {
-            const size_t srcOffset = static_cast<size_t>(srcY + row) * static_cast<size_t>(src->m_width) +
-                                     static_cast<size_t>(srcX(d.x));
+            const size_t srcOffset =
+                static_cast<size_t>(srcY + row) * static_cast<size_t>(src->m_width) +
+                static_cast<size_t>(srcX(d.x));
             const uint32_t* sp = src->m_bits.data() + srcOffset;
             uint32_t* dp = bits + static_cast<size_t>(d.y + row) * static_cast<size_t>(m_width) +
                            static_cast<size_t>(d.x);
             detail::WalkRow(
                 sp, runs + srcOffset, d.width,
-                [&](int i, int count) { std::memcpy(dp + i, sp + i, static_cast<size_t>(count) * 4); },
+                [&](int i, int count) {
+                    std::memcpy(dp + i, sp + i, static_cast<size_t>(count) * 4);
+                },
                 [&](int i, int count) { detail::BlendRowOverOpaque(dp + i, sp + i, count); });
         }
         BitsChanged();

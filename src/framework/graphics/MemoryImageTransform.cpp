@@ -116,7 +116,8 @@ void MemoryImage::StretchBlt(Image* source, const Rect& destRect, const Rect& sr
         const Rect sBounds = src->GetRect();
         std::vector<int> columns(static_cast<size_t>(d.width));
         for (int x = d.x; x < d.x + d.width; ++x) {
-            columns[static_cast<size_t>(x - d.x)] = srcRect.x + static_cast<int>((x - destRect.x) * sx);
+            columns[static_cast<size_t>(x - d.x)] =
+                srcRect.x + static_cast<int>((x - destRect.x) * sx);
         }
         const bool palette = src->IsPalettized();
         const bool opaqueDest = !HasTransparency() && !HasAlpha();
@@ -127,12 +128,16 @@ void MemoryImage::StretchBlt(Image* source, const Rect& destRect, const Rect& sr
             }
             uint32_t* row = bits + static_cast<size_t>(y) * static_cast<size_t>(m_width) +
                             static_cast<size_t>(d.x);
-            const uint32_t* srcRow = palette ? nullptr : src->m_bits.data() + static_cast<size_t>(v) * static_cast<size_t>(src->m_width);
+            const uint32_t* srcRow =
+                palette ? nullptr
+                        : src->m_bits.data() +
+                              static_cast<size_t>(v) * static_cast<size_t>(src->m_width);
             for (int i = 0; i < d.width; ++i) {
                 const int u = columns[static_cast<size_t>(i)];
                 if (u >= sBounds.x && u < sBounds.x + sBounds.width) {
                     const uint32_t p = palette ? src->SourcePixel(u, v) : srcRow[u];
-                    row[i] = opaqueDest ? detail::OverAnyOnOpaque(row[i], p) : detail::OverAny(row[i], p);
+                    row[i] = opaqueDest ? detail::OverAnyOnOpaque(row[i], p)
+                                        : detail::OverAny(row[i], p);
                 }
             }
         }

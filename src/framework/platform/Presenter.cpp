@@ -24,10 +24,25 @@ Rect LetterboxRect(int width, int height, int outW, int outH) {
     return {0, (outH - h) / 2, outW, h};
 }
 
-std::unique_ptr<Presenter> Presenter::Create(const Window& window, int width, int height,
-                                             bool accelerated, std::string* error) {
+std::unique_ptr<Presenter> Presenter::Create(const Window& window, int width, int height, Kind kind,
+                                             std::string* error) {
     auto* sdlWindow = static_cast<SDL_Window*>(window.NativeHandle());
-    const Uint32 flags = accelerated ? SDL_RENDERER_ACCELERATED : SDL_RENDERER_SOFTWARE;
+    std::unique_ptr<Presenter> p(new Presenter());
+    p->m_window = sdlWindow;
+    p->m_width = width;
+    p->m_height = height;
+    p->m_kind = kind;
+    if (kind == Kind::WindowSurface) {
+        if (SDL_GetWindowSurface(sdlWindow) == nullptr) {
+            if (error != nullptr) {
+                *error = SDL_GetError();
+            }
+            return nullptr;
+        }
+        return p;
+    }
+    const Uint32 flags =
+        kind == Kind::Accelerated ? SDL_RENDERER_ACCELERATED : SDL_RENDERER_SOFTWARE;
     SDL_Renderer* renderer = SDL_CreateRenderer(sdlWindow, -1, flags);
     if (renderer == nullptr) {
         if (error != nullptr) {
@@ -45,13 +60,8 @@ std::unique_ptr<Presenter> Presenter::Create(const Window& window, int width, in
         return nullptr;
     }
     SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE);
-    std::unique_ptr<Presenter> p(new Presenter());
     p->m_renderer = renderer;
     p->m_texture = texture;
-    p->m_window = sdlWindow;
-    p->m_width = width;
-    p->m_height = height;
-    p->m_accelerated = accelerated;
     return p;
 }
 
@@ -64,7 +74,30 @@ Presenter::~Presenter() {
     }
 }
 
+bool Presenter::PresentToSurface(const uint32_t* pixels, int pitch) {
+    auto* window = static_cast<SDL_Window*>(m_window);
+    SDL_Surface* target = SDL_GetWindowSurface(window);
+    if (target == nullptr) {
+        return false;
+    }
+    SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<uint32_t*>(pixels), m_width, m_height, 32, pitch, SDL_PIXELFORMAT_RGB888);
+    if (picture == nullptr) {
+        return false;
+    }
+    const Rect r = LetterboxRect(m_width, m_height, target->w, target->h);
+    SDL_Rect dst{r.x, r.y, r.width, r.height};
+    const int rc = (r.width == m_width && r.height == m_height)
+                       ? SDL_BlitSurface(picture, nullptr, target, &dst)
+                       : SDL_BlitScaled(picture, nullptr, target, &dst);
+    SDL_FreeSurface(picture);
+    return rc == 0 && SDL_UpdateWindowSurface(window) == 0;
+}
+
 bool Presenter::Present(const uint32_t* pixels, int pitch) {
+    if (m_kind == Kind::WindowSurface) {
+        return PresentToSurface(pixels, pitch);
+    }
     auto* renderer = static_cast<SDL_Renderer*>(m_renderer);
     auto* texture = static_cast<SDL_Texture*>(m_texture);
     if (SDL_UpdateTexture(texture, nullptr, pixels, pitch) != 0) {
@@ -90,7 +123,11 @@ bool Presenter::Present(const uint32_t* pixels, int pitch) {
 Rect Presenter::PresentationRect() const {
     int outW = 0;
     int outH = 0;
-    SDL_GetRendererOutputSize(static_cast<SDL_Renderer*>(m_renderer), &outW, &outH);
+    if (m_renderer != nullptr) {
+        SDL_GetRendererOutputSize(static_cast<SDL_Renderer*>(m_renderer), &outW, &outH);
+    } else {
+        SDL_GetWindowSize(static_cast<SDL_Window*>(m_window), &outW, &outH);
+    }
     return LetterboxRect(m_width, m_height, outW, outH);
 }
 

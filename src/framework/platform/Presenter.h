@@ -14,9 +14,20 @@ class Window;
 // texture, scaled to fit the window and letterboxed. Main thread only.
 class Presenter {
 public:
+    enum class Kind {
+        Software,      // SDL's software renderer with a streaming texture
+        Accelerated,   // a hardware renderer with a streaming texture
+        WindowSurface  // plain copies into the window's surface, no renderer
+    };
+
     // `accelerated` asks for a hardware renderer. Null and `error` on failure.
     static std::unique_ptr<Presenter> Create(const Window& window, int width, int height,
-                                             bool accelerated, std::string* error);
+                                             bool accelerated, std::string* error) {
+        return Create(window, width, height, accelerated ? Kind::Accelerated : Kind::Software,
+                      error);
+    }
+    static std::unique_ptr<Presenter> Create(const Window& window, int width, int height, Kind kind,
+                                             std::string* error);
     ~Presenter();
     Presenter(const Presenter&) = delete;
     Presenter& operator=(const Presenter&) = delete;
@@ -28,17 +39,18 @@ public:
     Rect PresentationRect() const;
     // Refresh rate of the window's display in Hz; 0 when unknown.
     int RefreshRate() const;
-    bool IsAccelerated() const { return m_accelerated; }
+    bool IsAccelerated() const { return m_kind == Kind::Accelerated; }
 
 private:
     Presenter() = default;
+    bool PresentToSurface(const uint32_t* pixels, int pitch);
 
     void* m_renderer = nullptr;  // SDL_Renderer*
     void* m_texture = nullptr;   // SDL_Texture*
     void* m_window = nullptr;    // SDL_Window*, not owned
     int m_width = 0;
     int m_height = 0;
-    bool m_accelerated = false;
+    Kind m_kind = Kind::Software;
 };
 
 // Fits a width x height picture into an output of outW x outH, keeping its

@@ -1,0 +1,102 @@
+// The application with its real window and display on the headless driver.
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "framework/graphics/DDImage.h"
+#include "framework/graphics/DDInterface.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/MemoryImage.h"
+#include "support/TestApp.h"
+
+using Brisk::Color;
+using Brisk::Platform::MessageId;
+using TestSupport::TestApp;
+
+namespace {
+
+// Paints its whole area in one colour.
+class PaintWidget : public TestSupport::RecordingWidget {
+public:
+    void Draw(Brisk::Graphics* g) override {
+        g->SetColor(Color(10, 20, 30));
+        g->FillRect(0, 0, m_width, m_height);
+        ++draws;
+    }
+    int draws = 0;
+};
+
+class DisplayTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app.m_width = 320;
+        app.m_height = 240;
+        app.Init();
+        ASSERT_NE(app.GetDisplay(), nullptr);
+        ASSERT_NE(app.GetDisplay()->GetScreenImage(), nullptr);
+    }
+    uint32_t ScreenPixel(int x, int y) {
+        Brisk::DDImage* screen = app.GetDisplay()->GetScreenImage();
+        return screen->GetBits()[y * screen->GetWidth() + x];
+    }
+    TestApp app;
+};
+
+TEST_F(DisplayTest, DirtyWidgetsAreDrawnIntoTheBackBufferAndPresented) {
+    PaintWidget widget;
+    widget.Resize(10, 10, 50, 40);
+    app.GetWidgetManager()->AddWidget(&widget);
+    app.m_drawPending = true;
+    const int presents = app.m_presentCount;
+    ASSERT_TRUE(app.DrawFrame());
+    EXPECT_EQ(widget.draws, 1);
+    EXPECT_EQ(app.m_presentCount, presents + 1);
+    EXPECT_EQ(ScreenPixel(10, 10), 0xFF0A141Eu);
+    EXPECT_EQ(ScreenPixel(59, 49), 0xFF0A141Eu);
+    EXPECT_EQ(ScreenPixel(60, 49) & 0xFFFFFF, 0u);  // clipped to the widget
+
+    // Nothing dirty and less than a second since the last present: no draw.
+    app.m_drawPending = true;
+    EXPECT_FALSE(app.DrawFrame());
+    EXPECT_EQ(widget.draws, 1);
+    EXPECT_EQ(app.m_presentCount, presents + 1);
+    // A second later the frame is shown again even though nothing changed.
+    app.clock.Advance(1000);
+    app.m_drawPending = true;
+    EXPECT_TRUE(app.DrawFrame());
+    EXPECT_EQ(widget.draws, 1);
+    app.GetWidgetManager()->RemoveWidget(&widget);
+}
+
+TEST_F(DisplayTest, SoftwareCursorIsDrawnOnlyIntoThePresentedFrame) {
+    std::vector<uint32_t> px(8 * 8, 0xFFFFFFFF);
+    Brisk::MemoryImage cursor;
+    cursor.SetBits(px.data(), 8, 8);
+    app.m_mouseInWindow = true;
+    app.m_cursorNum = 12;
+    app.SetCursorImage(12, &cursor, 0, 0);
+    EXPECT_EQ(app.GetDisplay()->GetCursorImage(), &cursor);
+    EXPECT_TRUE(app.m_cursorChanged);
+
+    // Moving the pointer asks for a present although nothing is dirty.
+    app.DrawFrame();
+    app.m_cursorChanged = false;
+    app.HandleWindowMessage(
+        {app.GetMainWindowId(), MessageId::MouseMove, 0, Brisk::Platform::MakePointParam(20, 30)});
+    app.ProcessDeferredMessages(false);
+    EXPECT_TRUE(app.m_cursorChanged);
+    const int presents = app.m_presentCount;
+    app.m_drawPending = true;
+    EXPECT_TRUE(app.DrawFrame());
+    EXPECT_EQ(app.m_presentCount, presents + 1);
+    // The back buffer itself is left as it was under the cursor.
+    EXPECT_EQ(ScreenPixel(20, 30) & 0xFFFFFF, 0u);
+
+    // Another cursor number without a picture goes back to the system cursor.
+    app.m_cursorNum = 0;
+    app.ApplyCursor();
+    EXPECT_EQ(app.GetDisplay()->GetCursorImage(), nullptr);
+}
+
+}  // namespace
