@@ -195,7 +195,7 @@ TEST(WindowProc, MinimisingMutesAndRestoringUnmutes) {
     EXPECT_FALSE(app.m_hasFocus);
     EXPECT_EQ(app.m_muteCount, app.m_autoMuteCount);
 
-    widget.ClearDirty();
+    widget.m_dirty = false;
     app.HandleWindowMessage(Msg(MessageId::Size, Brisk::Platform::kSizeRestored));
     app.ProcessDeferredMessages(false);
     EXPECT_FALSE(app.IsMuted());

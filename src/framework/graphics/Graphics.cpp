@@ -400,4 +400,48 @@ int Graphics::WriteString(const std::string& text, int x, int y, int width, int 
     return pen;
 }
 
+int Graphics::WriteWordWrapped(const Rect& rect, const std::string& text, int lineSpacing,
+                               int justification, bool draw) {
+    Font* font = m_state.font;
+    if (font == nullptr) {
+        return 0;
+    }
+    const int spacing = lineSpacing < 0 ? font->GetLineSpacing() : lineSpacing;
+    int y = rect.y + font->GetAscent();
+    int lines = 0;
+    auto emit = [&](const std::string& line) {
+        if (draw) {
+            WriteString(line, rect.x, y, rect.width, justification, true);
+        }
+        y += spacing;
+        ++lines;
+    };
+    size_t pos = 0;
+    std::string line;
+    while (pos <= text.size()) {
+        // The next word and what ends it: a space, a line break or the end.
+        size_t end = text.find_first_of(" \n", pos);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        const std::string word = text.substr(pos, end - pos);
+        const std::string candidate = line.empty() ? word : line + " " + word;
+        if (!line.empty() && WriteString(candidate, 0, 0, -1, -1, false) > rect.width) {
+            emit(line);
+            line = word;
+        } else {
+            line = candidate;
+        }
+        if (end < text.size() && text[end] == '\n') {
+            emit(line);
+            line.clear();
+        }
+        pos = end + 1;
+    }
+    if (!line.empty()) {
+        emit(line);
+    }
+    return lines * spacing;
+}
+
 }  // namespace Brisk

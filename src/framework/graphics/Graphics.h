@@ -102,6 +102,11 @@ public:
     int WriteString(const std::string& text, int x, int y, int width = -1, int justification = -1,
                     bool draw = true, int offset = 0, int length = -1, int oldColor = -1);
 
+    // Writes `text` word-wrapped into the rectangle's width, lines `lineSpacing`
+    // apart (-1: the font's), justified as WriteString; returns the height used.
+    int WriteWordWrapped(const Rect& rect, const std::string& text, int lineSpacing = -1,
+                         int justification = -1, bool draw = true);
+
 private:
     static int ImageWidth(Image* image);
     static int ImageHeight(Image* image);

@@ -1,41 +1,42 @@
 #pragma once
 
 #include <array>
+#include <climits>
+#include <functional>
 #include <vector>
 
-#include "framework/platform/Video.h"
+#include "framework/graphics/Geometry.h"
+#include "framework/widgets/WidgetContainer.h"
 
 namespace Brisk {
 
+class Graphics;
 class Image;
 class Widget;
 
-// Root of the widget tree: routes input to widgets and draws the dirty ones.
-// Does not own its widgets. Main thread only.
-class WidgetManager {
+// Receives every key, whatever widget has the focus.
+class KeyboardListener {
 public:
-    WidgetManager() = default;
-    WidgetManager(const WidgetManager&) = delete;
-    WidgetManager& operator=(const WidgetManager&) = delete;
+    virtual ~KeyboardListener() = default;
+    virtual void KeyDown(int /*key*/) {}
+    virtual void KeyUp(int /*key*/) {}
+    virtual void KeyChar(char /*ch*/) {}
+};
 
-    // Ignored when `w` is already in the tree; `w` must outlive its membership.
-    void AddWidget(Widget* w);
-    // Ignored when `w` is not in the tree.
-    void RemoveWidget(Widget* w);
-    bool HasWidget(const Widget* w) const;
-    void SetFocus(Widget* w);
-    Widget* GetFocus() const { return m_focus; }
+// The root of the widget tree: routes mouse and keyboard input to widgets
+// (hover, capture, focus, modal layers) and draws the dirty widgets into the
+// screen image. Does not own its widgets. Main thread only.
+class WidgetManager : public WidgetContainer {
+public:
+    WidgetManager();
+    ~WidgetManager() override;
 
-    // One logical frame for every widget; true when something must be drawn.
-    bool UpdateFrame();
-    bool UpdateFrameFraction(double fraction);
-    // Draws every dirty widget; true when anything was drawn.
-    bool DrawScreen();
-    void MarkAllDirty();
-    void SystemColorsChanged() { MarkAllDirty(); }
+    void DisableWidget(Widget* w) override;
+    void SetFocus(Widget* w) override;
 
-    // Input entry points, in widget-area coordinates.
+    // --- entry points of the application --------------------------------
     void MouseMove(int x, int y);
+    // Click counts: 1 left, 2 left double, -1 right, -2 right double, 3 middle.
     void MouseDown(int x, int y, int clickCount);
     void MouseUp(int x, int y, int clickCount);
     void MouseWheel(int delta);
@@ -47,38 +48,117 @@ public:
     void LoseFocus();
     // Sends the ups of all held buttons to the captured widget and clears the capture.
     void ReleaseHeldButtons();
-    bool HasHeldButtons() const { return m_heldButtons != 0; }
-    bool IsKeyDown(int key) const { return key >= 0 && key < 255 && m_keyDown[key]; }
-
+    // One logical frame for every widget; true when something must be drawn.
+    bool UpdateFrame();
+    bool UpdateFrameFraction(double fraction);
+    // Draws the dirty widgets into the screen image; true when anything was drawn.
+    bool DrawScreen();
+    void SystemColorsChanged() { SysColorChangedAll(); }
     // Maps a window position through the mouse rectangle into the widget area.
     void MapWindowPoint(int* x, int* y) const;
-    void Resize(const Platform::Rect& widgetRect, const Platform::Rect& mouseRect);
-    const Platform::Rect& GetWidgetRect() const { return m_widgetRect; }
+    void Resize(const Rect& widgetRect, const Rect& mouseRect);
+    void BeginModal(Widget* w);
+    void EndModal(Widget* w);
 
-    // The image DrawScreen draws into (the display's back buffer); may be null.
+    // --- queries and settings ---------------------------------------------
+    // The topmost hittable, enabled widget under (x, y), with its local position.
+    Widget* GetWidgetAt(int x, int y, int* localX = nullptr, int* localY = nullptr);
+    // Re-evaluates the hovered widget at the last mouse position.
+    void RefreshHover();
+    // Queues an overlay to be drawn after the widgets, in ascending priority.
+    void DeferOverlay(Widget* w, int priority);
+
     void SetScreenImage(Image* image) { m_screenImage = image; }
     Image* GetScreenImage() const { return m_screenImage; }
-
-    int GetUpdateCount() const { return m_updateCount; }
+    Widget* GetFocus() const { return m_focusWidget; }
+    Widget* GetOverWidget() const { return m_overWidget; }
+    Widget* GetCapturedWidget() const { return m_lastDownWidget; }
+    Widget* GetModalBase() const { return m_baseModalWidget; }
+    bool HasHeldButtons() const { return m_downButtons != 0; }
+    int GetHeldButtons() const { return m_downButtons; }
+    bool IsKeyDown(int key) const {
+        return key >= 0 && key < 255 && m_keyDown[static_cast<size_t>(key)];
+    }
     bool HasApplicationFocus() const { return m_hasFocus; }
+    const Rect& GetWidgetRect() const { return m_widgetRect; }
+    int GetUpdateCnt() const { return m_updateCnt; }
+    int GetLastInputUpdateCnt() const { return m_lastInputUpdateCnt; }
+
+    void SetPopupCommandWidget(Widget* w) { m_popupCommandWidget = w; }
+    Widget* GetPopupCommandWidget() const { return m_popupCommandWidget; }
+    void ClearPopupCommandWidget() { m_popupCommandWidget = nullptr; }
+    void SetDefaultTab(Widget* w) { m_defaultTab = w; }
+    // `listener` (may be null) must outlive its registration.
+    void SetKeyboardListener(KeyboardListener* listener) { m_keyboardListener = listener; }
+    // What ShowHandCursor calls: sets the application's cursor number.
+    void SetCursorHandler(std::function<void(int)> handler) {
+        m_cursorHandler = std::move(handler);
+    }
+    void SetCursor(int cursorNum) {
+        if (m_cursorHandler) {
+            m_cursorHandler(cursorNum);
+        }
+    }
+
+    int m_widgetFlags = WIDGETFLAGS_UPDATE | WIDGETFLAGS_DRAW | WIDGETFLAGS_CLIP |
+                        WIDGETFLAGS_ALLOW_MOUSE | WIDGETFLAGS_ALLOW_FOCUS;
+    FlagsMod m_lostFocusFlagsMod;
+    FlagsMod m_defaultBelowModalFlagsMod{0, WIDGETFLAGS_ALLOW_MOUSE | WIDGETFLAGS_ALLOW_FOCUS};
+    FlagsMod m_belowModalFlagsMod;
 
 private:
-    Widget* WidgetAt(int x, int y) const;
+    friend class WidgetContainer;
+    friend class Widget;
 
-    std::vector<Widget*> m_widgets;  // bottom first; not owned
-    Image* m_screenImage = nullptr;  // not owned
-    Widget* m_focus = nullptr;
-    Widget* m_captured = nullptr;
-    Widget* m_over = nullptr;
-    Platform::Rect m_widgetRect;
-    Platform::Rect m_mouseRect;
-    int m_heldButtons = 0;  // 1 left, 2 right, 4 middle
-    int m_lastX = 0;
-    int m_lastY = 0;
-    int m_updateCount = 0;
+    struct ModalLayer {
+        Widget* baseWidget = nullptr;
+        Widget* prevBaseWidget = nullptr;
+        Widget* prevFocusWidget = nullptr;
+        FlagsMod prevBelowModalFlagsMod;
+    };
+    struct Overlay {
+        Widget* widget = nullptr;
+        int priority = 0;
+    };
+
+    void InitModalFlags(ModalFlags* flags) const;
+    void SetBaseModal(Widget* w, const FlagsMod& belowFlags);
+    Widget* GetAnyWidgetAt(int x, int y, int* localX, int* localY);
+    Widget* FindWidgetAt(WidgetContainer* parent, int x, int y, ModalFlags flags, bool* found,
+                         int* localX, int* localY);
+    void MousePosition(int x, int y);
+    void EnterWidget(Widget* w, int localX, int localY);
+    void LeaveOverWidget();
+    void DisableOne(Widget* w);
+    void RemovedWidget(Widget* w);  // forget every role of `w` and its descendants
+    void DrawOverlaysBelow(int priority);
+    int ButtonBitOf(int clickCount) const;
+
+    Image* m_screenImage = nullptr;         // not owned
+    Graphics* m_currentGraphics = nullptr;  // during DrawScreen
+    Rect m_widgetRect;
+    Rect m_mouseRect;
+    Widget* m_focusWidget = nullptr;
+    Widget* m_lastDownWidget = nullptr;  // captured
+    Widget* m_overWidget = nullptr;
+    Widget* m_baseModalWidget = nullptr;
+    Widget* m_popupCommandWidget = nullptr;
+    Widget* m_defaultTab = nullptr;
+    KeyboardListener* m_keyboardListener = nullptr;
+    std::function<void(int)> m_cursorHandler;
+    std::vector<ModalLayer> m_modalLayers;
+    std::vector<Overlay> m_overlays;
+    int m_minOverlayPriority = INT_MAX;
     bool m_hasFocus = true;
-    bool m_dirty = false;
+    bool m_mouseIn = false;
+    int m_lastMouseX = 0;
+    int m_lastMouseY = 0;
+    int m_downButtons = 0;  // held: 1 left, 2 right, 4 middle
+    int m_actualDownButtons = 0;
+    int m_lastDownButtonId = 0;  // 1 left, -1 right, 2 middle
     std::array<bool, 255> m_keyDown{};
+    int m_updateCnt = 0;
+    int m_lastInputUpdateCnt = 0;
 };
 
 }  // namespace Brisk
