@@ -18,6 +18,13 @@ Factory_impl::Factory_impl(Brisk::BriskAppBase* app) : m_app(app) {
 
 Factory_impl::~Factory_impl() = default;
 
+void Factory_impl::TakeRedrawRequest(bool* flag) {
+    if (m_redrawPending) {
+        *flag = true;
+        m_redrawPending = false;
+    }
+}
+
 void CreateFactory(Brisk::BriskAppBase* app) {
     try {
         g_factory = std::make_unique<Factory_impl>(app);

@@ -1,5 +1,6 @@
 #include "kernel/MainApp.h"
 
+#include "controls/Factory_impl.h"
 #include "framework/widgets/WidgetManager.h"
 #include "kernel/IGame.h"
 
@@ -21,6 +22,59 @@ void IGameBridge::RemovedFromManager(Brisk::WidgetManager* manager) {
     Widget::RemovedFromManager(manager);
     m_game->Deactivate();
     m_game->Release();
+}
+
+void IGameBridge::Update() {
+    if (m_game == nullptr || !m_started || m_factory == nullptr) {
+        return;
+    }
+    bool redraw = false;
+    m_factory->TakeRedrawRequest(&redraw);
+    if (redraw) {
+        MarkDirty();
+    }
+}
+
+void IGameBridge::Draw(Brisk::Graphics* g) {
+    if (m_factory != nullptr && !m_app->IsShutdown()) {
+        m_factory->DrawAll(g);
+    }
+}
+
+void IGameBridge::KeyChar(char ch) {
+    if (m_factory != nullptr) {
+        m_factory->KeyChar(ch);
+    }
+}
+
+void IGameBridge::KeyDown(int key) {
+    if (m_factory != nullptr) {
+        m_factory->KeyDown(key);
+    }
+}
+
+void IGameBridge::KeyUp(int key) {
+    if (m_factory != nullptr) {
+        m_factory->KeyUp(key);
+    }
+}
+
+void IGameBridge::MouseMove(int x, int y) {
+    if (m_factory != nullptr) {
+        m_factory->MouseMove(x, y);
+    }
+}
+
+void IGameBridge::MouseDown(int x, int y, int clickCount) {
+    if (m_factory != nullptr) {
+        m_factory->MouseDown(x, y, clickCount);
+    }
+}
+
+void IGameBridge::MouseUp(int x, int y, int clickCount) {
+    if (m_factory != nullptr) {
+        m_factory->MouseUp(x, y, clickCount);
+    }
 }
 
 MainApp::MainApp(IGame* game) : m_game(game) {
@@ -80,7 +134,8 @@ void MainApp::OnLoadingComplete() {
     if (m_deferredShutdown || m_shutdown) {
         return;
     }
-    m_bridge = std::make_unique<IGameBridge>(this, m_game);
+    m_bridge = std::make_unique<IGameBridge>(
+        this, m_game, m_factoryTarget != nullptr ? m_factoryTarget : ControlLibrary::GetFactory());
     m_bridge->Resize(0, 0, m_width, m_height);
     GetWidgetManager()->AddWidget(m_bridge.get());
 }

@@ -34,12 +34,16 @@ public:
     void Init() override;
 
     IGame* GetGame() const { return m_game; }
+    // Where the bridge sends frames and input instead of the process-wide
+    // control factory (tests). Must outlive the bridge.
+    void SetFactoryTarget(ControlLibrary::IFactoryFrameTarget* target) { m_factoryTarget = target; }
     IGameBridge* GetBridge() const { return m_bridge.get(); }
     bool IsQuitRequested() const { return m_quitRequested; }
 
 private:
     IGame* m_game;  // not owned
     std::unique_ptr<IGameBridge> m_bridge;
+    ControlLibrary::IFactoryFrameTarget* m_factoryTarget = nullptr;
     bool m_quitRequested = false;
 };
 

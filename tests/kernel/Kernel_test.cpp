@@ -8,6 +8,7 @@
 
 #include "controls/Factory_impl.h"
 #include "effects/EffectSystem_impl.h"
+#include "framework/graphics/Graphics.h"
 #include "framework/widgets/WidgetManager.h"
 #include "kernel/IGame.h"
 #include "kernel/ISysApp.h"
@@ -146,6 +147,102 @@ TEST(MainApp, NoSettingsKeyMeansNoRegistryAccess) {
     uint32_t size = sizeof data;
     EXPECT_FALSE(app.ReadRegistryValue("MusicVolume", &type, data, &size, 0));
     EXPECT_FALSE(app.WriteRegistryValue("MusicVolume", 4, data, 4));
+}
+
+// Records what the game bridge hands to the control factory.
+class FakeFactory : public ControlLibrary::IFactoryFrameTarget {
+public:
+    void TakeRedrawRequest(bool* flag) override {
+        ++redrawPolls;
+        if (pending) {
+            *flag = true;
+            pending = false;
+        }
+    }
+    void DrawAll(Brisk::Graphics*) override { ++draws; }
+    void MouseMove(int x, int y) override { Log("move", x, y); }
+    void MouseDown(int x, int y, int n) override { Log("down", x, y, n); }
+    void MouseUp(int x, int y, int n) override { Log("up", x, y, n); }
+    void KeyChar(char ch) override { events.push_back("char " + std::to_string(ch)); }
+    void KeyDown(int key) override { events.push_back("keydown " + std::to_string(key)); }
+    void KeyUp(int key) override { events.push_back("keyup " + std::to_string(key)); }
+
+    int redrawPolls = 0;
+    int draws = 0;
+    bool pending = false;
+    std::vector<std::string> events;
+
+private:
+    void Log(const char* what, int x, int y, int n = 0) {
+        events.push_back(std::string(what) + " " + std::to_string(x) + "," + std::to_string(y) +
+                         (n != 0 ? " " + std::to_string(n) : ""));
+    }
+};
+
+TEST(GameBridge, ReachesTheFactoryOnlyOnceTheGameHasStarted) {
+    FakeGame game;
+    MainApp app(&game);
+    game.SetSysApp(&app);
+    FakeFactory factory;
+    app.SetFactoryTarget(&factory);
+    app.UpdateOnce();
+    KernelLibrary::IGameBridge detached(&app, &game, &factory);
+    detached.Update();  // not added: the game has not started
+    EXPECT_EQ(factory.redrawPolls, 0);
+
+    CompleteLoading(app);  // adds the bridge and runs one update
+    const int polls = factory.redrawPolls;
+    EXPECT_GE(polls, 1);
+    factory.pending = true;
+    EXPECT_TRUE(app.GetWidgetManager()->UpdateFrame());  // the bridge is marked dirty
+    EXPECT_EQ(factory.redrawPolls, polls + 1);
+    EXPECT_TRUE(app.GetBridge()->IsDirty());
+}
+
+TEST(GameBridge, PassesEveryButtonWithItsClickCount) {
+    FakeGame game;
+    MainApp app(&game);
+    game.SetSysApp(&app);
+    FakeFactory factory;
+    app.SetFactoryTarget(&factory);
+    CompleteLoading(app);
+    app.GetWidgetManager()->Resize({0, 0, 1024, 768}, {0, 0, 1024, 768});
+    using Brisk::Platform::MessageId;
+    const int64_t at = Brisk::Platform::MakePointParam(30, 40);
+    for (MessageId id :
+         {MessageId::RButtonDown, MessageId::RButtonUp, MessageId::MButtonDown,
+          MessageId::MButtonUp, MessageId::LButtonDoubleClick, MessageId::LButtonUp}) {
+        app.HandleWindowMessage({app.GetMainWindowId(), id, 0, at});
+    }
+    app.HandleWindowMessage({app.GetMainWindowId(), MessageId::KeyDown, 'Q', 0});
+    app.HandleWindowMessage({app.GetMainWindowId(), MessageId::Char, 'q', 0});
+    app.ProcessDeferredMessages(false);
+    std::vector<std::string> clicks;
+    for (const auto& e : factory.events) {
+        if (e.rfind("move", 0) != 0) {
+            clicks.push_back(e);
+        }
+    }
+    EXPECT_EQ(clicks, (std::vector<std::string>{"down 30,40 -1", "up 30,40 -1", "down 30,40 3",
+                                                "up 30,40 3", "down 30,40 2", "up 30,40 1",
+                                                "keydown 81", "char 113"}));
+}
+
+TEST(GameBridge, DrawsNothingOnceTheApplicationHasShutDown) {
+    FakeGame game;
+    game.quitOnRequest = true;
+    MainApp app(&game);
+    game.SetSysApp(&app);
+    FakeFactory factory;
+    KernelLibrary::IGameBridge bridge(&app, &game, &factory);
+    Brisk::Graphics g;
+    bridge.Draw(&g);
+    EXPECT_EQ(factory.draws, 1);
+    SendClose(app);  // the game confirms at once
+    app.ProcessDeferredMessages(false);
+    ASSERT_TRUE(app.IsShutdown());
+    bridge.Draw(&g);
+    EXPECT_EQ(factory.draws, 1);
 }
 
 // The whole start-up and shutdown order with the real window (headless video driver).

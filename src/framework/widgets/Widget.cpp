@@ -12,6 +12,12 @@ namespace {
 const Color kDefaultColor;
 }  // namespace
 
+Widget::~Widget() {
+    if (m_parent != nullptr) {
+        m_parent->RemoveWidget(this);
+    }
+}
+
 void Widget::SetVisible(bool visible) {
     if (visible == m_visible) {
         return;

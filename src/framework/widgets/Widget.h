@@ -16,7 +16,9 @@ class Image;
 class Widget : public WidgetContainer {
 public:
     Widget() = default;
-    ~Widget() override = default;
+    // A widget still in a tree takes itself out first, so that no container
+    // or manager is left pointing at it.
+    ~Widget() override;
 
     virtual int GetHitPriority() { return m_hitPriority; }
     virtual void SetHitPriority(int priority) { m_hitPriority = static_cast<int16_t>(priority); }
