@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/widgets/Widget.h"
@@ -310,6 +311,101 @@ TEST(WidgetManagerMapping, WindowPointsMapThroughTheMouseRectangle) {
     manager.MapWindowPoint(&x, &y);
     EXPECT_EQ(x, 512);
     EXPECT_EQ(y, 384);
+}
+
+}  // namespace
+
+namespace {
+
+// 10 pixels a character, ascent 8, height 12; records what it draws.
+class GridFont : public Brisk::Font {
+public:
+    GridFont() {
+        m_ascent = 8;
+        m_height = 12;
+    }
+    int CharWidthKern(char, char) override { return 10; }
+    void DrawString(Brisk::Graphics*, int x, int y, const std::string& text, const Brisk::Color&,
+                    const Brisk::Rect&) override {
+        lines.push_back(std::to_string(x) + "," + std::to_string(y) + ":" + text);
+    }
+    std::vector<std::string> lines;
+};
+
+TEST(WidgetText, WordWrappingBreaksAtSpacesAndLineBreaks) {
+    Brisk::MemoryImage canvas;
+    canvas.Create(200, 200);
+    Brisk::Graphics g(&canvas);
+    GridFont font;
+    g.SetFont(&font);
+    Widget w;
+    w.m_width = 200;
+    const int height = w.WriteWordWrapped(&g, {5, 0, 60, 100}, "aa bb cc dddddd\nee", -1, -1);
+    EXPECT_EQ(font.lines,
+              (std::vector<std::string>{"5,8:aa bb", "5,20:cc", "5,32:dddddd", "5,44:ee"}));
+    EXPECT_EQ(height, 48);
+    font.lines.clear();
+    EXPECT_EQ(w.GetWordWrappedHeight(&g, 60, "aa bb cc dddddd\nee"), 48);
+    EXPECT_TRUE(font.lines.empty());  // measuring draws nothing
+
+    const Brisk::Rect r = w.WriteCenteredLine(&g, 50, "abcd");
+    EXPECT_EQ(font.lines.back(), "80,50:abcd");
+    EXPECT_EQ(r, (Brisk::Rect{80, 42, 40, 12}));
+    EXPECT_EQ(w.GetNumDigits(0), 1);
+    EXPECT_EQ(w.GetNumDigits(9), 1);
+    EXPECT_EQ(w.GetNumDigits(10), 2);
+    EXPECT_EQ(w.GetNumDigits(-12345), 5);
+}
+
+TEST(WidgetText, NumbersAreDrawnFromADigitStrip) {
+    // Ten 2 x 1 cells; cell d has colour d + 1.
+    std::vector<uint32_t> strip(20);
+    for (uint32_t d = 0; d < 10; ++d) {
+        strip[2 * d] = strip[2 * d + 1] = 0xFF000000u | (d + 1);
+    }
+    Brisk::MemoryImage digits;
+    digits.SetBits(strip.data(), 20, 1);
+    Brisk::MemoryImage canvas;
+    std::vector<uint32_t> black(20, 0xFF000000u);
+    canvas.SetBits(black.data(), 20, 1);
+    Brisk::Graphics g(&canvas);
+    Widget w;
+    w.WriteNumberFromStrip(&g, 907, 1, 0, &digits, 1);
+    const uint32_t* px = canvas.GetBits();
+    EXPECT_EQ(px[1], 0xFF00000Au);  // 9
+    EXPECT_EQ(px[2], 0xFF00000Au);
+    EXPECT_EQ(px[3], 0xFF000000u);  // spacing
+    EXPECT_EQ(px[4], 0xFF000001u);  // 0
+    EXPECT_EQ(px[7], 0xFF000008u);  // 7
+}
+
+TEST(WidgetOverlays, OverlaysAreDrawnAfterTheWidgetsInAscendingPriority) {
+    std::vector<std::string> log;
+    struct Deferring : Widget {
+        Deferring(std::vector<std::string>* l, int p) : log(l), priority(p) {
+            m_width = m_height = 10;
+        }
+        void Draw(Brisk::Graphics*) override {
+            log->push_back("draw " + std::to_string(priority));
+            GetManager()->DeferOverlay(this, priority);
+        }
+        void DrawOverlay(Brisk::Graphics*, int p) override {
+            log->push_back("overlay " + std::to_string(p));
+        }
+        std::vector<std::string>* log;
+        int priority;
+    };
+    WidgetManager manager;
+    Brisk::MemoryImage screen;
+    screen.Create(50, 50);
+    manager.SetScreenImage(&screen);
+    manager.Resize({0, 0, 50, 50}, {0, 0, 50, 50});
+    Deferring high(&log, 7), low(&log, 2);
+    manager.AddWidget(&high);
+    manager.AddWidget(&low);
+    manager.DrawScreen();
+    EXPECT_EQ(log, (std::vector<std::string>{"draw 7", "draw 2", "overlay 2", "overlay 7"}));
+    manager.SetScreenImage(nullptr);
 }
 
 }  // namespace
