@@ -229,6 +229,22 @@ TEST(WindowProc, LosingFocusReleasesHeldButtonsAndKeys) {
     app.GetWidgetManager()->RemoveWidget(&widget);
 }
 
+TEST(WindowProc, HoveringAHandCursorWidgetSetsTheApplicationsCursor) {
+    TestApp app;
+    RecordingWidget widget;
+    widget.Resize(0, 0, 50, 50);
+    widget.m_doFinger = true;
+    app.GetWidgetManager()->AddWidget(&widget);
+    app.GetWidgetManager()->Resize({0, 0, 640, 480}, {0, 0, 640, 480});
+    app.HandleWindowMessage(Msg(MessageId::MouseMove, 0, Brisk::Platform::MakePointParam(5, 5)));
+    app.ProcessDeferredMessages(false);
+    EXPECT_EQ(app.m_cursorNum, 1);
+    app.HandleWindowMessage(Msg(MessageId::MouseMove, 0, Brisk::Platform::MakePointParam(100, 5)));
+    app.ProcessDeferredMessages(false);
+    EXPECT_EQ(app.m_cursorNum, 0);
+    app.GetWidgetManager()->RemoveWidget(&widget);
+}
+
 TEST(WindowProc, TimerMessagesRestartTheirRunAfterAGap) {
     TestApp app;
     app.m_running = true;

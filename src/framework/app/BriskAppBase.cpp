@@ -147,6 +147,13 @@ BriskAppBase::BriskAppBase() : m_clock(&Platform::SystemClock()) {
               "site to download it?");
     m_eventPump = std::make_unique<Platform::EventPump>();
     m_widgetManager = std::make_unique<WidgetManager>();
+    // Widgets that show the hand cursor on hover set the application's cursor.
+    m_widgetManager->SetCursorHandler([this](int cursorNum) {
+        if (cursorNum != m_cursorNum) {
+            m_cursorNum = cursorNum;
+            ApplyCursor();
+        }
+    });
     g_app = this;
 }
 
