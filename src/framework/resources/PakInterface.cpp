@@ -145,20 +145,12 @@ std::string PakInterface::NormalizePakName(const std::string& name) {
     return out;
 }
 
-bool PakInterface::AddArchive(const std::string& fileName) {
-    std::string error;
-    auto mapped = Platform::MappedFile::Open(DiskPath(fileName, true), &error);
-    if (mapped == nullptr || mapped->Size() > 0x7FFFFFFF) {
+bool ParsePakDirectory(const uint8_t* data, size_t fileSize, std::vector<PakDirRecord>* records) {
+    records->clear();
+    if (fileSize < 8 || fileSize > 0x7FFFFFFF) {
         return false;
     }
-    const uint8_t* data = mapped->Data();
-    const size_t fileSize = mapped->Size();
     auto byteAt = [&](size_t pos) { return static_cast<uint8_t>(data[pos] ^ kPakScramble); };
-
-    // Header.
-    if (fileSize < 8) {
-        return false;
-    }
     uint8_t header[8];
     for (size_t i = 0; i < 8; ++i) {
         header[i] = byteAt(i);
@@ -166,15 +158,7 @@ bool PakInterface::AddArchive(const std::string& fileName) {
     if (ReadU32(header) != kPakMagic || ReadU32(header + 4) != 0) {
         return false;
     }
-
-    // Directory: every record is checked against what the file really holds.
-    struct Record {
-        std::string name;
-        uint32_t size;
-        uint32_t timeLow;
-        uint32_t timeHigh;
-    };
-    std::vector<Record> records;
+    // Every record is checked against what the file really holds.
     size_t pos = 8;
     bool ended = false;
     while (pos < fileSize) {
@@ -190,7 +174,7 @@ bool PakInterface::AddArchive(const std::string& fileName) {
         if (fileSize - pos < nameLength + 12) {
             return false;
         }
-        Record r;
+        PakDirRecord r;
         r.name.resize(nameLength);
         for (size_t k = 0; k < nameLength; ++k) {
             r.name[k] = static_cast<char>(byteAt(pos + k));
@@ -202,36 +186,43 @@ bool PakInterface::AddArchive(const std::string& fileName) {
         }
         pos += 12;
         r.size = ReadU32(fields);
-        r.timeLow = ReadU32(fields + 4);
-        r.timeHigh = ReadU32(fields + 8);
-        records.push_back(std::move(r));
+        r.fileTimeLow = ReadU32(fields + 4);
+        r.fileTimeHigh = ReadU32(fields + 8);
+        records->push_back(std::move(r));
     }
     if (!ended) {
         return false;  // no end byte: a truncated directory
     }
     uint64_t offset = pos;
-    for (const Record& r : records) {
+    for (PakDirRecord& r : *records) {
+        r.offset = static_cast<uint32_t>(offset);
         offset += r.size;
         if (offset > fileSize) {
             return false;  // the directory points past the end of the file
         }
     }
+    return true;
+}
 
+bool PakInterface::AddArchive(const std::string& fileName) {
+    std::string error;
+    auto mapped = Platform::MappedFile::Open(DiskPath(fileName, true), &error);
+    std::vector<PakDirRecord> records;
+    if (mapped == nullptr || !ParsePakDirectory(mapped->Data(), mapped->Size(), &records)) {
+        return false;
+    }
+    const auto fileSize = static_cast<int32_t>(mapped->Size());
     auto archive = std::make_unique<PakArchive>();
     archive->name = fileName;
     archive->file = std::move(mapped);
     PakArchive* a = archive.get();
     m_archives.push_back(std::move(archive));
     // The archive itself is an entry too, as the whole scrambled file.
-    m_entries[NormalizePakName(fileName)] =
-        PakEntry{a, fileName, 0, static_cast<int32_t>(fileSize), 0, 0};
-    offset = pos;
-    for (Record& r : records) {
-        PakEntry entry{
-            a,         r.name,    static_cast<int32_t>(offset), static_cast<int32_t>(r.size),
-            r.timeLow, r.timeHigh};
+    m_entries[NormalizePakName(fileName)] = PakEntry{a, fileName, 0, fileSize, 0, 0};
+    for (PakDirRecord& r : records) {
+        PakEntry entry{a, r.name, static_cast<int32_t>(r.offset), static_cast<int32_t>(r.size),
+                       r.fileTimeLow, r.fileTimeHigh};
         m_entries[Upper(std::move(r.name))] = std::move(entry);  // the last archive wins
-        offset += r.size;
     }
     return true;
 }

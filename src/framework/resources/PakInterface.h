@@ -131,6 +131,20 @@ private:
     std::map<std::string, PakEntry> m_entries;  // key: normalised name
 };
 
+// One directory record of an archive, as read from the file.
+struct PakDirRecord {
+    std::string name;
+    uint32_t size = 0;
+    uint32_t fileTimeLow = 0;
+    uint32_t fileTimeHigh = 0;
+    uint32_t offset = 0;  // absolute, where its data starts
+};
+
+// Reads and checks the header and directory of a scrambled archive image:
+// false when the magic or version is wrong, the directory is cut short, or
+// any entry's data would lie past the end of the file.
+bool ParsePakDirectory(const uint8_t* data, size_t size, std::vector<PakDirRecord>* records);
+
 // The C-library-like functions every reader uses.
 PakFile* pak_open(const char* name, const char* mode);
 int pak_close(PakFile* file);
