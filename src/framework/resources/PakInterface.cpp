@@ -220,8 +220,12 @@ bool PakInterface::AddArchive(const std::string& fileName) {
     // The archive itself is an entry too, as the whole scrambled file.
     m_entries[NormalizePakName(fileName)] = PakEntry{a, fileName, 0, fileSize, 0, 0};
     for (PakDirRecord& r : records) {
-        PakEntry entry{a, r.name, static_cast<int32_t>(r.offset), static_cast<int32_t>(r.size),
-                       r.fileTimeLow, r.fileTimeHigh};
+        PakEntry entry{a,
+                       r.name,
+                       static_cast<int32_t>(r.offset),
+                       static_cast<int32_t>(r.size),
+                       r.fileTimeLow,
+                       r.fileTimeHigh};
         m_entries[Upper(std::move(r.name))] = std::move(entry);  // the last archive wins
     }
     return true;
