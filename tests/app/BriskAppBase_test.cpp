@@ -137,3 +137,55 @@ TEST(BriskAppBase, ShutdownActsOnce) {
 }
 
 }  // namespace
+
+#include <filesystem>
+#include <fstream>
+
+#include "framework/graphics/DDImage.h"
+#include "framework/resources/ImageLib.h"
+
+namespace {
+
+TEST(BriskAppBase, ImagesAreDecodedAndSharedByFileAndVariant) {
+    TestApp app;
+    const std::string file = "shared_image_test.png";
+    ImageLib::Image picture(3, 2);
+    for (size_t i = 0; i < picture.m_bits.size(); ++i) {
+        picture.m_bits[i] = 0xFF000000u | static_cast<uint32_t>(i);
+    }
+    ASSERT_TRUE(ImageLib::WritePNG(file, picture));
+
+    auto image = app.GetImage(file);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->m_name, file);
+    EXPECT_EQ(image->GetWidth(), 3);
+    EXPECT_EQ(image->GetBits()[5], 0xFF000005u);
+    EXPECT_EQ(app.GetImage("no_such_image.png"), nullptr);
+
+    bool isNew = false;
+    Brisk::SharedImageRef first = app.GetSharedImage(file, "", &isNew);
+    EXPECT_TRUE(isNew);
+    ASSERT_TRUE(first);
+    Brisk::SharedImageRef again = app.GetSharedImage(file, "", &isNew);
+    EXPECT_FALSE(isNew);
+    EXPECT_EQ(again.GetImage(), first.GetImage());
+    Brisk::SharedImageRef variant = app.GetSharedImage(file, "tinted", &isNew);
+    EXPECT_TRUE(isNew);
+    EXPECT_NE(variant.GetImage(), first.GetImage());
+    Brisk::SharedImageRef blank = app.GetSharedImage("!buffer", "", &isNew);
+    ASSERT_TRUE(blank);
+    EXPECT_EQ(blank.GetImage()->GetWidth(), 0);
+    EXPECT_FALSE(app.GetSharedImage("no_such_image.png"));
+
+    // Released everywhere: gone after the next update, loaded anew later.
+    first = Brisk::SharedImageRef();
+    app.UpdateOnce();
+    EXPECT_NE(again.GetImage(), nullptr);  // still referenced
+    again = Brisk::SharedImageRef();
+    app.UpdateOnce();
+    app.GetSharedImage(file, "", &isNew);
+    EXPECT_TRUE(isNew);
+    std::filesystem::remove(file);
+}
+
+}  // namespace

@@ -15,6 +15,8 @@
 #include "framework/platform/Process.h"
 #include "framework/platform/Threads.h"
 #include "framework/platform/Window.h"
+#include "framework/resources/ImageLib.h"
+#include "framework/resources/PakInterface.h"
 #include "framework/widgets/Widget.h"
 #include "framework/widgets/WidgetManager.h"
 
@@ -246,6 +248,9 @@ void BriskAppBase::Init() {
     if (!KeepWorkingDirectory(m_startDirectory)) {
         Platform::ChangeDirectory(m_startDirectory);
     }
+
+    // A missing framework archive is not an error.
+    PakInterface::Get()->AddArchive("main.pak");
 
     std::srand(Now());
     CreateCustomCursors();
@@ -830,6 +835,82 @@ double BriskAppBase::GetLoadingProgress() {
     }
     const double progress = static_cast<double>(m_loadingTasksDone) / total;
     return progress < 1.0 ? progress : 1.0;
+}
+
+// --- images ---------------------------------------------------------------------
+
+SharedImageRef::SharedImageRef(Entry* entry) : m_entry(entry) {
+    if (m_entry != nullptr) {
+        ++m_entry->refCount;
+    }
+}
+
+SharedImageRef::SharedImageRef(const SharedImageRef& other) : SharedImageRef(other.m_entry) {}
+
+SharedImageRef& SharedImageRef::operator=(const SharedImageRef& other) {
+    if (other.m_entry != m_entry) {
+        Release();
+        m_entry = other.m_entry;
+        if (m_entry != nullptr) {
+            ++m_entry->refCount;
+        }
+    }
+    return *this;
+}
+
+SharedImageRef::~SharedImageRef() {
+    Release();
+}
+
+void SharedImageRef::Release() {
+    if (m_entry != nullptr && --m_entry->refCount == 0) {
+        if (BriskAppBase* app = BriskAppBase::Get()) {
+            app->m_sharedImageReleased = true;
+        }
+    }
+    m_entry = nullptr;
+}
+
+DDImage* SharedImageRef::GetImage() const {
+    return m_entry != nullptr ? m_entry->image.get() : nullptr;
+}
+
+std::unique_ptr<DDImage> BriskAppBase::GetImage(const std::string& file, bool commitBits) {
+    std::unique_ptr<ImageLib::Image> decoded = ImageLib::DecodeImageFile(file, true);
+    if (decoded == nullptr) {
+        return nullptr;
+    }
+    auto image = std::make_unique<DDImage>(m_display.get());
+    image->m_name = file;
+    image->SetBits(decoded->GetBits(), decoded->GetWidth(), decoded->GetHeight(), commitBits);
+    return image;
+}
+
+SharedImageRef BriskAppBase::GetSharedImage(const std::string& file, const std::string& variant,
+                                            bool* isNew) {
+    std::unique_lock<std::recursive_mutex> lock;
+    if (m_display != nullptr) {
+        lock = std::unique_lock(m_display->GetLock());
+    }
+    auto& slot = m_sharedImages[{file, variant}];
+    const bool made = slot == nullptr;
+    if (made) {
+        slot = std::make_unique<SharedImageRef::Entry>();
+        if (!file.empty() && file[0] == '!') {
+            slot->image = std::make_unique<DDImage>(m_display.get());
+            slot->image->m_name = file;
+        } else {
+            slot->image = GetImage(file, false);
+        }
+    }
+    if (isNew != nullptr) {
+        *isNew = made;
+    }
+    if (slot->image == nullptr) {
+        m_sharedImages.erase({file, variant});
+        return {};
+    }
+    return SharedImageRef(slot.get());
 }
 
 // --- screen modes ----------------------------------------------------------------

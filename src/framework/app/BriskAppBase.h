@@ -27,9 +27,33 @@ class EventPump;
 class Window;
 }  // namespace Platform
 
+class DDImage;
 class DDInterface;
 class Image;
 class Widget;
+
+// A counted reference to an image in the application's shared-image cache.
+// Copies count; the image is deleted after an update once nothing refers to
+// it. Main thread only.
+class SharedImageRef {
+public:
+    SharedImageRef() = default;
+    SharedImageRef(const SharedImageRef& other);
+    SharedImageRef& operator=(const SharedImageRef& other);
+    ~SharedImageRef();
+    DDImage* GetImage() const;
+    explicit operator bool() const { return GetImage() != nullptr; }
+
+private:
+    friend class BriskAppBase;
+    struct Entry {
+        std::unique_ptr<DDImage> image;  // DDImage is complete where entries are destroyed
+        int refCount = 0;
+    };
+    explicit SharedImageRef(Entry* entry);
+    void Release();
+    Entry* m_entry = nullptr;
+};
 class WidgetManager;
 
 using Platform::WindowMessage;
@@ -129,6 +153,14 @@ public:
     virtual void Mute(bool autoMute);
     virtual void Unmute(bool autoMute);
     virtual double GetLoadingProgress();
+    // Decodes a picture (with its alpha image) into a new display image
+    // named after the file; null when it cannot be decoded.
+    virtual std::unique_ptr<DDImage> GetImage(const std::string& file, bool commitBits = true);
+    // The cached image for (file, variant), loaded on first use; a file name
+    // starting with "!" gives an empty image. `isNew` tells whether it was
+    // just made. An empty reference when the file cannot be decoded.
+    virtual SharedImageRef GetSharedImage(const std::string& file, const std::string& variant = "",
+                                          bool* isNew = nullptr);
     virtual void SwitchScreenMode(bool windowed, bool use3D, bool force);
     virtual void SwitchScreenMode(bool windowed);
     virtual void SwitchScreenMode();
@@ -364,6 +396,11 @@ private:
     std::vector<WindowMessage> m_inbox;  // messages sent from other threads; guarded by m_inboxLock
     std::vector<std::pair<int, std::unique_ptr<Widget>>> m_safeDeleteList;
     std::map<std::string, std::string> m_stringTable;
+    // The shared-image cache; entries with no references are deleted after an update.
+    std::map<std::pair<std::string, std::string>, std::unique_ptr<SharedImageRef::Entry>>
+        m_sharedImages;
+    bool m_sharedImageReleased = false;
+    friend class SharedImageRef;
 
     // Threads. The flags are written by one thread and polled by another.
     std::thread m_cursorThread;

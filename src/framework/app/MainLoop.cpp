@@ -611,6 +611,16 @@ void BriskAppBase::UpdateOnce() {
     if (!m_minimized && m_widgetManager->UpdateFrame()) {
         ++m_updateChangedCount;
     }
+    if (m_sharedImageReleased) {
+        // Shared images nobody refers to any more go now, under the display lock.
+        std::unique_lock<std::recursive_mutex> lock;
+        if (m_display != nullptr) {
+            lock = std::unique_lock(m_display->GetLock());
+        }
+        m_sharedImageReleased = false;
+        std::erase_if(m_sharedImages,
+                      [](const auto& entry) { return entry.second->refCount == 0; });
+    }
 }
 
 void BriskAppBase::UpdateFraction(double fraction) {
