@@ -913,6 +913,19 @@ SharedImageRef BriskAppBase::GetSharedImage(const std::string& file, const std::
     return SharedImageRef(slot.get());
 }
 
+FontImage BriskAppBase::AppFontHost::LoadImage(const std::string& path) {
+    bool isNew = false;
+    SharedImageRef ref = m_app->GetSharedImage(path, "", &isNew);
+    if (!ref) {
+        return {};
+    }
+    FontImage image;
+    image.image = ref.GetImage();
+    image.isNew = isNew;
+    image.keepAlive = std::make_shared<SharedImageRef>(ref);
+    return image;
+}
+
 // --- screen modes ----------------------------------------------------------------
 
 void BriskAppBase::SwitchScreenMode(bool windowed, bool use3D, bool force) {

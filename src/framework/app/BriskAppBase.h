@@ -17,6 +17,7 @@
 #include "framework/platform/Clock.h"
 #include "framework/platform/Messages.h"
 #include "framework/platform/Video.h"
+#include "framework/resources/ImageFont.h"
 #include "framework/widgets/ButtonListener.h"
 
 namespace Brisk {
@@ -202,6 +203,10 @@ public:
     // Localised texts: the stored text for `id`, else `defaultText`.
     std::string GetString(const std::string& id, const std::string& defaultText) const;
     void SetString(const std::string& id, const std::string& text);
+
+    // What image fonts load their pictures through (the shared-image cache)
+    // and report descriptor errors to (Popup).
+    FontHost* GetFontHost() { return &m_fontHost; }
 
     WidgetManager* GetWidgetManager() const { return m_widgetManager.get(); }
     DDInterface* GetDisplay() const { return m_display.get(); }
@@ -396,6 +401,15 @@ private:
     std::vector<WindowMessage> m_inbox;  // messages sent from other threads; guarded by m_inboxLock
     std::vector<std::pair<int, std::unique_ptr<Widget>>> m_safeDeleteList;
     std::map<std::string, std::string> m_stringTable;
+    class AppFontHost : public FontHost {
+    public:
+        explicit AppFontHost(BriskAppBase* app) : m_app(app) {}
+        FontImage LoadImage(const std::string& path) override;
+        void ReportError(const std::string& text) override { m_app->Popup(text); }
+
+    private:
+        BriskAppBase* m_app;  // not owned
+    } m_fontHost{this};
     // The shared-image cache; entries with no references are deleted after an update.
     std::map<std::pair<std::string, std::string>, std::unique_ptr<SharedImageRef::Entry>>
         m_sharedImages;

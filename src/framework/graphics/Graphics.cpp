@@ -329,7 +329,8 @@ void Graphics::FillPolygon(const FPoint* vertices, int count) {
 
 void Graphics::DrawString(const std::string& text, int x, int y) {
     if (m_state.font != nullptr) {
-        m_state.font->DrawString(this, TX(x), TY(y), text, m_state.color, m_state.clip);
+        // The font draws through this context, which translates its glyphs.
+        m_state.font->DrawString(this, x, y, text, m_state.color, m_state.clip);
     }
 }
 
@@ -356,7 +357,7 @@ int Graphics::WriteString(const std::string& text, int x, int y, int width, int 
             return;
         }
         if (draw) {
-            font->DrawString(this, TX(x + pen), TY(y), piece, m_state.color, m_state.clip);
+            font->DrawString(this, x + pen, y, piece, m_state.color, m_state.clip);
         }
         pen += font->StringWidth(piece);
         piece.clear();

@@ -1,0 +1,805 @@
+#include "framework/resources/ImageFont.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <mutex>
+
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/MemoryImage.h"
+
+namespace Brisk {
+namespace {
+
+std::string Lower(std::string s) {
+    for (char& c : s) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return s;
+}
+
+bool ParseInt(const std::string& s, int* out) {
+    if (s.empty()) {
+        return false;
+    }
+    char* end = nullptr;
+    const long v = std::strtol(s.c_str(), &end, 10);
+    if (*end != '\0' || v < -0x7FFFFFFFL || v > 0x7FFFFFFFL) {
+        return false;
+    }
+    *out = static_cast<int>(v);
+    return true;
+}
+
+bool ParseReal(const std::string& s, double* out) {
+    if (s.empty()) {
+        return false;
+    }
+    char* end = nullptr;
+    const double v = std::strtod(s.c_str(), &end);
+    if (*end != '\0' || !std::isfinite(v)) {
+        return false;
+    }
+    *out = v;
+    return true;
+}
+
+int Trunc(double v) {
+    return static_cast<int>(v);
+}
+
+// Glyphs queued by one draw: 256 order buckets over a fixed pool.
+struct Glyph {
+    const ActiveFontLayer* layer;
+    int x;
+    int y;
+    Rect rect;
+    Color color;
+    int next;  // next glyph of the same order, -1 at the end
+};
+
+std::mutex g_drawLock;  // the glyph pool is shared by all fonts
+std::array<Glyph, ImageFont::kMaxGlyphs> g_glyphs;
+std::array<int, 256> g_firstOfOrder;
+std::array<int, 256> g_lastOfOrder;
+
+}  // namespace
+
+// --- FontData ---------------------------------------------------------------------
+
+bool FontData::Load(const std::string& path) {
+    if (m_loaded || !m_path.empty()) {
+        return false;  // loaded once per data
+    }
+    m_path = path;
+    if (!m_mapInitialised) {
+        for (int i = 0; i < 256; ++i) {
+            m_charMap[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
+        }
+        m_mapInitialised = true;
+    }
+    m_loaded = LoadDescriptor(path);
+    if (!m_loaded && m_lastError.empty()) {
+        Error("Unable to open the descriptor file");
+    }
+    return m_loaded;
+}
+
+bool FontData::Error(const std::string& message) {
+    std::string text = "Font Descriptor Error in " + m_path + "\r\n" + message;
+    if (m_inCommand) {
+        text += " on Line " + std::to_string(m_currentLine) + ":\r\n\r\n" + m_currentCommandText;
+    }
+    m_lastError = text;
+    if (m_host != nullptr) {
+        m_host->ReportError(text);
+    }
+    return false;
+}
+
+FontLayer* FontData::GetLayer(const std::string& name) {
+    for (auto& layer : m_layers) {
+        if (layer->name == name) {
+            return layer.get();
+        }
+    }
+    return nullptr;
+}
+
+DataElement FontData::Resolve(const DataElement& e) {
+    if (!e.isList) {
+        const DataElement* d = DescParser::GetDefine(e.text);
+        return d != nullptr ? *d : e;
+    }
+    DataElement out;
+    out.isList = true;
+    for (const DataElement& child : e.list) {
+        out.list.push_back(Resolve(child));
+    }
+    return out;
+}
+
+bool FontData::Deref(const DataElement& in, const DataElement** out) {
+    if (in.isList) {
+        *out = &in;
+        return true;
+    }
+    const DataElement* d = DescParser::GetDefine(in.text);
+    if (d == nullptr) {
+        return Error("Unable to Dereference \"" + in.text + "\"");
+    }
+    *out = d;
+    return true;
+}
+
+bool FontData::GetList(const DataElement& e, const DataElement** out) {
+    if (!Deref(e, out)) {
+        return false;
+    }
+    return (*out)->isList ? true : Error("Invalid Paramater Type");
+}
+
+bool FontData::GetInt(const DataElement& e, int* out) {
+    const DataElement* v = &e;
+    if (!e.isList) {
+        if (const DataElement* d = DescParser::GetDefine(e.text)) {
+            v = d;
+        }
+    }
+    if (v->isList || !ParseInt(Unquote(v->text), out)) {
+        return Error("Invalid Paramater Type");
+    }
+    return true;
+}
+
+bool FontData::GetReal(const DataElement& e, double* out) {
+    const DataElement* v = &e;
+    if (!e.isList) {
+        if (const DataElement* d = DescParser::GetDefine(e.text)) {
+            v = d;
+        }
+    }
+    if (v->isList || !ParseReal(Unquote(v->text), out)) {
+        return Error("Invalid Paramater Type");
+    }
+    return true;
+}
+
+bool FontData::GetText(const DataElement& e, std::string* out) {
+    if (e.isList) {
+        return Error("Invalid Paramater Type");
+    }
+    *out = Unquote(e.text);
+    return true;
+}
+
+bool FontData::GetColor(const DataElement& e, Color* out) {
+    const DataElement* list = nullptr;
+    if (!GetList(e, &list)) {
+        return false;
+    }
+    if (list->list.size() != 4) {
+        return Error("Invalid Paramater Type");
+    }
+    int c[4];
+    for (size_t i = 0; i < 4; ++i) {
+        double v = 0;
+        if (!GetReal(list->list[i], &v)) {
+            return false;
+        }
+        c[i] = std::clamp(Trunc(v * 255), 0, 255);
+    }
+    *out = Color(c[0], c[1], c[2], c[3]);
+    return true;
+}
+
+bool FontData::GetChars(const DataElement& e, std::vector<uint8_t>* out) {
+    const DataElement* list = nullptr;
+    if (!GetList(e, &list)) {
+        return false;
+    }
+    out->clear();
+    for (const DataElement& item : list->list) {
+        std::string t;
+        if (!GetText(item, &t)) {
+            return false;
+        }
+        if (t.size() != 1) {
+            return Error("Invalid Paramater Type");
+        }
+        out->push_back(static_cast<uint8_t>(t[0]));
+    }
+    return true;
+}
+
+bool FontData::GetInts(const DataElement& e, std::vector<int>* out) {
+    const DataElement* list = nullptr;
+    if (!GetList(e, &list)) {
+        return false;
+    }
+    out->clear();
+    for (const DataElement& item : list->list) {
+        int v = 0;
+        if (!GetInt(item, &v)) {
+            return false;
+        }
+        out->push_back(v);
+    }
+    return true;
+}
+
+bool FontData::GetRect(const DataElement& e, Rect* out) {
+    std::vector<int> v;
+    if (!GetInts(e, &v)) {
+        return false;
+    }
+    if (v.size() != 4) {
+        return Error("Invalid Paramater Type");
+    }
+    *out = {v[0], v[1], v[2], v[3]};
+    return true;
+}
+
+bool FontData::GetLayerParam(const DataElement& e, FontLayer** out) {
+    std::string name;
+    if (!GetText(e, &name)) {
+        return false;
+    }
+    *out = GetLayer(name);
+    return *out != nullptr ? true : Error("Undefined Layer");
+}
+
+bool FontData::HandleCommand(const DataElement& command) {
+    const auto& p = command.list;
+    const std::string name = Lower(p[0].text);
+    auto count = [&](size_t n) {
+        return p.size() == n ? true : Error("Invalid Number of Parameters");
+    };
+    FontLayer* layer = nullptr;
+    // Most commands start with a layer.
+    auto layerCommand = [&](size_t n) { return count(n) && GetLayerParam(p[1], &layer); };
+
+    if (name == "define") {
+        if (!count(3)) {
+            return false;
+        }
+        if (p[1].isList) {
+            return Error("Invalid Paramater Type");
+        }
+        const std::string& key = p[1].text;
+        if (key.empty() || std::isdigit(static_cast<unsigned char>(key[0])) || key[0] == '-' ||
+            key[0] == '+' || key[0] == '"' || key[0] == '\'') {
+            return Error("Invalid Paramater Type");
+        }
+        m_defines[key] = Resolve(p[2]);
+        return true;
+    }
+    if (name == "createhorzspanrectlist") {
+        if (!count(4)) {
+            return false;
+        }
+        Rect r;
+        std::vector<int> widths;
+        if (p[1].isList || !GetRect(p[2], &r) || !GetInts(p[3], &widths)) {
+            return p[1].isList ? Error("Invalid Paramater Type") : false;
+        }
+        DataElement list;
+        list.isList = true;
+        int x = r.x;
+        for (int w : widths) {
+            DataElement rect;
+            rect.isList = true;
+            for (int v : {x, r.y, w, r.height}) {
+                rect.list.push_back(DataElement::Text(std::to_string(v)));
+            }
+            list.list.push_back(std::move(rect));
+            x += w;
+        }
+        m_defines[p[1].text] = std::move(list);
+        return true;
+    }
+    if (name == "setdefaultpointsize") {
+        return count(2) && GetInt(p[1], &m_defaultPointSize);
+    }
+    if (name == "setcharmap") {
+        std::vector<uint8_t> from, to;
+        if (!count(3) || !GetChars(p[1], &from) || !GetChars(p[2], &to)) {
+            return false;
+        }
+        if (from.size() != to.size()) {
+            return Error("List Size Mismatch");
+        }
+        for (size_t i = 0; i < from.size(); ++i) {
+            m_charMap[from[i]] = to[i];
+        }
+        return true;
+    }
+    if (name == "createlayer" || name == "createlayerfrom") {
+        const bool from = name == "createlayerfrom";
+        std::string layerName;
+        if (!count(from ? 3 : 2) || !GetText(p[1], &layerName)) {
+            return false;
+        }
+        if (GetLayer(layerName) != nullptr) {
+            return Error("Layer Already Exists");
+        }
+        auto created = std::make_unique<FontLayer>();
+        if (from) {
+            FontLayer* source = nullptr;
+            if (!GetLayerParam(p[2], &source)) {
+                return false;
+            }
+            *created = *source;
+        }
+        created->name = layerName;
+        m_layers.push_back(std::move(created));
+        return true;
+    }
+    if (name == "layerrequiretags" || name == "layerexcludetags") {
+        const DataElement* list = nullptr;
+        if (!layerCommand(3) || !GetList(p[2], &list)) {
+            return false;
+        }
+        auto& tags = name == "layerrequiretags" ? layer->requiredTags : layer->excludedTags;
+        for (const DataElement& t : list->list) {
+            std::string tag;
+            if (!GetText(t, &tag)) {
+                return false;
+            }
+            tags.push_back(Lower(tag));
+        }
+        return true;
+    }
+    if (name == "layerpointrange") {
+        return layerCommand(4) && GetInt(p[2], &layer->minPointSize) &&
+               GetInt(p[3], &layer->maxPointSize);
+    }
+    if (name == "layersetpointsize") {
+        return layerCommand(3) && GetInt(p[2], &layer->pointSize);
+    }
+    if (name == "layersetheight") {
+        return layerCommand(3) && GetInt(p[2], &layer->height);
+    }
+    if (name == "layersetimage") {
+        std::string file;
+        if (!layerCommand(3) || !GetText(p[2], &file)) {
+            return false;
+        }
+        // Relative to the descriptor's folder.
+        const size_t sep = m_path.find_last_of("/\\");
+        const std::string path = sep == std::string::npos ? file : m_path.substr(0, sep + 1) + file;
+        FontImage image = m_host != nullptr ? m_host->LoadImage(path) : FontImage{};
+        if (image.image == nullptr) {
+            return Error("Failed to Load Image");
+        }
+        if (image.isNew) {
+            image.image->Palettize();
+        }
+        layer->image = std::move(image);
+        return true;
+    }
+    if (name == "layersetdrawmode") {
+        int mode = 0;
+        if (!layerCommand(3) || !GetInt(p[2], &mode)) {
+            return false;
+        }
+        if (mode != 0 && mode != 1) {
+            return Error("Invalid Paramater Type");
+        }
+        layer->drawMode = mode;
+        return true;
+    }
+    if (name == "layersetcolormult") {
+        return layerCommand(3) && GetColor(p[2], &layer->colorMult);
+    }
+    if (name == "layersetcoloradd") {
+        return layerCommand(3) && GetColor(p[2], &layer->colorAdd);
+    }
+    if (name == "layersetascent") {
+        return layerCommand(3) && GetInt(p[2], &layer->ascent);
+    }
+    if (name == "layersetascentpadding") {
+        return layerCommand(3) && GetInt(p[2], &layer->ascentPadding);
+    }
+    if (name == "layersetlinespacingoffset") {
+        return layerCommand(3) && GetInt(p[2], &layer->lineSpacingOffset);
+    }
+    if (name == "layersetoffset") {
+        std::vector<int> v;
+        if (!layerCommand(3) || !GetInts(p[2], &v)) {
+            return false;
+        }
+        if (v.size() != 2) {
+            return Error("Invalid Paramater Type");
+        }
+        layer->offset = {v[0], v[1]};
+        return true;
+    }
+    if (name == "layersetspacing") {
+        return layerCommand(3) && GetInt(p[2], &layer->spacing);
+    }
+    if (name == "layersetbaseorder") {
+        return layerCommand(3) && GetInt(p[2], &layer->baseOrder);
+    }
+    if (name == "layersetcharwidths" || name == "layersetcharorders") {
+        std::vector<uint8_t> chars;
+        std::vector<int> values;
+        if (!layerCommand(4) || !GetChars(p[2], &chars) || !GetInts(p[3], &values)) {
+            return false;
+        }
+        if (chars.size() != values.size()) {
+            return Error("List Size Mismatch");
+        }
+        auto& table = name == "layersetcharwidths" ? layer->charWidths : layer->charOrders;
+        for (size_t i = 0; i < chars.size(); ++i) {
+            table[chars[i]] = values[i];
+        }
+        return true;
+    }
+    if (name == "layersetimagemap") {
+        std::vector<uint8_t> chars;
+        const DataElement* rects = nullptr;
+        if (!layerCommand(4) || !GetChars(p[2], &chars) || !GetList(p[3], &rects)) {
+            return false;
+        }
+        if (chars.size() != rects->list.size()) {
+            return Error("List Size Mismatch");
+        }
+        if (layer->image.image == nullptr) {
+            return Error("Layer image not set");
+        }
+        const Rect bounds = layer->image.image->GetRect();
+        std::vector<Rect> parsed(chars.size());
+        for (size_t i = 0; i < chars.size(); ++i) {
+            if (!GetRect(rects->list[i], &parsed[i])) {
+                return false;
+            }
+            const Rect& r = parsed[i];
+            if (r.x < 0 || r.y < 0 || r.width < 0 || r.height < 0 ||
+                int64_t{r.x} + r.width > bounds.width || int64_t{r.y} + r.height > bounds.height) {
+                return Error("Image rectangle out of bounds");
+            }
+        }
+        for (size_t i = 0; i < chars.size(); ++i) {
+            layer->imageRects[chars[i]] = parsed[i];
+        }
+        layer->defaultHeight = 0;
+        for (int c = 0; c < 256; ++c) {
+            layer->defaultHeight =
+                std::max(layer->defaultHeight, layer->imageRects[static_cast<size_t>(c)].height +
+                                                   layer->charOffsets[static_cast<size_t>(c)].y);
+        }
+        return true;
+    }
+    if (name == "layersetcharoffsets") {
+        std::vector<uint8_t> chars;
+        const DataElement* pairs = nullptr;
+        if (!layerCommand(4) || !GetChars(p[2], &chars) || !GetList(p[3], &pairs)) {
+            return false;
+        }
+        if (chars.size() != pairs->list.size()) {
+            return Error("List Size Mismatch");
+        }
+        for (size_t i = 0; i < chars.size(); ++i) {
+            std::vector<int> v;
+            if (!GetInts(pairs->list[i], &v)) {
+                return false;
+            }
+            if (v.size() != 2) {
+                return Error("Invalid Paramater Type");
+            }
+            layer->charOffsets[chars[i]] = {v[0], v[1]};
+        }
+        return true;
+    }
+    if (name == "layersetkerningpairs") {
+        const DataElement* pairs = nullptr;
+        std::vector<int> values;
+        if (!layerCommand(4) || !GetList(p[2], &pairs) || !GetInts(p[3], &values)) {
+            return false;
+        }
+        if (pairs->list.size() != values.size()) {
+            return Error("List Size Mismatch");
+        }
+        for (size_t i = 0; i < values.size(); ++i) {
+            std::string pair;
+            if (!GetText(pairs->list[i], &pair)) {
+                return false;
+            }
+            if (pair.size() != 2) {
+                return Error("Invalid Paramater Type");
+            }
+            // Stored as a signed 8-bit value: 200 becomes -56.
+            layer->kerning[static_cast<uint8_t>(pair[0])][static_cast<uint8_t>(pair[1])] =
+                static_cast<int8_t>(static_cast<uint8_t>(values[i] & 0xFF));
+        }
+        return true;
+    }
+    return Error("Unknown Command");
+}
+
+// --- ImageFont ----------------------------------------------------------------------
+
+ImageFont::ImageFont(FontHost* host, const std::string& descriptorPath)
+    : m_data(std::make_shared<FontData>(host)) {
+    if (m_data->Load(descriptorPath)) {
+        m_pointSize = m_data->GetDefaultPointSize();
+        Prepare();
+        m_prepared = true;
+    }
+}
+
+ImageFont::ImageFont(const ImageFont& other)
+    : Font(other),
+      m_forceWhite(other.m_forceWhite),
+      m_data(other.m_data),
+      m_pointSize(other.m_pointSize),
+      m_scale(other.m_scale),
+      m_tags(other.m_tags) {}
+
+ImageFont::~ImageFont() = default;
+
+std::unique_ptr<Font> ImageFont::Duplicate() {
+    return std::unique_ptr<Font>(new ImageFont(*this));  // shares the FontData
+}
+
+void ImageFont::Prepare() {
+    m_activeLayers.clear();
+    m_ascent = 0;
+    m_height = 0;
+    m_ascentPadding = 0;
+    m_lineSpacingOffset = 0;
+    if (!IsLoaded()) {
+        return;
+    }
+    bool first = true;
+    for (const auto& layerPtr : m_data->GetLayers()) {
+        const FontLayer& layer = *layerPtr;
+        if (m_pointSize < layer.minPointSize ||
+            (layer.maxPointSize != -1 && m_pointSize > layer.maxPointSize)) {
+            continue;
+        }
+        const bool tagsOk = std::all_of(layer.requiredTags.begin(), layer.requiredTags.end(),
+                                        [&](const std::string& t) { return HasTag(t); }) &&
+                            std::none_of(layer.excludedTags.begin(), layer.excludedTags.end(),
+                                         [&](const std::string& t) { return HasTag(t); });
+        if (!tagsOk) {
+            continue;
+        }
+        auto active = std::make_unique<ActiveFontLayer>();
+        active->base = &layer;
+        const bool scaled =
+            m_scale != 1.0 || (layer.pointSize != 0 && layer.pointSize != m_pointSize);
+        active->factor = layer.pointSize != 0 ? m_pointSize * m_scale / layer.pointSize : m_scale;
+        if (scaled && layer.image.image != nullptr) {
+            // Every glyph scaled once into a cell of its own, left to right.
+            const double f = active->factor;
+            int width = 0;
+            int height = 0;
+            for (int c = 0; c < 256; ++c) {
+                const Rect& r = layer.imageRects[static_cast<size_t>(c)];
+                width += Trunc(f * r.width);
+                height = std::max(height, Trunc(f * r.height));
+            }
+            active->scaledImage = std::make_unique<MemoryImage>();
+            active->scaledImage->Create(std::max(width, 0), std::max(height, 0));
+            active->scaledImage->Clear();
+            int x = 0;
+            for (int c = 0; c < 256; ++c) {
+                const Rect& r = layer.imageRects[static_cast<size_t>(c)];
+                const Rect cell{x, 0, Trunc(f * r.width), Trunc(f * r.height)};
+                if (!IsEmpty(cell) && !IsEmpty(r)) {
+                    active->scaledImage->StretchBlt(layer.image.image, cell, r, cell, Color::White,
+                                                    kDrawModeNormal, false);
+                }
+                active->rects[static_cast<size_t>(c)] = cell;
+                x += cell.width;
+            }
+            if (m_forceWhite) {
+                uint32_t* bits = active->scaledImage->GetBits();
+                const size_t n = static_cast<size_t>(width) * static_cast<size_t>(height);
+                for (size_t i = 0; i < n; ++i) {
+                    bits[i] |= 0x00FFFFFF;
+                }
+                active->scaledImage->BitsChanged();
+            }
+            active->scaledImage->Palettize();
+            active->image = active->scaledImage.get();
+        } else {
+            active->image = layer.image.image;
+            active->rects = layer.imageRects;
+        }
+        const double f = active->factor;
+        const int layerHeight = layer.height != 0 ? layer.height : layer.defaultHeight;
+        m_ascent = std::max(m_ascent, Trunc(layer.ascent * f));
+        m_height = std::max(m_height, Trunc(layerHeight * f));
+        m_lineSpacingOffset =
+            first ? Trunc(layer.lineSpacingOffset * f)
+                  : std::max(m_lineSpacingOffset, Trunc(layer.lineSpacingOffset * f));
+        m_ascentPadding = first ? Trunc(layer.ascentPadding * f)
+                                : std::min(m_ascentPadding, Trunc(layer.ascentPadding * f));
+        first = false;
+        m_activeLayers.push_back(std::move(active));
+    }
+}
+
+void ImageFont::EnsurePrepared() {
+    if (!m_prepared) {
+        Prepare();
+        m_prepared = true;
+    }
+}
+
+int ImageFont::GetAscent() {
+    EnsurePrepared();
+    return m_ascent;
+}
+int ImageFont::GetAscentPadding() {
+    EnsurePrepared();
+    return m_ascentPadding;
+}
+int ImageFont::GetHeight() {
+    EnsurePrepared();
+    return m_height;
+}
+int ImageFont::GetLineSpacingOffset() {
+    EnsurePrepared();
+    return m_lineSpacingOffset;
+}
+
+int ImageFont::CharWidthKern(char ch, char previous) {
+    EnsurePrepared();
+    if (!IsLoaded()) {
+        return 0;
+    }
+    const uint8_t c = m_data->MapChar(ch);
+    const uint8_t p = m_data->MapChar(previous);
+    int best = 0;
+    bool any = false;
+    for (const auto& a : m_activeLayers) {
+        const double f = a->factor;
+        const int advance = Trunc(a->base->charWidths[c] * f);
+        const int kern = previous == 0 ? 0 : Trunc((a->base->kerning[p][c] + a->base->spacing) * f);
+        best = any ? std::max(best, advance + kern) : advance + kern;
+        any = true;
+    }
+    return best;
+}
+
+int ImageFont::StringWidth(const std::string& text) {
+    int width = 0;
+    char previous = 0;
+    for (char c : text) {
+        width += CharWidthKern(c, previous);
+        previous = c;
+    }
+    return width;
+}
+
+void ImageFont::DrawString(Graphics* g, int x, int y, const std::string& text, const Color& color,
+                           const Rect& clip) {
+    DrawStringEx(g, x, y, text, color, clip, nullptr, nullptr);
+}
+
+void ImageFont::DrawStringEx(Graphics* g, int x, int y, const std::string& text, const Color& color,
+                             const Rect& /*clip*/, std::vector<Rect>* rects, int* width) {
+    EnsurePrepared();
+    std::lock_guard lock(g_drawLock);
+    if (rects != nullptr) {
+        rects->clear();
+    }
+    const bool oldColorize = g->GetColorizeImages();
+    const Color oldColor = g->GetColor();
+    g_firstOfOrder.fill(-1);
+    g_lastOfOrder.fill(-1);
+    int queued = 0;
+    int pen = x;
+    for (size_t i = 0; i < text.size() && IsLoaded(); ++i) {
+        const uint8_t c = m_data->MapChar(text[i]);
+        const bool hasNext = i + 1 < text.size();
+        const uint8_t n = hasNext ? m_data->MapChar(text[i + 1]) : 0;
+        int nextPen = pen;
+        bool anyLayer = false;
+        for (const auto& a : m_activeLayers) {
+            const FontLayer& l = *a->base;
+            const double f = a->factor;
+            const int gx = pen + Trunc(f * (l.charOffsets[c].x + l.offset.x));
+            const int gy = y - Trunc(f * (l.ascent - (l.charOffsets[c].y + l.offset.y)));
+            auto channel = [](int mult, int col, int add) {
+                return std::min(mult * col / 255 + add, 255);
+            };
+            const Color glyphColor(channel(l.colorMult.mRed, color.mRed, l.colorAdd.mRed),
+                                   channel(l.colorMult.mGreen, color.mGreen, l.colorAdd.mGreen),
+                                   channel(l.colorMult.mBlue, color.mBlue, l.colorAdd.mBlue),
+                                   channel(l.colorMult.mAlpha, color.mAlpha, l.colorAdd.mAlpha));
+            const int order = std::clamp(l.charOrders[c] + l.baseOrder, -128, 127) + 128;
+            const Rect& r = a->rects[c];
+            if (queued < kMaxGlyphs) {
+                g_glyphs[static_cast<size_t>(queued)] = {a.get(), gx, gy, r, glyphColor, -1};
+                if (g_lastOfOrder[static_cast<size_t>(order)] >= 0) {
+                    g_glyphs[static_cast<size_t>(g_lastOfOrder[static_cast<size_t>(order)])].next =
+                        queued;
+                } else {
+                    g_firstOfOrder[static_cast<size_t>(order)] = queued;
+                }
+                g_lastOfOrder[static_cast<size_t>(order)] = queued;
+                ++queued;
+                if (rects != nullptr) {
+                    rects->push_back({gx, gy, r.width, r.height});
+                }
+            }
+            const int advance = Trunc(f * l.charWidths[c]) +
+                                (hasNext ? Trunc(f * (l.kerning[c][n] + l.spacing)) : 0);
+            nextPen = anyLayer ? std::max(nextPen, pen + advance) : pen + advance;
+            anyLayer = true;
+        }
+        pen = nextPen;
+    }
+    g->SetColorizeImages(true);
+    for (int order = 0; order < 256; ++order) {
+        for (int i = g_firstOfOrder[static_cast<size_t>(order)]; i >= 0;
+             i = g_glyphs[static_cast<size_t>(i)].next) {
+            const Glyph& glyph = g_glyphs[static_cast<size_t>(i)];
+            if (glyph.layer->image == nullptr || IsEmpty(glyph.rect)) {
+                continue;
+            }
+            const int oldMode = g->GetDrawMode();
+            if (glyph.layer->base->drawMode != -1) {
+                g->SetDrawMode(glyph.layer->base->drawMode);
+            }
+            g->SetColor(glyph.color);
+            g->DrawImage(glyph.layer->image, glyph.x, glyph.y, glyph.rect);
+            g->SetDrawMode(oldMode);
+        }
+    }
+    g->SetColor(oldColor);
+    g->SetColorizeImages(oldColorize);
+    if (width != nullptr) {
+        *width = pen - x;
+    }
+}
+
+void ImageFont::SetPointSize(int pointSize) {
+    m_pointSize = pointSize;
+    m_prepared = false;
+}
+
+void ImageFont::SetScale(double scale) {
+    m_scale = scale;
+    m_prepared = false;
+}
+
+int ImageFont::GetDefaultPointSize() {
+    return m_data->GetDefaultPointSize();
+}
+
+bool ImageFont::AddTag(const std::string& tag) {
+    if (HasTag(tag)) {
+        return false;
+    }
+    m_tags.push_back(Lower(tag));
+    m_prepared = false;
+    return true;
+}
+
+bool ImageFont::RemoveTag(const std::string& tag) {
+    const auto it = std::find(m_tags.begin(), m_tags.end(), Lower(tag));
+    if (it == m_tags.end()) {
+        return false;
+    }
+    m_tags.erase(it);
+    m_prepared = false;
+    return true;
+}
+
+bool ImageFont::HasTag(const std::string& tag) {
+    return std::find(m_tags.begin(), m_tags.end(), Lower(tag)) != m_tags.end();
+}
+
+std::string ImageFont::GetDefine(const std::string& name) {
+    const DataElement* d = m_data->GetDefine(name);
+    return d != nullptr ? d->ToString() : std::string();
+}
+
+}  // namespace Brisk
