@@ -102,6 +102,15 @@ std::vector<uint8_t> OggTone(int frames) {
     return out;
 }
 
+}  // namespace
+
+// Shared with the music tests.
+std::vector<uint8_t> OggToneForMusic(int frames) {
+    return OggTone(frames);
+}
+
+namespace {
+
 void Write(const fs::path& p, const std::vector<uint8_t>& bytes) {
     if (p.has_parent_path())
         fs::create_directories(p.parent_path());
