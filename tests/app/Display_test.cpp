@@ -100,3 +100,25 @@ TEST_F(DisplayTest, SoftwareCursorIsDrawnOnlyIntoThePresentedFrame) {
 }
 
 }  // namespace
+
+#include "framework/sound/MusicInterface.h"
+#include "framework/sound/SoundManager.h"
+
+namespace {
+
+TEST_F(DisplayTest, SoundFollowsTheVolumesAndMuting) {
+    auto* sound = dynamic_cast<Brisk::DSoundManager*>(app.GetSoundManager());
+    ASSERT_NE(sound, nullptr);
+    EXPECT_TRUE(sound->IsInitialized());  // the headless audio driver plays into nothing
+    ASSERT_NE(app.GetMusicInterface(), nullptr);
+    EXPECT_DOUBLE_EQ(sound->GetMasterVolume(), 0.85);
+    app.Mute(false);
+    EXPECT_DOUBLE_EQ(sound->GetMasterVolume(), 0.0);
+    app.Unmute(false);
+    EXPECT_DOUBLE_EQ(sound->GetMasterVolume(), 0.85);
+    app.SetSfxVolume(0.4);
+    EXPECT_DOUBLE_EQ(sound->GetMasterVolume(), 0.4);
+    app.PlaySample(7);  // nothing loaded there: no instance, no crash
+}
+
+}  // namespace

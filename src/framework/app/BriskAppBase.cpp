@@ -8,6 +8,7 @@
 
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
+#include "framework/platform/Audio.h"
 #include "framework/platform/Cursor.h"
 #include "framework/platform/Events.h"
 #include "framework/platform/MessageBox.h"
@@ -17,6 +18,8 @@
 #include "framework/platform/Window.h"
 #include "framework/resources/ImageLib.h"
 #include "framework/resources/PakInterface.h"
+#include "framework/sound/MusicInterface.h"
+#include "framework/sound/SoundManager.h"
 #include "framework/widgets/Widget.h"
 #include "framework/widgets/WidgetManager.h"
 
@@ -161,6 +164,11 @@ BriskAppBase::BriskAppBase() : m_clock(&Platform::SystemClock()) {
 
 BriskAppBase::~BriskAppBase() {
     BriskAppBase::Shutdown();
+    // The players go before the device that pulls from them, the mixer last.
+    m_musicInterface.reset();
+    m_soundManager.reset();
+    m_audioDevice.reset();
+    m_mixer.reset();
     // Widgets still waiting for deletion go before the manager they may refer to.
     m_safeDeleteList.clear();
     m_widgetManager->SetScreenImage(nullptr);
@@ -272,7 +280,19 @@ void BriskAppBase::Init() {
         return;
     }
 
+    if (m_soundManager == nullptr) {
+        // Without a sound card the game runs silent: the manager then has no output.
+        m_mixer = std::make_unique<Platform::Mixer>();
+        if (!m_noSound) {
+            m_audioDevice = Platform::AudioDevice::Open(m_mixer.get());
+        }
+        auto manager = std::make_unique<DSoundManager>(
+            m_audioDevice != nullptr ? m_mixer.get() : nullptr, m_clock);
+        manager->SetDataFolder(m_appDataFolder);
+        m_soundManager = std::move(manager);
+    }
     SetSfxVolume(m_sfxVolume);
+    m_musicInterface = CreateMusicInterface();
     SetMusicVolume(m_musicVolume);
     if (m_screensaverMode) {
         m_cursorNum = 11;
@@ -537,6 +557,9 @@ void BriskAppBase::Shutdown() {
     if (m_cursorThread.joinable()) {
         m_cursorThread.join();
     }
+    if (m_musicInterface != nullptr) {
+        m_musicInterface->StopAllMusic();
+    }
     if (m_window != nullptr) {
         m_window->Hide();
     }
@@ -786,20 +809,48 @@ bool BriskAppBase::IsReservedAltKey(int key) {
 // --- volumes -------------------------------------------------------------------
 
 double BriskAppBase::GetMasterVolume() {
-    return m_masterVolume;
+    return m_soundManager != nullptr ? m_soundManager->GetSystemVolume() : m_masterVolume;
 }
 
 void BriskAppBase::SetMasterVolume(double volume) {
     m_sfxVolume = volume;
     m_masterVolume = volume;
+    if (m_soundManager != nullptr) {
+        m_soundManager->SetSystemVolume(volume);
+    }
 }
 
 void BriskAppBase::SetMusicVolume(double volume) {
     m_musicVolume = volume;
+    if (m_musicInterface != nullptr) {
+        m_musicInterface->SetMusicMasterVolume(IsMuted() ? 0.0 : volume);
+    }
 }
 
 void BriskAppBase::SetSfxVolume(double volume) {
     m_sfxVolume = volume;
+    if (m_soundManager != nullptr) {
+        m_soundManager->SetSoundsVolume(IsMuted() ? 0.0 : volume);
+    }
+}
+
+std::unique_ptr<MusicInterface> BriskAppBase::CreateMusicInterface() {
+    return Brisk::CreateMusicInterface(m_audioDevice != nullptr ? m_mixer.get() : nullptr,
+                                       m_noSound);
+}
+
+void BriskAppBase::PlaySample(int id, int pan) {
+    if (m_soundManager == nullptr) {
+        return;
+    }
+    if (SoundInstance* instance = m_soundManager->NewInstance(id)) {
+        instance->SetPan(pan);
+        instance->Play(false, true);
+    }
+}
+
+void BriskAppBase::PlaySample(int id) {
+    PlaySample(id, 0);
 }
 
 void BriskAppBase::Mute(bool autoMute) {

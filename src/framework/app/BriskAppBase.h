@@ -22,8 +22,13 @@
 
 namespace Brisk {
 
+class MusicInterface;
+class SoundManager;
+
 namespace Platform {
+class AudioDevice;
 class CustomCursor;
+class Mixer;
 class EventPump;
 class Window;
 }  // namespace Platform
@@ -106,6 +111,8 @@ public:
     virtual void RebuildAllImageBits() {}
     // Runs once on the main thread after the loading thread has ended.
     virtual void OnLoadingComplete() {}
+    // The music player: silent when sound is switched off.
+    virtual std::unique_ptr<MusicInterface> CreateMusicInterface();
     virtual void OnInitDone() {}
     virtual void OnShutdown() {}
     virtual void OnBeforeExit() {}
@@ -144,6 +151,9 @@ public:
     virtual void OnBeforeDisplayInit() {}
     virtual void OnAfterDisplayInit() {}
     virtual bool KeepWorkingDirectory(const std::string& /*path*/) { return false; }
+    // Plays a loaded sound once (auto-released), optionally panned.
+    virtual void PlaySample(int id, int pan);
+    virtual void PlaySample(int id);
     virtual double GetMasterVolume();
     virtual double GetMusicVolume() { return m_musicVolume; }
     virtual double GetSfxVolume() { return m_sfxVolume; }
@@ -209,6 +219,8 @@ public:
     FontHost* GetFontHost() { return &m_fontHost; }
 
     WidgetManager* GetWidgetManager() const { return m_widgetManager.get(); }
+    SoundManager* GetSoundManager() const { return m_soundManager.get(); }
+    MusicInterface* GetMusicInterface() const { return m_musicInterface.get(); }
     DDInterface* GetDisplay() const { return m_display.get(); }
     Platform::Window* GetWindow() const { return m_window.get(); }
     Platform::WindowId GetMainWindowId() const;
@@ -389,6 +401,11 @@ private:
     // Owned platform and framework objects. The widget manager is declared
     // last so that it is destroyed first.
     std::unique_ptr<Platform::EventPump> m_eventPump;
+    // Sound: the mixer outlives the device, which outlives the players.
+    std::unique_ptr<Platform::Mixer> m_mixer;
+    std::unique_ptr<Platform::AudioDevice> m_audioDevice;
+    std::unique_ptr<SoundManager> m_soundManager;
+    std::unique_ptr<MusicInterface> m_musicInterface;
     std::unique_ptr<Platform::CustomCursor> m_handCursor;
     std::unique_ptr<Platform::CustomCursor> m_draggingCursor;
     std::unique_ptr<Platform::Window> m_window;

@@ -10,6 +10,7 @@
 #include "framework/platform/Events.h"
 #include "framework/platform/Threads.h"
 #include "framework/platform/Window.h"
+#include "framework/sound/MusicInterface.h"
 #include "framework/widgets/WidgetManager.h"
 
 namespace Brisk {
@@ -610,6 +611,9 @@ void BriskAppBase::UpdateOnce() {
     ++m_updateCount;
     if (!m_minimized && m_widgetManager->UpdateFrame()) {
         ++m_updateChangedCount;
+    }
+    if (m_musicInterface != nullptr) {
+        m_musicInterface->UpdateMusic();
     }
     if (m_sharedImageReleased) {
         // Shared images nobody refers to any more go now, under the display lock.
