@@ -83,8 +83,10 @@ std::unique_ptr<Image> DecodePNG(const uint8_t* data, size_t size) {
         return nullptr;
     }
     MemoryReader reader{data, size, 0};
-    // Everything with a destructor exists before the jump point.
+    // Everything with a destructor exists before the jump point: a longjmp
+    // back here skips the destructors of anything made after it.
     auto image = std::make_unique<Image>();
+    std::vector<png_bytep> rows;
     if (setjmp(png_jmpbuf(s.png)) != 0) {
         return nullptr;
     }
@@ -124,7 +126,7 @@ std::unique_ptr<Image> DecodePNG(const uint8_t* data, size_t size) {
     image->m_width = static_cast<int>(width);
     image->m_height = static_cast<int>(height);
     image->m_bits.assign(static_cast<size_t>(width) * height, 0);
-    std::vector<png_bytep> rows(height);
+    rows.resize(height);
     for (png_uint_32 y = 0; y < height; ++y) {
         rows[y] =
             reinterpret_cast<png_bytep>(image->m_bits.data() + static_cast<size_t>(y) * width);
