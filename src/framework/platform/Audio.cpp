@@ -1,9 +1,12 @@
 #include "framework/platform/Audio.h"
 
 #include <SDL.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace Brisk::Platform {
 
@@ -108,6 +111,36 @@ void Mixer::Render(int16_t* out, int frames) {
 }
 
 namespace {
+
+// Sends standard error to /dev/null for its lifetime: without a sound card the
+// audio back ends print their failed probes there, and the game then simply
+// runs silent.
+class QuietStderr {
+public:
+    QuietStderr() {
+        std::fflush(stderr);
+        m_saved = dup(STDERR_FILENO);
+        const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (m_saved >= 0 && null >= 0) {
+            dup2(null, STDERR_FILENO);
+        }
+        if (null >= 0) {
+            close(null);
+        }
+    }
+    ~QuietStderr() {
+        if (m_saved >= 0) {
+            dup2(m_saved, STDERR_FILENO);
+            close(m_saved);
+        }
+    }
+    QuietStderr(const QuietStderr&) = delete;
+    QuietStderr& operator=(const QuietStderr&) = delete;
+
+private:
+    int m_saved = -1;
+};
+
 void SDLCALL AudioCallback(void* userdata, Uint8* stream, int len) {
     auto* mixer = static_cast<Mixer*>(userdata);
     mixer->Render(reinterpret_cast<int16_t*>(stream), len / 4);
@@ -115,7 +148,7 @@ void SDLCALL AudioCallback(void* userdata, Uint8* stream, int len) {
 }  // namespace
 
 std::unique_ptr<AudioDevice> AudioDevice::Open(Mixer* mixer) {
-    // Without a sound card the drivers complain on stderr; run silent quietly.
+    const QuietStderr quiet;
     SDL_LogSetPriority(SDL_LOG_CATEGORY_AUDIO, SDL_LOG_PRIORITY_CRITICAL);
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         return nullptr;
