@@ -10,7 +10,7 @@ trap 'rm -rf "$work"' EXIT
 export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config
 
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-    "$1" &
+    "$1" 2>"$3" &
     pid=$!
     sleep 1
     geometry=$(xwininfo -name Vornique 2>/dev/null | awk "/Width:/{w=\$2} /Height:/{h=\$2} END{print w\"x\"h}")
@@ -26,4 +26,12 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     rc=$?
     echo "exit code: $rc"
     exit $rc
-' _ "$game" "$closer"
+' _ "$game" "$closer" "$work/stderr.txt"
+rc=$?
+# A normal run says nothing on standard error (no driver noise either).
+if [ -s "$work/stderr.txt" ]; then
+    echo "unexpected output on standard error:"
+    cat "$work/stderr.txt"
+    exit 1
+fi
+exit $rc
