@@ -8,6 +8,6 @@ cd "$(dirname "$0")"
 generator=()
 command -v ninja >/dev/null && generator=(-G Ninja)
 cmake -S . -B build "${generator[@]}" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j "$(nproc)" --target vornique
+cmake --build build -j "$(nproc)" --target vornique game_data
 
 exec ./build/vornique "$@"

@@ -8,6 +8,7 @@ packages=(
     libsdl2-dev libpng-dev libjpeg-dev zlib1g-dev
     libogg-dev libvorbis-dev libopenmpt-dev libmpg123-dev
     libfreetype-dev libcairo2-dev fonts-dancingscript fonts-noto-color-emoji
+    fonts-lobster fonts-kaushanscript fonts-dejavu-core
     googletest libgtest-dev libbenchmark-dev libpixman-1-dev
     clang libclang-rt-14-dev
     xvfb xauth x11-utils libx11-dev

@@ -1,0 +1,153 @@
+// The generated "data.pak": every file the game reads is there and loads
+// with our own loaders at the size the game expects.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "framework/graphics/MemoryImage.h"
+#include "framework/resources/ImageFont.h"
+#include "framework/resources/ImageLib.h"
+#include "framework/resources/PakInterface.h"
+#include "framework/sound/SoundManager.h"
+
+namespace {
+
+class DataPakTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ASSERT_TRUE(Brisk::PakInterface::Get()->AddArchive(VQ_DATA_PAK)) << VQ_DATA_PAK;
+    }
+};
+
+struct PictureCase {
+    const char* name;
+    int width;
+    int height;
+};
+
+class PictureTest : public DataPakTest, public ::testing::WithParamInterface<PictureCase> {};
+
+TEST_P(PictureTest, DecodesAtItsSize) {
+    const PictureCase c = GetParam();
+    // Loaded from the archive, not from loose files beside the test.
+    ASSERT_NE(
+        Brisk::PakInterface::Get()->Entries().count(Brisk::PakInterface::NormalizePakName(c.name)),
+        0u);
+    auto img = ImageLib::DecodeImageFile(c.name, true);
+    ASSERT_NE(img, nullptr) << c.name;
+    EXPECT_EQ(img->GetWidth(), c.width) << c.name;
+    EXPECT_EQ(img->GetHeight(), c.height) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Pictures, PictureTest,
+                         ::testing::Values(PictureCase{"images/vis_pairs/01.png", 96, 96},
+                                           PictureCase{"images/vis_pairs/02.png", 96, 96},
+                                           PictureCase{"images/vis_pairs/03.png", 96, 96},
+                                           PictureCase{"images/vis_pairs/04.png", 96, 96},
+                                           PictureCase{"images/vis_pairs/05.png", 96, 96},
+                                           PictureCase{"images/vis_pairs/06.png", 96, 96},
+                                           PictureCase{"images/vis_pairs/07.png", 96, 96},
+                                           PictureCase{"images/vis_pairs/08.png", 96, 96},
+                                           PictureCase{"images/vis_pairs/09.png", 96, 96},
+                                           PictureCase{"images/vis_pairs/10.png", 96, 96},
+                                           PictureCase{"images/vis_cover/01.jpg", 96, 96},
+                                           PictureCase{"images/start_fon.jpg", 1024, 768},
+                                           PictureCase{"images/game_fon/1.jpg", 1024, 768},
+                                           PictureCase{"images/dialog/new_player.png", 400, 200},
+                                           PictureCase{"images/dialog_add_del.png", 400, 200},
+                                           PictureCase{"images/dialog/dlg_menu.jpg", 200, 200},
+                                           PictureCase{"images/dialog/dlg_finish.png", 400, 400},
+                                           PictureCase{"images/dialog/exit_window.jpg", 400, 200},
+                                           PictureCase{"images/dialog/black_under_exit.png", 1024,
+                                                       768},
+                                           PictureCase{"images/btn_def.png", 108, 108},
+                                           PictureCase{"images/btn_default.png", 100, 104},
+                                           PictureCase{"images/dialog/btn_def.png", 114, 132},
+                                           PictureCase{"images/dialog/btn_yes.png", 108, 220},
+                                           PictureCase{"images/dialog/btn_no.png", 108, 220},
+                                           PictureCase{"icon.png", 64, 64}),
+                         [](const auto& info) {
+                             std::string n = info.param.name;
+                             for (char& ch : n) {
+                                 if (!isalnum(static_cast<unsigned char>(ch)))
+                                     ch = '_';
+                             }
+                             return n;
+                         });
+
+TEST_F(DataPakTest, CardPicturesAreDistinctAndHaveTransparentCorners) {
+    std::vector<std::vector<uint32_t>> cards;
+    for (int i = 1; i <= 10; ++i) {
+        char name[64];
+        std::snprintf(name, sizeof name, "images/vis_pairs/%02d.png", i);
+        auto img = ImageLib::DecodeImageFile(name, true);
+        ASSERT_NE(img, nullptr);
+        EXPECT_EQ(img->m_bits[0] >> 24, 0u) << name;               // a rounded corner
+        EXPECT_EQ(img->m_bits[48 * 96 + 48] >> 24, 255u) << name;  // an opaque middle
+        cards.push_back(img->m_bits);
+    }
+    for (size_t a = 0; a < cards.size(); ++a) {
+        for (size_t b = a + 1; b < cards.size(); ++b) {
+            EXPECT_NE(cards[a], cards[b]) << a + 1 << " and " << b + 1;
+        }
+    }
+}
+
+class Host : public Brisk::FontHost {
+public:
+    Brisk::FontImage LoadImage(const std::string& path) override {
+        auto decoded = ImageLib::DecodeImageFile(path, true);
+        if (decoded == nullptr) {
+            return {};
+        }
+        auto image = std::make_shared<Brisk::MemoryImage>();
+        image->SetBits(decoded->GetBits(), decoded->GetWidth(), decoded->GetHeight());
+        return {image.get(), image, true};
+    }
+    void ReportError(const std::string& text) override { errors += text; }
+    std::string errors;
+};
+
+class FontTest : public DataPakTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(FontTest, LoadsWithoutErrorsAndMeasuresText) {
+    Host host;
+    Brisk::ImageFont font(&host, GetParam());
+    ASSERT_TRUE(font.IsLoaded()) << host.errors;
+    EXPECT_TRUE(host.errors.empty()) << host.errors;
+    EXPECT_GT(font.GetHeight(), 0);
+    EXPECT_GT(font.GetAscent(), 0);
+    EXPECT_GT(font.StringWidth("Welcom, Player 1:23"), 0);
+    for (int c = 33; c <= 126; ++c) {
+        EXPECT_GT(font.CharWidth(static_cast<char>(c)), 0)
+            << GetParam() << " " << static_cast<char>(c);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Fonts, FontTest,
+                         ::testing::Values("fonts/KBChopinScript28.txt",
+                                           "fonts/KBChopinScript36.txt",
+                                           "fonts/KBChopinScript72.txt",
+                                           "fonts/MonotypeCorsiva14Italics.txt",
+                                           "fonts/Pristina18.txt", "fonts/a_BosaNova14.txt"));
+
+TEST_F(DataPakTest, SoundsDecodeWithTheSoundLoaders) {
+    for (const char* name : {"sounds/click.ogg", "sounds/menu.ogg", "sounds/back.ogg"}) {
+        auto samples = Brisk::DecodeOggFile(name);
+        ASSERT_NE(samples, nullptr) << name;
+        EXPECT_EQ(samples->format.rate, 44100);
+        EXPECT_GT(samples->Frames(), 1000u) << name;
+    }
+    auto light = Brisk::ReadWaveFile("sounds/menulight.wav");
+    ASSERT_NE(light, nullptr);
+    EXPECT_EQ(light->format.bits, 16);
+    // The melody lasts between 30 and 90 seconds.
+    auto music = Brisk::DecodeOggFile("sounds/back.ogg");
+    const double seconds = static_cast<double>(music->Frames()) / music->format.rate;
+    EXPECT_GE(seconds, 30.0);
+    EXPECT_LE(seconds, 90.0);
+}
+
+}  // namespace

@@ -1,0 +1,331 @@
+// The game's pictures: cards, card back, backgrounds, dialog panels, button
+// strips and the window icon.
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <cmath>
+#include <cstdio>
+#include <random>
+#include <string>
+
+#include "AssetGen.h"
+#include "Canvas.h"
+
+namespace AssetGen {
+namespace {
+
+constexpr int kCard = 96;
+
+// Draws one colour emoji, scaled to `size`, centred at (cx, cy).
+bool DrawEmoji(Canvas& c, FT_Face face, uint32_t codepoint, double cx, double cy, double size) {
+    if (FT_Load_Char(face, codepoint, FT_LOAD_COLOR) != 0 ||
+        face->glyph->bitmap.pixel_mode != FT_PIXEL_MODE_BGRA) {
+        return false;
+    }
+    const FT_Bitmap& bm = face->glyph->bitmap;
+    // The strike is premultiplied BGRA, which is cairo's ARGB32 on little endian.
+    cairo_surface_t* glyph = cairo_image_surface_create_for_data(
+        bm.buffer, CAIRO_FORMAT_ARGB32, static_cast<int>(bm.width), static_cast<int>(bm.rows),
+        bm.pitch);
+    const double scale = size / std::max(bm.width, bm.rows);
+    cairo_save(c.Cr());
+    cairo_translate(c.Cr(), cx - bm.width * scale / 2, cy - bm.rows * scale / 2);
+    cairo_scale(c.Cr(), scale, scale);
+    cairo_set_source_surface(c.Cr(), glyph, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(c.Cr()), CAIRO_FILTER_BEST);
+    cairo_paint(c.Cr());
+    cairo_restore(c.Cr());
+    cairo_surface_destroy(glyph);
+    return true;
+}
+
+void CardFace(Canvas& c, Rgb tint) {
+    // A soft drop shadow, a cream face with a coloured rim, alpha at the corners.
+    c.Shadow(4, 5, kCard - 8, kCard - 8, 12, 2, 0.45);
+    c.RoundedRect(2, 2, kCard - 6, kCard - 6, 12);
+    cairo_pattern_t* p = cairo_pattern_create_radial(kCard / 2.0, kCard / 2.0, 5, kCard / 2.0,
+                                                     kCard / 2.0, kCard * 0.7);
+    cairo_pattern_add_color_stop_rgb(p, 0, 1.0, 0.99, 0.95);
+    cairo_pattern_add_color_stop_rgb(p, 1, 0.5 + tint.r / 2, 0.5 + tint.g / 2, 0.5 + tint.b / 2);
+    cairo_set_source(c.Cr(), p);
+    cairo_fill_preserve(c.Cr());
+    cairo_pattern_destroy(p);
+    cairo_set_line_width(c.Cr(), 2.5);
+    cairo_set_source_rgba(c.Cr(), tint.r * 0.6, tint.g * 0.6, tint.b * 0.6, 0.9);
+    cairo_stroke(c.Cr());
+}
+
+struct CardPicture {
+    uint32_t codepoint;
+    Rgb tint;
+};
+
+// Ten pictures of clearly different colour and shape.
+constexpr CardPicture kPictures[10] = {
+    {0x1F353, {0.95, 0.35, 0.40}},  // strawberry
+    {0x1F34B, {0.98, 0.85, 0.25}},  // lemon
+    {0x1F347, {0.60, 0.40, 0.85}},  // grapes
+    {0x1F438, {0.35, 0.80, 0.35}},  // frog
+    {0x1F433, {0.30, 0.65, 0.95}},  // whale
+    {0x1F98A, {0.98, 0.55, 0.20}},  // fox
+    {0x1F43C, {0.55, 0.55, 0.60}},  // panda
+    {0x1F344, {0.85, 0.25, 0.25}},  // mushroom
+    {0x1F41D, {0.95, 0.75, 0.10}},  // bee
+    {0x1F308, {0.40, 0.75, 0.95}},  // rainbow
+};
+
+void Cards(const Options& o, FT_Library ft) {
+    FT_Face emoji = nullptr;
+    if (FT_New_Face(ft, o.emojiFont.c_str(), 0, &emoji) != 0 || FT_Select_Size(emoji, 0) != 0) {
+        Fail("cannot open the emoji font " + o.emojiFont);
+    }
+    for (int i = 0; i < 10; ++i) {
+        Canvas c(kCard, kCard);
+        CardFace(c, kPictures[i].tint);
+        if (!DrawEmoji(c, emoji, kPictures[i].codepoint, kCard / 2.0 - 1, kCard / 2.0 - 1, 66)) {
+            Fail("the emoji font has no colour glyph for a card picture");
+        }
+        char name[64];
+        std::snprintf(name, sizeof name, "images/vis_pairs/%02d.png", i + 1);
+        Check(c.WritePng(o.out + name), name);
+    }
+    FT_Done_Face(emoji);
+
+    // The back: a deep blue face with a gold lattice, the same size.
+    Canvas back(kCard, kCard);
+    cairo_t* cr = back.Cr();
+    cairo_set_source_rgb(cr, 0.16, 0.19, 0.30);
+    cairo_paint(cr);
+    back.RoundedRect(3, 3, kCard - 6, kCard - 6, 12);
+    cairo_set_source_rgb(cr, 0.10, 0.22, 0.48);
+    cairo_fill(cr);
+    cairo_save(cr);
+    back.RoundedRect(9, 9, kCard - 18, kCard - 18, 8);
+    cairo_clip(cr);
+    cairo_set_line_width(cr, 1.6);
+    cairo_set_source_rgba(cr, 0.95, 0.78, 0.35, 0.85);
+    for (int k = -kCard; k < 2 * kCard; k += 12) {
+        cairo_move_to(cr, k, 0);
+        cairo_line_to(cr, k + kCard, kCard);
+        cairo_move_to(cr, k, kCard);
+        cairo_line_to(cr, k + kCard, 0);
+    }
+    cairo_stroke(cr);
+    cairo_restore(cr);
+    back.RoundedRect(9, 9, kCard - 18, kCard - 18, 8);
+    cairo_set_line_width(cr, 2);
+    cairo_set_source_rgb(cr, 0.95, 0.78, 0.35);
+    cairo_stroke(cr);
+    cairo_arc(cr, kCard / 2.0, kCard / 2.0, 12, 0, 2 * M_PI);
+    cairo_set_source_rgb(cr, 0.95, 0.78, 0.35);
+    cairo_fill(cr);
+    cairo_arc(cr, kCard / 2.0, kCard / 2.0, 7, 0, 2 * M_PI);
+    cairo_set_source_rgb(cr, 0.10, 0.22, 0.48);
+    cairo_fill(cr);
+    Check(back.WriteJpeg(o.out + "images/vis_cover/01.jpg", 95), "card back");
+}
+
+// Soft circles of light scattered over a picture.
+void Bokeh(Canvas& c, uint32_t seed, int count, Rgb colour, double alpha) {
+    std::mt19937 rng(seed);
+    for (int i = 0; i < count; ++i) {
+        const double x = rng() % c.Width();
+        const double y = rng() % c.Height();
+        const double r = 20 + rng() % 70;
+        cairo_pattern_t* p = cairo_pattern_create_radial(x, y, 0, x, y, r);
+        cairo_pattern_add_color_stop_rgba(p, 0, colour.r, colour.g, colour.b, alpha);
+        cairo_pattern_add_color_stop_rgba(p, 1, colour.r, colour.g, colour.b, 0);
+        cairo_set_source(c.Cr(), p);
+        cairo_arc(c.Cr(), x, y, r, 0, 2 * M_PI);
+        cairo_fill(c.Cr());
+        cairo_pattern_destroy(p);
+    }
+}
+
+void Backgrounds(const Options& o) {
+    // Start screen: warm and light in the middle, where the dark greeting stands.
+    Canvas start(1024, 768);
+    start.VerticalGradient(0, 0, 1024, 768, {0.55, 0.42, 0.30}, {0.30, 0.22, 0.20});
+    cairo_pattern_t* glow = cairo_pattern_create_radial(512, 360, 40, 512, 360, 520);
+    cairo_pattern_add_color_stop_rgba(glow, 0, 1.0, 0.93, 0.78, 0.95);
+    cairo_pattern_add_color_stop_rgba(glow, 1, 1.0, 0.93, 0.78, 0.0);
+    cairo_set_source(start.Cr(), glow);
+    cairo_paint(start.Cr());
+    cairo_pattern_destroy(glow);
+    Bokeh(start, 11, 40, {1.0, 0.85, 0.55}, 0.18);
+    // A darker strip at the bottom for the pale links and "Exit".
+    start.VerticalGradient(0, 680, 1024, 88, {0.15, 0.10, 0.08}, {0.10, 0.07, 0.06}, 0.55);
+    start.Grain(6, 1);
+    Check(start.WriteJpeg(o.out + "images/start_fon.jpg", 92), "start background");
+
+    // Game screen: a dark band for the gold clock and menu, calm green felt below.
+    Canvas game(1024, 768);
+    game.VerticalGradient(0, 0, 1024, 768, {0.16, 0.38, 0.30}, {0.08, 0.22, 0.18});
+    Bokeh(game, 7, 30, {0.6, 0.9, 0.7}, 0.08);
+    game.VerticalGradient(0, 0, 1024, 120, {0.06, 0.10, 0.12}, {0.10, 0.18, 0.16}, 0.85);
+    cairo_set_source_rgba(game.Cr(), 0.95, 0.78, 0.35, 0.6);
+    cairo_rectangle(game.Cr(), 0, 119, 1024, 2);
+    cairo_fill(game.Cr());
+    game.VerticalGradient(0, 700, 1024, 68, {0.04, 0.08, 0.07}, {0.03, 0.06, 0.05}, 0.5);
+    game.Grain(6, 2);
+    Check(game.WriteJpeg(o.out + "images/game_fon/1.jpg", 92), "game background");
+}
+
+// A panel: shadow, a dark gradient face, a gold rim.
+void Panel(Canvas& c, double inset, bool shadow) {
+    const double w = c.Width() - 2 * inset;
+    const double h = c.Height() - 2 * inset;
+    if (shadow) {
+        c.Shadow(inset + 2, inset + 4, w - 2, h - 2, 18, 3, 0.6);
+    }
+    c.RoundedRect(inset, inset, w, h, 18);
+    cairo_pattern_t* p = cairo_pattern_create_linear(0, inset, 0, inset + h);
+    cairo_pattern_add_color_stop_rgb(p, 0, 0.22, 0.20, 0.30);
+    cairo_pattern_add_color_stop_rgb(p, 1, 0.12, 0.11, 0.17);
+    cairo_set_source(c.Cr(), p);
+    cairo_fill_preserve(c.Cr());
+    cairo_pattern_destroy(p);
+    cairo_set_line_width(c.Cr(), 3);
+    cairo_set_source_rgb(c.Cr(), 0.85, 0.68, 0.30);
+    cairo_stroke(c.Cr());
+}
+
+// A plate for a caption centred at (cx, cy).
+void Plate(Canvas& c, double cx, double cy, double w, double h, Rgb top, Rgb bottom) {
+    c.RoundedRect(cx - w / 2, cy - h / 2, w, h, h / 2.5);
+    cairo_pattern_t* p = cairo_pattern_create_linear(0, cy - h / 2, 0, cy + h / 2);
+    cairo_pattern_add_color_stop_rgb(p, 0, top.r, top.g, top.b);
+    cairo_pattern_add_color_stop_rgb(p, 1, bottom.r, bottom.g, bottom.b);
+    cairo_set_source(c.Cr(), p);
+    cairo_fill_preserve(c.Cr());
+    cairo_pattern_destroy(p);
+    cairo_set_line_width(c.Cr(), 1.5);
+    cairo_set_source_rgba(c.Cr(), 1, 1, 1, 0.35);
+    cairo_stroke(c.Cr());
+}
+
+constexpr Rgb kPlateTop{0.42, 0.36, 0.55};
+constexpr Rgb kPlateBottom{0.25, 0.21, 0.36};
+
+void Dialogs(const Options& o) {
+    {
+        Canvas c(400, 200);
+        Panel(c, 6, true);
+        // The name field: a dark inset for white text.
+        c.RoundedRect(200 - 155, 92 - 16.5, 310, 33, 6);
+        cairo_set_source_rgb(c.Cr(), 0.06, 0.06, 0.09);
+        cairo_fill_preserve(c.Cr());
+        cairo_set_source_rgba(c.Cr(), 0.85, 0.68, 0.30, 0.8);
+        cairo_set_line_width(c.Cr(), 1.5);
+        cairo_stroke(c.Cr());
+        Plate(c, 100, 160, 112, 34, kPlateTop, kPlateBottom);
+        Plate(c, 300, 160, 112, 34, kPlateTop, kPlateBottom);
+        Check(c.WritePng(o.out + "images/dialog/new_player.png"), "new player dialog");
+    }
+    {
+        Canvas c(400, 200);
+        Panel(c, 6, true);
+        Plate(c, 200, 150, 112, 34, kPlateTop, kPlateBottom);
+        Check(c.WritePng(o.out + "images/dialog_add_del.png"), "message dialog");
+    }
+    {
+        Canvas c(200, 200);
+        cairo_set_source_rgb(c.Cr(), 0.10, 0.09, 0.14);
+        cairo_paint(c.Cr());
+        Panel(c, 2, false);
+        Check(c.WriteJpeg(o.out + "images/dialog/dlg_menu.jpg", 94), "menu dialog");
+    }
+    {
+        Canvas c(400, 400);
+        Panel(c, 6, true);
+        // A golden glow behind the result text.
+        cairo_pattern_t* g = cairo_pattern_create_radial(200, 150, 10, 200, 150, 190);
+        cairo_pattern_add_color_stop_rgba(g, 0, 0.95, 0.80, 0.40, 0.25);
+        cairo_pattern_add_color_stop_rgba(g, 1, 0.95, 0.80, 0.40, 0.0);
+        cairo_set_source(c.Cr(), g);
+        c.RoundedRect(12, 12, 376, 376, 14);
+        cairo_fill(c.Cr());
+        cairo_pattern_destroy(g);
+        Plate(c, 200, 355, 112, 34, kPlateTop, kPlateBottom);
+        Check(c.WritePng(o.out + "images/dialog/dlg_finish.png"), "finish dialog");
+    }
+    {
+        Canvas c(400, 200);
+        cairo_set_source_rgb(c.Cr(), 0.10, 0.09, 0.14);
+        cairo_paint(c.Cr());
+        Panel(c, 2, false);
+        // Light plates for the black "No" and "Yes".
+        Plate(c, 130, 135, 108, 55, {0.98, 0.90, 0.62}, {0.85, 0.70, 0.38});
+        Plate(c, 270, 135, 108, 55, {0.98, 0.90, 0.62}, {0.85, 0.70, 0.38});
+        Check(c.WriteJpeg(o.out + "images/dialog/exit_window.jpg", 94), "exit dialog");
+    }
+    {
+        Canvas c(1024, 768);
+        cairo_set_source_rgba(c.Cr(), 0, 0, 0, 0.55);
+        cairo_paint(c.Cr());
+        Check(c.WritePng(o.out + "images/dialog/black_under_exit.png"), "shade");
+    }
+}
+
+// A strip of button looks stacked top to bottom.
+void Strip(const Options& o, const std::string& name, int w, int h, const std::vector<Rgb>& faces) {
+    Canvas c(w, h * static_cast<int>(faces.size()));
+    for (size_t i = 0; i < faces.size(); ++i) {
+        const double y = static_cast<double>(i) * h;
+        const Rgb f = faces[i];
+        Plate(c, w / 2.0, y + h / 2.0, w - 4, h - 4,
+              {std::min(1.0, f.r + 0.15), std::min(1.0, f.g + 0.15), std::min(1.0, f.b + 0.15)}, f);
+    }
+    Check(c.WritePng(o.out + name), name);
+}
+
+void Buttons(const Options& o) {
+    const Rgb normal{0.30, 0.26, 0.42}, over{0.45, 0.38, 0.62}, pressed{0.20, 0.17, 0.30},
+        disabled{0.32, 0.32, 0.34};
+    Strip(o, "images/btn_def.png", 108, 27, {normal, over, pressed, disabled});
+    Strip(o, "images/btn_default.png", 100, 26, {normal, over, pressed, disabled});
+    Strip(o, "images/dialog/btn_def.png", 114, 44, {normal, disabled, over});
+    Strip(o, "images/dialog/btn_yes.png", 108, 55,
+          {{0.30, 0.55, 0.30}, {0.40, 0.70, 0.40}, {0.22, 0.40, 0.22}, disabled});
+    Strip(o, "images/dialog/btn_no.png", 108, 55,
+          {{0.60, 0.28, 0.28}, {0.75, 0.36, 0.36}, {0.45, 0.20, 0.20}, disabled});
+}
+
+void Icon(const Options& o) {
+    Canvas c(64, 64);
+    cairo_t* cr = c.Cr();
+    for (int k = 0; k < 2; ++k) {
+        cairo_save(cr);
+        cairo_translate(cr, 32, 34);
+        cairo_rotate(cr, k == 0 ? -0.25 : 0.2);
+        c.RoundedRect(-16, -22, 32, 44, 6);
+        cairo_set_source_rgb(cr, k == 0 ? 0.10 : 1.0, k == 0 ? 0.22 : 0.97, k == 0 ? 0.48 : 0.90);
+        cairo_fill_preserve(cr);
+        cairo_set_source_rgb(cr, 0.85, 0.68, 0.30);
+        cairo_set_line_width(cr, 2.5);
+        cairo_stroke(cr);
+        cairo_restore(cr);
+    }
+    cairo_arc(cr, 35, 34, 8, 0, 2 * M_PI);
+    cairo_set_source_rgb(cr, 0.95, 0.35, 0.40);
+    cairo_fill(cr);
+    Check(c.WritePng(o.out + "icon.png"), "icon");
+}
+
+}  // namespace
+
+void MakePictures(const Options& o) {
+    FT_Library ft = nullptr;
+    if (FT_Init_FreeType(&ft) != 0) {
+        Fail("FreeType could not start");
+    }
+    Cards(o, ft);
+    FT_Done_FreeType(ft);
+    Backgrounds(o);
+    Dialogs(o);
+    Buttons(o);
+    Icon(o);
+}
+
+}  // namespace AssetGen
