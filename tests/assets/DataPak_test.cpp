@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 #include <string>
 
 #include "framework/graphics/MemoryImage.h"
@@ -148,6 +150,21 @@ TEST_F(DataPakTest, SoundsDecodeWithTheSoundLoaders) {
     const double seconds = static_cast<double>(music->Frames()) / music->format.rate;
     EXPECT_GE(seconds, 30.0);
     EXPECT_LE(seconds, 90.0);
+    // It loops without a click: the jump from the last frame back to the
+    // first is no larger than the steps inside the melody.
+    auto sample = [&](size_t frame, int channel) {
+        const size_t i = (frame * 2 + static_cast<size_t>(channel)) * 2;
+        return static_cast<int16_t>(music->data[i] | (music->data[i + 1] << 8));
+    };
+    std::vector<int> steps;
+    for (size_t f = 1; f < music->Frames(); f += 7) {
+        steps.push_back(std::abs(sample(f, 0) - sample(f - 1, 0)));
+    }
+    std::sort(steps.begin(), steps.end());
+    const int p99 = steps[steps.size() * 99 / 100];
+    for (int ch = 0; ch < 2; ++ch) {
+        EXPECT_LE(std::abs(sample(0, ch) - sample(music->Frames() - 1, ch)), std::max(p99, 200)) << ch;
+    }
 }
 
 }  // namespace

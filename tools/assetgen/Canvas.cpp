@@ -162,12 +162,12 @@ bool Canvas::WritePng(const std::string& path) {
     return WriteFile(path, ImageLib::EncodePNG(ToImage()));
 }
 
-bool Canvas::WriteJpeg(const std::string& path, int quality) {
+bool Canvas::WriteJpeg(const std::string& path, int quality, bool fullChroma) {
     ImageLib::Image img = ToImage();
     for (uint32_t& p : img.m_bits) {
         p |= 0xFF000000u;
     }
-    return WriteFile(path, ImageLib::EncodeJPEG(img, quality));
+    return WriteFile(path, ImageLib::EncodeJPEG(img, quality, fullChroma));
 }
 
 }  // namespace AssetGen

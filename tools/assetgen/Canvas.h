@@ -41,7 +41,7 @@ public:
     // The pixels as 0xAARRGGBB, un-premultiplied.
     ImageLib::Image ToImage();
     bool WritePng(const std::string& path);
-    bool WriteJpeg(const std::string& path, int quality = 92);
+    bool WriteJpeg(const std::string& path, int quality = 92, bool fullChroma = false);
 
 private:
     int m_width;

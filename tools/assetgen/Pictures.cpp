@@ -123,7 +123,7 @@ void Cards(const Options& o, FT_Library ft) {
     cairo_arc(cr, kCard / 2.0, kCard / 2.0, 7, 0, 2 * M_PI);
     cairo_set_source_rgb(cr, 0.10, 0.22, 0.48);
     cairo_fill(cr);
-    Check(back.WriteJpeg(o.out + "images/vis_cover/01.jpg", 95), "card back");
+    Check(back.WriteJpeg(o.out + "images/vis_cover/01.jpg", 95, true), "card back");
 }
 
 // Soft circles of light scattered over a picture.

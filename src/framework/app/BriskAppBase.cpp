@@ -340,8 +340,13 @@ void BriskAppBase::MakeWindow() {
         DoExit(1);
         return;
     }
-    const CursorPixels icon = HandCursorPixels();
-    m_window->SetIcon(icon.data(), kCursorSize, kCursorSize);
+    // The window icon: the picture beside the program, else the built-in hand.
+    if (auto picture = ImageLib::DecodeImageFile("icon.png", false)) {
+        m_window->SetIcon(picture->GetBits(), picture->GetWidth(), picture->GetHeight());
+    } else {
+        const CursorPixels icon = HandCursorPixels();
+        m_window->SetIcon(icon.data(), kCursorSize, kCursorSize);
+    }
 
     m_display = std::make_unique<DDInterface>();
     if (!HandleDisplayResult(InitDisplay())) {

@@ -217,7 +217,7 @@ std::vector<uint8_t> EncodePNG(const Image& image) {
     return out;
 }
 
-std::vector<uint8_t> EncodeJPEG(const Image& image, int quality) {
+std::vector<uint8_t> EncodeJPEG(const Image& image, int quality, bool fullChroma) {
     std::vector<uint8_t> out;
     if (image.m_width <= 0 || image.m_height <= 0) {
         return out;
@@ -243,6 +243,12 @@ std::vector<uint8_t> EncodeJPEG(const Image& image, int quality) {
     cinfo.in_color_space = JCS_RGB;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
+    if (fullChroma) {
+        for (int c = 0; c < cinfo.num_components; ++c) {
+            cinfo.comp_info[c].h_samp_factor = 1;
+            cinfo.comp_info[c].v_samp_factor = 1;
+        }
+    }
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
         const uint32_t* src = image.m_bits.data() + static_cast<size_t>(cinfo.next_scanline) *

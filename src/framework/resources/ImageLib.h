@@ -55,6 +55,7 @@ bool WritePNG(const std::string& fileName, const Image& image);
 bool WriteJPEG(const std::string& fileName, const Image& image);
 // Encodes to memory (used by tests and tools); empty on failure.
 std::vector<uint8_t> EncodePNG(const Image& image);
-std::vector<uint8_t> EncodeJPEG(const Image& image, int quality = 80);
+// `fullChroma` keeps colour at full resolution (4:4:4), for small saturated pictures.
+std::vector<uint8_t> EncodeJPEG(const Image& image, int quality = 80, bool fullChroma = false);
 
 }  // namespace ImageLib
