@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <memory>
-#include <vector>
 #include <string>
+#include <vector>
 
 #include "framework/graphics/MemoryImage.h"
 #include "framework/resources/ImageFont.h"
@@ -97,25 +97,10 @@ TEST_F(DataPakTest, CardPicturesAreDistinctAndHaveTransparentCorners) {
     }
 }
 
-class Host : public Brisk::FontHost {
-public:
-    Brisk::FontImage LoadImage(const std::string& path) override {
-        auto decoded = ImageLib::DecodeImageFile(path, true);
-        if (decoded == nullptr) {
-            return {};
-        }
-        auto image = std::make_shared<Brisk::MemoryImage>();
-        image->SetBits(decoded->GetBits(), decoded->GetWidth(), decoded->GetHeight());
-        return {image.get(), image, true};
-    }
-    void ReportError(const std::string& text) override { errors += text; }
-    std::string errors;
-};
-
 class FontTest : public DataPakTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(FontTest, LoadsWithoutErrorsAndMeasuresText) {
-    Host host;
+    Brisk::DecodingFontHost host;
     Brisk::ImageFont font(&host, GetParam());
     ASSERT_TRUE(font.IsLoaded()) << host.errors;
     EXPECT_TRUE(host.errors.empty()) << host.errors;
@@ -163,7 +148,8 @@ TEST_F(DataPakTest, SoundsDecodeWithTheSoundLoaders) {
     std::sort(steps.begin(), steps.end());
     const int p99 = steps[steps.size() * 99 / 100];
     for (int ch = 0; ch < 2; ++ch) {
-        EXPECT_LE(std::abs(sample(0, ch) - sample(music->Frames() - 1, ch)), std::max(p99, 200)) << ch;
+        EXPECT_LE(std::abs(sample(0, ch) - sample(music->Frames() - 1, ch)), std::max(p99, 200))
+            << ch;
     }
 }
 

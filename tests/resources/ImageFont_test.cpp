@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/TempDir.h"
+
 #include <unistd.h>
 
 #include <filesystem>
@@ -47,20 +49,12 @@ std::shared_ptr<MemoryImage> Strip() {
     return img;
 }
 
-class FontTest : public ::testing::Test {
+class FontTest : public TestSupport::TempDirTest {
 protected:
     void SetUp() override {
-        m_old = fs::current_path();
-        m_dir = fs::temp_directory_path() /
-                ("vq-font-" + std::to_string(getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(m_dir / "fonts");
-        fs::current_path(m_dir);
+        TempDirTest::SetUp();
+        fs::create_directories("fonts");
         host.images["fonts/strip.png"] = Strip();
-    }
-    void TearDown() override {
-        fs::current_path(m_old);
-        fs::remove_all(m_dir);
     }
     std::unique_ptr<ImageFont> Load(const std::string& text) {
         std::ofstream("fonts/test.txt", std::ios::binary) << text;
@@ -70,7 +64,6 @@ protected:
     std::string LastError() const { return host.errors.empty() ? "" : host.errors.back(); }
 
     TestHost host;
-    fs::path m_dir, m_old;
 };
 
 const char kBasic[] =

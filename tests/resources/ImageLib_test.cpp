@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/TempDir.h"
+
 #include <unistd.h>
 
 #include <filesystem>
@@ -36,22 +38,8 @@ void WriteFile(const fs::path& p, const std::vector<uint8_t>& bytes) {
 
 // Every test uses file names of its own: an archive mounted by one test
 // stays mounted in the process-wide file layer.
-class ImageFilesTest : public ::testing::Test {
+class ImageFilesTest : public TestSupport::TempDirTest {
 protected:
-    void SetUp() override {
-        m_old = fs::current_path();
-        m_dir = fs::temp_directory_path() /
-                ("vq-img-" + std::to_string(getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-        fs::current_path(m_dir);
-    }
-    void TearDown() override {
-        fs::current_path(m_old);
-        fs::remove_all(m_dir);
-    }
-    fs::path m_dir, m_old;
 };
 
 TEST(PngCodec, RoundTripKeepsEveryPixelAndAlpha) {

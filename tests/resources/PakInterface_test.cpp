@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/TempDir.h"
+
 #include <unistd.h>
 
 #include <cstring>
@@ -60,21 +62,8 @@ void WriteScrambled(const fs::path& path, std::string bytes) {
 }
 
 // A fresh working directory with its own files, restored afterwards.
-class PakTest : public ::testing::Test {
+class PakTest : public TestSupport::TempDirTest {
 protected:
-    void SetUp() override {
-        m_old = fs::current_path();
-        m_dir = fs::temp_directory_path() /
-                ("vq-pak-" + std::to_string(getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-        fs::current_path(m_dir);
-    }
-    void TearDown() override {
-        fs::current_path(m_old);
-        fs::remove_all(m_dir);
-    }
     std::string ReadAll(PakFile* f) {
         std::string s;
         char buf[7];
@@ -95,8 +84,6 @@ protected:
     }
 
     PakInterface pak;
-    fs::path m_dir;
-    fs::path m_old;
 };
 
 struct NormCase {

@@ -20,10 +20,10 @@ TEST(MixerThreads, RenderingWhileTheMainThreadChangesSounds) {
     Brisk::DSoundManager manager(&mixer, &clock);
     // A generated sound, loaded straight into an id through a wave in memory
     // is not possible through the public interface, so write one to disk.
-    std::vector<uint8_t> wave = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E',
-                                 'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0, 1, 0,
-                                 0x44, 0xAC, 0, 0, 0x88, 0x58, 1, 0, 2, 0, 16, 0,
-                                 'd', 'a', 't', 'a', 0x40, 0x1F, 0, 0};
+    std::vector<uint8_t> wave = {'R', 'I', 'F',  'F',  0,   0,   0,    0,    'W',  'A', 'V',
+                                 'E', 'f', 'm',  't',  ' ', 16,  0,    0,    0,    1,   0,
+                                 1,   0,   0x44, 0xAC, 0,   0,   0x88, 0x58, 1,    0,   2,
+                                 0,   16,  0,    'd',  'a', 't', 'a',  0x40, 0x1F, 0,   0};
     wave.resize(wave.size() + 0x1F40, 0x10);
     const std::string path = ::testing::TempDir() + "mixer_threads_beep";
     {

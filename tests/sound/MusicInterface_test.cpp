@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/TempDir.h"
+
 #include <unistd.h>
 
 #include <cmath>
@@ -63,21 +65,12 @@ void Write(const fs::path& p, const std::vector<uint8_t>& bytes) {
                static_cast<std::streamsize>(bytes.size()));
 }
 
-class MusicTest : public ::testing::Test {
+class MusicTest : public TestSupport::TempDirTest {
 protected:
     void SetUp() override {
-        m_old = fs::current_path();
-        m_dir = fs::temp_directory_path() /
-                ("vq-music-" + std::to_string(getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(m_dir);
-        fs::current_path(m_dir);
+        TempDirTest::SetUp();
         Write("song.it", TinyModule());
         Write("tune.ogg", OggToneForMusic(44100));
-    }
-    void TearDown() override {
-        fs::current_path(m_old);
-        fs::remove_all(m_dir);
     }
     int Peak(int frames) {
         std::vector<int16_t> out(static_cast<size_t>(frames) * 2);
@@ -88,7 +81,6 @@ protected:
         }
         return peak;
     }
-    fs::path m_dir, m_old;
     Brisk::Platform::Mixer mixer;
 };
 

@@ -3,8 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "support/TempDir.h"
+
 #include <unistd.h>
-#include <vorbis/vorbisenc.h>
 
 #include <chrono>
 #include <cmath>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "OggEncode.h"
 #include "framework/platform/Clock.h"
 #include "framework/sound/SoundManager.h"
 
@@ -53,53 +55,11 @@ std::vector<uint8_t> Wave(int frames, int16_t level, int rate = 44100, uint16_t 
 
 // A short sine tone as Ogg Vorbis.
 std::vector<uint8_t> OggTone(int frames) {
-    vorbis_info vi;
-    vorbis_info_init(&vi);
-    vorbis_encode_init_vbr(&vi, 1, 44100, 0.4f);
-    vorbis_comment vc;
-    vorbis_comment_init(&vc);
-    vorbis_dsp_state vd;
-    vorbis_analysis_init(&vd, &vi);
-    vorbis_block vb;
-    vorbis_block_init(&vd, &vb);
-    ogg_stream_state os;
-    ogg_stream_init(&os, 7);
-    std::vector<uint8_t> out;
-    auto flush = [&](bool force) {
-        ogg_page og;
-        while (force ? ogg_stream_flush(&os, &og) : ogg_stream_pageout(&os, &og)) {
-            out.insert(out.end(), og.header, og.header + og.header_len);
-            out.insert(out.end(), og.body, og.body + og.body_len);
-        }
-    };
-    ogg_packet header, comments, codebooks;
-    vorbis_analysis_headerout(&vd, &vc, &header, &comments, &codebooks);
-    ogg_stream_packetin(&os, &header);
-    ogg_stream_packetin(&os, &comments);
-    ogg_stream_packetin(&os, &codebooks);
-    flush(true);
-    float** buffer = vorbis_analysis_buffer(&vd, frames);
+    std::vector<float> samples(static_cast<size_t>(frames));
     for (int i = 0; i < frames; ++i) {
-        buffer[0][i] = 0.5f * std::sin(i * 0.05f);
+        samples[static_cast<size_t>(i)] = 0.5f * std::sin(i * 0.05f);
     }
-    vorbis_analysis_wrote(&vd, frames);
-    vorbis_analysis_wrote(&vd, 0);
-    ogg_packet op;
-    while (vorbis_analysis_blockout(&vd, &vb) == 1) {
-        vorbis_analysis(&vb, nullptr);
-        vorbis_bitrate_addblock(&vb);
-        while (vorbis_bitrate_flushpacket(&vd, &op)) {
-            ogg_stream_packetin(&os, &op);
-            flush(false);
-        }
-    }
-    flush(true);
-    ogg_stream_clear(&os);
-    vorbis_block_clear(&vb);
-    vorbis_dsp_clear(&vd);
-    vorbis_comment_clear(&vc);
-    vorbis_info_clear(&vi);
-    return out;
+    return ToolSupport::EncodeOggVorbis(samples, 1, 44100, 0.4f);
 }
 
 }  // namespace
@@ -119,21 +79,8 @@ void Write(const fs::path& p, const std::vector<uint8_t>& bytes) {
                static_cast<std::streamsize>(bytes.size()));
 }
 
-class SoundTest : public ::testing::Test {
+class SoundTest : public TestSupport::TempDirTest {
 protected:
-    void SetUp() override {
-        m_old = fs::current_path();
-        m_dir = fs::temp_directory_path() /
-                ("vq-snd-" + std::to_string(getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-        fs::current_path(m_dir);
-    }
-    void TearDown() override {
-        fs::current_path(m_old);
-        fs::remove_all(m_dir);
-    }
     // Peak of each channel over `frames` rendered frames.
     std::pair<int, int> Peaks(Mixer& mixer, int frames) {
         std::vector<int16_t> out(static_cast<size_t>(frames) * 2);
@@ -145,7 +92,6 @@ protected:
         }
         return {l, r};
     }
-    fs::path m_dir, m_old;
     Brisk::Platform::ManualClock clock{5'000'000'000};
 };
 

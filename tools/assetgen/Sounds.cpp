@@ -1,8 +1,6 @@
 // Synthesised sounds and a calm looping melody, encoded as Ogg Vorbis (and
 // one plain wave).
 
-#include <vorbis/vorbisenc.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -12,6 +10,7 @@
 
 #include "AssetGen.h"
 #include "Canvas.h"
+#include "OggEncode.h"
 
 namespace AssetGen {
 namespace {
@@ -22,70 +21,11 @@ constexpr int kRate = 44100;
 using Stereo = std::vector<float>;
 
 std::vector<uint8_t> EncodeOgg(const Stereo& s, float quality) {
-    vorbis_info vi;
-    vorbis_info_init(&vi);
-    if (vorbis_encode_init_vbr(&vi, 2, kRate, quality) != 0) {
+    auto bytes = ToolSupport::EncodeOggVorbis(s, 2, kRate, quality);
+    if (bytes.empty()) {
         Fail("the Vorbis encoder refused its settings");
     }
-    vorbis_comment vc;
-    vorbis_comment_init(&vc);
-    vorbis_dsp_state vd;
-    vorbis_analysis_init(&vd, &vi);
-    vorbis_block vb;
-    vorbis_block_init(&vd, &vb);
-    ogg_stream_state os;
-    ogg_stream_init(&os, 1);
-    std::vector<uint8_t> out;
-    auto pages = [&](bool flush) {
-        ogg_page og;
-        while (flush ? ogg_stream_flush(&os, &og) : ogg_stream_pageout(&os, &og)) {
-            out.insert(out.end(), og.header, og.header + og.header_len);
-            out.insert(out.end(), og.body, og.body + og.body_len);
-        }
-    };
-    ogg_packet h1, h2, h3;
-    vorbis_analysis_headerout(&vd, &vc, &h1, &h2, &h3);
-    ogg_stream_packetin(&os, &h1);
-    ogg_stream_packetin(&os, &h2);
-    ogg_stream_packetin(&os, &h3);
-    pages(true);
-    const size_t frames = s.size() / 2;
-    for (size_t done = 0; done < frames;) {
-        const int n = static_cast<int>(std::min<size_t>(4096, frames - done));
-        float** buf = vorbis_analysis_buffer(&vd, n);
-        for (int i = 0; i < n; ++i) {
-            buf[0][i] = s[2 * (done + static_cast<size_t>(i))];
-            buf[1][i] = s[2 * (done + static_cast<size_t>(i)) + 1];
-        }
-        vorbis_analysis_wrote(&vd, n);
-        done += static_cast<size_t>(n);
-        ogg_packet op;
-        while (vorbis_analysis_blockout(&vd, &vb) == 1) {
-            vorbis_analysis(&vb, nullptr);
-            vorbis_bitrate_addblock(&vb);
-            while (vorbis_bitrate_flushpacket(&vd, &op)) {
-                ogg_stream_packetin(&os, &op);
-                pages(false);
-            }
-        }
-    }
-    vorbis_analysis_wrote(&vd, 0);
-    ogg_packet op;
-    while (vorbis_analysis_blockout(&vd, &vb) == 1) {
-        vorbis_analysis(&vb, nullptr);
-        vorbis_bitrate_addblock(&vb);
-        while (vorbis_bitrate_flushpacket(&vd, &op)) {
-            ogg_stream_packetin(&os, &op);
-            pages(false);
-        }
-    }
-    pages(true);
-    ogg_stream_clear(&os);
-    vorbis_block_clear(&vb);
-    vorbis_dsp_clear(&vd);
-    vorbis_comment_clear(&vc);
-    vorbis_info_clear(&vi);
-    return out;
+    return bytes;
 }
 
 std::vector<uint8_t> EncodeWave16(const Stereo& s) {

@@ -15,22 +15,6 @@
 
 namespace {
 
-class Host : public Brisk::FontHost {
-public:
-    Brisk::FontImage LoadImage(const std::string& path) override {
-        auto decoded = ImageLib::DecodeImageFile(path, true);
-        if (decoded == nullptr) {
-            return {};
-        }
-        auto image = std::make_shared<Brisk::MemoryImage>();
-        image->SetBits(decoded->GetBits(), decoded->GetWidth(), decoded->GetHeight());
-        return {image.get(), image, true};
-    }
-    void ReportError(const std::string& text) override {
-        std::fprintf(stderr, "%s\n", text.c_str());
-    }
-};
-
 std::unique_ptr<Brisk::MemoryImage> Load(const std::string& name) {
     auto decoded = ImageLib::DecodeImageFile(name, true);
     if (decoded == nullptr) {
@@ -104,7 +88,7 @@ int main(int argc, char** argv) {
         }
     }
     // Every font, once on the backdrop and once on the start background.
-    Host host;
+    Brisk::DecodingFontHost host;
     auto start = Load("images/start_fon.jpg");
     if (start != nullptr) {
         g.DrawImage(start.get(), {1040, 740, 560, 420}, {232, 174, 560, 420});
@@ -119,7 +103,8 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 6; ++i) {
         Brisk::ImageFont font(&host, std::string("fonts/") + fonts[i] + ".txt");
         if (!font.IsLoaded()) {
-            std::fprintf(stderr, "contact_sheet: font %s did not load\n", fonts[i]);
+            std::fprintf(stderr, "contact_sheet: font %s did not load: %s\n", fonts[i],
+                         host.errors.c_str());
             continue;
         }
         g.SetFont(&font);

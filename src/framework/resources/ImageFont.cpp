@@ -8,6 +8,7 @@
 
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
+#include "framework/resources/ImageLib.h"
 
 namespace Brisk {
 namespace {
@@ -65,6 +66,16 @@ std::array<int, 256> g_firstOfOrder;
 std::array<int, 256> g_lastOfOrder;
 
 }  // namespace
+
+FontImage DecodingFontHost::LoadImage(const std::string& path) {
+    auto decoded = ImageLib::DecodeImageFile(path, true);
+    if (decoded == nullptr) {
+        return {};
+    }
+    auto image = std::make_shared<MemoryImage>();
+    image->SetBits(decoded->GetBits(), decoded->GetWidth(), decoded->GetHeight());
+    return {image.get(), image, true};
+}
 
 // --- FontData ---------------------------------------------------------------------
 
@@ -665,16 +676,6 @@ int ImageFont::CharWidthKern(char ch, char previous) {
         any = true;
     }
     return best;
-}
-
-int ImageFont::StringWidth(const std::string& text) {
-    int width = 0;
-    char previous = 0;
-    for (char c : text) {
-        width += CharWidthKern(c, previous);
-        previous = c;
-    }
-    return width;
 }
 
 void ImageFont::DrawString(Graphics* g, int x, int y, const std::string& text, const Color& color,

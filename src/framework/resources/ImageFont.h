@@ -33,6 +33,15 @@ public:
     virtual void ReportError(const std::string& text) = 0;
 };
 
+// A host that decodes layer pictures itself (no shared cache) and collects
+// error texts: for tools and tests that run without the application.
+class DecodingFontHost : public FontHost {
+public:
+    FontImage LoadImage(const std::string& path) override;
+    void ReportError(const std::string& text) override { errors += text; }
+    std::string errors;
+};
+
 // One layer of a font: glyph rectangles in an image, widths, offsets,
 // kerning, colours and drawing order.
 struct FontLayer {
@@ -128,7 +137,6 @@ public:
     int GetHeight() override;
     int GetLineSpacingOffset() override;
     int GetLineSpacing() override { return GetHeight() + GetLineSpacingOffset(); }
-    int StringWidth(const std::string& text) override;
     int CharWidth(char ch) override { return CharWidthKern(ch, 0); }
     // `previous` 0 means none.
     int CharWidthKern(char ch, char previous) override;
