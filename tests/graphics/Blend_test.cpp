@@ -338,10 +338,16 @@ TEST(PixelOps, VectorRowsEqualTheScalarFormulas) {
         for (size_t i = 0; i < src.size(); ++i) {
             native[i] = Brisk::NativeDisplay::Default().ToNative(src[i]);
         }
-        auto e = dst, f = dst;
+        auto g = opaque, h = opaque;
+        Brisk::detail::StretchRowOverOpaque(g.data(), src.data(), n);
+        Brisk::detail::StretchRowOverOpaqueScalar(h.data(), src.data(), n);
+        ASSERT_EQ(g, h) << n;
+        auto e = dst, f = dst, k = dst;
         Brisk::detail::BlendRowNative(e.data(), native.data(), n);
         Brisk::detail::BlendRowNativeScalar(f.data(), native.data(), n);
+        Brisk::detail::BlendRowNativeGroups(k.data(), native.data(), n);
         ASSERT_EQ(e, f) << n;
+        ASSERT_EQ(k, f) << n;
         for (size_t i = 0; i < f.size(); ++i) {
             ASSERT_EQ(f[i] & 0xFFFFFF, RefNative(dst[i], src[i]) & 0xFFFFFF);
         }

@@ -9,7 +9,7 @@
 
 namespace Brisk {
 namespace {
-constexpr int kShortRow = 32;
+constexpr int kShortRow = 128;  // rows up to this width are blended whole
 }  // namespace
 
 DDImage::DDImage(DDInterface* display) : m_display(display) {
@@ -92,7 +92,7 @@ void DDImage::Blt(Image* source, int x, int y, const Rect& srcRect, const Color&
         }
         if (d.width <= kShortRow) {
             // Too short for runs to pay: the blend handles every alpha exactly.
-            detail::BlendRowNative(dp, sp, d.width);
+            detail::BlendRowNativeGroups(dp, sp, d.width);
             continue;
         }
         detail::WalkRow(

@@ -7,6 +7,7 @@
 
 #include "framework/graphics/Blend.h"
 #include "framework/graphics/MemoryImage.h"
+#include "framework/graphics/PixelOps.h"
 
 namespace Brisk {
 namespace {
@@ -121,7 +122,20 @@ void MemoryImage::StretchBlt(Image* source, const Rect& destRect, const Rect& sr
         }
         const bool palette = src->IsPalettized();
         const bool opaqueDest = !HasTransparency() && !HasAlpha();
-        for (int y = d.y; y < d.y + d.height; ++y) {
+        // Columns inside the source; the row is gathered, then blended at once.
+        int first = 0;
+        int last = d.width;
+        while (first < last && (columns[static_cast<size_t>(first)] < sBounds.x ||
+                                columns[static_cast<size_t>(first)] >= sBounds.x + sBounds.width)) {
+            ++first;
+        }
+        while (last > first &&
+               (columns[static_cast<size_t>(last - 1)] < sBounds.x ||
+                columns[static_cast<size_t>(last - 1)] >= sBounds.x + sBounds.width)) {
+            --last;
+        }
+        std::vector<uint32_t> gathered(static_cast<size_t>(std::max(last - first, 0)));
+        for (int y = d.y; y < d.y + d.height && first < last; ++y) {
             const int v = srcRect.y + static_cast<int>((y - destRect.y) * sy);
             if (v < sBounds.y || v >= sBounds.y + sBounds.height) {
                 continue;
@@ -132,12 +146,16 @@ void MemoryImage::StretchBlt(Image* source, const Rect& destRect, const Rect& sr
                 palette ? nullptr
                         : src->m_bits.data() +
                               static_cast<size_t>(v) * static_cast<size_t>(src->m_width);
-            for (int i = 0; i < d.width; ++i) {
+            for (int i = first; i < last; ++i) {
                 const int u = columns[static_cast<size_t>(i)];
-                if (u >= sBounds.x && u < sBounds.x + sBounds.width) {
-                    const uint32_t p = palette ? src->SourcePixel(u, v) : srcRow[u];
-                    row[i] = opaqueDest ? detail::OverAnyOnOpaque(row[i], p)
-                                        : detail::OverAny(row[i], p);
+                gathered[static_cast<size_t>(i - first)] =
+                    palette ? src->SourcePixel(u, v) : srcRow[u];
+            }
+            if (opaqueDest) {
+                detail::StretchRowOverOpaque(row + first, gathered.data(), last - first);
+            } else {
+                for (int i = first; i < last; ++i) {
+                    row[i] = detail::OverAny(row[i], gathered[static_cast<size_t>(i - first)]);
                 }
             }
         }

@@ -32,6 +32,12 @@ void BlendRowNativeScalar(uint32_t* dst, const uint32_t* native, int n) {
     }
 }
 
+void StretchRowOverOpaqueScalar(uint32_t* dst, const uint32_t* src, int n) {
+    for (int i = 0; i < n; ++i) {
+        dst[i] = OverAnyOnOpaque(dst[i], src[i]);
+    }
+}
+
 namespace {
 
 const __m128i kZero = _mm_setzero_si128();
@@ -108,12 +114,88 @@ void BlendRowOverOpaque(uint32_t* dst, const uint32_t* src, int n) {
     BlendRowOverOpaqueScalar(dst + i, src + i, n - i);
 }
 
+// Red and blue: (D ia) >> 8 + (S a) >> 8; green: (S a + D ia) >> 8, which
+// fits 16 bits because the weights add up to 256.
+void StretchRowOverOpaque(uint32_t* dst, const uint32_t* src, int n) {
+    const __m128i v256 = _mm_set1_epi16(256);
+    const __m128i v255x4 = _mm_set1_epi32(255);
+    const __m128i v255 = _mm_set1_epi16(255);
+    const __m128i vAlpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    const __m128i greenLanes = _mm_setr_epi16(0, -1, 0, 0, 0, -1, 0, 0);
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+        // Whole groups of opaque or transparent pixels need no arithmetic.
+        const __m128i alphas = _mm_srli_epi32(s, 24);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(alphas, v255x4)) == 0xFFFF) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), s);
+            continue;
+        }
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(alphas, kZero)) == 0xFFFF) {
+            continue;
+        }
+        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+        const __m128i sLo = _mm_unpacklo_epi8(s, kZero);
+        const __m128i sHi = _mm_unpackhi_epi8(s, kZero);
+        const __m128i aLo = AlphaLanes(sLo);
+        const __m128i aHi = AlphaLanes(sHi);
+        auto blend = [&](__m128i s16, __m128i d16, __m128i a16) {
+            const __m128i sa = _mm_mullo_epi16(s16, a16);
+            const __m128i dia = _mm_mullo_epi16(d16, _mm_sub_epi16(v256, a16));
+            const __m128i separate = _mm_add_epi16(_mm_srli_epi16(dia, 8), _mm_srli_epi16(sa, 8));
+            const __m128i summed = _mm_srli_epi16(_mm_add_epi16(dia, sa), 8);
+            return _mm_or_si128(_mm_and_si128(greenLanes, summed),
+                                _mm_andnot_si128(greenLanes, separate));
+        };
+        const __m128i lo = blend(sLo, _mm_unpacklo_epi8(d, kZero), aLo);
+        const __m128i hi = blend(sHi, _mm_unpackhi_epi8(d, kZero), aHi);
+        __m128i out = _mm_or_si128(_mm_packus_epi16(lo, hi), vAlpha);
+        const __m128i opaque =
+            _mm_packs_epi16(_mm_cmpeq_epi16(aLo, v255), _mm_cmpeq_epi16(aHi, v255));
+        const __m128i clear =
+            _mm_packs_epi16(_mm_cmpeq_epi16(aLo, kZero), _mm_cmpeq_epi16(aHi, kZero));
+        out = _mm_or_si128(_mm_and_si128(opaque, s), _mm_andnot_si128(opaque, out));
+        out = _mm_or_si128(_mm_and_si128(clear, d), _mm_andnot_si128(clear, out));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), out);
+    }
+    StretchRowOverOpaqueScalar(dst + i, src + i, n - i);
+}
+
 void BlendRowNative(uint32_t* dst, const uint32_t* native, int n) {
     const __m128i v256 = _mm_set1_epi16(256);
     const __m128i vRgb = _mm_set1_epi32(0x00FFFFFF);
     int i = 0;
     for (; i + 4 <= n; i += 4) {
         const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(native + i));
+        const __m128i d =
+            _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i)), vRgb);
+        const __m128i iaLo = _mm_sub_epi16(v256, AlphaLanes(_mm_unpacklo_epi8(s, kZero)));
+        const __m128i iaHi = _mm_sub_epi16(v256, AlphaLanes(_mm_unpackhi_epi8(s, kZero)));
+        const __m128i lo = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(d, kZero), iaLo), 8);
+        const __m128i hi = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(d, kZero), iaHi), 8);
+        const __m128i out = _mm_add_epi32(s, _mm_packus_epi16(lo, hi));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), out);
+    }
+    BlendRowNativeScalar(dst + i, native + i, n - i);
+}
+
+// As BlendRowNative, testing each group of four first: whole rows of small
+// pictures are mostly opaque or transparent.
+void BlendRowNativeGroups(uint32_t* dst, const uint32_t* native, int n) {
+    const __m128i v255x4 = _mm_set1_epi32(255);
+    const __m128i v256 = _mm_set1_epi16(256);
+    const __m128i vRgb = _mm_set1_epi32(0x00FFFFFF);
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(native + i));
+        const __m128i alphas = _mm_srli_epi32(s, 24);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(alphas, v255x4)) == 0xFFFF) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), s);
+            continue;
+        }
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(alphas, kZero)) == 0xFFFF) {
+            continue;
+        }
         const __m128i d =
             _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i)), vRgb);
         const __m128i iaLo = _mm_sub_epi16(v256, AlphaLanes(_mm_unpacklo_epi8(s, kZero)));

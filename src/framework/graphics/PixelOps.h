@@ -11,8 +11,13 @@ namespace Brisk::detail {
 void FillRowOverOpaque(uint32_t* row, int n, uint32_t c, uint32_t a);
 // Blends n source pixels (any alpha) over n opaque destination pixels.
 void BlendRowOverOpaque(uint32_t* dst, const uint32_t* src, int n);
+// The stretch blend (OverAnyOnOpaque) of n source pixels over n opaque
+// destination pixels.
+void StretchRowOverOpaque(uint32_t* dst, const uint32_t* src, int n);
 // Adds n premultiplied display-format pixels over n opaque destination pixels.
 void BlendRowNative(uint32_t* dst, const uint32_t* native, int n);
+// The same, faster on rows that are mostly opaque or transparent in groups of four.
+void BlendRowNativeGroups(uint32_t* dst, const uint32_t* native, int n);
 
 // Walks n source pixels by their run table (runs of alpha 0, 255, or partial):
 // long transparent runs are skipped and long opaque runs copied; everything
@@ -48,5 +53,6 @@ inline void WalkRow(const uint32_t* src, const uint8_t* runs, int n, CopyFn copy
 void FillRowOverOpaqueScalar(uint32_t* row, int n, uint32_t c, uint32_t a);
 void BlendRowOverOpaqueScalar(uint32_t* dst, const uint32_t* src, int n);
 void BlendRowNativeScalar(uint32_t* dst, const uint32_t* native, int n);
+void StretchRowOverOpaqueScalar(uint32_t* dst, const uint32_t* src, int n);
 
 }  // namespace Brisk::detail
