@@ -176,34 +176,52 @@ void BM_Pixman_MixedAlphaBlend(benchmark::State& state) {
 }
 BENCHMARK(BM_Pixman_MixedAlphaBlend);
 
-// --- 20 alpha-edged 100 x 100 cards -------------------------------------------
+// --- many small alpha blits: 20 cards of 100 x 100, 200 glyphs of 16 x 20 ---
 
-void BM_TwentyCards(benchmark::State& state) {
-    auto screen = Screen();
-    auto card = Picture(Card(100, 100), 100, 100);
+// One sprite drawn at every position of a set taken from the scene.
+struct SpriteSet {
+    std::vector<uint32_t> pixels;
+    int w;
+    int h;
+    std::vector<std::pair<int, int>> where;
+};
+
+SpriteSet Sprites(bool cards) {
     const Scene scene;
+    if (cards) {
+        return {Card(100, 100), 100, 100, scene.cards};
+    }
+    return {Glyph(16, 20), 16, 20, scene.glyphs};
+}
+
+void BM_Sprites(benchmark::State& state, bool cards) {
+    auto screen = Screen();
+    const SpriteSet set = Sprites(cards);
+    auto sprite = Picture(set.pixels, set.w, set.h);
     for (auto _ : state) {
-        for (auto [x, y] : scene.cards) {
-            screen->Blt(card.get(), x, y, card->GetRect(), Color::White, 0);
+        for (auto [x, y] : set.where) {
+            screen->Blt(sprite.get(), x, y, sprite->GetRect(), Color::White, 0);
         }
         benchmark::DoNotOptimize(screen->GetBits());
     }
 }
-BENCHMARK(BM_TwentyCards);
+BENCHMARK_CAPTURE(BM_Sprites, TwentyCards, true);
+BENCHMARK_CAPTURE(BM_Sprites, GlyphBlits, false);
 
-void BM_Pixman_TwentyCards(benchmark::State& state) {
+void BM_Pixman_Sprites(benchmark::State& state, bool cards) {
     PixmanImage dst(PIXMAN_x8r8g8b8, kW, kH, Opaque(kW, kH, 1));
-    PixmanImage card(PIXMAN_a8r8g8b8, 100, 100, Premultiplied(Card(100, 100)));
-    const Scene scene;
+    const SpriteSet set = Sprites(cards);
+    PixmanImage sprite(PIXMAN_a8r8g8b8, set.w, set.h, Premultiplied(set.pixels));
     for (auto _ : state) {
-        for (auto [x, y] : scene.cards) {
-            pixman_image_composite32(PIXMAN_OP_OVER, card.image, nullptr, dst.image, 0, 0, 0, 0, x,
-                                     y, 100, 100);
+        for (auto [x, y] : set.where) {
+            pixman_image_composite32(PIXMAN_OP_OVER, sprite.image, nullptr, dst.image, 0, 0, 0, 0,
+                                     x, y, set.w, set.h);
         }
         benchmark::DoNotOptimize(dst.data.data());
     }
 }
-BENCHMARK(BM_Pixman_TwentyCards);
+BENCHMARK_CAPTURE(BM_Pixman_Sprites, TwentyCards, true);
+BENCHMARK_CAPTURE(BM_Pixman_Sprites, GlyphBlits, false);
 
 // --- full-frame solid fills ---------------------------------------------------
 
@@ -262,35 +280,6 @@ void BM_Pixman_NearestStretch(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Pixman_NearestStretch);
-
-// --- 200 glyph-sized alpha blits ----------------------------------------------
-
-void BM_GlyphBlits(benchmark::State& state) {
-    auto screen = Screen();
-    auto glyph = Picture(Glyph(16, 20), 16, 20);
-    const Scene scene;
-    for (auto _ : state) {
-        for (auto [x, y] : scene.glyphs) {
-            screen->Blt(glyph.get(), x, y, glyph->GetRect(), Color::White, 0);
-        }
-        benchmark::DoNotOptimize(screen->GetBits());
-    }
-}
-BENCHMARK(BM_GlyphBlits);
-
-void BM_Pixman_GlyphBlits(benchmark::State& state) {
-    PixmanImage dst(PIXMAN_x8r8g8b8, kW, kH, Opaque(kW, kH, 1));
-    PixmanImage glyph(PIXMAN_a8r8g8b8, 16, 20, Premultiplied(Glyph(16, 20)));
-    const Scene scene;
-    for (auto _ : state) {
-        for (auto [x, y] : scene.glyphs) {
-            pixman_image_composite32(PIXMAN_OP_OVER, glyph.image, nullptr, dst.image, 0, 0, 0, 0, x,
-                                     y, 16, 20);
-        }
-        benchmark::DoNotOptimize(dst.data.data());
-    }
-}
-BENCHMARK(BM_Pixman_GlyphBlits);
 
 // --- the whole scene: background, 20 cards, 200 glyphs ---------------------
 

@@ -9,20 +9,15 @@
 #include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
+#include "support/Canvas.h"
 
 using Brisk::Color;
 using Brisk::Graphics;
 using Brisk::MemoryImage;
 using Brisk::Rect;
+using TestSupport::Canvas;
 
 namespace {
-
-MemoryImage Canvas(int w, int h, uint32_t pixel = 0xFF000000) {
-    MemoryImage img;
-    std::vector<uint32_t> px(static_cast<size_t>(w * h), pixel);
-    img.SetBits(px.data(), w, h);
-    return img;
-}
 
 // The canvas as rows of characters: '.' for the background, '#' otherwise.
 std::vector<std::string> Picture(MemoryImage& img, uint32_t background = 0xFF000000) {

@@ -6,19 +6,14 @@
 #include <vector>
 
 #include "framework/graphics/MemoryImage.h"
+#include "support/Canvas.h"
 
 using Brisk::Color;
 using Brisk::MemoryImage;
 using Brisk::Rect;
+using TestSupport::Canvas;
 
 namespace {
-
-MemoryImage Canvas(int w, int h, uint32_t pixel = 0xFF000000) {
-    MemoryImage img;
-    std::vector<uint32_t> px(static_cast<size_t>(w * h), pixel);
-    img.SetBits(px.data(), w, h);
-    return img;
-}
 
 // A source whose pixel (x, y) has colour x * 16 + y (opaque).
 MemoryImage Gradient(int w, int h) {

@@ -82,9 +82,18 @@ void FillRowOverOpaque(uint32_t* row, int n, uint32_t c, uint32_t a) {
     FillRowOverOpaqueScalar(row + i, n - i, c, a);
 }
 
+// Opaque source pixels are copied exactly and transparent ones leave the
+// destination untouched, whatever the blend arithmetic rounded them to.
+inline __m128i KeepEndpoints(__m128i blended, __m128i s, __m128i d, __m128i aLo, __m128i aHi) {
+    const __m128i v255 = _mm_set1_epi16(255);
+    const __m128i opaque = _mm_packs_epi16(_mm_cmpeq_epi16(aLo, v255), _mm_cmpeq_epi16(aHi, v255));
+    const __m128i clear = _mm_packs_epi16(_mm_cmpeq_epi16(aLo, kZero), _mm_cmpeq_epi16(aHi, kZero));
+    const __m128i out = _mm_or_si128(_mm_and_si128(opaque, s), _mm_andnot_si128(opaque, blended));
+    return _mm_or_si128(_mm_and_si128(clear, d), _mm_andnot_si128(clear, out));
+}
+
 void BlendRowOverOpaque(uint32_t* dst, const uint32_t* src, int n) {
     const __m128i v256 = _mm_set1_epi16(256);
-    const __m128i v255 = _mm_set1_epi16(255);
     const __m128i vAlpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
     int i = 0;
     for (; i + 4 <= n; i += 4) {
@@ -101,14 +110,8 @@ void BlendRowOverOpaque(uint32_t* dst, const uint32_t* src, int n) {
         };
         const __m128i lo = blend(sLo, _mm_unpacklo_epi8(d, kZero), aLo);
         const __m128i hi = blend(sHi, _mm_unpackhi_epi8(d, kZero), aHi);
-        __m128i out = _mm_or_si128(_mm_packus_epi16(lo, hi), vAlpha);
-        // Opaque source pixels are copied, transparent ones leave the destination.
-        const __m128i opaque =
-            _mm_packs_epi16(_mm_cmpeq_epi16(aLo, v255), _mm_cmpeq_epi16(aHi, v255));
-        const __m128i clear =
-            _mm_packs_epi16(_mm_cmpeq_epi16(aLo, kZero), _mm_cmpeq_epi16(aHi, kZero));
-        out = _mm_or_si128(_mm_and_si128(opaque, s), _mm_andnot_si128(opaque, out));
-        out = _mm_or_si128(_mm_and_si128(clear, d), _mm_andnot_si128(clear, out));
+        const __m128i out =
+            KeepEndpoints(_mm_or_si128(_mm_packus_epi16(lo, hi), vAlpha), s, d, aLo, aHi);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), out);
     }
     BlendRowOverOpaqueScalar(dst + i, src + i, n - i);
@@ -119,7 +122,6 @@ void BlendRowOverOpaque(uint32_t* dst, const uint32_t* src, int n) {
 void StretchRowOverOpaque(uint32_t* dst, const uint32_t* src, int n) {
     const __m128i v256 = _mm_set1_epi16(256);
     const __m128i v255x4 = _mm_set1_epi32(255);
-    const __m128i v255 = _mm_set1_epi16(255);
     const __m128i vAlpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
     const __m128i greenLanes = _mm_setr_epi16(0, -1, 0, 0, 0, -1, 0, 0);
     int i = 0;
@@ -149,13 +151,8 @@ void StretchRowOverOpaque(uint32_t* dst, const uint32_t* src, int n) {
         };
         const __m128i lo = blend(sLo, _mm_unpacklo_epi8(d, kZero), aLo);
         const __m128i hi = blend(sHi, _mm_unpackhi_epi8(d, kZero), aHi);
-        __m128i out = _mm_or_si128(_mm_packus_epi16(lo, hi), vAlpha);
-        const __m128i opaque =
-            _mm_packs_epi16(_mm_cmpeq_epi16(aLo, v255), _mm_cmpeq_epi16(aHi, v255));
-        const __m128i clear =
-            _mm_packs_epi16(_mm_cmpeq_epi16(aLo, kZero), _mm_cmpeq_epi16(aHi, kZero));
-        out = _mm_or_si128(_mm_and_si128(opaque, s), _mm_andnot_si128(opaque, out));
-        out = _mm_or_si128(_mm_and_si128(clear, d), _mm_andnot_si128(clear, out));
+        const __m128i out =
+            KeepEndpoints(_mm_or_si128(_mm_packus_epi16(lo, hi), vAlpha), s, d, aLo, aHi);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), out);
     }
     StretchRowOverOpaqueScalar(dst + i, src + i, n - i);
