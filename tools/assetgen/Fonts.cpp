@@ -17,7 +17,7 @@
 namespace AssetGen {
 namespace {
 
-struct FontSpec {
+struct FontRecipe {
     const char* name;  // descriptor and sheet name
     const std::string Options::*font;
     int pixels;
@@ -48,17 +48,17 @@ bool Quotable(int c) {
     return c != '\\' && c != '\'' && c != '"';
 }
 
-void MakeFont(const Options& o, FT_Library ft, const FontSpec& spec) {
+void MakeFont(const Options& o, FT_Library ft, const FontRecipe& recipe) {
     FT_Face face = nullptr;
-    const std::string& path = o.*spec.font;
+    const std::string& path = o.*recipe.font;
     if (FT_New_Face(ft, path.c_str(), 0, &face) != 0) {
         Fail("cannot open the font " + path);
     }
-    FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(spec.pixels));
+    FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(recipe.pixels));
     const int ascent = static_cast<int>(face->size->metrics.ascender >> 6);
     const int height =
         static_cast<int>((face->size->metrics.ascender - face->size->metrics.descender) >> 6);
-    const int pad = spec.outline + 1;
+    const int pad = recipe.outline + 1;
 
     std::vector<Glyph> glyphs;
     for (int c = 32; c <= 126; ++c) {
@@ -113,9 +113,9 @@ void MakeFont(const Options& o, FT_Library ft, const FontSpec& spec) {
         for (int cy = 0; cy < g.height + 2 * pad; ++cy) {
             for (int cx = 0; cx < g.width + 2 * pad; ++cx) {
                 uint32_t best = 0;
-                for (int dy = -spec.outline; dy <= spec.outline; ++dy) {
-                    for (int dx = -spec.outline; dx <= spec.outline; ++dx) {
-                        if (dx * dx + dy * dy > spec.outline * spec.outline + 1) {
+                for (int dy = -recipe.outline; dy <= recipe.outline; ++dy) {
+                    for (int dx = -recipe.outline; dx <= recipe.outline; ++dx) {
+                        if (dx * dx + dy * dy > recipe.outline * recipe.outline + 1) {
                             continue;
                         }
                         const int sx = cx - pad + dx;
@@ -131,15 +131,15 @@ void MakeFont(const Options& o, FT_Library ft, const FontSpec& spec) {
             }
         }
     }
-    const std::string base = std::string("fonts/") + spec.name;
+    const std::string base = std::string("fonts/") + recipe.name;
     Check(WriteFile(o.out + base + ".png", ImageLib::EncodePNG(fill)), base);
-    if (spec.outline > 0) {
+    if (recipe.outline > 0) {
         Check(WriteFile(o.out + base + "_outline.png", ImageLib::EncodePNG(outline)), base);
     }
 
     std::ostringstream d;
-    d << "# " << spec.name << ": generated glyph sheets, characters 32 to 126\n";
-    d << "SetDefaultPointSize " << spec.pixels << ";\n";
+    d << "# " << recipe.name << ": generated glyph sheets, characters 32 to 126\n";
+    d << "SetDefaultPointSize " << recipe.pixels << ";\n";
     d << "Define Chars (";
     for (size_t i = 0; i < glyphs.size(); ++i) {
         d << (i ? ", " : "") << CharElement(glyphs[i].code);
@@ -191,17 +191,17 @@ void MakeFont(const Options& o, FT_Library ft, const FontSpec& spec) {
         d << "LayerSetCharOffsets " << layerName << " Chars Offsets;\n";
         d << "LayerSetAscent " << layerName << " " << ascent << ";\n";
         d << "LayerSetHeight " << layerName << " " << height << ";\n";
-        d << "LayerSetPointSize " << layerName << " " << spec.pixels << ";\n";
+        d << "LayerSetPointSize " << layerName << " " << recipe.pixels << ";\n";
         if (pairCount > 0) {
             d << "LayerSetKerningPairs " << layerName << " (" << pairs.str() << ") ("
               << values.str() << ");\n";
         }
     };
-    if (spec.outline > 0) {
-        layer("Outline", std::string(spec.name) + "_outline.png");
+    if (recipe.outline > 0) {
+        layer("Outline", std::string(recipe.name) + "_outline.png");
         d << "LayerSetColorMult Outline (0, 0, 0, 0.8);\nLayerSetBaseOrder Outline -1;\n";
     }
-    layer("Main", std::string(spec.name) + ".png");
+    layer("Main", std::string(recipe.name) + ".png");
     std::ofstream(o.out + base + ".txt", std::ios::binary) << d.str();
     FT_Done_Face(face);
 }
@@ -213,7 +213,7 @@ void MakeFonts(const Options& o) {
     if (FT_Init_FreeType(&ft) != 0) {
         Fail("FreeType could not start");
     }
-    const FontSpec specs[] = {
+    const FontRecipe recipes[] = {
         {"KBChopinScript28", &Options::scriptFont, 28, 2},
         {"KBChopinScript36", &Options::scriptFont, 36, 2},
         {"KBChopinScript72", &Options::scriptFont, 72, 3},
@@ -221,8 +221,8 @@ void MakeFonts(const Options& o) {
         {"Pristina18", &Options::brushFont, 20, 1},
         {"a_BosaNova14", &Options::sansFont, 14, 1},
     };
-    for (const FontSpec& spec : specs) {
-        MakeFont(o, ft, spec);
+    for (const FontRecipe& recipe : recipes) {
+        MakeFont(o, ft, recipe);
     }
     FT_Done_FreeType(ft);
 }
