@@ -19,13 +19,22 @@ Canvas::~Canvas() {
     cairo_surface_destroy(m_surface);
 }
 
+namespace {
+
+// Adds a rectangle with corners of radius r to the current path of cr.
+void RoundedRectPath(cairo_t* cr, double x, double y, double w, double h, double r) {
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, x + w - r, y + r, r, -M_PI / 2, 0);
+    cairo_arc(cr, x + w - r, y + h - r, r, 0, M_PI / 2);
+    cairo_arc(cr, x + r, y + h - r, r, M_PI / 2, M_PI);
+    cairo_arc(cr, x + r, y + r, r, M_PI, 3 * M_PI / 2);
+    cairo_close_path(cr);
+}
+
+}  // namespace
+
 void Canvas::RoundedRect(double x, double y, double w, double h, double r) {
-    cairo_new_sub_path(m_cr);
-    cairo_arc(m_cr, x + w - r, y + r, r, -M_PI / 2, 0);
-    cairo_arc(m_cr, x + w - r, y + h - r, r, 0, M_PI / 2);
-    cairo_arc(m_cr, x + r, y + h - r, r, M_PI / 2, M_PI);
-    cairo_arc(m_cr, x + r, y + r, r, M_PI, 3 * M_PI / 2);
-    cairo_close_path(m_cr);
+    RoundedRectPath(m_cr, x, y, w, h, r);
 }
 
 void Canvas::VerticalGradient(double x, double y, double w, double h, Rgb top, Rgb bottom,
@@ -85,12 +94,7 @@ void Canvas::Shadow(double x, double y, double w, double h, double r, double blu
     cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, m_width, m_height);
     cairo_t* c = cairo_create(s);
     cairo_set_source_rgba(c, 0, 0, 0, alpha);
-    cairo_new_sub_path(c);
-    cairo_arc(c, x + w - r, y + r, r, -M_PI / 2, 0);
-    cairo_arc(c, x + w - r, y + h - r, r, 0, M_PI / 2);
-    cairo_arc(c, x + r, y + h - r, r, M_PI / 2, M_PI);
-    cairo_arc(c, x + r, y + r, r, M_PI, 3 * M_PI / 2);
-    cairo_close_path(c);
+    RoundedRectPath(c, x, y, w, h, r);
     cairo_fill(c);
     cairo_destroy(c);
     BlurAlpha(s, std::max(1, pad / 3));

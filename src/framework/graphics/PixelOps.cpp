@@ -92,26 +92,31 @@ inline __m128i KeepEndpoints(__m128i blended, __m128i s, __m128i d, __m128i aLo,
     return _mm_or_si128(_mm_and_si128(clear, d), _mm_andnot_si128(clear, out));
 }
 
+// Four source pixels over four opaque destination pixels; `lanes` blends
+// eight 16-bit channels given the source, destination and alpha lanes.
+template <typename Lanes>
+inline __m128i BlendFour(__m128i s, __m128i d, Lanes lanes) {
+    const __m128i vAlpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    const __m128i sLo = _mm_unpacklo_epi8(s, kZero);
+    const __m128i sHi = _mm_unpackhi_epi8(s, kZero);
+    const __m128i aLo = AlphaLanes(sLo);
+    const __m128i aHi = AlphaLanes(sHi);
+    const __m128i lo = lanes(sLo, _mm_unpacklo_epi8(d, kZero), aLo);
+    const __m128i hi = lanes(sHi, _mm_unpackhi_epi8(d, kZero), aHi);
+    return KeepEndpoints(_mm_or_si128(_mm_packus_epi16(lo, hi), vAlpha), s, d, aLo, aHi);
+}
+
 void BlendRowOverOpaque(uint32_t* dst, const uint32_t* src, int n) {
     const __m128i v256 = _mm_set1_epi16(256);
-    const __m128i vAlpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
     int i = 0;
     for (; i + 4 <= n; i += 4) {
         const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
         const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
-        const __m128i sLo = _mm_unpacklo_epi8(s, kZero);
-        const __m128i sHi = _mm_unpackhi_epi8(s, kZero);
-        const __m128i aLo = AlphaLanes(sLo);
-        const __m128i aHi = AlphaLanes(sHi);
-        auto blend = [&](__m128i s16, __m128i d16, __m128i a16) {
+        const __m128i out = BlendFour(s, d, [&](__m128i s16, __m128i d16, __m128i a16) {
             const __m128i dPart = _mm_srli_epi16(_mm_mullo_epi16(d16, _mm_sub_epi16(v256, a16)), 8);
             const __m128i sPart = _mm_srli_epi16(_mm_mullo_epi16(s16, a16), 8);
             return _mm_add_epi16(dPart, sPart);
-        };
-        const __m128i lo = blend(sLo, _mm_unpacklo_epi8(d, kZero), aLo);
-        const __m128i hi = blend(sHi, _mm_unpackhi_epi8(d, kZero), aHi);
-        const __m128i out =
-            KeepEndpoints(_mm_or_si128(_mm_packus_epi16(lo, hi), vAlpha), s, d, aLo, aHi);
+        });
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), out);
     }
     BlendRowOverOpaqueScalar(dst + i, src + i, n - i);
@@ -122,7 +127,6 @@ void BlendRowOverOpaque(uint32_t* dst, const uint32_t* src, int n) {
 void StretchRowOverOpaque(uint32_t* dst, const uint32_t* src, int n) {
     const __m128i v256 = _mm_set1_epi16(256);
     const __m128i v255x4 = _mm_set1_epi32(255);
-    const __m128i vAlpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
     const __m128i greenLanes = _mm_setr_epi16(0, -1, 0, 0, 0, -1, 0, 0);
     int i = 0;
     for (; i + 4 <= n; i += 4) {
@@ -137,22 +141,14 @@ void StretchRowOverOpaque(uint32_t* dst, const uint32_t* src, int n) {
             continue;
         }
         const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
-        const __m128i sLo = _mm_unpacklo_epi8(s, kZero);
-        const __m128i sHi = _mm_unpackhi_epi8(s, kZero);
-        const __m128i aLo = AlphaLanes(sLo);
-        const __m128i aHi = AlphaLanes(sHi);
-        auto blend = [&](__m128i s16, __m128i d16, __m128i a16) {
+        const __m128i out = BlendFour(s, d, [&](__m128i s16, __m128i d16, __m128i a16) {
             const __m128i sa = _mm_mullo_epi16(s16, a16);
             const __m128i dia = _mm_mullo_epi16(d16, _mm_sub_epi16(v256, a16));
             const __m128i separate = _mm_add_epi16(_mm_srli_epi16(dia, 8), _mm_srli_epi16(sa, 8));
             const __m128i summed = _mm_srli_epi16(_mm_add_epi16(dia, sa), 8);
             return _mm_or_si128(_mm_and_si128(greenLanes, summed),
                                 _mm_andnot_si128(greenLanes, separate));
-        };
-        const __m128i lo = blend(sLo, _mm_unpacklo_epi8(d, kZero), aLo);
-        const __m128i hi = blend(sHi, _mm_unpackhi_epi8(d, kZero), aHi);
-        const __m128i out =
-            KeepEndpoints(_mm_or_si128(_mm_packus_epi16(lo, hi), vAlpha), s, d, aLo, aHi);
+        });
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), out);
     }
     StretchRowOverOpaqueScalar(dst + i, src + i, n - i);
