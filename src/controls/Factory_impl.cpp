@@ -1,33 +1,117 @@
 #include "controls/Factory_impl.h"
 
+#include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
+#include "controls/ImageVO.h"
+#include "controls/RectVO.h"
+#include "controls/ResourceObjects.h"
+#include "controls/VisibleObject_impl.h"
 #include "framework/app/BriskAppBase.h"
+#include "framework/graphics/DDImage.h"
+#include "framework/resources/ImageFont.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/resources/PakInterface.h"
+#include "framework/widgets/WidgetManager.h"
+#include "time/TimeSystem_impl.h"
 
 namespace ControlLibrary {
 namespace {
 std::unique_ptr<Factory_impl> g_factory;
+
+Brisk::Color ToColor(const Colour& c) {
+    return Brisk::Color(c.red, c.green, c.blue);
+}
+
+bool ContainsInclusive(const Rect& r, int x, int y) {
+    return r.x <= x && x <= r.x + r.width && r.y <= y && y <= r.y + r.height;
+}
 }  // namespace
 
-Factory_impl::Factory_impl(Brisk::BriskAppBase* app) : m_app(app) {
+int32_t IdPool::Take() {
+    int32_t id = m_base + 1;
+    for (const int32_t used : m_used) {
+        if (used > id) {
+            break;
+        }
+        if (used == id) {
+            ++id;
+        }
+    }
+    m_used.insert(id);
+    return id;
+}
+
+// --- construction -----------------------------------------------------------
+
+Factory_impl::Factory_impl(Brisk::BriskAppBase* app, TimeLibrary::ITimeSystem* timeSystem)
+    : m_app(app), m_timeSystem(timeSystem) {
     if (app == nullptr || app->GetWidgetManager() == nullptr) {
         throw std::invalid_argument(
             "the control factory needs an application with a widget manager");
     }
+    m_registry.reserve(kRegistrySize);
+    m_displayList.assign(kDisplayListSize, nullptr);
+    m_images.resize(kImageCacheSize);
+    m_fonts.resize(kFontCacheSize);
+    m_sounds.resize(kSoundTableSize);
+    if (m_timeSystem != nullptr) {
+        m_pollTimer = m_timeSystem->CreateTimeObject(this, -1, 5);
+        if (m_pollTimer != nullptr) {
+            m_pollTimer->SetLooped(true);
+            m_pollTimer->Start(false, 0);
+        }
+    }
 }
 
-Factory_impl::~Factory_impl() = default;
-
-void Factory_impl::TakeRedrawRequest(bool* flag) {
-    if (m_redrawPending) {
-        *flag = true;
-        m_redrawPending = false;
+Factory_impl::~Factory_impl() {
+    if (m_pollTimer != nullptr) {
+        m_timeSystem->DestroyTimeObject(m_pollTimer);
+    }
+    // The factory owns every visible object and counted resource: what the
+    // game did not release goes now, before the caches it refers to.
+    std::vector<std::unique_ptr<IBridgeToVO>> objects;
+    {
+        std::lock_guard lock(m_lock);
+        for (auto& [id, bridge] : m_registry) {
+            objects.push_back(std::move(bridge));
+        }
+        m_registry.clear();
+        m_displayCount = 0;
+        m_modalStack.clear();
+        m_hover = nullptr;
+        m_focus = nullptr;
+        m_deferredDeletes.clear();
+    }
+    objects.clear();
+    std::vector<CommonLibrary::RefObj*> resources;
+    {
+        std::lock_guard lock(m_lock);
+        resources.assign(m_resources.begin(), m_resources.end());
+        m_resources.clear();
+        m_currentCursor = m_defaultCursor = nullptr;
+        m_currentToolTip = nullptr;
+    }
+    // Sounds first: deleting one unloads through the tables still standing.
+    std::stable_partition(resources.begin(), resources.end(), [](CommonLibrary::RefObj* r) {
+        return dynamic_cast<Sound_impl*>(r) != nullptr;
+    });
+    for (CommonLibrary::RefObj* resource : resources) {
+        delete resource;
+    }
+    std::lock_guard lock(m_cacheLock);
+    for (auto& entry : m_fonts) {
+        entry = FontEntry{};
+    }
+    for (auto& entry : m_images) {
+        entry = ImageEntry{};
     }
 }
 
 void CreateFactory(Brisk::BriskAppBase* app) {
     try {
-        g_factory = std::make_unique<Factory_impl>(app);
+        g_factory = std::make_unique<Factory_impl>(app, TimeLibrary::GetTimeSystem());
     } catch (const std::invalid_argument&) {
         g_factory.reset();
     }
@@ -39,6 +123,646 @@ Factory_impl* GetFactory() {
 
 void DestroyFactory() {
     g_factory.reset();
+}
+
+// --- counted resources ----------------------------------------------------------
+
+template <class T>
+T* Factory_impl::AddResource(std::unique_ptr<T> resource) {
+    std::lock_guard lock(m_lock);
+    T* raw = resource.release();
+    m_resources.insert(raw);
+    return raw;
+}
+
+void Factory_impl::ReleaseCounted(CommonLibrary::RefObj* resource) {
+    if (resource == nullptr) {
+        return;
+    }
+    {
+        std::lock_guard lock(m_lock);
+        if (m_resources.count(resource) == 0 || resource->SubRef() > 0) {
+            return;
+        }
+        m_resources.erase(resource);
+        if (m_currentToolTip == resource) {
+            m_currentToolTip = nullptr;
+        }
+        if (m_defaultCursor == resource) {
+            m_defaultCursor = nullptr;
+        }
+        if (m_currentCursor == resource) {
+            SetCurrentCursor(nullptr);
+        }
+    }
+    delete resource;
+}
+
+IFont* Factory_impl::CreateFont() {
+    return AddResource(std::make_unique<Font_impl>(this));
+}
+
+void Factory_impl::ReleaseFont(IFont* font) {
+    ReleaseCounted(font);
+}
+
+IToolTip* Factory_impl::CreateToolTip() {
+    return AddResource(std::make_unique<ToolTip_impl>(this));
+}
+
+void Factory_impl::ReleaseToolTip(IToolTip* toolTip) {
+    ReleaseCounted(toolTip);
+}
+
+ICursor* Factory_impl::CreateCursor() {
+    return AddResource(std::make_unique<Cursor_impl>(this));
+}
+
+void Factory_impl::ReleaseCursor(ICursor* cursor) {
+    ReleaseCounted(cursor);
+}
+
+ISound* Factory_impl::CreateSound() {
+    return AddResource(std::make_unique<Sound_impl>(this));
+}
+
+void Factory_impl::ReleaseSound(ISound* sound) {
+    if (sound == nullptr) {
+        return;
+    }
+    {
+        std::lock_guard lock(m_lock);
+        if (m_resources.erase(sound) == 0) {
+            return;
+        }
+    }
+    delete sound;  // whatever its count
+}
+
+// --- visible objects ----------------------------------------------------------------
+
+template <class Bridge, class Impl>
+typename Bridge::InterfaceType* Factory_impl::CreateVO() {
+    int32_t id = m_nextObjectId.load();
+    do {
+        if (id == INT32_MAX) {
+            return nullptr;  // ids exhausted: never wrap onto ids in use
+        }
+    } while (!m_nextObjectId.compare_exchange_weak(id, id + 1));
+    auto bridge = std::make_unique<Bridge>(std::make_unique<Impl>(this, id));
+    auto* result = static_cast<typename Bridge::InterfaceType*>(bridge.get());
+    std::lock_guard lock(m_lock);
+    if (static_cast<int32_t>(m_registry.size()) >= kRegistrySize || m_registry.count(id) != 0) {
+        return nullptr;
+    }
+    m_registry.emplace(id, std::move(bridge));
+    return result;
+}
+
+IRectVO* Factory_impl::CreateRectVO() {
+    return CreateVO<RectVO_bridge, RectVO_impl>();
+}
+
+IImageVO* Factory_impl::CreateImageVO() {
+    return CreateVO<ImageVO_bridge, ImageVO_impl>();
+}
+
+void Factory_impl::ReleaseImageVO(IImageVO* object) {
+    ReleaseVO(object);
+}
+
+void Factory_impl::ReleaseRectVO(IRectVO* object) {
+    ReleaseVO(object);
+}
+
+void Factory_impl::ReleaseVO(IVisibleObject* object) {
+    if (object == nullptr) {
+        return;
+    }
+    IBridgeToVO* bridge = nullptr;
+    {
+        std::lock_guard lock(m_lock);
+        bridge = FindRegistered(object->GetId());
+        if (bridge == nullptr || bridge->GetVisibleObject() != object) {
+            return;  // not one of ours, or already deleted
+        }
+    }
+    ReleaseBridge(bridge);
+}
+
+void Factory_impl::ReleaseBridge(IBridgeToVO* bridge) {
+    std::unique_ptr<IBridgeToVO> owned;
+    {
+        std::lock_guard lock(m_lock);
+        bridge->Release();
+        if (bridge->GetRefCount() > 0) {
+            return;
+        }
+        Remove(bridge);
+        VisibleObject_impl* impl = bridge->GetImpl();
+        // Hover and focus must never name a deleted object.
+        if (m_hover == impl) {
+            m_hover = nullptr;
+        }
+        if (m_focus == impl) {
+            m_focus = nullptr;
+        }
+        auto it = m_registry.find(bridge->GetId());
+        if (it == m_registry.end() || it->second.get() != bridge) {
+            return;
+        }
+        owned = std::move(it->second);
+        m_registry.erase(it);
+    }
+    DeleteBridge(std::move(owned));
+}
+
+void Factory_impl::DeleteBridge(std::unique_ptr<IBridgeToVO> bridge) {
+    if (m_dispatchDepth.load() > 0) {
+        // An observer released an object while its event is still being
+        // routed: the object's own handler may still be running.
+        std::lock_guard lock(m_lock);
+        m_deferredDeletes.push_back(std::move(bridge));
+        return;
+    }
+    bridge.reset();  // outside the factory lock: destructors may reach the time system
+}
+
+void Factory_impl::FlushDeferredDeletes() {
+    std::vector<std::unique_ptr<IBridgeToVO>> doomed;
+    {
+        std::lock_guard lock(m_lock);
+        doomed.swap(m_deferredDeletes);
+    }
+}
+
+Factory_impl::DispatchScope::DispatchScope(Factory_impl* factory) : m_factory(factory) {
+    ++m_factory->m_dispatchDepth;
+}
+
+Factory_impl::DispatchScope::~DispatchScope() {
+    if (--m_factory->m_dispatchDepth == 0) {
+        m_factory->FlushDeferredDeletes();
+    }
+}
+
+IBridgeToVO* Factory_impl::FindRegistered(int32_t id) {
+    auto it = m_registry.find(id);
+    return it != m_registry.end() ? it->second.get() : nullptr;
+}
+
+// --- display list ------------------------------------------------------------------
+
+bool Factory_impl::Insert(IBridgeToVO* bridge) {
+    if (bridge->m_listed || m_displayCount >= kDisplayListSize) {
+        return false;
+    }
+    const int32_t z = bridge->GetZOrder();
+    int32_t position = 0;
+    while (position < m_displayCount && m_displayList[position]->GetZOrder() <= z) {
+        ++position;
+    }
+    IBridgeToVO** list = m_displayList.data();
+    std::memmove(list + position + 1, list + position,
+                 sizeof(IBridgeToVO*) * static_cast<size_t>(m_displayCount - position));
+    list[position] = bridge;
+    ++m_displayCount;
+    bridge->m_listed = true;
+    return true;
+}
+
+bool Factory_impl::Remove(IBridgeToVO* bridge) {
+    if (!bridge->m_listed) {
+        return false;
+    }
+    IBridgeToVO** list = m_displayList.data();
+    IBridgeToVO** end = list + m_displayCount;
+    IBridgeToVO** it = std::find(list, end, bridge);
+    if (it == end) {
+        return false;
+    }
+    std::memmove(it, it + 1, sizeof(IBridgeToVO*) * static_cast<size_t>(end - it - 1));
+    --m_displayCount;
+    m_displayList[m_displayCount] = nullptr;
+    bridge->m_listed = false;
+    return true;
+}
+
+void Factory_impl::UpdateDisplay(int32_t id) {
+    std::lock_guard lock(m_lock);
+    IBridgeToVO* bridge = FindRegistered(id);
+    if (bridge == nullptr) {
+        return;
+    }
+    if (bridge->GetImpl()->IsShown()) {
+        Insert(bridge);
+    } else {
+        Remove(bridge);
+    }
+}
+
+void Factory_impl::Resort(int32_t id) {
+    std::lock_guard lock(m_lock);
+    IBridgeToVO* bridge = FindRegistered(id);
+    if (bridge != nullptr && bridge->m_listed && bridge->GetImpl()->IsShown()) {
+        Remove(bridge);
+        Insert(bridge);
+    }
+}
+
+int32_t Factory_impl::GetMaxZOrder() {
+    std::lock_guard lock(m_lock);
+    int32_t maxZ = 0;
+    for (int32_t i = 0; i < m_displayCount; ++i) {
+        maxZ = std::max(maxZ, m_displayList[i]->GetZOrder());
+    }
+    return maxZ;
+}
+
+int32_t Factory_impl::CountRegistered() {
+    std::lock_guard lock(m_lock);
+    return static_cast<int32_t>(m_registry.size());
+}
+
+int32_t Factory_impl::CountListed() {
+    std::lock_guard lock(m_lock);
+    return m_displayCount;
+}
+
+IVisibleObject* Factory_impl::GetListed(int32_t position) {
+    std::lock_guard lock(m_lock);
+    if (position < 0 || position >= m_displayCount) {
+        return nullptr;
+    }
+    return m_displayList[position]->GetVisibleObject();
+}
+
+VisibleObject_impl* Factory_impl::GetHover() {
+    std::lock_guard lock(m_lock);
+    return m_hover;
+}
+
+VisibleObject_impl* Factory_impl::GetFocus() {
+    std::lock_guard lock(m_lock);
+    return m_focus;
+}
+
+ICursor* Factory_impl::GetCurrentCursor() {
+    std::lock_guard lock(m_lock);
+    return m_currentCursor;
+}
+
+IToolTip* Factory_impl::GetCurrentToolTip() {
+    std::lock_guard lock(m_lock);
+    return m_currentToolTip;
+}
+
+// --- redraw poll and drawing ----------------------------------------------------------
+
+void Factory_impl::OnTimeObjectTick(int32_t /*id*/) {
+    if (m_redrawPending.load(std::memory_order_relaxed)) {
+        return;
+    }
+    std::lock_guard lock(m_lock);
+    for (int32_t i = 0; i < m_displayCount; ++i) {
+        if (m_displayList[i]->GetImpl()->IsDirty()) {
+            m_redrawPending.store(true, std::memory_order_relaxed);
+            return;
+        }
+    }
+}
+
+void Factory_impl::TakeRedrawRequest(bool* flag) {
+    if (m_redrawPending.exchange(false, std::memory_order_relaxed)) {
+        *flag = true;
+    }
+}
+
+void Factory_impl::DrawAll(Brisk::Graphics* g) {
+    std::lock_guard lock(m_lock);
+    m_graphics = g;
+    for (int32_t i = 0; i < m_displayCount; ++i) {
+        IBridgeToVO* bridge = m_displayList[i];
+        bridge->Draw();
+        bridge->GetImpl()->ClearDirty();
+    }
+    DrawCursorAndToolTip();
+}
+
+void Factory_impl::DrawCursorAndToolTip() {
+    const auto [mouseX, mouseY] = m_app->GetWidgetManager()->GetLastMousePosition();
+    Size offset{16, 16};
+    if (m_currentCursor != nullptr) {
+        auto* cursor = static_cast<Cursor_impl*>(m_currentCursor);
+        cursor->Draw({mouseX, mouseY});
+        offset = cursor->GetDrawSize();
+    }
+    if (m_currentToolTip != nullptr) {
+        static_cast<ToolTip_impl*>(m_currentToolTip)
+            ->Draw({mouseX + static_cast<int32_t>(offset.width),
+                    mouseY + static_cast<int32_t>(offset.height)});
+    }
+}
+
+bool Factory_impl::DrawImage(int32_t index, const Rect& source, const Rect& dest) {
+    std::lock_guard lock(m_cacheLock);
+    if (index < 0 || index >= kImageCacheSize || m_images[index].image == nullptr) {
+        return false;
+    }
+    if (m_graphics == nullptr) {
+        return true;
+    }
+    Brisk::DDImage* image = m_images[index].image.get();
+    Brisk::Rect src{source.x, source.y, source.width, source.height};
+    if (src.width == 0 || src.height == 0) {
+        src = {0, 0, image->GetWidth(), image->GetHeight()};
+    }
+    if (dest.width != 0 && dest.height != 0 &&
+        (dest.width != src.width || dest.height != src.height)) {
+        m_graphics->DrawImage(image, Brisk::Rect{dest.x, dest.y, dest.width, dest.height}, src);
+    } else {
+        m_graphics->DrawImage(image, dest.x, dest.y, src);
+    }
+    return true;
+}
+
+bool Factory_impl::DrawImageRotated(int32_t index, const Rect& source, const Rect& dest,
+                                    double angle, const Point& centre, const Point& offset) {
+    std::lock_guard lock(m_cacheLock);
+    if (index < 0 || index >= kImageCacheSize || m_images[index].image == nullptr) {
+        return false;
+    }
+    if (m_graphics == nullptr) {
+        return true;
+    }
+    Brisk::DDImage* image = m_images[index].image.get();
+    Brisk::Rect src{source.x, source.y, source.width, source.height};
+    if (src.width == 0 || src.height == 0) {
+        src = {0, 0, image->GetWidth(), image->GetHeight()};
+    }
+    m_graphics->DrawImageRotated(image, dest.x + offset.x, dest.y + offset.y, angle, centre.x,
+                                 centre.y, src);
+    return true;
+}
+
+void Factory_impl::FillRect(const Rect& rect, const Colour& colour) {
+    if (m_graphics != nullptr) {
+        m_graphics->SetColor(ToColor(colour));
+        m_graphics->FillRect(rect.x, rect.y, rect.width, rect.height);
+    }
+}
+
+void Factory_impl::DrawRect(const Rect& rect, const Colour& colour) {
+    if (m_graphics != nullptr) {
+        m_graphics->SetColor(ToColor(colour));
+        m_graphics->DrawRect(rect.x, rect.y, rect.width, rect.height);
+    }
+}
+
+void Factory_impl::DrawLine(const Point& from, const Point& to, const Colour& colour) {
+    if (m_graphics != nullptr) {
+        m_graphics->SetColor(ToColor(colour));
+        m_graphics->DrawLine(from.x, from.y, to.x, to.y);
+    }
+}
+
+Brisk::Font* Factory_impl::GetFramework(IFont* font) {
+    auto* impl = dynamic_cast<Font_impl*>(font);
+    if (impl == nullptr) {
+        return nullptr;
+    }
+    const int32_t index = impl->GetIndex();
+    if (index < 0 || index >= kFontCacheSize) {
+        return nullptr;
+    }
+    return m_fonts[index].font.get();
+}
+
+void Factory_impl::DrawText(IFont* font, const std::string& text, const Point& point,
+                            const Colour& colour, int32_t hAlign, int32_t vAlign) {
+    if (m_graphics == nullptr || font == nullptr || text.empty()) {
+        return;
+    }
+    std::lock_guard lock(m_cacheLock);
+    Brisk::Font* framework = GetFramework(font);
+    if (framework == nullptr) {
+        return;
+    }
+    const int width = framework->StringWidth(text);
+    const int height = framework->GetHeight();
+    int x = point.x;
+    int y = point.y;
+    if (hAlign == 1) {
+        x -= width / 2;
+    } else if (hAlign == 2) {
+        x -= width;
+    }
+    if (vAlign == 1) {
+        y -= height / 2;
+    } else if (vAlign == 2) {
+        y -= height;
+    }
+    m_graphics->SetColor(ToColor(colour));
+    m_graphics->SetFont(framework);
+    m_graphics->DrawString(text, x, y + height);
+}
+
+// --- focus, hover, cursor, tool tip, modal states --------------------------------------
+
+void Factory_impl::SetFocused(VisibleObject_impl* object) {
+    VisibleObject_impl* previous = nullptr;
+    {
+        std::lock_guard lock(m_lock);
+        if (m_focus != nullptr && object != nullptr && m_focus->GetId() != object->GetId()) {
+            previous = m_focus;
+        }
+        m_focus = object;
+    }
+    if (previous != nullptr) {
+        previous->SetFocus(false);
+    }
+}
+
+void Factory_impl::SetCurrentToolTip(IToolTip* toolTip) {
+    std::lock_guard lock(m_lock);
+    m_currentToolTip = toolTip;
+}
+
+void Factory_impl::SetCurrentCursor(ICursor* cursor) {
+    std::lock_guard lock(m_lock);
+    m_currentCursor = cursor != nullptr ? cursor : m_defaultCursor;
+    ApplySystemCursor(m_currentCursor == nullptr);
+}
+
+void Factory_impl::SetDefaultCursor(ICursor* cursor) {
+    std::lock_guard lock(m_lock);
+    m_defaultCursor = cursor;
+    if (cursor != nullptr && m_currentCursor == nullptr) {
+        SetCurrentCursor(cursor);
+    }
+}
+
+void Factory_impl::ApplySystemCursor(bool shown) {
+    if (shown != m_systemCursorShown) {
+        m_systemCursorShown = shown;
+        m_app->SetSystemCursorHidden(!shown);
+    }
+}
+
+void Factory_impl::PushModal() {
+    std::lock_guard lock(m_lock);
+    std::vector<IBridgeToVO*> disabled;
+    for (int32_t i = 0; i < m_displayCount; ++i) {
+        IBridgeToVO* bridge = m_displayList[i];
+        VisibleObject_impl* impl = bridge->GetImpl();
+        if (impl->IsEnabled() && impl->IsShown() && !impl->IsModalExempt()) {
+            bridge->AddRef();
+            impl->SetEnabled(false);
+            disabled.push_back(bridge);
+        }
+    }
+    m_modalStack.push_back(std::move(disabled));
+}
+
+void Factory_impl::PopModal() {
+    std::vector<IBridgeToVO*> disabled;
+    {
+        std::lock_guard lock(m_lock);
+        if (m_modalStack.empty()) {
+            return;
+        }
+        disabled = std::move(m_modalStack.back());
+        m_modalStack.pop_back();
+    }
+    for (IBridgeToVO* bridge : disabled) {
+        bridge->GetImpl()->SetEnabled(true);
+        // The game may have released the object while it was disabled: this
+        // was then its last use.
+        ReleaseBridge(bridge);
+    }
+}
+
+// --- input routing ---------------------------------------------------------------------
+
+VisibleObject_impl* Factory_impl::HitTest(int x, int y) {
+    for (int32_t i = m_displayCount - 1; i >= 0; --i) {
+        VisibleObject_impl* impl = m_displayList[i]->GetImpl();
+        if (ContainsInclusive(impl->GetScreenRect(), x, y)) {
+            return impl;
+        }
+    }
+    return nullptr;
+}
+
+void Factory_impl::MouseMove(int x, int y) {
+    DispatchScope scope(this);
+    VisibleObject_impl* hit = nullptr;
+    VisibleObject_impl* old = nullptr;
+    bool same = false;
+    {
+        std::lock_guard lock(m_lock);
+        hit = HitTest(x, y);
+        old = m_hover;
+        same = hit != nullptr && old != nullptr && hit->GetId() == old->GetId();
+        if (!same) {
+            m_hover = hit;
+        }
+    }
+    if (same) {
+        hit->HandleMouseMove(x, y);
+        return;
+    }
+    if (old != nullptr) {
+        old->HandleMouseLeave();
+    }
+    // No move notification on entry. An observer of the leave may have
+    // released the new object meanwhile.
+    if (hit != nullptr && GetHover() == hit) {
+        hit->HandleMouseEnter();
+    }
+}
+
+void Factory_impl::MouseDown(int x, int y, int clickCount) {
+    DispatchScope scope(this);
+    VisibleObject_impl* hover = GetHover();
+    if (hover == nullptr) {
+        return;
+    }
+    hover->HandleMouseDown(x, y, clickCount);
+    VisibleObject_impl* previous = nullptr;
+    {
+        std::lock_guard lock(m_lock);
+        if (m_hover != hover || m_focus == hover || !hover->CanFocus() || !hover->IsEnabled()) {
+            return;
+        }
+        previous = m_focus;
+        m_focus = hover;
+    }
+    if (previous != nullptr) {
+        previous->SetFocus(false);
+    }
+    hover->SetFocus(true);
+}
+
+void Factory_impl::MouseUp(int x, int y, int clickCount) {
+    DispatchScope scope(this);
+    VisibleObject_impl* hover = GetHover();
+    if (hover != nullptr) {
+        hover->HandleMouseUp(x, y, clickCount);
+    }
+}
+
+void Factory_impl::KeyChar(char ch) {
+    DispatchScope scope(this);
+    if (VisibleObject_impl* focus = GetFocus()) {
+        focus->HandleChar(ch);
+    }
+}
+
+void Factory_impl::KeyDown(int key) {
+    DispatchScope scope(this);
+    m_keybdFlags.clear();
+    for (KeybdSysMessageObserver* receiver : m_keybdReceivers) {
+        m_keybdFlags.push_back(receiver->IsKeybdActive());
+    }
+    for (size_t i = 0; i < m_keybdFlags.size(); ++i) {
+        if (m_keybdFlags[i]) {
+            m_keybdReceivers[i]->OnSysKeyDown(key);
+        }
+    }
+    if (VisibleObject_impl* focus = GetFocus()) {
+        focus->HandleKeyDown(key);
+    }
+}
+
+void Factory_impl::KeyUp(int key) {
+    DispatchScope scope(this);
+    // Only the receivers asked at the last key down; later ones are skipped.
+    const size_t asked = std::min(m_keybdFlags.size(), m_keybdReceivers.size());
+    for (size_t i = 0; i < asked; ++i) {
+        if (m_keybdFlags[i]) {
+            m_keybdReceivers[i]->OnSysKeyUp(key);
+        }
+    }
+    if (VisibleObject_impl* focus = GetFocus()) {
+        focus->HandleKeyUp(key);
+    }
+}
+
+void Factory_impl::AddKeybdSysObserver(KeybdSysMessageObserver* observer) {
+    if (observer != nullptr) {
+        m_keybdReceivers.push_back(observer);
+    }
+}
+
+// --- archive and folders ------------------------------------------------------------------
+
+void Factory_impl::MountArchive(const std::string& /*unused*/, const std::string& path) {
+    Brisk::PakInterface::Get()->AddArchive(path);
+}
+
+std::string Factory_impl::GetDataFolder() {
+    return m_app->m_appDataFolder;
 }
 
 }  // namespace ControlLibrary

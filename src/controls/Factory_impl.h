@@ -1,13 +1,37 @@
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "controls/IFactory.h"
+#include "controls/IVisibleObject.h"
+#include "controls/Types.h"
+#include "time/ITimeSystem.h"
 
 namespace Brisk {
 class BriskAppBase;
+class DDImage;
+class Font;
 class Graphics;
+class ImageFont;
 }  // namespace Brisk
 
+namespace CommonLibrary {
+class RefObj;
+}
+
 namespace ControlLibrary {
+
+class Cursor_impl;
+class ToolTip_impl;
+class VisibleObject_impl;
 
 // What the game bridge hands to the factory: the per-frame redraw request,
 // the drawing of all visible objects, and every mouse and keyboard event.
@@ -27,33 +51,247 @@ public:
     virtual void KeyUp(int key) = 0;
 };
 
-// The control factory: creates, registers, draws and routes input to every
-// visible object. One exists per process, made by the kernel after the
-// application object. Until visible objects exist there is nothing to draw
-// or route, and no redraw is ever requested.
-class Factory_impl : public IFactoryFrameTarget {
+// Hands out the lowest free id above a base; returned ids are reused.
+class IdPool {
 public:
+    explicit IdPool(int32_t base) : m_base(base) {}
+    int32_t Take();
+    void Return(int32_t id) { m_used.erase(id); }
+    size_t CountUsed() const { return m_used.size(); }
+
+private:
+    int32_t m_base;
+    std::set<int32_t> m_used;
+};
+
+// The control factory: creates, registers, draws and routes input to every
+// visible object, and keeps the image and font caches and the sound table.
+// One exists per process, made by the kernel after the application object.
+//
+// Locks, in the order they may nest: the time system's locks, the factory
+// lock (display list, registry, hover, focus, modal stack, current cursor and
+// tool tip, counted resources), the cache lock (images, fonts), the sound
+// lock, then the display's own lock.
+class Factory_impl : public IFactory,
+                     public TimeLibrary::TimeObjectMessageObserver,
+                     public IFactoryFrameTarget {
+public:
+    static constexpr int32_t kRegistrySize = 10240;
+    static constexpr int32_t kDisplayListSize = 10240;
+    static constexpr int32_t kImageCacheSize = 5120;
+    static constexpr int32_t kFontCacheSize = 1024;
+    static constexpr int32_t kSoundTableSize = 512;
+
     // Throws std::invalid_argument when `app` is null or has no widget
-    // manager. `app` must outlive the factory.
-    explicit Factory_impl(Brisk::BriskAppBase* app);
+    // manager. Starts the 5 ms redraw poll on `timeSystem` when there is one.
+    // `app` and `timeSystem` must outlive the factory.
+    Factory_impl(Brisk::BriskAppBase* app, TimeLibrary::ITimeSystem* timeSystem);
+    // Deletes the visible objects and resources still alive, then the caches.
     ~Factory_impl() override;
     Factory_impl(const Factory_impl&) = delete;
     Factory_impl& operator=(const Factory_impl&) = delete;
 
     Brisk::BriskAppBase* GetApp() const { return m_app; }
 
+    // --- IFactory --------------------------------------------------------
+    IFont* CreateFont() override;
+    void ReleaseFont(IFont* font) override;
+    IToolTip* CreateToolTip() override;
+    void ReleaseToolTip(IToolTip* toolTip) override;
+    ICursor* CreateCursor() override;
+    void ReleaseCursor(ICursor* cursor) override;
+    ISound* CreateSound() override;
+    void ReleaseSound(ISound* sound) override;
+    IRectVO* CreateRectVO() override;
+    void ReleaseImageVO(IImageVO* object) override;
+    void ReleaseRectVO(IRectVO* object) override;
+    IImageVO* CreateImageVO() override;
+    void SetDefaultCursor(ICursor* cursor) override;
+    void MountArchive(const std::string& unused, const std::string& path) override;
+    std::string GetDataFolder() override;
+    void AddKeybdSysObserver(KeybdSysMessageObserver* observer) override;
+
+    // --- the game bridge's frame and input (main thread) ------------------
     void TakeRedrawRequest(bool* flag) override;
-    void DrawAll(Brisk::Graphics* /*g*/) override {}
-    void MouseMove(int /*x*/, int /*y*/) override {}
-    void MouseDown(int /*x*/, int /*y*/, int /*clickCount*/) override {}
-    void MouseUp(int /*x*/, int /*y*/, int /*clickCount*/) override {}
-    void KeyChar(char /*ch*/) override {}
-    void KeyDown(int /*key*/) override {}
-    void KeyUp(int /*key*/) override {}
+    void DrawAll(Brisk::Graphics* g) override;
+    void MouseMove(int x, int y) override;
+    void MouseDown(int x, int y, int clickCount) override;
+    void MouseUp(int x, int y, int clickCount) override;
+    void KeyChar(char ch) override;
+    void KeyDown(int key) override;
+    void KeyUp(int key) override;
+
+    // The redraw poll, every 5 ms on the timer thread.
+    void OnTimeObjectTick(int32_t id) override;
+
+    // --- services for visible objects -------------------------------------
+    std::recursive_mutex& GetLock() { return m_lock; }
+    // Lists the object with `id` when it is shown, unlists it otherwise.
+    void UpdateDisplay(int32_t id);
+    // Moves a shown object behind all listed objects of its z-order.
+    void Resort(int32_t id);
+    // `object` now holds the focus; the previous holder loses it.
+    void SetFocused(VisibleObject_impl* object);
+    void SetCurrentToolTip(IToolTip* toolTip);
+    // Null falls back to the default cursor, then to the system cursor.
+    void SetCurrentCursor(ICursor* cursor);
+    // Disables every listed object that is enabled and not modal-exempt, and
+    // remembers them for PopModal.
+    void PushModal();
+    // Enables again exactly what the last PushModal disabled.
+    void PopModal();
+    int32_t GetMaxZOrder();
+
+    // --- drawing services: through the context of the frame being drawn ----
+    // False when `index` names no cached image. A source of 0 width or height
+    // is the whole image; a destination of 0 width or height the source's size.
+    bool DrawImage(int32_t index, const Rect& source, const Rect& dest);
+    bool DrawImageRotated(int32_t index, const Rect& source, const Rect& dest, double angle,
+                          const Point& centre, const Point& offset);
+    void FillRect(const Rect& rect, const Colour& colour);
+    // The outline covers width + 1 by height + 1 pixels.
+    void DrawRect(const Rect& rect, const Colour& colour);
+    void DrawLine(const Point& from, const Point& to, const Colour& colour);
+    // Alignment 0 at the point, 1 centred on it, 2 ending at it.
+    void DrawText(IFont* font, const std::string& text, const Point& point, const Colour& colour,
+                  int32_t hAlign, int32_t vAlign);
+
+    // --- image and font caches (any thread) ---------------------------------
+    // Paths compare exactly. On failure `*index` is left unchanged.
+    bool LoadImage(const std::string& path, int32_t* index);
+    // Sets `*index` to -1 unless it is outside the cache.
+    bool ReleaseImage(int32_t* index);
+    bool GetImageSize(int32_t index, Size* size);
+    void GetImagePath(int32_t index, std::string* path);
+    int32_t LoadFont(const std::string& path);
+    void ReleaseFontIndex(int32_t* index);
+    int32_t GetFontHeight(int32_t index);
+    int32_t GetTextWidth(int32_t index, const std::string& text);
+    // Cached entries in use (tests and diagnostics).
+    int32_t CountCachedImages();
+    int32_t GetImageUseCount(int32_t index);
+
+    // --- sounds, by loaded sound id ------------------------------------------
+    // The sound manager is tried first, then the music interface; -1 when
+    // neither loads the path.
+    int32_t LoadSound(const std::string& path);
+    void UnloadSound(int32_t* id);
+    void PlaySound(int32_t id, bool loop);
+    void StopSound(int32_t id);
+    bool IsSoundPlaying(int32_t id);
+    void SetSoundVolume(int32_t id, double volume);
+    // Takes and returns the ids of sound objects and loaded sounds.
+    int32_t TakeSoundId();
+    void ReturnSoundId(int32_t id);
+    size_t CountSoundIdsInUse();
+
+    // --- inspection (tests and diagnostics) ----------------------------------
+    int32_t CountRegistered();
+    int32_t CountListed();
+    // The listed object at `position` in drawing order, or null.
+    IVisibleObject* GetListed(int32_t position);
+    VisibleObject_impl* GetHover();
+    VisibleObject_impl* GetFocus();
+    ICursor* GetCurrentCursor();
+    IToolTip* GetCurrentToolTip();
 
 private:
-    Brisk::BriskAppBase* m_app;  // not owned
-    bool m_redrawPending = false;
+    struct ImageEntry {
+        std::unique_ptr<Brisk::DDImage> image;
+        std::string path;
+        int16_t count = 0;
+        int32_t spare = -1;
+    };
+    struct FontEntry {
+        std::unique_ptr<Brisk::ImageFont> font;
+        std::string path;
+        int16_t count = 0;
+        int32_t spare = -1;
+    };
+    enum class SoundPlayer : uint8_t { None, SoundManager, Music };
+    struct SoundEntry {
+        SoundPlayer player = SoundPlayer::None;
+        uint32_t instanceSerial = 0;  // the instance last started; 0 none
+    };
+
+    // Makes, registers and returns a visible object of one kind.
+    template <class Bridge, class Impl>
+    typename Bridge::InterfaceType* CreateVO();
+    // Drops one use of `object` and deletes it once none is left.
+    void ReleaseVO(IVisibleObject* object);
+    void ReleaseBridge(IBridgeToVO* bridge);
+    // Deletes at once, or after the input event being routed has been handled.
+    void DeleteBridge(std::unique_ptr<IBridgeToVO> bridge);
+    void FlushDeferredDeletes();
+    IBridgeToVO* FindRegistered(int32_t id);
+    bool Insert(IBridgeToVO* bridge);
+    bool Remove(IBridgeToVO* bridge);
+    VisibleObject_impl* HitTest(int x, int y);
+    template <class T>
+    T* AddResource(std::unique_ptr<T> resource);
+    // Drops the creator's count; deletes at 0 and forgets the object as
+    // current or default cursor or tool tip.
+    void ReleaseCounted(CommonLibrary::RefObj* resource);
+    Brisk::Font* GetFramework(IFont* font);
+    void DrawCursorAndToolTip();
+    void ApplySystemCursor(bool shown);
+
+    // Marks the routing of one input event, so that objects released by the
+    // observers it reaches are deleted only when it ends.
+    class DispatchScope {
+    public:
+        explicit DispatchScope(Factory_impl* factory);
+        ~DispatchScope();
+        DispatchScope(const DispatchScope&) = delete;
+        DispatchScope& operator=(const DispatchScope&) = delete;
+
+    private:
+        Factory_impl* m_factory;
+    };
+
+    Brisk::BriskAppBase* m_app;                // not owned
+    TimeLibrary::ITimeSystem* m_timeSystem;    // not owned
+    TimeLibrary::ITimeObject* m_pollTimer = nullptr;  // owned by the time system
+
+    // Guarded by m_lock.
+    std::recursive_mutex m_lock;
+    std::unordered_map<int32_t, std::unique_ptr<IBridgeToVO>> m_registry;
+    std::vector<IBridgeToVO*> m_displayList;
+    int32_t m_displayCount = 0;
+    VisibleObject_impl* m_hover = nullptr;
+    VisibleObject_impl* m_focus = nullptr;
+    IToolTip* m_currentToolTip = nullptr;  // not counted
+    ICursor* m_currentCursor = nullptr;    // not counted
+    ICursor* m_defaultCursor = nullptr;    // not counted
+    bool m_systemCursorShown = true;
+    std::vector<std::vector<IBridgeToVO*>> m_modalStack;  // each entry holds one use
+    std::unordered_set<CommonLibrary::RefObj*> m_resources;  // owned
+    std::vector<std::unique_ptr<IBridgeToVO>> m_deferredDeletes;
+    Brisk::Graphics* m_graphics = nullptr;  // the frame being drawn
+
+    // Main thread only.
+    std::vector<KeybdSysMessageObserver*> m_keybdReceivers;  // not owned
+    std::vector<bool> m_keybdFlags;
+    std::atomic<int> m_dispatchDepth{0};
+
+    // Written by the timer thread, taken by the main thread.
+    std::atomic<bool> m_redrawPending{false};
+
+    // Visible-object ids only grow; they are never reused.
+    std::atomic<int32_t> m_nextObjectId{2};
+
+    // Guarded by m_cacheLock.
+    std::recursive_mutex m_cacheLock;
+    std::vector<ImageEntry> m_images;
+    std::vector<FontEntry> m_fonts;
+
+    // Guarded by m_soundLock.
+    std::mutex m_soundLock;
+    std::vector<SoundEntry> m_sounds;
+
+    // Guarded by m_idLock.
+    std::mutex m_idLock;
+    IdPool m_soundIds{1};
 };
 
 // Process-wide access. CreateFactory leaves no factory when construction fails.

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/SoundFiles.h"
 #include "support/TempDir.h"
 
 #include <unistd.h>
@@ -17,53 +18,12 @@
 
 using Brisk::StreamMusicInterface;
 namespace fs = std::filesystem;
+using TestSupport::TinyModule;
+using TestSupport::Write;
 
 std::vector<uint8_t> OggToneForMusic(int frames);  // from SoundManager_test.cpp
 
 namespace {
-
-// A tiny four-channel module: one sample, one note, one pattern.
-std::vector<uint8_t> TinyModule() {
-    std::vector<uint8_t> m(20, 0);  // title
-    const int sampleWords = 64;
-    for (int s = 0; s < 31; ++s) {
-        std::vector<uint8_t> h(30, 0);
-        if (s == 0) {
-            h[22] = 0;
-            h[23] = sampleWords;  // length in words, big-endian
-            h[25] = 64;           // volume
-            h[26] = 0;
-            h[27] = 0;  // loop start
-            h[28] = 0;
-            h[29] = sampleWords;  // loop the whole sample
-        } else {
-            h[29] = 1;
-        }
-        m.insert(m.end(), h.begin(), h.end());
-    }
-    m.push_back(1);    // song length
-    m.push_back(127);  // restart
-    for (int i = 0; i < 128; ++i) {
-        m.push_back(0);
-    }
-    m.insert(m.end(), {'M', '.', 'K', '.'});
-    std::vector<uint8_t> pattern(64 * 4 * 4, 0);
-    const int period = 428;
-    pattern[0] = static_cast<uint8_t>(period >> 8);  // sample 1, high nibble 0
-    pattern[1] = static_cast<uint8_t>(period & 0xFF);
-    pattern[2] = 0x10;  // sample 1 low nibble, no effect
-    m.insert(m.end(), pattern.begin(), pattern.end());
-    for (int i = 0; i < sampleWords * 2; ++i) {
-        m.push_back(static_cast<uint8_t>(i < sampleWords ? 100 : -100));
-    }
-    return m;
-}
-
-void Write(const fs::path& p, const std::vector<uint8_t>& bytes) {
-    std::ofstream(p, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-}
 
 class MusicTest : public TestSupport::TempDirTest {
 protected:

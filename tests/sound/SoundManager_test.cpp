@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/SoundFiles.h"
 #include "support/TempDir.h"
 
 #include <unistd.h>
@@ -21,37 +22,12 @@
 using Brisk::DSoundManager;
 using Brisk::Platform::Mixer;
 namespace fs = std::filesystem;
+using TestSupport::PutU16;
+using TestSupport::PutU32;
+using TestSupport::Wave;
+using TestSupport::Write;
 
 namespace {
-
-void PutU32(std::vector<uint8_t>* o, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        o->push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-void PutU16(std::vector<uint8_t>* o, uint16_t v) {
-    o->push_back(static_cast<uint8_t>(v));
-    o->push_back(static_cast<uint8_t>(v >> 8));
-}
-
-// A mono 16-bit wave of `frames` samples of constant value `level`.
-std::vector<uint8_t> Wave(int frames, int16_t level, int rate = 44100, uint16_t tag = 1) {
-    std::vector<uint8_t> w = {'R', 'I', 'F', 'F'};
-    PutU32(&w, static_cast<uint32_t>(36 + frames * 2));
-    w.insert(w.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    PutU32(&w, 16);
-    PutU16(&w, tag);
-    PutU16(&w, 1);
-    PutU32(&w, static_cast<uint32_t>(rate));
-    PutU32(&w, static_cast<uint32_t>(rate * 2));
-    PutU16(&w, 2);
-    PutU16(&w, 16);
-    w.insert(w.end(), {'d', 'a', 't', 'a'});
-    PutU32(&w, static_cast<uint32_t>(frames * 2));
-    for (int i = 0; i < frames; ++i) {
-        PutU16(&w, static_cast<uint16_t>(level));
-    }
-    return w;
-}
 
 // A short sine tone as Ogg Vorbis.
 std::vector<uint8_t> OggTone(int frames) {
@@ -70,14 +46,6 @@ std::vector<uint8_t> OggToneForMusic(int frames) {
 }
 
 namespace {
-
-void Write(const fs::path& p, const std::vector<uint8_t>& bytes) {
-    if (p.has_parent_path())
-        fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-}
 
 class SoundTest : public TestSupport::TempDirTest {
 protected:

@@ -604,6 +604,19 @@ void BriskAppBase::SetCursorImage(int num, Image* image, int hotX, int hotY) {
     ApplyCursor();
 }
 
+void BriskAppBase::UseSoundPlayers(std::unique_ptr<SoundManager> sounds,
+                                   std::unique_ptr<MusicInterface> music) {
+    m_musicInterface = std::move(music);
+    m_soundManager = std::move(sounds);
+}
+
+void BriskAppBase::SetSystemCursorHidden(bool hidden) {
+    if (hidden != m_systemCursorHidden) {
+        m_systemCursorHidden = hidden;
+        ApplyCursor();
+    }
+}
+
 void BriskAppBase::ApplyCursor() {
     // A registered picture is drawn by the display as a software cursor.
     const auto custom = m_cursorImages.find(m_cursorNum);
@@ -620,7 +633,7 @@ void BriskAppBase::ApplyCursor() {
     if (!m_videoStarted) {
         return;
     }
-    if (software) {
+    if (software || (m_systemCursorHidden && !m_hidden && m_mouseInWindow)) {
         Platform::ShowCursor(false);
         return;
     }

@@ -229,6 +229,10 @@ public:
     // Replaces the time source (tests); `clock` must outlive the application.
     void SetClock(Platform::Clock* clock) { m_clock = clock; }
     Platform::Clock& GetClock() const { return *m_clock; }
+    // Replaces the sound players (tests: players that render into memory).
+    // Whatever the players output through must outlive the application.
+    void UseSoundPlayers(std::unique_ptr<SoundManager> sounds,
+                         std::unique_ptr<MusicInterface> music);
     // Replaces what DoExit does after restoring the display (tests).
     void SetExitHandler(std::function<void(int)> handler) { m_exitHandler = std::move(handler); }
     const std::deque<WindowMessage>& GetDeferredMessages() const { return m_deferredMessages; }
@@ -243,6 +247,9 @@ public:
     // Turns the cursor thread's 10 ms polling on while a software cursor is
     // shown; without one the thread sleeps. Any thread.
     void SetSoftwareCursorActive(bool active);
+    // Hides the system mouse cursor while a program draws its own picture in
+    // its place (the control library's cursors); false shows it again.
+    void SetSystemCursorHidden(bool hidden);
     // Last pointer position recorded by the cursor thread, window coordinates.
     std::pair<int, int> GetCursorThreadPosition() const {
         return {m_cursorX.load(), m_cursorY.load()};
@@ -352,6 +359,7 @@ public:
     bool m_customCursors = false;
     int m_cursorNum = 0;
     bool m_cursorChanged = false;
+    bool m_systemCursorHidden = false;  // a picture drawn by the program replaces it
 
     struct CursorImage {
         Image* image = nullptr;  // not owned

@@ -52,6 +52,8 @@ public:
     explicit StreamMusicInterface(Platform::Mixer* mixer);
     ~StreamMusicInterface() override;
 
+    // Songs loaded and not yet freed.
+    size_t CountLoadedSongs() const { return m_songs.size(); }
     bool LoadMusicFile(int id, const std::string& path) override;
     void StartMusic(int id, int offset = 0, bool noLoop = false) override;
     void StopMusic(int id) override;

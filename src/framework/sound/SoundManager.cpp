@@ -263,8 +263,24 @@ SoundInstance* DSoundManager::NewInstance(int id) {
     auto instance = std::make_unique<DSoundInstance>(this, std::move(voice));
     instance->SetDefaultPan(sound.defaultPan);
     instance->SetDefaultVolume(sound.defaultVolume);
+    instance->m_serial = m_nextSerial++;
+    if (m_nextSerial == 0) {
+        m_nextSerial = 1;  // 0 stays "no instance"
+    }
     m_instances[static_cast<size_t>(slot)] = std::move(instance);
     return m_instances[static_cast<size_t>(slot)].get();
+}
+
+SoundInstance* DSoundManager::FindInstance(uint32_t serial) {
+    if (serial == 0) {
+        return nullptr;
+    }
+    for (auto& instance : m_instances) {
+        if (instance != nullptr && instance->m_serial == serial) {
+            return instance->IsFreed() ? nullptr : instance.get();
+        }
+    }
+    return nullptr;
 }
 
 void DSoundManager::FreeAllSounds() {

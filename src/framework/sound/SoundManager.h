@@ -28,6 +28,9 @@ public:
     // A played auto-release instance that has ended frees itself here.
     virtual bool IsFreed() = 0;
     virtual double GetVolume() = 0;
+    // A number given by the manager at creation, never given to another
+    // instance; FindInstance looks an instance up by it.
+    virtual uint32_t GetSerial() = 0;
 };
 
 class SoundManager {
@@ -56,6 +59,10 @@ public:
     virtual void StopAll() = 0;
     virtual int FindFreeSoundId() = 0;
     virtual int CountLoadedSounds() = 0;
+    // The live instance with `serial`, or null once it has been freed (a
+    // one-shot instance frees itself when it ends). Lets callers keep
+    // instances by serial instead of by a pointer that may dangle.
+    virtual SoundInstance* FindInstance(uint32_t serial) = 0;
 };
 
 class DSoundManager;
@@ -77,6 +84,7 @@ public:
     bool IsPlaying() override;
     bool IsFreed() override;
     double GetVolume() override { return m_volume; }
+    uint32_t GetSerial() override { return m_serial; }
 
     // Stops and rewinds, keeping the auto-release flag.
     void Halt();
@@ -86,8 +94,10 @@ public:
     bool GetAutoRelease() const { return m_autoRelease; }
 
 private:
+    friend class DSoundManager;
     DSoundManager* m_manager;  // not owned
     std::shared_ptr<Platform::AudioVoice> m_voice;
+    uint32_t m_serial = 0;
     bool m_autoRelease = false;
     bool m_played = false;
     bool m_freed = false;
@@ -124,6 +134,7 @@ public:
     void StopAll() override;
     int FindFreeSoundId() override;
     int CountLoadedSounds() override;
+    SoundInstance* FindInstance(uint32_t serial) override;
 
     int FindInstanceSlot();
     // The folder decoded sounds are cached in (with a trailing '/'; may be empty).
@@ -146,6 +157,7 @@ private:
     std::array<std::unique_ptr<DSoundInstance>, kMaxInstances> m_instances;
     double m_masterVolume = 1.0;
     uint32_t m_lastSweep = 0;
+    uint32_t m_nextSerial = 1;
     std::string m_dataFolder;
 };
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <climits>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "framework/graphics/Geometry.h"
@@ -56,6 +57,8 @@ public:
     void SystemColorsChanged() { SysColorChangedAll(); }
     // Maps a window position through the mouse rectangle into the widget area.
     void MapWindowPoint(int* x, int* y) const;
+    // The last mouse position the manager saw, in widget-area coordinates.
+    std::pair<int, int> GetLastMousePosition() const { return {m_lastMouseX, m_lastMouseY}; }
     void Resize(const Rect& widgetRect, const Rect& mouseRect);
     void BeginModal(Widget* w);
     void EndModal(Widget* w);

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <string>
+
+namespace ControlLibrary {
+
+class ICursor;
+class IFont;
+class IImageVO;
+class IRectVO;
+class ISound;
+class IToolTip;
+class KeybdSysMessageObserver;
+
+// The one object through which the game creates and releases visible
+// objects and the resources they use. Creation returns null on failure.
+// Release operations given null do nothing. Main thread unless noted.
+class IFactory {
+public:
+    virtual ~IFactory() = default;
+    virtual IFont* CreateFont() = 0;
+    // Drops the creator's count; the font is deleted when no object holds it.
+    virtual void ReleaseFont(IFont* font) = 0;
+    virtual IToolTip* CreateToolTip() = 0;
+    virtual void ReleaseToolTip(IToolTip* toolTip) = 0;
+    virtual ICursor* CreateCursor() = 0;
+    virtual void ReleaseCursor(ICursor* cursor) = 0;
+    virtual ISound* CreateSound() = 0;
+    // Deletes the sound at once, unloading what it loaded.
+    virtual void ReleaseSound(ISound* sound) = 0;
+    virtual IRectVO* CreateRectVO() = 0;
+    // Visible objects: drops one use; at 0 the object leaves the screen and is deleted.
+    virtual void ReleaseImageVO(IImageVO* object) = 0;
+    virtual void ReleaseRectVO(IRectVO* object) = 0;
+    virtual IImageVO* CreateImageVO() = 0;
+    // The cursor shown when the mouse is over no object with its own cursor;
+    // null for the system cursor. Not counted: it must stay alive while set.
+    virtual void SetDefaultCursor(ICursor* cursor) = 0;
+    // Mounts the pak archive at `path`; the first argument is not used.
+    virtual void MountArchive(const std::string& unused, const std::string& path) = 0;
+    // The application's data folder (ends in a separator), or empty.
+    virtual std::string GetDataFolder() = 0;
+    // `observer` must outlive the factory.
+    virtual void AddKeybdSysObserver(KeybdSysMessageObserver* observer) = 0;
+};
+
+}  // namespace ControlLibrary

@@ -1,0 +1,109 @@
+#pragma once
+
+// A factory on a test application without a window, drawing into a memory
+// canvas, plus an observer that records what reaches it.
+
+#include <gtest/gtest.h>
+
+#include "support/TempDir.h"
+#include "support/TestApp.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "controls/Factory_impl.h"
+#include "controls/IImageVO.h"
+#include "controls/IRectVO.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/MemoryImage.h"
+#include "framework/resources/ImageLib.h"
+
+namespace TestSupport {
+
+class RecordingObserver : public ControlLibrary::MouseMessageObserver,
+                          public ControlLibrary::KeybdMessageObserver,
+                          public ControlLibrary::KeybdSysMessageObserver {
+public:
+    void OnMouseClick(int32_t id) override { Add("click", id); }
+    void OnMouseDown(int32_t id) override { Add("down", id); }
+    void OnMouseEnter(int32_t id) override { Add("enter", id); }
+    void OnMouseMove(int32_t id, int32_t, int32_t) override { Add("move", id); }
+    void OnMouseLeave(int32_t id) override { Add("leave", id); }
+    void OnChar(int32_t id, char ch) override { Add("char" + std::string(1, ch), id); }
+    void OnKeyDown(int32_t id, int32_t key) override { Add("keydown" + std::to_string(key), id); }
+    void OnKeyUp(int32_t id, int32_t key) override { Add("keyup" + std::to_string(key), id); }
+    void OnSysKeyDown(int32_t key) override { events.push_back("sysdown" + std::to_string(key)); }
+    void OnSysKeyUp(int32_t key) override { events.push_back("sysup" + std::to_string(key)); }
+    bool IsKeybdActive() override { return active; }
+
+    void Add(const std::string& what, int32_t id) {
+        events.push_back(what + " " + std::to_string(id));
+    }
+    // The events so far, joined by commas; clears them.
+    std::string Take() {
+        std::string joined;
+        for (const auto& e : events) {
+            joined += (joined.empty() ? "" : ",") + e;
+        }
+        events.clear();
+        return joined;
+    }
+
+    std::vector<std::string> events;
+    bool active = true;
+};
+
+class ControlsTest : public TempDirTest {
+protected:
+    void SetUp() override {
+        TempDirTest::SetUp();
+        factory = std::make_unique<ControlLibrary::Factory_impl>(&app, nullptr);
+    }
+    void TearDown() override {
+        factory.reset();
+        TempDirTest::TearDown();
+    }
+
+    // A shown rectangle filled with `colour`.
+    ControlLibrary::IRectVO* FilledRect(int x, int y, uint32_t w, uint32_t h,
+                                        ControlLibrary::Colour colour = {255, 255, 255}) {
+        ControlLibrary::IRectVO* r = factory->CreateRectVO();
+        r->SetStyle(1);
+        r->SetPosition(x, y);
+        r->SetSize(w, h);
+        r->SetColour(colour);
+        r->SetShown(true);
+        return r;
+    }
+
+    // Draws every listed object onto a fresh black canvas.
+    void Draw() {
+        const std::vector<uint32_t> black(kWidth * kHeight, 0xFF000000u);
+        canvas.SetBits(black.data(), kWidth, kHeight);
+        Brisk::Graphics g(&canvas);
+        factory->DrawAll(&g);
+    }
+    // The canvas pixel, without alpha.
+    uint32_t Pixel(int x, int y) { return canvas.GetBits()[y * kWidth + x] & 0xFFFFFF; }
+
+    // Writes a w x h PNG whose pixel (x, y) is 0xFF000000 | pixel(x, y).
+    template <class Fn>
+    static void WritePicture(const std::string& path, int w, int h, Fn pixel) {
+        ImageLib::Image image(w, h);
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                image.GetBits()[y * w + x] = 0xFF000000u | pixel(x, y);
+            }
+        }
+        ASSERT_TRUE(ImageLib::WritePNG(path, image));
+    }
+
+    static constexpr int kWidth = 200;
+    static constexpr int kHeight = 200;
+    TestApp app;
+    std::unique_ptr<ControlLibrary::Factory_impl> factory;
+    Brisk::MemoryImage canvas;
+};
+
+}  // namespace TestSupport
