@@ -30,4 +30,4 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 echo "== threaded tests under ThreadSanitizer"
 configure_and_build build-tsan -DCMAKE_BUILD_TYPE=Debug -DVQ_SANITIZE_THREAD=ON -DVQ_BUILD_GAME=OFF
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
-    ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L '^(time|kernel|app|sound)$'
+    ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L '^(time|kernel|app|sound|controls)$'

@@ -41,9 +41,7 @@ public:
     void SetPosition(const Point& point) override { m_impl->SetPosition(point); }
     Point GetPosition() override { return m_impl->GetPosition(); }
     Point GetScreenPosition() override { return m_impl->GetScreenPosition(); }
-    void SetSize(uint32_t width, uint32_t height) override {
-        m_impl->SetSize(Size{width, height});
-    }
+    void SetSize(uint32_t width, uint32_t height) override { m_impl->SetSize(Size{width, height}); }
     void SetSize(const Size& size) override { m_impl->SetSize(size); }
     Size GetSize() override { return m_impl->GetSize(); }
     void SetColour(const Colour& colour) override { m_impl->SetColour(colour); }

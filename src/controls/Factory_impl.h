@@ -249,8 +249,8 @@ private:
         Factory_impl* m_factory;
     };
 
-    Brisk::BriskAppBase* m_app;                // not owned
-    TimeLibrary::ITimeSystem* m_timeSystem;    // not owned
+    Brisk::BriskAppBase* m_app;                       // not owned
+    TimeLibrary::ITimeSystem* m_timeSystem;           // not owned
     TimeLibrary::ITimeObject* m_pollTimer = nullptr;  // owned by the time system
 
     // Guarded by m_lock.
@@ -264,7 +264,7 @@ private:
     ICursor* m_currentCursor = nullptr;    // not counted
     ICursor* m_defaultCursor = nullptr;    // not counted
     bool m_systemCursorShown = true;
-    std::vector<std::vector<IBridgeToVO*>> m_modalStack;  // each entry holds one use
+    std::vector<std::vector<IBridgeToVO*>> m_modalStack;     // each entry holds one use
     std::unordered_set<CommonLibrary::RefObj*> m_resources;  // owned
     std::vector<std::unique_ptr<IBridgeToVO>> m_deferredDeletes;
     Brisk::Graphics* m_graphics = nullptr;  // the frame being drawn

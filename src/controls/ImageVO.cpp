@@ -16,10 +16,10 @@ ImageVO_impl::~ImageVO_impl() {
 void ImageVO_impl::Draw() {
     auto lock = Lock();
     const Rect screen = GetScreenRect();
-    const bool drawn = m_angle == 0.0
-                           ? m_factory->DrawImage(m_imageIndex, m_sourceRect, screen)
-                           : m_factory->DrawImageRotated(m_imageIndex, m_sourceRect, screen, m_angle,
-                                                         m_rotationCentre, m_rotationOffset);
+    const bool drawn =
+        m_angle == 0.0 ? m_factory->DrawImage(m_imageIndex, m_sourceRect, screen)
+                       : m_factory->DrawImageRotated(m_imageIndex, m_sourceRect, screen, m_angle,
+                                                     m_rotationCentre, m_rotationOffset);
     if (!drawn) {
         m_factory->FillRect(screen, m_colour);
     }

@@ -26,8 +26,7 @@ int32_t Font_impl::GetTextWidth(const std::string& text) {
     return m_factory->GetTextWidth(m_index, text);
 }
 
-Sound_impl::Sound_impl(Factory_impl* factory)
-    : m_factory(factory), m_id(factory->TakeSoundId()) {}
+Sound_impl::Sound_impl(Factory_impl* factory) : m_factory(factory), m_id(factory->TakeSoundId()) {}
 
 Sound_impl::~Sound_impl() {
     // Unloading what this object loaded (not its own id) keeps every deal

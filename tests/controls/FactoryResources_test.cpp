@@ -210,8 +210,7 @@ struct DealCase {
     bool soundManager;
 };
 
-class ClickSoundTest : public SoundRoutingTest,
-                       public ::testing::WithParamInterface<DealCase> {};
+class ClickSoundTest : public SoundRoutingTest, public ::testing::WithParamInterface<DealCase> {};
 
 TEST_P(ClickSoundTest, AThousandDealsOfClickSoundsLeakNothing) {
     const size_t idsBefore = factory->CountSoundIdsInUse();

@@ -3,6 +3,8 @@
 
 #include "controls/ControlsFixture.h"
 
+#include <atomic>
+
 #include "controls/Resources.h"
 #include "controls/VisibleObject_impl.h"
 #include "framework/widgets/WidgetManager.h"
@@ -80,8 +82,8 @@ TEST_F(ControlsTest, MovingStraightFromOneObjectOntoAnotherLeavesThenEnters) {
     factory->MouseMove(6, 5);
     factory->MouseMove(25, 5);
     factory->MouseMove(100, 100);
-    EXPECT_EQ(observer.Take(), "enter " + ida + ",move " + ida + ",leave " + ida + ",enter " +
-                                   idb + ",leave " + idb);
+    EXPECT_EQ(observer.Take(), "enter " + ida + ",move " + ida + ",leave " + ida + ",enter " + idb +
+                                   ",leave " + idb);
     EXPECT_EQ(factory->GetHover(), nullptr);
 }
 
@@ -307,7 +309,7 @@ TEST_F(ControlsTest, TheRedrawPollAsksOnceForAChangedShownObject) {
     factory->TakeRedrawRequest(&redraw);
     EXPECT_FALSE(redraw);  // taken: not repeated
 
-    Draw();  // drawing clears the dirty flags
+    Draw();                     // drawing clears the dirty flags
     hidden->SetPosition(3, 3);  // not listed: no redraw
     time.Step();
     factory->TakeRedrawRequest(&redraw);
@@ -317,6 +319,45 @@ TEST_F(ControlsTest, TheRedrawPollAsksOnceForAChangedShownObject) {
     factory->TakeRedrawRequest(&redraw);
     EXPECT_TRUE(redraw);
     factory.reset();  // stops the poll before the time system goes
+}
+
+// Moves an object on every tick, as effects and the game's clock do on the
+// timer thread.
+class Mover : public TimeLibrary::TimeObjectMessageObserver {
+public:
+    void OnTimeObjectTick(int32_t) override {
+        ++ticks;
+        target->SetPosition(ticks % 50, 10);
+        target->SetShown(ticks % 7 != 0);
+    }
+    IImageVO* target = nullptr;
+    std::atomic<int> ticks{0};
+};
+
+TEST_F(ControlsTest, TheTimerThreadChangesObjectsWhileTheMainThreadDrawsAndRoutes) {
+    TimeLibrary::TimeSystem_impl time(Brisk::Platform::SystemClock());
+    factory = std::make_unique<Factory_impl>(&app, &time);
+    Mover mover;
+    mover.target = factory->CreateImageVO();
+    TimeLibrary::ITimeObject* timer = time.CreateTimeObject(&mover, -1, 5);
+    timer->SetLooped(true);
+    ASSERT_TRUE(timer->Start(false, 0));
+    ASSERT_TRUE(time.StartTimer());
+    bool redraw = false;
+    for (int i = 0; mover.ticks < 20 && i < 20'000; ++i) {
+        factory->MouseMove(i % 60, 15);
+        factory->MouseDown(i % 60, 15, 1);
+        factory->MouseUp(i % 60, 15, 1);
+        factory->TakeRedrawRequest(&redraw);
+        Draw();
+        IRectVO* passing = FilledRect(i % 60, 0, 5, 5);
+        factory->ReleaseRectVO(passing);
+    }
+    time.StopTimer();
+    time.DestroyTimeObject(timer);
+    EXPECT_GE(mover.ticks, 20);
+    EXPECT_TRUE(redraw);
+    factory.reset();
 }
 
 TEST_F(ControlsTest, ConstructionNeedsAnApplication) {

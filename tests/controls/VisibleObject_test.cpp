@@ -111,8 +111,8 @@ TEST_F(ControlsTest, ReleasingOverAnEnabledObjectClicksWhereverThePressWas) {
     factory->MouseDown(5, 5, 1);
     factory->MouseMove(55, 5);
     factory->MouseUp(55, 5, 1);
-    EXPECT_EQ(observer.Take(),
-              "enter " + ida + ",down " + ida + ",leave " + ida + ",enter " + idb + ",click " + idb);
+    EXPECT_EQ(observer.Take(), "enter " + ida + ",down " + ida + ",leave " + ida + ",enter " + idb +
+                                   ",click " + idb);
 
     b->SetEnabled(false);
     factory->MouseDown(55, 5, 1);
