@@ -249,53 +249,43 @@ void Factory_impl::PlaySound(int32_t id, bool loop) {
     }
 }
 
-void Factory_impl::StopSound(int32_t id) {
+template <class OnInstance, class OnMusic, class Result>
+Result Factory_impl::RouteSound(int32_t id, OnInstance onInstance, OnMusic onMusic,
+                                Result otherwise) {
     if (id < 0 || id >= kSoundTableSize) {
-        return;
+        return otherwise;
     }
     std::lock_guard lock(m_soundLock);
     const SoundEntry& entry = m_sounds[id];
     if (entry.player == SoundPlayer::SoundManager) {
-        if (Brisk::SoundInstance* instance =
-                m_app->GetSoundManager()->FindInstance(entry.instanceSerial)) {
-            instance->Stop();
-        }
-    } else if (entry.player == SoundPlayer::Music) {
-        m_app->GetMusicInterface()->StopMusic(id);
+        // Null once the sound manager freed it (a finished one-shot).
+        Brisk::SoundInstance* instance =
+            m_app->GetSoundManager()->FindInstance(entry.instanceSerial);
+        return instance != nullptr ? onInstance(instance) : otherwise;
     }
+    if (entry.player == SoundPlayer::Music) {
+        return onMusic(m_app->GetMusicInterface());
+    }
+    return otherwise;
+}
+
+void Factory_impl::StopSound(int32_t id) {
+    RouteSound(
+        id, [](Brisk::SoundInstance* i) { return (i->Stop(), true); },
+        [id](Brisk::MusicInterface* m) { return (m->StopMusic(id), true); }, false);
 }
 
 bool Factory_impl::IsSoundPlaying(int32_t id) {
-    if (id < 0 || id >= kSoundTableSize) {
-        return false;
-    }
-    std::lock_guard lock(m_soundLock);
-    const SoundEntry& entry = m_sounds[id];
-    if (entry.player == SoundPlayer::SoundManager) {
-        Brisk::SoundInstance* instance =
-            m_app->GetSoundManager()->FindInstance(entry.instanceSerial);
-        return instance != nullptr && instance->IsPlaying();
-    }
-    if (entry.player == SoundPlayer::Music) {
-        return m_app->GetMusicInterface()->IsMusicPlaying(id);
-    }
-    return false;
+    return RouteSound(
+        id, [](Brisk::SoundInstance* i) { return i->IsPlaying(); },
+        [id](Brisk::MusicInterface* m) { return m->IsMusicPlaying(id); }, false);
 }
 
 void Factory_impl::SetSoundVolume(int32_t id, double volume) {
-    if (id < 0 || id >= kSoundTableSize) {
-        return;
-    }
-    std::lock_guard lock(m_soundLock);
-    const SoundEntry& entry = m_sounds[id];
-    if (entry.player == SoundPlayer::SoundManager) {
-        if (Brisk::SoundInstance* instance =
-                m_app->GetSoundManager()->FindInstance(entry.instanceSerial)) {
-            instance->SetVolume(volume);
-        }
-    } else if (entry.player == SoundPlayer::Music) {
-        m_app->GetMusicInterface()->SetMusicVolume(id, volume);
-    }
+    RouteSound(
+        id, [volume](Brisk::SoundInstance* i) { return (i->SetVolume(volume), true); },
+        [id, volume](Brisk::MusicInterface* m) { return (m->SetMusicVolume(id, volume), true); },
+        false);
 }
 
 }  // namespace ControlLibrary

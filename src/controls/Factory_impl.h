@@ -233,6 +233,11 @@ private:
     // current or default cursor or tool tip.
     void ReleaseCounted(CommonLibrary::RefObj* resource);
     Brisk::Font* GetFramework(IFont* font);
+    // Applies `onInstance` to the live instance last started for a sound the
+    // sound manager loaded, or `onMusic` to the music interface for one it
+    // loaded; `otherwise` when there is neither.
+    template <class OnInstance, class OnMusic, class Result>
+    Result RouteSound(int32_t id, OnInstance onInstance, OnMusic onMusic, Result otherwise);
     void DrawCursorAndToolTip();
     void ApplySystemCursor(bool shown);
 

@@ -32,15 +32,7 @@ protected:
         Write("song.it", TinyModule());
         Write("tune.ogg", OggToneForMusic(44100));
     }
-    int Peak(int frames) {
-        std::vector<int16_t> out(static_cast<size_t>(frames) * 2);
-        mixer.Render(out.data(), frames);
-        int peak = 0;
-        for (int16_t v : out) {
-            peak = std::max(peak, std::abs(static_cast<int>(v)));
-        }
-        return peak;
-    }
+    int Peak(int frames) { return TestSupport::Peak(mixer, frames); }
     Brisk::Platform::Mixer mixer;
 };
 

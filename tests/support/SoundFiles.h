@@ -2,10 +2,14 @@
 
 // Small sound files built byte by byte for tests.
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <vector>
+
+#include "framework/platform/Audio.h"
 
 namespace TestSupport {
 
@@ -82,6 +86,17 @@ inline void Write(const std::filesystem::path& p, const std::vector<uint8_t>& by
     std::ofstream(p, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
+}
+
+// The largest sample of `frames` stereo frames rendered from `mixer`.
+inline int Peak(Brisk::Platform::Mixer& mixer, int frames) {
+    std::vector<int16_t> out(static_cast<size_t>(frames) * 2);
+    mixer.Render(out.data(), frames);
+    int peak = 0;
+    for (int16_t v : out) {
+        peak = std::max(peak, std::abs(static_cast<int>(v)));
+    }
+    return peak;
 }
 
 }  // namespace TestSupport
