@@ -4,13 +4,18 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "controls/ButtonVO.h"
+#include "controls/DialogVO.h"
+#include "controls/EditBoxVO.h"
 #include "controls/ImageVO.h"
 #include "controls/RectVO.h"
 #include "controls/ResourceObjects.h"
+#include "controls/TextVO.h"
 #include "controls/VisibleObject_impl.h"
 #include "framework/app/BriskAppBase.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/Graphics.h"
+#include "framework/platform/Process.h"
 #include "framework/resources/ImageFont.h"
 #include "framework/resources/PakInterface.h"
 #include "framework/widgets/WidgetManager.h"
@@ -46,7 +51,9 @@ int32_t IdPool::Take() {
 // --- construction -----------------------------------------------------------
 
 Factory_impl::Factory_impl(Brisk::BriskAppBase* app, TimeLibrary::ITimeSystem* timeSystem)
-    : m_app(app), m_timeSystem(timeSystem) {
+    : m_app(app),
+      m_openAddress([](const std::string& address) { Brisk::Platform::OpenUrl(address); }),
+      m_timeSystem(timeSystem) {
     if (app == nullptr || app->GetWidgetManager() == nullptr) {
         throw std::invalid_argument(
             "the control factory needs an application with a widget manager");
@@ -71,6 +78,7 @@ Factory_impl::~Factory_impl() {
     }
     // The factory owns every visible object and counted resource: what the
     // game did not release goes now, before the caches it refers to.
+    m_tearingDown = true;
     std::vector<std::unique_ptr<IBridgeToVO>> objects;
     {
         std::lock_guard lock(m_lock);
@@ -187,16 +195,10 @@ ISound* Factory_impl::CreateSound() {
 }
 
 void Factory_impl::ReleaseSound(ISound* sound) {
-    if (sound == nullptr) {
-        return;
-    }
-    {
-        std::lock_guard lock(m_lock);
-        if (m_resources.erase(sound) == 0) {
-            return;
-        }
-    }
-    delete sound;  // whatever its count
+    // Counted like the other resources: a control that plays the sound holds
+    // a count, so the sound outlives the creator's release until the control
+    // lets go of it, instead of leaving the control a deleted sound.
+    ReleaseCounted(sound);
 }
 
 // --- visible objects ----------------------------------------------------------------
@@ -225,6 +227,63 @@ IRectVO* Factory_impl::CreateRectVO() {
 
 IImageVO* Factory_impl::CreateImageVO() {
     return CreateVO<ImageVO_bridge, ImageVO_impl>();
+}
+
+IStringVO* Factory_impl::CreateStringVO() {
+    return CreateVO<StringVO_Bridge, StringVO_impl>();
+}
+
+ILinkVO* Factory_impl::CreateLinkVO() {
+    return CreateVO<LinkVO_Bridge, LinkVO_impl>();
+}
+
+IButtonVO* Factory_impl::CreateButtonVO() {
+    return CreateVO<ButtonVO_bridge, ButtonVO_impl>();
+}
+
+ICheckBoxVO* Factory_impl::CreateCheckBoxVO() {
+    return CreateVO<CheckBoxVO_bridge, CheckBoxVO_impl>();
+}
+
+IEditBoxVO* Factory_impl::CreateEditBoxVO() {
+    return CreateVO<EditBoxVO_bridge, EditBoxVO_impl>();
+}
+
+ITextBoxVO* Factory_impl::CreateTextBoxVO() {
+    return CreateVO<TextBoxVO_bridge, TextBoxVO_impl>();
+}
+
+IDialogVO* Factory_impl::CreateDialogVO() {
+    return CreateVO<DialogVO_bridge, DialogVO_impl>();
+}
+
+// All nine kinds are released alike.
+void Factory_impl::ReleaseDialogVO(IDialogVO* object) {
+    ReleaseVO(object);
+}
+
+void Factory_impl::ReleaseTextBoxVO(ITextBoxVO* object) {
+    ReleaseVO(object);
+}
+
+void Factory_impl::ReleaseEditBoxVO(IEditBoxVO* object) {
+    ReleaseVO(object);
+}
+
+void Factory_impl::ReleaseCheckBoxVO(ICheckBoxVO* object) {
+    ReleaseVO(object);
+}
+
+void Factory_impl::ReleaseButtonVO(IButtonVO* object) {
+    ReleaseVO(object);
+}
+
+void Factory_impl::ReleaseLinkVO(ILinkVO* object) {
+    ReleaseVO(object);
+}
+
+void Factory_impl::ReleaseStringVO(IStringVO* object) {
+    ReleaseVO(object);
 }
 
 void Factory_impl::ReleaseImageVO(IImageVO* object) {
@@ -756,6 +815,12 @@ void Factory_impl::AddKeybdSysObserver(KeybdSysMessageObserver* observer) {
 }
 
 // --- archive and folders ------------------------------------------------------------------
+
+void Factory_impl::OpenAddress(const std::string& address) {
+    if (m_openAddress) {
+        m_openAddress(address);
+    }
+}
 
 void Factory_impl::MountArchive(const std::string& /*unused*/, const std::string& path) {
     Brisk::PakInterface::Get()->AddArchive(path);

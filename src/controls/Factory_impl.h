@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -103,9 +104,23 @@ public:
     ISound* CreateSound() override;
     void ReleaseSound(ISound* sound) override;
     IRectVO* CreateRectVO() override;
+    void ReleaseDialogVO(IDialogVO* object) override;
+    void ReleaseTextBoxVO(ITextBoxVO* object) override;
+    void ReleaseEditBoxVO(IEditBoxVO* object) override;
+    void ReleaseCheckBoxVO(ICheckBoxVO* object) override;
+    void ReleaseButtonVO(IButtonVO* object) override;
+    void ReleaseLinkVO(ILinkVO* object) override;
+    void ReleaseStringVO(IStringVO* object) override;
     void ReleaseImageVO(IImageVO* object) override;
     void ReleaseRectVO(IRectVO* object) override;
     IImageVO* CreateImageVO() override;
+    IStringVO* CreateStringVO() override;
+    ILinkVO* CreateLinkVO() override;
+    IButtonVO* CreateButtonVO() override;
+    ICheckBoxVO* CreateCheckBoxVO() override;
+    IEditBoxVO* CreateEditBoxVO() override;
+    ITextBoxVO* CreateTextBoxVO() override;
+    IDialogVO* CreateDialogVO() override;
     void SetDefaultCursor(ICursor* cursor) override;
     void MountArchive(const std::string& unused, const std::string& path) override;
     std::string GetDataFolder() override;
@@ -126,6 +141,17 @@ public:
 
     // --- services for visible objects -------------------------------------
     std::recursive_mutex& GetLock() { return m_lock; }
+    // The time system the factory was made with, or null.
+    TimeLibrary::ITimeSystem* GetTimeSystem() const { return m_timeSystem; }
+    // Drops one use of an object of any kind; deletes it once none is left.
+    void ReleaseVisibleObject(IVisibleObject* object) { ReleaseVO(object); }
+    // True while the destructor deletes the objects the game left.
+    bool IsTearingDown() const { return m_tearingDown; }
+    // Asks the desktop to open `address` (links). Replaceable for tests.
+    void OpenAddress(const std::string& address);
+    void SetAddressOpener(std::function<void(const std::string&)> opener) {
+        m_openAddress = std::move(opener);
+    }
     // Lists the object with `id` when it is shown, unlists it otherwise.
     void UpdateDisplay(int32_t id);
     // Moves a shown object behind all listed objects of its z-order.
@@ -254,7 +280,9 @@ private:
         Factory_impl* m_factory;
     };
 
-    Brisk::BriskAppBase* m_app;                       // not owned
+    Brisk::BriskAppBase* m_app;  // not owned
+    std::function<void(const std::string&)> m_openAddress;
+    std::atomic<bool> m_tearingDown{false};
     TimeLibrary::ITimeSystem* m_timeSystem;           // not owned
     TimeLibrary::ITimeObject* m_pollTimer = nullptr;  // owned by the time system
 

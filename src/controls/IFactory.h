@@ -4,10 +4,17 @@
 
 namespace ControlLibrary {
 
+class IButtonVO;
+class ICheckBoxVO;
 class ICursor;
+class IDialogVO;
+class IEditBoxVO;
 class IFont;
 class IImageVO;
+class ILinkVO;
 class IRectVO;
+class IStringVO;
+class ITextBoxVO;
 class ISound;
 class IToolTip;
 class KeybdSysMessageObserver;
@@ -26,13 +33,28 @@ public:
     virtual ICursor* CreateCursor() = 0;
     virtual void ReleaseCursor(ICursor* cursor) = 0;
     virtual ISound* CreateSound() = 0;
-    // Deletes the sound at once, unloading what it loaded.
+    // Drops the creator's count; once no control holds the sound it is
+    // deleted, unloading what it loaded.
     virtual void ReleaseSound(ISound* sound) = 0;
     virtual IRectVO* CreateRectVO() = 0;
     // Visible objects: drops one use; at 0 the object leaves the screen and is deleted.
+    virtual void ReleaseDialogVO(IDialogVO* object) = 0;
+    virtual void ReleaseTextBoxVO(ITextBoxVO* object) = 0;
+    virtual void ReleaseEditBoxVO(IEditBoxVO* object) = 0;
+    virtual void ReleaseCheckBoxVO(ICheckBoxVO* object) = 0;
+    virtual void ReleaseButtonVO(IButtonVO* object) = 0;
+    virtual void ReleaseLinkVO(ILinkVO* object) = 0;
+    virtual void ReleaseStringVO(IStringVO* object) = 0;
     virtual void ReleaseImageVO(IImageVO* object) = 0;
     virtual void ReleaseRectVO(IRectVO* object) = 0;
     virtual IImageVO* CreateImageVO() = 0;
+    virtual IStringVO* CreateStringVO() = 0;
+    virtual ILinkVO* CreateLinkVO() = 0;
+    virtual IButtonVO* CreateButtonVO() = 0;
+    virtual ICheckBoxVO* CreateCheckBoxVO() = 0;
+    virtual IEditBoxVO* CreateEditBoxVO() = 0;
+    virtual ITextBoxVO* CreateTextBoxVO() = 0;
+    virtual IDialogVO* CreateDialogVO() = 0;
     // The cursor shown when the mouse is over no object with its own cursor;
     // null for the system cursor. Not counted: it must stay alive while set.
     virtual void SetDefaultCursor(ICursor* cursor) = 0;

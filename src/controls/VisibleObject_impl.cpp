@@ -53,6 +53,44 @@ void VisibleObject_impl::NotifyKeybd(Fn notify) {
     }
 }
 
+void VisibleObject_impl::FitToText(IFont* font, const std::string& text) {
+    if (font == nullptr) {
+        return;
+    }
+    VisibleObject_impl::SetSize({static_cast<uint16_t>(font->GetTextWidth(text)),
+                                 static_cast<uint16_t>(font->GetHeight())});
+}
+
+void VisibleObject_impl::HoldCounted(IFont*& slot, IFont* next) {
+    if (next == slot) {
+        return;
+    }
+    if (next != nullptr) {
+        next->AddRef();
+    }
+    IFont* previous = slot;
+    slot = next;
+    m_factory->ReleaseFont(previous);
+}
+
+void VisibleObject_impl::HoldCounted(ISound*& slot, ISound* next) {
+    if (next == slot) {
+        return;
+    }
+    if (next != nullptr) {
+        next->AddRef();
+    }
+    ISound* previous = slot;
+    slot = next;
+    m_factory->ReleaseSound(previous);
+}
+
+void VisibleObject_impl::PlayOnce(ISound* sound) {
+    if (sound != nullptr) {
+        sound->Play(false);
+    }
+}
+
 void VisibleObject_impl::RecomputeScreenPosition() {
     auto offset = [](int32_t anchor, uint32_t extent, int32_t alignment) {
         switch (alignment) {

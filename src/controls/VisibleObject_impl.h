@@ -3,9 +3,11 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "controls/IVisibleObject.h"
+#include "controls/Resources.h"
 
 namespace ControlLibrary {
 
@@ -96,6 +98,15 @@ protected:
     // Recomputes the screen position from anchor, alignment, size and parent,
     // then marks changed.
     void RecomputeScreenPosition();
+    // Sets the size, through the common SetSize, to the text's width and the
+    // font's height (both 16-bit); nothing without a font.
+    void FitToText(IFont* font, const std::string& text);
+    // Stores `next` in `slot`, taking a count on it and giving back the count
+    // held on the previous one.
+    void HoldCounted(IFont*& slot, IFont* next);
+    void HoldCounted(ISound*& slot, ISound* next);
+    // Plays `sound` once, if there is one.
+    static void PlayOnce(ISound* sound);
     // Sends `notify` to every mouse observer, in the order they were added,
     // without holding the lock.
     template <class Fn>

@@ -1,0 +1,123 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "controls/BaseVO_bridge.h"
+#include "controls/IButtonVO.h"
+#include "controls/VisibleObject_impl.h"
+
+namespace ControlLibrary {
+
+// What buttons and check boxes share: four looks, each a picture part or a
+// colour, a font and a caption colour per look, and three sounds.
+class PressableVO_impl : public VisibleObject_impl {
+public:
+    PressableVO_impl(Factory_impl* factory, int32_t id);
+    // Gives back the pictures, fonts and sounds it holds.
+    ~PressableVO_impl() override;
+
+    void SetSounds(const SoundSet& sounds);
+    void SetBackColours(const ColourSet& colours);
+    void SetFonts(const FontSet& fonts);
+    void SetSourceRects(const RectSet& rects);
+    void SetText(const std::string& text);
+    void SetTextOffset(const Point& offset);
+    // The image index of each look, -1 when it has none (tests).
+    int32_t GetImageIndex(int look);
+
+    // The enter and release sounds, then the common handling.
+    void HandleMouseEnter() override;
+    void HandleMouseUp(int32_t x, int32_t y, int32_t clickCount) override;
+
+protected:
+    // Loads the first path into look 0, then each later path (or the first
+    // again when it is empty) into looks 1 to 3. A failed load keeps the look.
+    void LoadImages(const ImagePathSet& paths);
+    // The look's picture part stretched over `dest`, or `colour` without one.
+    void DrawLook(int look, const Rect& dest, const Colour& colour);
+
+    // Guarded by the factory lock.
+    std::array<int32_t, 4> m_images{-1, -1, -1, -1};
+    SoundSet m_sounds;  // counted
+    RectSet m_sourceRects{};
+    ColourSet m_backColours{};
+    ColourSet m_textColours{};
+    FontSet m_fonts{};  // counted
+    std::string m_text;
+    Point m_textOffset;
+};
+
+class ButtonVO_impl : public PressableVO_impl {
+public:
+    ButtonVO_impl(Factory_impl* factory, int32_t id);
+
+    void Draw() override;
+    // The press sound (even when disabled), then the common handling.
+    void HandleMouseDown(int32_t x, int32_t y, int32_t clickCount) override;
+    void SetImages(const ImagePathSet& paths);
+    void SetTextColours(const ColourSet& colours);
+    void SetBackgroundHidden(bool hidden);
+    void Press();
+    // 0 normal, 1 over, 2 down, 3 disabled.
+    int GetLook();
+
+private:
+    bool m_backgroundHidden = false;
+};
+
+class CheckBoxVO_impl : public PressableVO_impl {
+public:
+    CheckBoxVO_impl(Factory_impl* factory, int32_t id);
+
+    void Draw() override;
+    // The press sound, the toggle, then the common handling.
+    void HandleMouseDown(int32_t x, int32_t y, int32_t clickCount) override;
+    void SetImages(const ImagePathSet& paths);
+    void SetTextColours(const ColourSet& colours);
+    void SetBoxSize(const Size& size);
+    void SetBoxHidden(bool hidden);
+    void Press();
+    void SetChecked(bool checked);
+    bool IsChecked();
+
+private:
+    Size m_boxSize{20, 20};
+    bool m_boxHidden = false;
+    bool m_checked = false;
+};
+
+class ButtonVO_bridge : public BaseVO_bridge<IButtonVO, ButtonVO_impl> {
+public:
+    using BaseVO_bridge::BaseVO_bridge;
+    void SetSounds(const SoundSet& sounds) override { GetKind().SetSounds(sounds); }
+    void SetBackColours(const ColourSet& colours) override { GetKind().SetBackColours(colours); }
+    void SetFonts(const FontSet& fonts) override { GetKind().SetFonts(fonts); }
+    void SetImages(const ImagePathSet& paths) override { GetKind().SetImages(paths); }
+    void SetSourceRects(const RectSet& rects) override { GetKind().SetSourceRects(rects); }
+    void SetTextColours(const ColourSet& colours) override { GetKind().SetTextColours(colours); }
+    void SetText(const std::string& text) override { GetKind().SetText(text); }
+    void SetTextOffset(const Point& offset) override { GetKind().SetTextOffset(offset); }
+    void SetBackgroundHidden(bool hidden) override { GetKind().SetBackgroundHidden(hidden); }
+    void Press() override { GetKind().Press(); }
+};
+
+class CheckBoxVO_bridge : public BaseVO_bridge<ICheckBoxVO, CheckBoxVO_impl> {
+public:
+    using BaseVO_bridge::BaseVO_bridge;
+    void SetSounds(const SoundSet& sounds) override { GetKind().SetSounds(sounds); }
+    void SetBackColours(const ColourSet& colours) override { GetKind().SetBackColours(colours); }
+    void SetFonts(const FontSet& fonts) override { GetKind().SetFonts(fonts); }
+    void SetImages(const ImagePathSet& paths) override { GetKind().SetImages(paths); }
+    void SetSourceRects(const RectSet& rects) override { GetKind().SetSourceRects(rects); }
+    void SetTextColours(const ColourSet& colours) override { GetKind().SetTextColours(colours); }
+    void SetBoxSize(const Size& size) override { GetKind().SetBoxSize(size); }
+    void SetText(const std::string& text) override { GetKind().SetText(text); }
+    void SetTextOffset(const Point& offset) override { GetKind().SetTextOffset(offset); }
+    void SetBoxHidden(bool hidden) override { GetKind().SetBoxHidden(hidden); }
+    void Press() override { GetKind().Press(); }
+    void SetChecked(bool checked) override { GetKind().SetChecked(checked); }
+    bool IsChecked() override { return GetKind().IsChecked(); }
+};
+
+}  // namespace ControlLibrary

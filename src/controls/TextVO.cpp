@@ -1,0 +1,122 @@
+#include "controls/TextVO.h"
+
+#include "controls/Factory_impl.h"
+
+namespace ControlLibrary {
+
+StringVO_impl::StringVO_impl(Factory_impl* factory, int32_t id) : VisibleObject_impl(factory, id) {
+    m_colour = {255, 255, 255};
+}
+
+StringVO_impl::~StringVO_impl() {
+    m_factory->ReleaseFont(m_font);
+}
+
+void StringVO_impl::Draw() {
+    auto lock = Lock();
+    if (m_font == nullptr || m_text.empty()) {
+        return;
+    }
+    if (m_shadow) {
+        m_factory->DrawText(m_font, m_text,
+                            {m_screenPosition.x + m_shadowX, m_screenPosition.y + m_shadowY},
+                            m_shadowColour, 0, 0);
+    }
+    m_factory->DrawText(m_font, m_text, m_screenPosition, m_colour, 0, 0);
+}
+
+void StringVO_impl::SetFont(IFont* font) {
+    auto lock = Lock();
+    HoldCounted(m_font, font);
+    FitToText(m_font, m_text);
+}
+
+void StringVO_impl::SetText(const std::string& text) {
+    auto lock = Lock();
+    m_text = text;
+    FitToText(m_font, m_text);
+}
+
+void StringVO_impl::GetText(std::string& text) {
+    auto lock = Lock();
+    text = m_text;
+}
+
+void StringVO_impl::SetShadow(bool on) {
+    auto lock = Lock();
+    m_shadow = on;
+}
+
+void StringVO_impl::SetShadowOffset(uint16_t x, uint16_t y) {
+    auto lock = Lock();
+    m_shadowX = x;
+    m_shadowY = y;
+}
+
+void StringVO_impl::SetShadowColour(const Colour& colour) {
+    auto lock = Lock();
+    m_shadowColour = colour;
+}
+
+LinkVO_impl::LinkVO_impl(Factory_impl* factory, int32_t id) : VisibleObject_impl(factory, id) {
+    m_colour = {255, 255, 255};
+}
+
+LinkVO_impl::~LinkVO_impl() {
+    m_factory->ReleaseFont(m_font);
+}
+
+void LinkVO_impl::Draw() {
+    auto lock = Lock();
+    if (m_font == nullptr || m_text.empty()) {
+        return;
+    }
+    m_factory->DrawText(m_font, m_text, m_screenPosition, m_over ? m_hoverColour : m_colour, 0, 0);
+}
+
+void LinkVO_impl::HandleMouseDown(int32_t x, int32_t y, int32_t clickCount) {
+    VisibleObject_impl::HandleMouseDown(x, y, clickCount);
+    std::string address;
+    {
+        auto lock = Lock();
+        if (!m_enabled) {
+            return;
+        }
+        address = m_address;
+    }
+    if (!address.empty()) {
+        m_factory->OpenAddress(address);  // on the press; the outcome is not awaited
+    }
+}
+
+void LinkVO_impl::SetFont(IFont* font) {
+    auto lock = Lock();
+    HoldCounted(m_font, font);
+    FitToText(m_font, m_text);
+}
+
+void LinkVO_impl::SetText(const std::string& text) {
+    auto lock = Lock();
+    m_text = text;
+    FitToText(m_font, m_text);
+}
+
+void LinkVO_impl::GetText(std::string& text) {
+    auto lock = Lock();
+    text = m_text;
+}
+
+void LinkVO_impl::SetAddress(const std::string& address) {
+    auto lock = Lock();
+    m_address = address;
+}
+
+void LinkVO_impl::SetHoverColour(const Colour& colour) {
+    auto lock = Lock();
+    if (colour != m_hoverColour) {
+        m_hoverColour = colour;
+        MarkChanged();
+    }
+}
+
+}  // namespace ControlLibrary
