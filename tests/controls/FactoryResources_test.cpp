@@ -155,17 +155,8 @@ TEST_F(ControlsTest, FontsMeasureAndPlaceTextByItsAlignment) {
     Brisk::Graphics g(&canvas);
     factory->DrawAll(&g);
     factory->DrawText(font, "ab", {100, 100}, {255, 255, 255}, 1, 1);
-    int left = kWidth, right = -1;
-    for (int x = 0; x < kWidth; ++x) {
-        for (int y = 0; y < kHeight; ++y) {
-            if (Pixel(x, y) != 0) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-            }
-        }
-    }
-    EXPECT_EQ(left, 89);
-    EXPECT_EQ(right, 108);  // 'b' starts after 'a''s advance of 10 and is 10 wide
+    // 'a' is 10 wide; 'b' starts after its advance of 10 and is 10 wide.
+    EXPECT_EQ(InkColumns(), (std::pair{89, 108}));
     factory->ReleaseFont(font);
 }
 
