@@ -158,6 +158,15 @@ TEST_F(EditBoxTest, FocusStartsTheCaretAndTellsTheReceiversEveryTime) {
         time.Step();  // 500 ms: one blink
     }
     EXPECT_TRUE(impl->IsCaretVisible());
+    IFont* font = MonoFont();
+    box->SetFont(font);
+    box->SetText("ab");
+    Draw();  // a black caret one pixel right of the centred text, 2 short of each edge
+    EXPECT_EQ(Pixel(111, 15), 0u);
+    EXPECT_EQ(Pixel(111, 2), 0u);
+    EXPECT_EQ(Pixel(111, 1), 0xFFFFFFu);
+    EXPECT_EQ(Pixel(112, 15), 0xFFFFFFu);
+    factory->ReleaseFont(font);
 
     factory->MouseMove(5, 105);
     factory->MouseDown(5, 105, 1);
