@@ -62,12 +62,7 @@ int32_t PressableVO_impl::GetImageIndex(int look) {
 
 void PressableVO_impl::LoadImages(const ImagePathSet& paths) {
     for (size_t i = 0; i < paths.size(); ++i) {
-        const std::string& path = i > 0 && paths[i].empty() ? paths[0] : paths[i];
-        int32_t index = -1;
-        if (m_factory->LoadImage(path, &index)) {
-            m_factory->ReleaseImage(&m_images[i]);  // reloading never leaks a cache entry
-            m_images[i] = index;
-        }
+        ReplaceImage(i > 0 && paths[i].empty() ? paths[0] : paths[i], &m_images[i]);
     }
 }
 
@@ -80,23 +75,22 @@ void PressableVO_impl::DrawLook(int look, const Rect& dest, const Colour& colour
     }
 }
 
-void PressableVO_impl::HandleMouseEnter() {
+void PressableVO_impl::Play(ISound* SoundSet::*which) {
     ISound* sound = nullptr;
     {
         auto lock = Lock();
-        sound = m_sounds.enter;
+        sound = m_sounds.*which;
     }
-    PlayOnce(sound);
+    PlayOnce(sound);  // outside the lock: playing reaches the sound players
+}
+
+void PressableVO_impl::HandleMouseEnter() {
+    Play(&SoundSet::enter);
     VisibleObject_impl::HandleMouseEnter();
 }
 
 void PressableVO_impl::HandleMouseUp(int32_t x, int32_t y, int32_t clickCount) {
-    ISound* sound = nullptr;
-    {
-        auto lock = Lock();
-        sound = m_sounds.release;
-    }
-    PlayOnce(sound);
+    Play(&SoundSet::release);
     VisibleObject_impl::HandleMouseUp(x, y, clickCount);
 }
 
@@ -133,12 +127,7 @@ void ButtonVO_impl::Draw() {
 }
 
 void ButtonVO_impl::HandleMouseDown(int32_t x, int32_t y, int32_t clickCount) {
-    ISound* sound = nullptr;
-    {
-        auto lock = Lock();
-        sound = m_sounds.press;
-    }
-    PlayOnce(sound);
+    Play(&SoundSet::press);
     VisibleObject_impl::HandleMouseDown(x, y, clickCount);
 }
 
@@ -204,12 +193,7 @@ void CheckBoxVO_impl::Draw() {
 }
 
 void CheckBoxVO_impl::HandleMouseDown(int32_t x, int32_t y, int32_t clickCount) {
-    ISound* sound = nullptr;
-    {
-        auto lock = Lock();
-        sound = m_sounds.press;
-    }
-    PlayOnce(sound);
+    Play(&SoundSet::press);
     {
         auto lock = Lock();
         m_checked = !m_checked;

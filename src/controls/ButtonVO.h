@@ -34,6 +34,8 @@ protected:
     // Loads the first path into look 0, then each later path (or the first
     // again when it is empty) into looks 1 to 3. A failed load keeps the look.
     void LoadImages(const ImagePathSet& paths);
+    // Plays one of the three sounds once, if it is set.
+    void Play(ISound* SoundSet::*which);
     // The look's picture part stretched over `dest`, or `colour` without one.
     void DrawLook(int look, const Rect& dest, const Colour& colour);
 
@@ -87,35 +89,37 @@ private:
     bool m_checked = false;
 };
 
-class ButtonVO_bridge : public BaseVO_bridge<IButtonVO, ButtonVO_impl> {
+// The operations buttons and check boxes share, forwarded once.
+template <class Interface, class Impl>
+class PressableVO_bridge : public BaseVO_bridge<Interface, Impl> {
 public:
-    using BaseVO_bridge::BaseVO_bridge;
-    void SetSounds(const SoundSet& sounds) override { GetKind().SetSounds(sounds); }
-    void SetBackColours(const ColourSet& colours) override { GetKind().SetBackColours(colours); }
-    void SetFonts(const FontSet& fonts) override { GetKind().SetFonts(fonts); }
-    void SetImages(const ImagePathSet& paths) override { GetKind().SetImages(paths); }
-    void SetSourceRects(const RectSet& rects) override { GetKind().SetSourceRects(rects); }
-    void SetTextColours(const ColourSet& colours) override { GetKind().SetTextColours(colours); }
-    void SetText(const std::string& text) override { GetKind().SetText(text); }
-    void SetTextOffset(const Point& offset) override { GetKind().SetTextOffset(offset); }
-    void SetBackgroundHidden(bool hidden) override { GetKind().SetBackgroundHidden(hidden); }
-    void Press() override { GetKind().Press(); }
+    using BaseVO_bridge<Interface, Impl>::BaseVO_bridge;
+    void SetSounds(const SoundSet& sounds) override { this->GetKind().SetSounds(sounds); }
+    void SetBackColours(const ColourSet& colours) override {
+        this->GetKind().SetBackColours(colours);
+    }
+    void SetFonts(const FontSet& fonts) override { this->GetKind().SetFonts(fonts); }
+    void SetImages(const ImagePathSet& paths) override { this->GetKind().SetImages(paths); }
+    void SetSourceRects(const RectSet& rects) override { this->GetKind().SetSourceRects(rects); }
+    void SetTextColours(const ColourSet& colours) override {
+        this->GetKind().SetTextColours(colours);
+    }
+    void SetText(const std::string& text) override { this->GetKind().SetText(text); }
+    void SetTextOffset(const Point& offset) override { this->GetKind().SetTextOffset(offset); }
+    void Press() override { this->GetKind().Press(); }
 };
 
-class CheckBoxVO_bridge : public BaseVO_bridge<ICheckBoxVO, CheckBoxVO_impl> {
+class ButtonVO_bridge : public PressableVO_bridge<IButtonVO, ButtonVO_impl> {
 public:
-    using BaseVO_bridge::BaseVO_bridge;
-    void SetSounds(const SoundSet& sounds) override { GetKind().SetSounds(sounds); }
-    void SetBackColours(const ColourSet& colours) override { GetKind().SetBackColours(colours); }
-    void SetFonts(const FontSet& fonts) override { GetKind().SetFonts(fonts); }
-    void SetImages(const ImagePathSet& paths) override { GetKind().SetImages(paths); }
-    void SetSourceRects(const RectSet& rects) override { GetKind().SetSourceRects(rects); }
-    void SetTextColours(const ColourSet& colours) override { GetKind().SetTextColours(colours); }
+    using PressableVO_bridge::PressableVO_bridge;
+    void SetBackgroundHidden(bool hidden) override { GetKind().SetBackgroundHidden(hidden); }
+};
+
+class CheckBoxVO_bridge : public PressableVO_bridge<ICheckBoxVO, CheckBoxVO_impl> {
+public:
+    using PressableVO_bridge::PressableVO_bridge;
     void SetBoxSize(const Size& size) override { GetKind().SetBoxSize(size); }
-    void SetText(const std::string& text) override { GetKind().SetText(text); }
-    void SetTextOffset(const Point& offset) override { GetKind().SetTextOffset(offset); }
     void SetBoxHidden(bool hidden) override { GetKind().SetBoxHidden(hidden); }
-    void Press() override { GetKind().Press(); }
     void SetChecked(bool checked) override { GetKind().SetChecked(checked); }
     bool IsChecked() override { return GetKind().IsChecked(); }
 };

@@ -95,12 +95,9 @@ void DialogVO_impl::SetModeless(int32_t modeless) {
 
 bool DialogVO_impl::SetBackgroundImage(const std::string& path) {
     auto lock = Lock();
-    int32_t index = -1;
-    if (!m_factory->LoadImage(path, &index)) {
+    if (!ReplaceImage(path, &m_imageIndex)) {
         return false;
     }
-    m_factory->ReleaseImage(&m_imageIndex);
-    m_imageIndex = index;
     SetDirty();
     return true;
 }

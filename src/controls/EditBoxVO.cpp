@@ -195,16 +195,9 @@ void EditBoxVO_impl::SetFocusLook(bool on) {
 
 void EditBoxVO_impl::SetImages(const ThreePartPaths& normal, const ThreePartPaths& focused) {
     auto lock = Lock();
-    auto load = [this](const std::string& path, int32_t* slot) {
-        int32_t index = -1;
-        if (m_factory->LoadImage(path, &index)) {
-            m_factory->ReleaseImage(slot);
-            *slot = index;
-        }
-    };
     for (size_t i = 0; i < 3; ++i) {
-        load(normal[i], &m_normalImages[i]);
-        load(focused[i], &m_focusedImages[i]);
+        ReplaceImage(normal[i], &m_normalImages[i]);
+        ReplaceImage(focused[i], &m_focusedImages[i]);
     }
 }
 

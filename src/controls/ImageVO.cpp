@@ -27,16 +27,11 @@ void ImageVO_impl::Draw() {
 
 bool ImageVO_impl::LoadImage(const std::string& path, bool fitSize) {
     auto lock = Lock();
-    int32_t index = -1;
-    if (!m_factory->LoadImage(path, &index)) {
+    if (!ReplaceImage(path, &m_imageIndex)) {
         return false;
     }
-    // The picture held before goes back to the cache, so reloading never
-    // leaks a cache entry.
-    m_factory->ReleaseImage(&m_imageIndex);
-    m_imageIndex = index;
     Size size;
-    if (fitSize && m_factory->GetImageSize(index, &size)) {
+    if (fitSize && m_factory->GetImageSize(m_imageIndex, &size)) {
         SetSize(size);
     }
     SetDirty();

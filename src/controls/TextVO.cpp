@@ -4,12 +4,30 @@
 
 namespace ControlLibrary {
 
-StringVO_impl::StringVO_impl(Factory_impl* factory, int32_t id) : VisibleObject_impl(factory, id) {
+FittedTextVO_impl::FittedTextVO_impl(Factory_impl* factory, int32_t id)
+    : VisibleObject_impl(factory, id) {
     m_colour = {255, 255, 255};
 }
 
-StringVO_impl::~StringVO_impl() {
+FittedTextVO_impl::~FittedTextVO_impl() {
     m_factory->ReleaseFont(m_font);
+}
+
+void FittedTextVO_impl::SetFont(IFont* font) {
+    auto lock = Lock();
+    HoldCounted(m_font, font);
+    FitToText(m_font, m_text);
+}
+
+void FittedTextVO_impl::SetText(const std::string& text) {
+    auto lock = Lock();
+    m_text = text;
+    FitToText(m_font, m_text);
+}
+
+void FittedTextVO_impl::GetText(std::string& text) {
+    auto lock = Lock();
+    text = m_text;
 }
 
 void StringVO_impl::Draw() {
@@ -23,23 +41,6 @@ void StringVO_impl::Draw() {
                             m_shadowColour, 0, 0);
     }
     m_factory->DrawText(m_font, m_text, m_screenPosition, m_colour, 0, 0);
-}
-
-void StringVO_impl::SetFont(IFont* font) {
-    auto lock = Lock();
-    HoldCounted(m_font, font);
-    FitToText(m_font, m_text);
-}
-
-void StringVO_impl::SetText(const std::string& text) {
-    auto lock = Lock();
-    m_text = text;
-    FitToText(m_font, m_text);
-}
-
-void StringVO_impl::GetText(std::string& text) {
-    auto lock = Lock();
-    text = m_text;
 }
 
 void StringVO_impl::SetShadow(bool on) {
@@ -56,14 +57,6 @@ void StringVO_impl::SetShadowOffset(uint16_t x, uint16_t y) {
 void StringVO_impl::SetShadowColour(const Colour& colour) {
     auto lock = Lock();
     m_shadowColour = colour;
-}
-
-LinkVO_impl::LinkVO_impl(Factory_impl* factory, int32_t id) : VisibleObject_impl(factory, id) {
-    m_colour = {255, 255, 255};
-}
-
-LinkVO_impl::~LinkVO_impl() {
-    m_factory->ReleaseFont(m_font);
 }
 
 void LinkVO_impl::Draw() {
@@ -87,23 +80,6 @@ void LinkVO_impl::HandleMouseDown(int32_t x, int32_t y, int32_t clickCount) {
     if (!address.empty()) {
         m_factory->OpenAddress(address);  // on the press; the outcome is not awaited
     }
-}
-
-void LinkVO_impl::SetFont(IFont* font) {
-    auto lock = Lock();
-    HoldCounted(m_font, font);
-    FitToText(m_font, m_text);
-}
-
-void LinkVO_impl::SetText(const std::string& text) {
-    auto lock = Lock();
-    m_text = text;
-    FitToText(m_font, m_text);
-}
-
-void LinkVO_impl::GetText(std::string& text) {
-    auto lock = Lock();
-    text = m_text;
 }
 
 void LinkVO_impl::SetAddress(const std::string& address) {

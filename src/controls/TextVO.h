@@ -8,50 +8,56 @@
 
 namespace ControlLibrary {
 
-class StringVO_impl : public VisibleObject_impl {
+// A text in one font whose size always follows the text: the string and
+// link kinds.
+class FittedTextVO_impl : public VisibleObject_impl {
 public:
-    // White, 0 x 0 until it has a font and a text.
-    StringVO_impl(Factory_impl* factory, int32_t id);
-    ~StringVO_impl() override;
+    FittedTextVO_impl(Factory_impl* factory, int32_t id);
+    // Drops its count on the font.
+    ~FittedTextVO_impl() override;
 
-    void Draw() override;
     // The size follows the text only.
     void SetSize(const Size& /*size*/) override {}
+    // Takes a count on `font` and fits the size to the text.
     void SetFont(IFont* font);
     void SetText(const std::string& text);
     void GetText(std::string& text);
+
+protected:
+    // Guarded by the factory lock.
+    IFont* m_font = nullptr;  // counted
+    std::string m_text;
+};
+
+class StringVO_impl : public FittedTextVO_impl {
+public:
+    // White, 0 x 0 until it has a font and a text.
+    using FittedTextVO_impl::FittedTextVO_impl;
+
+    void Draw() override;
     void SetShadow(bool on);
     void SetShadowOffset(uint16_t x, uint16_t y);
     void SetShadowColour(const Colour& colour);
 
 private:
     // Guarded by the factory lock.
-    IFont* m_font = nullptr;  // counted
     bool m_shadow = false;
-    std::string m_text;
     Colour m_shadowColour;
     int32_t m_shadowX = 0;
     int32_t m_shadowY = 0;
 };
 
-class LinkVO_impl : public VisibleObject_impl {
+class LinkVO_impl : public FittedTextVO_impl {
 public:
-    LinkVO_impl(Factory_impl* factory, int32_t id);
-    ~LinkVO_impl() override;
+    using FittedTextVO_impl::FittedTextVO_impl;
 
     void Draw() override;
-    void SetSize(const Size& /*size*/) override {}
     // The common handling, then the address is opened (enabled links only).
     void HandleMouseDown(int32_t x, int32_t y, int32_t clickCount) override;
-    void SetFont(IFont* font);
-    void SetText(const std::string& text);
-    void GetText(std::string& text);
     void SetAddress(const std::string& address);
     void SetHoverColour(const Colour& colour);
 
 private:
-    IFont* m_font = nullptr;  // counted
-    std::string m_text;
     std::string m_address;
     Colour m_hoverColour;
 };

@@ -85,6 +85,16 @@ void VisibleObject_impl::HoldCounted(ISound*& slot, ISound* next) {
     m_factory->ReleaseSound(previous);
 }
 
+bool VisibleObject_impl::ReplaceImage(const std::string& path, int32_t* slot) {
+    int32_t index = -1;
+    if (!m_factory->LoadImage(path, &index)) {
+        return false;
+    }
+    m_factory->ReleaseImage(slot);  // reloading never leaks a cache entry
+    *slot = index;
+    return true;
+}
+
 void VisibleObject_impl::PlayOnce(ISound* sound) {
     if (sound != nullptr) {
         sound->Play(false);

@@ -105,6 +105,9 @@ protected:
     // held on the previous one.
     void HoldCounted(IFont*& slot, IFont* next);
     void HoldCounted(ISound*& slot, ISound* next);
+    // Loads `path` through the image cache into `*slot`, giving back the
+    // picture held before; false (the slot unchanged) when it cannot load.
+    bool ReplaceImage(const std::string& path, int32_t* slot);
     // Plays `sound` once, if there is one.
     static void PlayOnce(ISound* sound);
     // Sends `notify` to every mouse observer, in the order they were added,
