@@ -404,6 +404,15 @@ bool Factory_impl::Remove(IBridgeToVO* bridge) {
     --m_displayCount;
     m_displayList[m_displayCount] = nullptr;
     bridge->m_listed = false;
+    if (m_hover == bridge->GetImpl()) {
+        // A hidden object is no longer under the pointer: a second press
+        // without a move (a double click on a card that just turned) must not
+        // reach it again.
+        m_hover->ForgetOver();
+        m_hover = nullptr;
+        m_currentToolTip = nullptr;
+        SetCurrentCursor(nullptr);
+    }
     return true;
 }
 

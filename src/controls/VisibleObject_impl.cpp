@@ -478,6 +478,12 @@ bool VisibleObject_impl::IsOver() {
     return m_over;
 }
 
+void VisibleObject_impl::ForgetOver() {
+    auto lock = Lock();
+    m_over = false;
+    SetDirty();
+}
+
 bool VisibleObject_impl::IsPressed() {
     auto lock = Lock();
     return m_pressed;

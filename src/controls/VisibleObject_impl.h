@@ -82,6 +82,9 @@ public:
     void SetUserData(int32_t data);
     int32_t GetUserData();
     bool IsOver();
+    // The factory forgets this object as the one under the pointer (it was
+    // hidden): over is cleared without notifying anyone.
+    void ForgetOver();
     bool IsPressed();
     Point GetLastMousePosition();
 

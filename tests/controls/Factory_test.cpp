@@ -231,6 +231,27 @@ TEST_F(ControlsTest, ALongSessionNeverRunsOutOfVisibleObjects) {
     EXPECT_NE(factory->CreateRectVO(), nullptr);
 }
 
+TEST_F(ControlsTest, AnObjectHiddenUnderThePointerTakesNoFurtherPresses) {
+    RecordingObserver observer;
+    IRectVO* cover = FilledRect(0, 0, 20, 20);
+    IRectVO* face = FilledRect(0, 0, 20, 20);
+    face->SetShown(false);
+    cover->AddMouseObserver(&observer);
+    face->AddMouseObserver(&observer);
+    const auto idc = std::to_string(cover->GetId());
+    const auto idf = std::to_string(face->GetId());
+    factory->MouseMove(5, 5);
+    factory->MouseDown(5, 5, 1);
+    cover->SetShown(false);  // the card turns on the press
+    face->SetShown(true);
+    factory->MouseUp(5, 5, 1);
+    factory->MouseDown(5, 5, 2);  // the double click's second press, no move between
+    factory->MouseUp(5, 5, 2);
+    EXPECT_EQ(observer.Take(), "enter " + idc + ",down " + idc);
+    factory->MouseMove(6, 5);  // the next move finds the face
+    EXPECT_EQ(observer.Take(), "enter " + idf);
+}
+
 // Releases the object it hears about, as a game screen does when a click
 // ends its round.
 class Releaser : public ControlLibrary::MouseMessageObserver {
