@@ -23,11 +23,13 @@ configure_and_build build -DCMAKE_BUILD_TYPE=Release
 ctest --test-dir build --output-on-failure -j "$jobs"
 
 echo "== unit tests under AddressSanitizer + UndefinedBehaviorSanitizer"
-configure_and_build build-asan -DCMAKE_BUILD_TYPE=Debug -DVQ_SANITIZE_ADDRESS=ON -DVQ_BUILD_GAME=OFF
+configure_and_build build-asan -DCMAKE_BUILD_TYPE=Debug -DVQ_SANITIZE_ADDRESS=ON -DVQ_BUILD_GAME=OFF \
+    -DVQ_GAME_DATA="$PWD/build/data.pak"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE e2e
 
 echo "== threaded tests under ThreadSanitizer"
-configure_and_build build-tsan -DCMAKE_BUILD_TYPE=Debug -DVQ_SANITIZE_THREAD=ON -DVQ_BUILD_GAME=OFF
+configure_and_build build-tsan -DCMAKE_BUILD_TYPE=Debug -DVQ_SANITIZE_THREAD=ON -DVQ_BUILD_GAME=OFF \
+    -DVQ_GAME_DATA="$PWD/build/data.pak"
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
-    ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L '^(time|kernel|app|sound|controls)$'
+    ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L '^(time|kernel|app|sound|controls|game)$'

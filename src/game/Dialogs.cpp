@@ -1,0 +1,308 @@
+#include "game/Dialogs.h"
+
+#include <type_traits>
+
+#include "controls/Factory_impl.h"
+#include "time/TimeSystem_impl.h"
+
+namespace Gamespace {
+
+using ControlLibrary::Factory_impl;
+using ControlLibrary::GetFactory;
+
+namespace {
+constexpr const char* kMenuFont = "fonts/MonotypeCorsiva14Italics.txt";
+constexpr const char* kButtonImage = "images/btn_def.png";
+const ControlLibrary::RectSet kButtonFrames{
+    {{0, 0, 108, 27}, {0, 27, 108, 27}, {0, 54, 108, 27}, {0, 81, 108, 27}}};
+}  // namespace
+
+// --- base ---------------------------------------------------------------------
+
+BaseDialog::BaseDialog(ControlLibrary::DialogMessageObserver* owner) {
+    m_dialog = GetFactory()->CreateDialogVO();
+    m_dialog->SetAlignment(1, 1);
+    m_dialog->SetPosition(512, 384);
+    m_dialog->SetSize(200, 200);
+    m_dialog->AddDialogObserver(this);
+    m_dialog->SetZOrder(1000);
+    m_dialog->SetBackgroundHidden(false);
+    if (owner != nullptr) {
+        m_dialog->AddDialogObserver(owner);
+    }
+}
+
+BaseDialog::~BaseDialog() {
+    Factory_impl* factory = GetFactory();
+    if (factory == nullptr) {
+        return;  // the factory went first and took every control with it
+    }
+    for (ControlLibrary::IVisibleObject* control : m_controls) {
+        factory->ReleaseVisibleObject(control);
+    }
+    factory->ReleaseDialogVO(m_dialog);
+    for (ControlLibrary::IFont* font : m_fonts) {
+        factory->ReleaseFont(font);
+    }
+    for (ControlLibrary::ISound* sound : m_sounds) {
+        factory->ReleaseSound(sound);
+    }
+}
+
+template <class T>
+T* BaseDialog::Own(T* object) {
+    if constexpr (std::is_base_of_v<ControlLibrary::IVisibleObject, T>) {
+        m_controls.push_back(object);
+    } else if constexpr (std::is_same_v<T, ControlLibrary::IFont>) {
+        m_fonts.push_back(object);
+    } else {
+        m_sounds.push_back(object);
+    }
+    return object;
+}
+
+void BaseDialog::Show(bool on) {
+    Layout();
+    m_dialog->SetShown(on);
+}
+
+ControlLibrary::IFont* BaseDialog::MakeFont(const std::string& path) {
+    ControlLibrary::IFont* font = Own(GetFactory()->CreateFont());
+    font->Load(path);  // a missing font leaves its texts undrawn
+    return font;
+}
+
+ControlLibrary::IButtonVO* BaseDialog::MakeMenuButton(ControlLibrary::IFont* font,
+                                                      const std::string& text) {
+    ControlLibrary::IButtonVO* button = Own(GetFactory()->CreateButtonVO());
+    button->SetFonts({font, nullptr, nullptr, nullptr});
+    button->SetImages({kButtonImage, kButtonImage, kButtonImage, kButtonImage});
+    button->SetSourceRects(kButtonFrames);
+    button->SetTextColours({kWhite, kPaleYellow, kGrey, kBlack, kBlack});
+    button->SetText(text);
+    button->SetAlignment(1, 1);
+    button->SetZOrder(300);
+    button->SetSize(94, 26);
+    button->SetBackgroundHidden(true);
+    button->SetTextOffset({0, -5});
+    button->AddMouseObserver(this);
+    m_dialog->AddChild(button);
+    return button;
+}
+
+ControlLibrary::IStringVO* BaseDialog::MakeLabel(ControlLibrary::IFont* font,
+                                                 const std::string& text, uint16_t zOrder,
+                                                 const Colour& colour) {
+    ControlLibrary::IStringVO* label = Own(GetFactory()->CreateStringVO());
+    label->SetFont(font);
+    label->SetZOrder(zOrder);
+    label->SetAlignment(1, 1);
+    label->SetColour(colour);
+    label->SetText(text);
+    m_dialog->AddChild(label);
+    return label;
+}
+
+void BaseDialog::Place(ControlLibrary::IVisibleObject* child, int32_t x, int32_t y) {
+    child->SetPosition(x, y);
+}
+
+int32_t BaseDialog::Width() const {
+    return static_cast<int32_t>(m_dialog->GetSize().width);
+}
+
+int32_t BaseDialog::Height() const {
+    return static_cast<int32_t>(m_dialog->GetSize().height);
+}
+
+// --- menu ---------------------------------------------------------------------------
+
+MenuDlg::MenuDlg(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(owner) {
+    m_dialog->SetBackgroundImage("images/dialog/dlg_menu.jpg");
+    ControlLibrary::IFont* font = MakeFont(kMenuFont);
+    m_resume = MakeMenuButton(font, "Resume");
+    m_mainMenu = MakeMenuButton(font, "Main menu");
+    m_label = MakeLabel(font, "", 300, kWhite);
+}
+
+void MenuDlg::Layout() {
+    Place(m_resume, Width() / 2, Height() / 2 - 30);
+    Place(m_mainMenu, Width() / 2, Height() / 2 + 30);
+    Place(m_label, Width() / 2, Height() / 2);
+}
+
+void MenuDlg::OnMouseClick(int32_t id) {
+    if (id == m_resume->GetId()) {
+        m_result = 0;
+        Show(false);
+    } else if (id == m_mainMenu->GetId()) {
+        m_result = 1;
+        Show(false);
+    }
+}
+
+// --- difficulty ---------------------------------------------------------------------
+
+LevelsDlg::LevelsDlg(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(owner) {
+    m_dialog->SetBackgroundImage("images/dialog/dlg_menu.jpg");
+    ControlLibrary::IFont* font = MakeFont(kMenuFont);
+    const char* names[] = {"Easy", "Medium", "Hard"};
+    for (int i = 0; i < 3; ++i) {
+        m_buttons[i] = MakeMenuButton(font, names[i]);
+    }
+}
+
+void LevelsDlg::Layout() {
+    for (int i = 0; i < 3; ++i) {
+        Place(m_buttons[i], Width() / 2, Height() / 2 + (i - 1) * 60);
+    }
+}
+
+void LevelsDlg::OnMouseClick(int32_t id) {
+    for (uint16_t i = 0; i < 3; ++i) {
+        if (id == m_buttons[i]->GetId()) {
+            m_result = i;
+            Show(false);
+            return;
+        }
+    }
+}
+
+// --- result --------------------------------------------------------------------------
+
+FinishDlg::FinishDlg(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(owner) {
+    m_dialog->SetSize(400, 400);
+    m_dialog->SetBackgroundImage("images/dialog/dlg_finish.png");
+    m_ok = MakeMenuButton(MakeFont(kMenuFont), "Ok");
+    m_text = Own(GetFactory()->CreateTextBoxVO());
+    m_text->SetSize(300, 300);
+    m_text->SetZOrder(300);
+    m_text->SetAlignment(1, 1);
+    m_dialog->AddChild(m_text);
+    m_font = MakeFont("fonts/KBChopinScript36.txt");
+}
+
+void FinishDlg::Show(bool on) {
+    if (on) {
+        m_text->Clear();
+        const std::string minutes = std::to_string(m_time / 60);
+        const std::string seconds = std::to_string(m_time % 60);
+        m_text->AddParagraph("Congratulations!", m_font, 1, kGold);
+        m_text->AddParagraph("\nTime:      " + minutes + ":" + seconds, m_font, 0, kYellow);
+        m_text->AddParagraph("Attempts:    " + std::to_string(m_attempts), m_font, 0, kYellow);
+    } else {
+        m_time = 0;
+        m_attempts = 0;
+    }
+    Layout();
+    m_dialog->SetShown(on);
+}
+
+void FinishDlg::Layout() {
+    Place(m_ok, Width() / 2, Height() - 45);
+    Place(m_text, Width() / 2, Height() / 2 - 120);
+}
+
+void FinishDlg::OnMouseClick(int32_t id) {
+    if (id == m_ok->GetId()) {
+        Show(false);
+    }
+}
+
+// --- count-down ------------------------------------------------------------------------
+
+TimerDlg::TimerDlg(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(owner) {
+    m_dialog->SetSize(200, 100);
+    m_dialog->SetBackgroundHidden(true);  // only the count shows
+    m_label = MakeLabel(MakeFont("fonts/KBChopinScript72.txt"), "Timer", 300, kGold);
+    if (TimeLibrary::ITimeSystem* time = TimeLibrary::GetTimeSystem()) {
+        m_countDown = time->CreateTimeObject(this, 3000, 1000);
+    }
+}
+
+TimerDlg::~TimerDlg() {
+    if (m_countDown != nullptr && TimeLibrary::GetTimeSystem() != nullptr) {
+        TimeLibrary::GetTimeSystem()->DestroyTimeObject(m_countDown);
+    }
+}
+
+void TimerDlg::Show(bool on) {
+    if (on) {
+        m_count = 3;
+        m_label->SetText("3");
+        if (m_countDown != nullptr) {
+            m_countDown->Start(false, 0);
+        }
+    }
+    Layout();
+    m_dialog->SetShown(on);
+}
+
+void TimerDlg::Layout() {
+    Place(m_label, Width() / 2 + 8, Height() / 2 - 305);  // above the dialog, under the clock
+}
+
+void TimerDlg::OnTimeObjectTick(int32_t /*id*/) {
+    --m_count;
+    m_label->SetText(std::to_string(m_count));
+    if (m_count == 0) {
+        m_dialog->SetShown(false);  // tells the card field the count-down is over
+    }
+}
+
+// --- exit confirmation -------------------------------------------------------------------
+
+ExitDialog::ExitDialog(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(owner) {
+    m_dialog->SetBackgroundImage("images/dialog/exit_window.jpg");
+    ControlLibrary::IFont* font = MakeFont("fonts/KBChopinScript28.txt");
+    ControlLibrary::ISound* press = Own(GetFactory()->CreateSound());
+    press->Load("sounds/menu.ogg");
+    auto makeButton = [&](const std::string& text, const std::string& image) {
+        ControlLibrary::IButtonVO* button = Own(GetFactory()->CreateButtonVO());
+        button->SetFonts({font, nullptr, nullptr, nullptr});
+        button->SetImages({image, image, image, image});
+        button->SetSourceRects(kButtonFrames);
+        button->SetTextColours({kBlack, kPaleYellow, kGrey, kBlack, kBlack});
+        button->SetSounds({nullptr, press, nullptr});
+        button->SetAlignment(1, 1);
+        button->SetZOrder(300);
+        button->SetSize(108, 55);
+        button->SetBackgroundHidden(true);
+        button->SetTextOffset({0, -10});
+        button->SetText(text);
+        button->AddMouseObserver(this);
+        m_dialog->AddChild(button);
+        return button;
+    };
+    m_yesButton = makeButton("Yes", "images/dialog/btn_yes.png");
+    m_noButton = makeButton("No", "images/dialog/btn_no.png");
+    m_label = MakeLabel(font, "Are you sure want to exit?", 100, kPaleYellow);
+    m_shade = Own(GetFactory()->CreateImageVO());
+    m_shade->LoadImage("images/dialog/black_under_exit.png", true);
+    m_shade->SetAlignment(0, 0);
+    m_shade->SetPosition(0, 0);
+}
+
+void ExitDialog::Layout() {
+    Place(m_label, Width() / 2, Height() / 2 - 45);
+    Place(m_yesButton, Width() / 2 + 70, Height() / 2 + 35);
+    Place(m_noButton, Width() / 2 - 70, Height() / 2 + 35);
+}
+
+void ExitDialog::OnMouseClick(int32_t id) {
+    if (id == m_yesButton->GetId()) {
+        m_yes = true;
+        Show(false);
+    } else if (id == m_noButton->GetId()) {
+        Show(false);
+    }
+}
+
+void ExitDialog::OnDialogShown(int32_t /*id*/, bool shown) {
+    if (shown) {
+        m_shade->SetZOrder(static_cast<uint16_t>(m_dialog->GetZOrder() - 1));
+    }
+    m_shade->SetShown(shown);
+}
+
+}  // namespace Gamespace

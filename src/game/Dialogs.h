@@ -1,0 +1,159 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "controls/IButtonVO.h"
+#include "controls/IDialogVO.h"
+#include "controls/IImageVO.h"
+#include "controls/IStringVO.h"
+#include "controls/ITextVO.h"
+#include "controls/Resources.h"
+#include "time/ITimeSystem.h"
+
+namespace Gamespace {
+
+using ControlLibrary::Colour;
+
+inline constexpr Colour kWhite{255, 255, 255};
+inline constexpr Colour kPaleYellow{255, 255, 128};
+inline constexpr Colour kGrey{203, 203, 192};
+inline constexpr Colour kBlack{0, 0, 0};
+inline constexpr Colour kGold{248, 208, 87};
+inline constexpr Colour kYellow{255, 255, 10};
+
+// The base of the game's pop-up windows: a dialog control centred on the
+// screen, made and released through the control factory, whose children are
+// placed by Layout in its own coordinates. Owners learn of its closing from
+// the dialog control's shown/hidden notification. Main thread unless noted.
+class BaseDialog : public ControlLibrary::MouseMessageObserver,
+                   public ControlLibrary::DialogMessageObserver {
+public:
+    // `owner` (may be null) hears OnDialogShown; it must outlive the dialog.
+    explicit BaseDialog(ControlLibrary::DialogMessageObserver* owner = nullptr);
+    ~BaseDialog() override;
+    BaseDialog(const BaseDialog&) = delete;
+    BaseDialog& operator=(const BaseDialog&) = delete;
+
+    // Places the children, then shows or hides the dialog control (modal
+    // while shown).
+    virtual void Show(bool on);
+    virtual void Layout() = 0;
+
+    ControlLibrary::IDialogVO* GetDialog() const { return m_dialog; }
+    int32_t GetDialogId() const { return m_dialog != nullptr ? m_dialog->GetId() : -1; }
+
+protected:
+    // A font through the factory; released by this dialog.
+    ControlLibrary::IFont* MakeFont(const std::string& path);
+    // A button in the menus' common style, a child of this dialog.
+    ControlLibrary::IButtonVO* MakeMenuButton(ControlLibrary::IFont* font, const std::string& text);
+    // A centred label, a child of this dialog.
+    ControlLibrary::IStringVO* MakeLabel(ControlLibrary::IFont* font, const std::string& text,
+                                         uint16_t zOrder, const Colour& colour);
+    // Places `child` at (x, y) of the dialog.
+    static void Place(ControlLibrary::IVisibleObject* child, int32_t x, int32_t y);
+    int32_t Width() const;
+    int32_t Height() const;
+    // Remembers a control or resource for release with the dialog.
+    template <class T>
+    T* Own(T* object);
+
+    ControlLibrary::IDialogVO* m_dialog = nullptr;
+
+private:
+    std::vector<ControlLibrary::IVisibleObject*> m_controls;
+    std::vector<ControlLibrary::IFont*> m_fonts;
+    std::vector<ControlLibrary::ISound*> m_sounds;
+};
+
+// The in-game menu: "Resume" (result 0) and "Main menu" (result 1).
+class MenuDlg : public BaseDialog {
+public:
+    explicit MenuDlg(ControlLibrary::DialogMessageObserver* owner);
+    void Layout() override;
+    void OnMouseClick(int32_t id) override;
+    uint8_t GetResult() const { return m_result; }
+
+private:
+    ControlLibrary::IButtonVO* m_resume;
+    ControlLibrary::IButtonVO* m_mainMenu;
+    ControlLibrary::IStringVO* m_label;
+    uint8_t m_result = 0;
+};
+
+// The difficulty choice: "Easy", "Medium", "Hard" give results 0, 1, 2.
+class LevelsDlg : public BaseDialog {
+public:
+    explicit LevelsDlg(ControlLibrary::DialogMessageObserver* owner);
+    void Layout() override;
+    void OnMouseClick(int32_t id) override;
+    uint16_t GetResult() const { return m_result; }
+
+private:
+    ControlLibrary::IButtonVO* m_buttons[3];
+    uint16_t m_result = 0;
+};
+
+// The result: "Congratulations!" with the time and the attempts.
+class FinishDlg : public BaseDialog {
+public:
+    explicit FinishDlg(ControlLibrary::DialogMessageObserver* owner);
+    // Fills the text box from the time and attempts when shown; clears both
+    // when hidden.
+    void Show(bool on) override;
+    void Layout() override;
+    void OnMouseClick(int32_t id) override;
+    void SetResult(uint16_t seconds, uint16_t attempts) {
+        m_time = seconds;
+        m_attempts = attempts;
+    }
+    ControlLibrary::ITextBoxVO* GetTextBox() const { return m_text; }
+
+private:
+    ControlLibrary::IButtonVO* m_ok;
+    ControlLibrary::ITextBoxVO* m_text;
+    ControlLibrary::IFont* m_font;
+    uint16_t m_time = 0;
+    uint16_t m_attempts = 0;
+};
+
+// The three-second count-down before play. Counts on the timer thread and
+// hides itself there at 0.
+class TimerDlg : public BaseDialog, public TimeLibrary::TimeObjectMessageObserver {
+public:
+    explicit TimerDlg(ControlLibrary::DialogMessageObserver* owner);
+    ~TimerDlg() override;
+    void Show(bool on) override;
+    void Layout() override;
+    void OnTimeObjectTick(int32_t id) override;
+    ControlLibrary::IStringVO* GetLabel() const { return m_label; }
+
+private:
+    ControlLibrary::IStringVO* m_label;
+    TimeLibrary::ITimeObject* m_countDown = nullptr;  // owned by the time system
+    uint16_t m_count = 0;
+};
+
+// "Are you sure want to exit?" with "Yes" and "No", over a shade that covers
+// the screen below it.
+class ExitDialog : public BaseDialog {
+public:
+    explicit ExitDialog(ControlLibrary::DialogMessageObserver* owner);
+    void Layout() override;
+    void OnMouseClick(int32_t id) override;
+    // Keeps the shade directly under the dialog and shown with it.
+    void OnDialogShown(int32_t id, bool shown) override;
+    bool GetResult() const { return m_yes; }
+    ControlLibrary::IImageVO* GetShade() const { return m_shade; }
+
+private:
+    ControlLibrary::IButtonVO* m_yesButton;
+    ControlLibrary::IButtonVO* m_noButton;
+    ControlLibrary::IStringVO* m_label;
+    ControlLibrary::IImageVO* m_shade;
+    bool m_yes = false;
+};
+
+}  // namespace Gamespace

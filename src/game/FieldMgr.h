@@ -1,0 +1,113 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "controls/IDialogVO.h"
+#include "controls/IImageVO.h"
+#include "controls/Resources.h"
+#include "game/Profiles.h"
+
+namespace Gamespace {
+
+class TimerDlg;
+
+// The C runtime's generator, seeded once by the application at start-up.
+// lo + rand() mod (hi - lo); lo when hi == lo; 0 when hi < lo.
+int32_t RandomInRange(int32_t lo, int32_t hi);
+// RandomInRange(lo, hi) until the value is not in `used`. Callers never ask
+// for more values than the range holds.
+int32_t RandomUnused(int32_t lo, int32_t hi, const std::vector<int32_t>& used);
+
+struct CardPoint {
+    int32_t x = 0;
+    int32_t y = 0;
+};
+using CardLayout = std::vector<CardPoint>;
+
+// The hand-made card arrangements: for each difficulty (0 Easy, 1 Medium,
+// 2 Hard) a list of layouts of card centres on the 1024 x 768 screen.
+class CardLayouts {
+public:
+    // Builds the table (again, discarding the old one).
+    static void Build();
+    // The layouts of a difficulty; anything but 0 or 1 is Hard.
+    static const std::vector<CardLayout>& ForDifficulty(uint16_t difficulty);
+};
+
+// "images/vis_pairs/01.png" ... "10.png"; a number past the end gives the first.
+const std::string& PicturePath(size_t number);
+size_t PictureCount();
+
+// Hears the field: the count-down ended, and every pair was found.
+class FieldMgrObserver {
+public:
+    virtual ~FieldMgrObserver() = default;
+    virtual void OnMemorizeFinished() = 0;
+    virtual void OnFieldCleared(uint16_t attempts) = 0;
+};
+
+// Deals and runs the field of cards: picks a layout for the current player's
+// difficulty, shuffles places and pictures, shows all pictures during a
+// three-second count-down, then lets the player turn cards two at a time.
+// Presses arrive on the main thread; the count-down's end on the timer thread.
+class FieldMgr : public IOptionObserver,
+                 public ControlLibrary::MouseMessageObserver,
+                 public ControlLibrary::DialogMessageObserver {
+public:
+    struct Card {
+        ControlLibrary::IImageVO* cover = nullptr;
+        ControlLibrary::IImageVO* face = nullptr;
+        bool inPlay = true;
+        uint16_t pair = 0;
+    };
+
+    // The one field, made on first use.
+    static FieldMgr* Instance();
+    // Deletes it (program exit, tests).
+    static void Destroy();
+
+    FieldMgr() = default;
+    ~FieldMgr() override;
+    FieldMgr(const FieldMgr&) = delete;
+    FieldMgr& operator=(const FieldMgr&) = delete;
+
+    // Registers for options, keeps `observer` (must outlive the field) and
+    // makes the count-down dialog.
+    void Init(FieldMgrObserver* observer);
+    // Deals a new field for the current player's difficulty; nothing shown.
+    void BuildField();
+    // All pictures up (and the count-down started), or the whole field hidden.
+    void ShowAllFaces(bool show);
+    // Releases every card's controls.
+    void ClearField();
+
+    void OnOptionsChanged() override {}
+    void OnOptionsReset() override {}
+    void OnMouseDown(int32_t id) override;
+    void OnDialogShown(int32_t id, bool shown) override;
+
+    const std::vector<std::unique_ptr<Card>>& GetCards() const { return m_cards; }
+    uint16_t GetTurnedCount() const { return m_turnedCount; }
+    uint16_t GetSelectedCount() const { return m_selectedCount; }
+    TimerDlg* GetTimerDialog() const { return m_timerDialog.get(); }
+
+private:
+    static void TurnUp(Card& card);
+    static void TurnDown(Card& card);
+    void CheckCompletion();
+
+    FieldMgrObserver* m_observer = nullptr;  // not owned
+    std::vector<std::unique_ptr<Card>> m_cards;
+    Card* m_firstSelected = nullptr;   // not owned
+    Card* m_secondSelected = nullptr;  // not owned
+    uint16_t m_selectedCount = 0;
+    uint16_t m_cardZOrder = 150;
+    std::unique_ptr<TimerDlg> m_timerDialog;
+    uint16_t m_turnedCount = 0;
+    ControlLibrary::ISound* m_clickSound = nullptr;  // released with the next deal
+};
+
+}  // namespace Gamespace

@@ -1,0 +1,120 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Gamespace {
+
+// One access to a small binary file: fields read and written at positions,
+// numbers big-endian. Every read or write on a closed file returns false.
+class RecordFile {
+public:
+    explicit RecordFile(std::string path) : m_path(std::move(path)) {}
+    ~RecordFile() { Close(); }
+    RecordFile(const RecordFile&) = delete;
+    RecordFile& operator=(const RecordFile&) = delete;
+
+    const std::string& GetPath() const { return m_path; }
+    // True when the file can be opened for reading.
+    bool Exists();
+    // Makes the file, or empties it; false for an empty path.
+    bool Create();
+    bool Delete();
+    // Mode 1: reading and writing ("r+b"); any other: reading and appending.
+    bool Open(int mode);
+    void Close();
+    // `position` -1 reads or writes at the current position; 0 or more moves
+    // there first (and fails when it cannot).
+    bool ReadBool(bool* out, long position = -1);
+    bool ReadU16(uint16_t* out, long position = -1);
+    // Reads `length` bytes; `out` is the text up to the first zero byte, also
+    // after a short read. True only when all bytes were read.
+    bool ReadString(std::string* out, size_t length, long position = -1);
+    bool WriteByte(uint8_t value, long position = -1);
+    bool WriteU16(uint16_t value, long position = -1);
+    // Writes exactly `length` bytes: the text and its terminating zero as far
+    // as they fit, zeros after.
+    bool WriteString(const std::string& text, size_t length, long position = -1);
+
+private:
+    bool Seek(long position);
+    bool Write(const void* data, size_t size, long position);
+
+    std::string m_path;
+    std::FILE* m_file = nullptr;
+    int m_mode = 0;
+};
+
+// One player profile.
+struct Player {
+    bool current = false;
+    std::string name;         // at most 14 characters as typed; 15 bytes stored
+    uint16_t difficulty = 2;  // 0 Easy, 1 Medium, 2 Hard
+};
+
+inline constexpr size_t kNameBytes = 15;
+inline constexpr size_t kProfileBytes = 18;
+inline constexpr const char* kSaveFolder = "save/";
+inline constexpr const char* kOptionsFile = "options.opt";
+
+// The players in memory, in the order they were loaded or added.
+class PlayerList {
+public:
+    // The process-wide list, made empty on first use.
+    static PlayerList* Instance();
+    // Deletes the list; the next Instance makes a new, empty one.
+    static void Destroy();
+
+    // False for an empty name or a name already in the list (exact bytes).
+    bool Add(const Player& player);
+    // The first current player, else the default record.
+    Player& GetCurrent();
+    void ClearCurrent();
+    // Clears every current flag, then sets `player`'s to `flag`.
+    void SetCurrent(Player& player, bool flag);
+    std::vector<std::unique_ptr<Player>>& GetPlayers() { return m_players; }
+    // Loads every "save/*.usr" profile; without a current one the first
+    // becomes current.
+    void LoadAll();
+    void SaveAll();
+
+private:
+    std::vector<std::unique_ptr<Player>> m_players;
+    Player m_default;
+};
+
+// The profile at `path`; false when it does not exist or names no file this
+// program could have written (empty, "/", "." or "..").
+bool Load(Player& player, const std::string& path);
+// Writes "save/<name>.usr" (18 bytes, the folder made when missing) under a
+// temporary name and renames it into place, so a crash never leaves half a
+// profile. Bytes past the 18 of an existing file are kept.
+bool Save(const Player& player);
+
+// The three option values kept in "options.opt"; no part of the game reads
+// them, they are carried from file to file unchanged.
+struct OptionValues {
+    std::array<uint16_t, 3> values{20, 40, 3};
+};
+OptionValues& GetOptionValues();
+void LoadOptions();
+// Written to a temporary name and renamed into place.
+void SaveOptions();
+
+// Receives option changes (nothing sends them yet).
+class IOptionObserver {
+public:
+    virtual ~IOptionObserver() = default;
+    virtual void OnOptionsChanged() = 0;
+    virtual void OnOptionsReset() = 0;
+};
+// Appends `observer` unless already registered; it must outlive the list.
+void RegisterOptionObserver(IOptionObserver* observer);
+const std::vector<IOptionObserver*>& GetOptionObservers();
+void ClearOptionObservers();
+
+}  // namespace Gamespace

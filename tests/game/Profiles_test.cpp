@@ -1,0 +1,197 @@
+// Player profiles and the options file: byte formats, loading rules and the
+// safe-saving rules.
+
+#include <gtest/gtest.h>
+
+#include "support/TempDir.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "game/Profiles.h"
+
+using Gamespace::Player;
+using Gamespace::PlayerList;
+using Bytes = std::vector<uint8_t>;
+namespace fs = std::filesystem;
+
+namespace {
+
+Bytes ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteBytes(const std::string& path, const Bytes& bytes) {
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+}
+
+// An 18-byte profile.
+Bytes Profile(uint8_t current, const std::string& name, uint16_t difficulty) {
+    Bytes b(18, 0);
+    b[0] = current;
+    std::copy(name.begin(), name.end(), b.begin() + 1);
+    b[16] = static_cast<uint8_t>(difficulty >> 8);
+    b[17] = static_cast<uint8_t>(difficulty);
+    return b;
+}
+
+class ProfilesTest : public TestSupport::TempDirTest {
+protected:
+    void TearDown() override {
+        PlayerList::Destroy();
+        Gamespace::GetOptionValues() = {};
+        TempDirTest::TearDown();
+    }
+};
+
+TEST_F(ProfilesTest, AProfileIsEighteenBigEndianBytesAndReadsBackTheSame) {
+    // The "save" folder is missing: saving makes it instead of losing the player.
+    Player anna{true, "Anna", 1};
+    ASSERT_TRUE(Gamespace::Save(anna));
+    EXPECT_EQ(ReadBytes("save/Anna.usr"), Profile(1, "Anna", 1));
+    EXPECT_FALSE(fs::exists("save/Anna.usr.tmp"));
+
+    Player back;
+    ASSERT_TRUE(Gamespace::Load(back, "save/Anna.usr"));
+    EXPECT_TRUE(back.current);
+    EXPECT_EQ(back.name, "Anna");
+    EXPECT_EQ(back.difficulty, 1);
+
+    // Fifteen characters fill the field without a terminating zero.
+    Player longName{false, "ABCDEFGHIJKLMNO", 2};
+    ASSERT_TRUE(Gamespace::Save(longName));
+    EXPECT_EQ(ReadBytes("save/ABCDEFGHIJKLMNO.usr"), Profile(0, "ABCDEFGHIJKLMNO", 2));
+    ASSERT_TRUE(Gamespace::Load(back, "save/ABCDEFGHIJKLMNO.usr"));
+    EXPECT_EQ(back.name, "ABCDEFGHIJKLMNO");
+}
+
+TEST_F(ProfilesTest, SavingOverwritesTheFieldsAndKeepsWhatFollows) {
+    Bytes longer = Profile(1, "Bo", 0);
+    longer.push_back(0xAB);
+    WriteBytes("save/Bo.usr", longer);
+    ASSERT_TRUE(Gamespace::Save(Player{false, "Bo", 2}));
+    Bytes expected = Profile(0, "Bo", 2);
+    expected.push_back(0xAB);
+    EXPECT_EQ(ReadBytes("save/Bo.usr"), expected);
+}
+
+struct ReadCase {
+    const char* what;
+    Bytes bytes;
+    bool loads;
+    bool current;
+    const char* name;
+    uint16_t difficulty;
+};
+
+class ProfileReadTest : public ProfilesTest, public ::testing::WithParamInterface<ReadCase> {};
+
+TEST_P(ProfileReadTest, ReadsWhatTheFileHolds) {
+    WriteBytes("save/p.usr", GetParam().bytes);
+    Player p;
+    EXPECT_EQ(Gamespace::Load(p, "save/p.usr"), GetParam().loads);
+    if (GetParam().loads) {
+        EXPECT_EQ(p.current, GetParam().current);
+        EXPECT_EQ(p.name, GetParam().name);
+        EXPECT_EQ(p.difficulty, GetParam().difficulty);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, ProfileReadTest,
+    ::testing::Values(
+        ReadCase{"AnyNonZeroFlagIsCurrent", Profile(7, "Cy", 2), true, true, "Cy", 2},
+        ReadCase{"ShortFileHasDifficultyZero", {1, 'D', 'i', 0, 0}, true, true, "Di", 0},
+        ReadCase{"OneDifficultyByteIsNotEnough",
+                 [] {
+                     Bytes b = Profile(0, "Ed", 1);
+                     b.pop_back();
+                     return b;
+                 }(),
+                 true, false, "Ed", 0},
+        ReadCase{"SlashInTheNameIsRefused", Profile(1, "../x", 1), false, false, "", 0},
+        ReadCase{"DotDotIsRefused", Profile(1, "..", 1), false, false, "", 0},
+        ReadCase{"EmptyNameIsRefused", Profile(1, "", 1), false, false, "", 0}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+TEST_F(ProfilesTest, LoadingSkipsDuplicatesAndMakesTheFirstCurrentWhenNoneIs) {
+    WriteBytes("save/a.usr", Profile(0, "Anna", 1));
+    WriteBytes("save/b.usr", Profile(0, "Anna", 2));  // the same player again
+    WriteBytes("save/c.usr", Profile(0, "Cy", 0));
+    WriteBytes("save/d.txt", Profile(1, "Dan", 0));   // not a profile
+    WriteBytes("save/.e.usr", Profile(1, "Eve", 0));  // hidden
+    WriteBytes("save/f.usr", Profile(1, "a/b", 0));   // could not be saved back
+    PlayerList* list = PlayerList::Instance();
+    list->LoadAll();
+    ASSERT_EQ(list->GetPlayers().size(), 2u);
+    EXPECT_EQ(list->GetPlayers()[0]->name, "Anna");
+    EXPECT_EQ(list->GetPlayers()[0]->difficulty, 1);
+    EXPECT_EQ(list->GetCurrent().name, "Anna");
+    EXPECT_TRUE(list->GetPlayers()[0]->current);
+}
+
+TEST_F(ProfilesTest, TheListRefusesEmptyAndDuplicateNamesAndHasOneCurrent) {
+    PlayerList* list = PlayerList::Instance();
+    EXPECT_EQ(list->GetCurrent().name, "");  // the default record
+    EXPECT_EQ(list->GetCurrent().difficulty, 2);
+    EXPECT_FALSE(list->Add(Player{false, "", 0}));
+    EXPECT_TRUE(list->Add(Player{false, "Anna", 0}));
+    EXPECT_FALSE(list->Add(Player{false, "Anna", 1}));
+    EXPECT_TRUE(list->Add(Player{true, "anna", 1}));  // case matters
+    EXPECT_EQ(list->GetCurrent().name, "anna");
+    list->SetCurrent(*list->GetPlayers()[0], true);
+    EXPECT_EQ(list->GetCurrent().name, "Anna");
+    EXPECT_FALSE(list->GetPlayers()[1]->current);
+
+    list->SaveAll();
+    PlayerList::Destroy();
+    PlayerList::Instance()->LoadAll();
+    EXPECT_EQ(PlayerList::Instance()->GetPlayers().size(), 2u);
+    EXPECT_EQ(PlayerList::Instance()->GetCurrent().name, "Anna");
+}
+
+TEST_F(ProfilesTest, OptionsAreSixBigEndianBytesDefaultingTo20_40_3) {
+    Gamespace::LoadOptions();  // no file: the defaults stay
+    Gamespace::SaveOptions();
+    EXPECT_EQ(ReadBytes("options.opt"), (Bytes{0x00, 0x14, 0x00, 0x28, 0x00, 0x03}));
+
+    WriteBytes("./options.opt", {0x01, 0x02, 0x03});  // short: the third value stays
+    Gamespace::LoadOptions();
+    EXPECT_EQ(Gamespace::GetOptionValues().values, (std::array<uint16_t, 3>{0x0102, 40, 3}));
+    WriteBytes("./options.opt", {0, 1, 0, 2, 0, 3, 9, 9});  // longer: written back as six
+    Gamespace::LoadOptions();
+    Gamespace::SaveOptions();
+    EXPECT_EQ(ReadBytes("options.opt"), (Bytes{0, 1, 0, 2, 0, 3}));
+}
+
+TEST_F(ProfilesTest, RecordFilesRefuseWorkWhileClosed) {
+    Gamespace::RecordFile file("r.bin");
+    bool flag = false;
+    uint16_t value = 0;
+    std::string text;
+    EXPECT_FALSE(file.Exists());
+    EXPECT_FALSE(file.ReadBool(&flag));
+    EXPECT_FALSE(file.WriteU16(5));
+    EXPECT_FALSE(Gamespace::RecordFile("").Create());
+    ASSERT_TRUE(file.Create());
+    ASSERT_TRUE(file.Open(1));
+    EXPECT_TRUE(file.WriteString("hello", 3));  // "hel", no room for the zero
+    EXPECT_TRUE(file.WriteU16(0x1234, 10));
+    EXPECT_TRUE(file.ReadString(&text, 3, 0));
+    EXPECT_EQ(text, "hel");
+    EXPECT_TRUE(file.ReadU16(&value, 10));
+    EXPECT_EQ(value, 0x1234);
+    EXPECT_FALSE(file.ReadU16(&value));  // at the end
+    file.Close();
+    EXPECT_TRUE(file.Delete());
+    EXPECT_FALSE(file.Exists());
+}
+
+}  // namespace
