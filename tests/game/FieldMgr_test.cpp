@@ -149,6 +149,13 @@ TEST_F(FieldTest, TheLayoutTableHoldsTheHandMadeArrangements) {
     EXPECT_EQ(Gamespace::PicturePath(10), "images/vis_pairs/01.png");
 }
 
+TEST_F(FieldTest, TheFieldListensForOptionsOnce) {
+    EXPECT_EQ(Gamespace::GetOptionObservers(),
+              (std::vector<Gamespace::IOptionObserver*>{field}));
+    Gamespace::RegisterOptionObserver(field);
+    EXPECT_EQ(Gamespace::GetOptionObservers().size(), 1u);
+}
+
 TEST_F(FieldTest, RandomNumbersKeepToTheirRange) {
     EXPECT_EQ(Gamespace::RandomInRange(5, 3), 0);
     EXPECT_EQ(Gamespace::RandomInRange(4, 4), 4);
