@@ -1,7 +1,5 @@
 #include "game/Dialogs.h"
 
-#include <type_traits>
-
 #include "controls/Factory_impl.h"
 #include "time/TimeSystem_impl.h"
 
@@ -11,10 +9,7 @@ using ControlLibrary::Factory_impl;
 using ControlLibrary::GetFactory;
 
 namespace {
-constexpr const char* kMenuFont = "fonts/MonotypeCorsiva14Italics.txt";
 constexpr const char* kButtonImage = "images/btn_def.png";
-const ControlLibrary::RectSet kButtonFrames{
-    {{0, 0, 108, 27}, {0, 27, 108, 27}, {0, 54, 108, 27}, {0, 81, 108, 27}}};
 }  // namespace
 
 // --- base ---------------------------------------------------------------------
@@ -49,45 +44,30 @@ BaseDialog::~BaseDialog() {
     }
 }
 
-template <class T>
-T* BaseDialog::Own(T* object) {
-    if constexpr (std::is_base_of_v<ControlLibrary::IVisibleObject, T>) {
-        m_controls.push_back(object);
-    } else if constexpr (std::is_same_v<T, ControlLibrary::IFont>) {
-        m_fonts.push_back(object);
-    } else {
-        m_sounds.push_back(object);
-    }
-    return object;
-}
-
 void BaseDialog::Show(bool on) {
     Layout();
     m_dialog->SetShown(on);
 }
 
 ControlLibrary::IFont* BaseDialog::MakeFont(const std::string& path) {
-    ControlLibrary::IFont* font = Own(GetFactory()->CreateFont());
-    font->Load(path);  // a missing font leaves its texts undrawn
-    return font;
+    return Own(LoadFont(path));
+}
+
+ControlLibrary::IButtonVO* BaseDialog::MakeChildButton(const ButtonStyle& style,
+                                                       const std::string& text, uint32_t width,
+                                                       uint32_t height, int32_t offsetY) {
+    ControlLibrary::IButtonVO* button =
+        Own(MakeButton(style, text, 300, width, height, offsetY, this));
+    button->SetBackgroundHidden(true);  // the caption only
+    m_dialog->AddChild(button);
+    return button;
 }
 
 ControlLibrary::IButtonVO* BaseDialog::MakeMenuButton(ControlLibrary::IFont* font,
                                                       const std::string& text) {
-    ControlLibrary::IButtonVO* button = Own(GetFactory()->CreateButtonVO());
-    button->SetFonts({font, nullptr, nullptr, nullptr});
-    button->SetImages({kButtonImage, kButtonImage, kButtonImage, kButtonImage});
-    button->SetSourceRects(kButtonFrames);
-    button->SetTextColours({kWhite, kPaleYellow, kGrey, kBlack, kBlack});
-    button->SetText(text);
-    button->SetAlignment(1, 1);
-    button->SetZOrder(300);
-    button->SetSize(94, 26);
-    button->SetBackgroundHidden(true);
-    button->SetTextOffset({0, -5});
-    button->AddMouseObserver(this);
-    m_dialog->AddChild(button);
-    return button;
+    const ButtonStyle style{
+        font, kButtonImage, kMenuButtonFrames, {kWhite, kPaleYellow, kGrey, kBlack, kBlack}};
+    return MakeChildButton(style, text, 94, 26, -5);
 }
 
 ControlLibrary::IStringVO* BaseDialog::MakeLabel(ControlLibrary::IFont* font,
@@ -255,24 +235,11 @@ void TimerDlg::OnTimeObjectTick(int32_t /*id*/) {
 ExitDialog::ExitDialog(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(owner) {
     m_dialog->SetBackgroundImage("images/dialog/exit_window.jpg");
     ControlLibrary::IFont* font = MakeFont("fonts/KBChopinScript28.txt");
-    ControlLibrary::ISound* press = Own(GetFactory()->CreateSound());
-    press->Load("sounds/menu.ogg");
+    ControlLibrary::ISound* press = Own(LoadSound("sounds/menu.ogg"));
     auto makeButton = [&](const std::string& text, const std::string& image) {
-        ControlLibrary::IButtonVO* button = Own(GetFactory()->CreateButtonVO());
-        button->SetFonts({font, nullptr, nullptr, nullptr});
-        button->SetImages({image, image, image, image});
-        button->SetSourceRects(kButtonFrames);
-        button->SetTextColours({kBlack, kPaleYellow, kGrey, kBlack, kBlack});
-        button->SetSounds({nullptr, press, nullptr});
-        button->SetAlignment(1, 1);
-        button->SetZOrder(300);
-        button->SetSize(108, 55);
-        button->SetBackgroundHidden(true);
-        button->SetTextOffset({0, -10});
-        button->SetText(text);
-        button->AddMouseObserver(this);
-        m_dialog->AddChild(button);
-        return button;
+        const ButtonStyle style{
+            font, image, kMenuButtonFrames, {kBlack, kPaleYellow, kGrey, kBlack, kBlack}, press};
+        return MakeChildButton(style, text, 108, 55, -10);
     };
     m_yesButton = makeButton("Yes", "images/dialog/btn_yes.png");
     m_noButton = makeButton("No", "images/dialog/btn_no.png");

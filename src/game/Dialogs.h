@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "controls/IButtonVO.h"
@@ -10,6 +11,7 @@
 #include "controls/IStringVO.h"
 #include "controls/ITextVO.h"
 #include "controls/Resources.h"
+#include "game/Style.h"
 #include "time/ITimeSystem.h"
 
 namespace Gamespace {
@@ -22,6 +24,7 @@ inline constexpr Colour kGrey{203, 203, 192};
 inline constexpr Colour kBlack{0, 0, 0};
 inline constexpr Colour kGold{248, 208, 87};
 inline constexpr Colour kYellow{255, 255, 10};
+inline constexpr const char* kMenuFont = "fonts/MonotypeCorsiva14Italics.txt";
 
 // The base of the game's pop-up windows: a dialog control centred on the
 // screen, made and released through the control factory, whose children are
@@ -47,6 +50,10 @@ public:
 protected:
     // A font through the factory; released by this dialog.
     ControlLibrary::IFont* MakeFont(const std::string& path);
+    // A caption-only button in `style`, z-order 300, a child of this dialog
+    // whose clicks this dialog hears.
+    ControlLibrary::IButtonVO* MakeChildButton(const ButtonStyle& style, const std::string& text,
+                                               uint32_t width, uint32_t height, int32_t offsetY);
     // A button in the menus' common style, a child of this dialog.
     ControlLibrary::IButtonVO* MakeMenuButton(ControlLibrary::IFont* font, const std::string& text);
     // A centred label, a child of this dialog.
@@ -58,7 +65,17 @@ protected:
     int32_t Height() const;
     // Remembers a control or resource for release with the dialog.
     template <class T>
-    T* Own(T* object);
+    T* Own(T* object) {
+        if constexpr (std::is_base_of_v<ControlLibrary::IVisibleObject, T>) {
+            m_controls.push_back(object);
+        } else if constexpr (std::is_same_v<T, ControlLibrary::IFont>) {
+            m_fonts.push_back(object);
+        } else {
+            static_assert(std::is_same_v<T, ControlLibrary::ISound>);
+            m_sounds.push_back(object);
+        }
+        return object;
+    }
 
     ControlLibrary::IDialogVO* m_dialog = nullptr;
 

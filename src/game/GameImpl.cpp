@@ -1,12 +1,166 @@
 #include "game/GameImpl.h"
 
+#include <filesystem>
+
+#include "controls/Factory_impl.h"
+#include "game/FieldMgr.h"
+#include "game/GameMgr.h"
+#include "game/Profiles.h"
+#include "game/StartMgr.h"
 #include "kernel/ISysApp.h"
 
 namespace Gamespace {
 
+using ControlLibrary::GetFactory;
+
+namespace {
+// The links lead to this game's own pages, shipped beside the program.
+std::string LocalPage(const char* file) {
+    std::error_code ec;
+    return "file://" + (std::filesystem::current_path(ec) / file).string();
+}
+}  // namespace
+
+GameImpl::GameImpl()
+    : m_startModule(std::make_unique<StartMgr>(this, kStartModuleId)),
+      m_gameModule(std::make_unique<GameMgr>(this, kGameModuleId)) {}
+
+GameImpl::~GameImpl() = default;
+
+void GameImpl::Initialize() {
+    ControlLibrary::Factory_impl* factory = GetFactory();
+    factory->MountArchive("", "data.pak");
+    LoadOptions();
+    CardLayouts::Build();
+    PlayerList::Instance()->LoadAll();
+    m_startModule->Initialize();
+    m_gameModule->Initialize();
+
+    m_font = LoadFont("fonts/a_BosaNova14.txt");
+    const char* texts[] = {"More games", "Quorlin!"};
+    const char* pages[] = {"README.md", "CREDITS.md"};
+    for (int i = 0; i < 2; ++i) {
+        ControlLibrary::ILinkVO* link = factory->CreateLinkVO();
+        link->SetFont(m_font);
+        link->SetAlignment(2, 1);
+        link->SetColour(kPaleYellow);
+        link->SetZOrder(1500);
+        link->SetText(texts[i]);
+        link->SetAddress(LocalPage(pages[i]));
+        m_links[i] = link;
+    }
+
+    m_backdrop = factory->CreateRectVO();
+    m_backdrop->SetStyle(1);
+    m_backdrop->SetSize(1024, 768);
+    m_backdrop->SetColour({103, 102, 87});
+
+    const ButtonStyle style{
+        m_font,
+        "images/btn_default.png",
+        {{{0, 0, 100, 26}, {0, 26, 100, 26}, {0, 52, 100, 26}, {0, 78, 100, 26}}},
+        {kYellow, kBlack, kGrey, Colour{103, 102, 87}, kBlack}};
+    m_exitButton = MakeButton(style, "Exit", 1500, 40, 30, 0, this);
+    m_exitButton->SetBackgroundHidden(true);
+
+    m_exitDialog = std::make_unique<ExitDialog>(this);
+    m_exitDialog->GetDialog()->SetSize(400, 200);
+    m_music = LoadSound("sounds/back.ogg", 0.2);
+
+    const int32_t w = 1024;
+    const int32_t h = 768;
+    m_links[1]->SetPosition(w - 10, h - 50);
+    m_links[0]->SetPosition(w - 10, h - 20);
+    m_exitButton->SetPosition(35, h - 20);
+}
+
+void GameImpl::Activate() {
+    m_startModule->Show();
+    m_backdrop->SetShown(true);
+    if (m_music != nullptr) {
+        m_music->Play(true);
+    }
+    m_links[0]->SetShown(true);
+    m_links[1]->SetShown(true);
+    m_exitButton->SetShown(true);
+    m_backdrop->SetShown(true);
+}
+
+void GameImpl::Deactivate() {
+    m_gameModule->Hide();
+    if (m_music != nullptr) {
+        m_music->Stop();
+    }
+    m_links[0]->SetShown(false);
+    m_links[1]->SetShown(false);
+    m_exitButton->SetShown(false);
+    m_backdrop->SetShown(false);
+}
+
+void GameImpl::Release() {
+    PlayerList::Instance()->SaveAll();
+    SaveOptions();
+    m_gameModule->Release();
+    m_startModule->Release();
+    ControlLibrary::Factory_impl* factory = GetFactory();
+    factory->ReleaseLinkVO(m_links[0]);
+    factory->ReleaseLinkVO(m_links[1]);
+    factory->ReleaseButtonVO(m_exitButton);
+    factory->ReleaseRectVO(m_backdrop);
+    m_links[0] = m_links[1] = nullptr;
+    m_exitButton = nullptr;
+    m_backdrop = nullptr;
+    m_exitDialog.reset();
+    FieldMgr::Destroy();
+    factory->ReleaseSound(m_music);
+    factory->ReleaseFont(m_font);
+    m_music = nullptr;
+    m_font = nullptr;
+    PlayerList::Destroy();
+}
+
 void GameImpl::RequestClose() {
-    if (m_sysApp != nullptr) {
-        m_sysApp->Quit();
+    if (m_exitDialog == nullptr) {
+        // Not initialised (the game never started): nothing to confirm.
+        if (m_sysApp != nullptr) {
+            m_sysApp->Quit();
+        }
+        return;
+    }
+    if (m_exitDialog->GetDialog()->IsShown()) {
+        return;
+    }
+    m_gameModule->Pause(true);
+    m_exitDialog->Show(true);
+}
+
+void GameImpl::OnModuleFinished(int32_t moduleId) {
+    if (moduleId == m_startModule->GetId()) {
+        m_startModule->Hide();
+        m_gameModule->Show();
+    } else if (moduleId == m_gameModule->GetId()) {
+        m_gameModule->Hide();
+        m_startModule->Show();
+    }
+}
+
+void GameImpl::OnMouseClick(int32_t id) {
+    if (m_exitButton != nullptr && id == m_exitButton->GetId()) {
+        m_gameModule->Pause(true);
+        m_exitDialog->Show(true);
+    }
+}
+
+void GameImpl::OnDialogShown(int32_t id, bool shown) {
+    if (shown || m_exitDialog == nullptr || id != m_exitDialog->GetDialogId()) {
+        return;
+    }
+    if (m_exitDialog->GetResult()) {
+        if (m_sysApp != nullptr) {
+            m_sysApp->Quit();
+        }
+    } else {
+        m_gameModule->Pause(false);
     }
 }
 

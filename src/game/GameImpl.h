@@ -1,24 +1,66 @@
 #pragma once
 
+#include <memory>
+#include <string>
+
+#include "controls/IButtonVO.h"
+#include "controls/IRectVO.h"
+#include "controls/IStringVO.h"
+#include "game/Dialogs.h"
+#include "game/GameModule.h"
 #include "kernel/IGame.h"
+#include "time/ITimeSystem.h"
 
 namespace Gamespace {
 
-// The game root. Until the game itself exists it only answers its name and
-// version and accepts every close request.
-class GameImpl final : public KernelLibrary::IGame {
+class GameMgr;
+class StartMgr;
+
+// The game as the kernel sees it: the start screen and the game screen, the
+// controls every screen shares (backdrop, two links, "Exit"), the background
+// music and the exit confirmation. Loads the data at start and saves the
+// players and options at the end. Main thread.
+class GameImpl final : public KernelLibrary::IGame,
+                       public GameModuleObserver,
+                       public ControlLibrary::MouseMessageObserver,
+                       public ControlLibrary::DialogMessageObserver,
+                       public TimeLibrary::TimeObjectMessageObserver {
 public:
+    GameImpl();
+    ~GameImpl() override;
+
     void SetSysApp(KernelLibrary::ISysApp* sysApp) override { m_sysApp = sysApp; }
-    void Initialize() override {}
-    void Release() override {}
-    void Activate() override {}
-    void Deactivate() override {}
-    void GetName(std::string& out) override { out = "Vornique"; }
-    void GetVersion(std::string& out) override { out = "1.0"; }
+    void Initialize() override;
+    void Release() override;
+    void Activate() override;
+    void Deactivate() override;
+    void GetName(std::string& out) override { out = m_name; }
+    void GetVersion(std::string& out) override { out = m_version; }
+    // Asks "Are you sure want to exit?" unless it is already asked.
     void RequestClose() override;
+
+    void OnModuleFinished(int32_t moduleId) override;
+    void OnMouseClick(int32_t id) override;
+    void OnDialogShown(int32_t id, bool shown) override;
+
+    StartMgr* GetStartModule() const { return m_startModule.get(); }
+    GameMgr* GetGameModule() const { return m_gameModule.get(); }
+    ExitDialog* GetExitDialog() const { return m_exitDialog.get(); }
+    ControlLibrary::IButtonVO* GetExitButton() const { return m_exitButton; }
+    ControlLibrary::ILinkVO* GetLink(int i) const { return m_links[i]; }
 
 private:
     KernelLibrary::ISysApp* m_sysApp = nullptr;  // not owned
+    std::string m_name = "Vornique";
+    std::string m_version = "1.0";
+    std::unique_ptr<StartMgr> m_startModule;
+    std::unique_ptr<GameMgr> m_gameModule;
+    std::unique_ptr<ExitDialog> m_exitDialog;
+    ControlLibrary::ILinkVO* m_links[2] = {nullptr, nullptr};
+    ControlLibrary::IButtonVO* m_exitButton = nullptr;
+    ControlLibrary::IRectVO* m_backdrop = nullptr;
+    ControlLibrary::ISound* m_music = nullptr;
+    ControlLibrary::IFont* m_font = nullptr;
 };
 
 }  // namespace Gamespace

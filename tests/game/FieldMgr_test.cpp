@@ -150,8 +150,7 @@ TEST_F(FieldTest, TheLayoutTableHoldsTheHandMadeArrangements) {
 }
 
 TEST_F(FieldTest, TheFieldListensForOptionsOnce) {
-    EXPECT_EQ(Gamespace::GetOptionObservers(),
-              (std::vector<Gamespace::IOptionObserver*>{field}));
+    EXPECT_EQ(Gamespace::GetOptionObservers(), (std::vector<Gamespace::IOptionObserver*>{field}));
     Gamespace::RegisterOptionObserver(field);
     EXPECT_EQ(Gamespace::GetOptionObservers().size(), 1u);
 }

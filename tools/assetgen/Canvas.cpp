@@ -174,4 +174,18 @@ bool Canvas::WriteJpeg(const std::string& path, int quality, bool fullChroma) {
     return WriteFile(path, ImageLib::EncodeJPEG(img, quality, fullChroma));
 }
 
+bool Canvas::WriteJpegWithAlpha(const std::string& path, uint32_t fill, int quality) {
+    ImageLib::Image colour = ToImage();
+    ImageLib::Image alpha(m_width, m_height);
+    for (size_t i = 0; i < colour.m_bits.size(); ++i) {
+        const uint32_t a = colour.m_bits[i] >> 24;
+        alpha.m_bits[i] = 0xFF000000u | a * 0x010101u;
+        colour.m_bits[i] = a == 0 ? (0xFF000000u | fill) : (colour.m_bits[i] | 0xFF000000u);
+    }
+    const std::filesystem::path p(path);
+    const std::string alphaPath = (p.parent_path() / ("_" + p.filename().string())).string();
+    return WriteFile(path, ImageLib::EncodeJPEG(colour, quality, true)) &&
+           WriteFile(alphaPath, ImageLib::EncodeJPEG(alpha, quality, true));
+}
+
 }  // namespace AssetGen

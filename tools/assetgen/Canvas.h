@@ -42,6 +42,10 @@ public:
     ImageLib::Image ToImage();
     bool WritePng(const std::string& path);
     bool WriteJpeg(const std::string& path, int quality = 92, bool fullChroma = false);
+    // A JPEG for the colour and a second, grey JPEG beside it named with a
+    // leading "_" for the transparency, which the game's image loader joins
+    // (JPEG has no alpha of its own). Transparent pixels take `fill`'s colour.
+    bool WriteJpegWithAlpha(const std::string& path, uint32_t fill, int quality = 94);
 
 private:
     int m_width;

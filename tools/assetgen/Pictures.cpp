@@ -231,14 +231,24 @@ void Dialogs(const Options& o) {
     }
     {
         Canvas c(200, 200);
-        cairo_set_source_rgb(c.Cr(), 0.10, 0.09, 0.14);
-        cairo_paint(c.Cr());
         Panel(c, 2, false);
-        Check(c.WriteJpeg(o.out + "images/dialog/dlg_menu.jpg", 94), "menu dialog");
+        Check(c.WriteJpegWithAlpha(o.out + "images/dialog/dlg_menu.jpg", 0x1A1724), "menu dialog");
     }
     {
         Canvas c(400, 400);
         Panel(c, 6, true);
+        // The title "Congratulations!" sits on the top edge: the rim has a gap
+        // under it, as a legend has.
+        cairo_save(c.Cr());
+        cairo_rectangle(c.Cr(), 92, 0, 216, 16);
+        cairo_clip(c.Cr());
+        cairo_set_operator(c.Cr(), CAIRO_OPERATOR_CLEAR);
+        cairo_paint(c.Cr());
+        cairo_set_operator(c.Cr(), CAIRO_OPERATOR_OVER);
+        c.RoundedRect(6, 6, 388, 388, 18);
+        cairo_set_source_rgb(c.Cr(), 0.22, 0.20, 0.30);
+        cairo_fill(c.Cr());
+        cairo_restore(c.Cr());
         // A golden glow behind the result text.
         cairo_pattern_t* g = cairo_pattern_create_radial(200, 150, 10, 200, 150, 190);
         cairo_pattern_add_color_stop_rgba(g, 0, 0.95, 0.80, 0.40, 0.25);
@@ -252,13 +262,12 @@ void Dialogs(const Options& o) {
     }
     {
         Canvas c(400, 200);
-        cairo_set_source_rgb(c.Cr(), 0.10, 0.09, 0.14);
-        cairo_paint(c.Cr());
         Panel(c, 2, false);
         // Light plates for the black "No" and "Yes".
         Plate(c, 130, 135, 108, 55, {0.98, 0.90, 0.62}, {0.85, 0.70, 0.38});
         Plate(c, 270, 135, 108, 55, {0.98, 0.90, 0.62}, {0.85, 0.70, 0.38});
-        Check(c.WriteJpeg(o.out + "images/dialog/exit_window.jpg", 94), "exit dialog");
+        Check(c.WriteJpegWithAlpha(o.out + "images/dialog/exit_window.jpg", 0x1A1724),
+              "exit dialog");
     }
     {
         Canvas c(1024, 768);

@@ -1,0 +1,245 @@
+#include "game/GameMgr.h"
+
+#include <string>
+
+#include "controls/Factory_impl.h"
+#include "time/TimeSystem_impl.h"
+
+namespace Gamespace {
+
+using ControlLibrary::GetFactory;
+
+namespace {
+constexpr Colour kGreen{25, 250, 25};
+constexpr Colour kRose{252, 133, 133};
+}  // namespace
+
+GameMgr::~GameMgr() {
+    if (m_clock != nullptr && TimeLibrary::GetTimeSystem() != nullptr) {
+        TimeLibrary::GetTimeSystem()->DestroyTimeObject(m_clock);
+    }
+}
+
+void GameMgr::Initialize() {
+    ControlLibrary::Factory_impl* factory = GetFactory();
+    m_fontA = LoadFont("fonts/KBChopinScript72.txt");
+    m_pressSound = LoadSound("sounds/menulight.wav");
+    const ButtonStyle style{m_fontA,
+                            "images/btn_def.png",
+                            kMenuButtonFrames,
+                            {kGold, kYellow, kPaleYellow, kGrey, kBlack},
+                            m_pressSound};
+    m_menuButton = MakeButton(style, "Menu", 650, 94, 26, -5, this);
+    m_difficultyButton = MakeButton(style, "Easy", 650, 94, 26, -5, this);
+
+    m_menuButton->SetAlignment(0, 2);
+    m_menuButton->SetSize(230, 70);
+    m_menuButton->SetTextOffset({0, -35});
+    m_menuButton->SetBackgroundHidden(true);
+
+    m_fontB = LoadFont("fonts/KBChopinScript28.txt");
+    m_difficultyButton->SetSize(100, 60);
+    m_difficultyButton->SetTextOffset({0, 0});
+    m_difficultyButton->SetBackgroundHidden(true);
+    m_difficultyButton->SetFonts({m_fontB, nullptr, nullptr, nullptr});
+
+    m_background = factory->CreateImageVO();
+    m_background->SetAlignment(1, 1);
+    m_background->LoadImage("images/game_fon/1.jpg", true);
+    m_background->SetZOrder(5);
+
+    for (ControlLibrary::IStringVO** label : {&m_minutes, &m_colon, &m_secondsLabel}) {
+        *label = factory->CreateStringVO();
+        (*label)->SetAlignment(2, 1);
+        (*label)->SetFont(m_fontA);
+        (*label)->SetColour(kYellow);
+        (*label)->SetZOrder(150);
+    }
+    m_minutes->SetColour(kGold);
+    m_colon->SetColour(kGold);
+    m_colon->SetText(":");
+    m_secondsLabel->SetColour(kGold);
+    m_secondsLabel->SetAlignment(0, 1);
+
+    if (TimeLibrary::ITimeSystem* time = TimeLibrary::GetTimeSystem()) {
+        m_clock = time->CreateTimeObject(this, -1, 1000);
+        if (m_clock != nullptr) {
+            m_clock->SetLooped(true);
+        }
+    }
+
+    m_levelsDialog = std::make_unique<LevelsDlg>(this);
+    m_finishDialog = std::make_unique<FinishDlg>(this);
+    m_menuDialog = std::make_unique<MenuDlg>(this);
+
+    FieldMgr::Instance()->Init(this);
+    RegisterOptionObserver(this);
+    factory->AddKeybdSysObserver(this);
+
+    const int32_t cx = 512;
+    const int32_t cy = 384;
+    m_menuButton->SetPosition(cx - 280, cy - 270);
+    m_difficultyButton->SetPosition(cx, cy - 360);
+    m_background->SetPosition(cx, cy);
+    m_minutes->SetPosition(cx + 150, cy - 335);
+    m_colon->SetPosition(cx + 170, cy - 335);
+    m_secondsLabel->SetPosition(cx + 190, cy - 335);
+}
+
+void GameMgr::Release() {
+    ControlLibrary::Factory_impl* factory = GetFactory();
+    m_finishDialog.reset();
+    m_menuDialog.reset();
+    m_levelsDialog.reset();
+    factory->ReleaseButtonVO(m_menuButton);
+    factory->ReleaseButtonVO(m_difficultyButton);
+    factory->ReleaseStringVO(m_minutes);
+    factory->ReleaseStringVO(m_colon);
+    factory->ReleaseStringVO(m_secondsLabel);
+    factory->ReleaseImageVO(m_background);
+    factory->ReleaseFont(m_fontA);
+    factory->ReleaseFont(m_fontB);
+    factory->ReleaseSound(m_pressSound);
+    m_menuButton = m_difficultyButton = nullptr;
+    m_minutes = m_colon = m_secondsLabel = nullptr;
+    m_background = nullptr;
+    m_fontA = m_fontB = nullptr;
+    m_pressSound = nullptr;
+}
+
+void GameMgr::Show() {
+    m_active = true;
+    m_background->SetShown(true);
+    m_minutes->SetShown(true);
+    m_colon->SetShown(true);
+    m_secondsLabel->SetShown(true);
+    m_menuButton->SetShown(true);
+    m_difficultyButton->SetShown(true);
+    NewGame();
+}
+
+void GameMgr::Hide() {
+    FieldMgr::Instance()->ShowAllFaces(false);
+    m_background->SetShown(false);
+    m_minutes->SetShown(false);
+    m_colon->SetShown(false);
+    m_secondsLabel->SetShown(false);
+    m_menuButton->SetShown(false);
+    m_difficultyButton->SetShown(false);
+    m_active = false;
+}
+
+void GameMgr::SetClockColour(const Colour& colour) {
+    m_minutes->SetColour(colour);
+    m_colon->SetColour(colour);
+    m_secondsLabel->SetColour(colour);
+}
+
+void GameMgr::Pause(bool on) {
+    for (BaseDialog* dialog : {static_cast<BaseDialog*>(m_finishDialog.get()),
+                               static_cast<BaseDialog*>(m_menuDialog.get()),
+                               static_cast<BaseDialog*>(m_levelsDialog.get())}) {
+        if (dialog != nullptr && dialog->GetDialog()->IsShown()) {
+            return;
+        }
+    }
+    m_paused = on;
+    if (m_clock != nullptr) {
+        m_clock->SetPaused(on);
+    }
+    SetClockColour(on ? kGrey : kGold);
+}
+
+void GameMgr::NewGame() {
+    m_paused = false;
+    FieldMgr* field = FieldMgr::Instance();
+    field->BuildField();
+    field->ShowAllFaces(true);
+    m_seconds = 0;
+    m_minutes->SetText("0");
+    m_secondsLabel->SetText("0");
+    SetClockColour(kGrey);
+    if (m_clock != nullptr) {
+        m_clock->Stop();
+    }
+    RefreshDifficultyButton();
+}
+
+void GameMgr::RefreshDifficultyButton() {
+    Colour normal = kGold;
+    switch (PlayerList::Instance()->GetCurrent().difficulty) {
+        case 0:
+            m_difficultyButton->SetText("Easy");
+            normal = kGreen;
+            break;
+        case 1:
+            m_difficultyButton->SetText("Meduim");
+            normal = kYellow;
+            break;
+        case 2:
+            m_difficultyButton->SetText("Hard");
+            normal = kRose;
+            break;
+        default:
+            break;
+    }
+    m_difficultyButton->SetTextColours({normal, kYellow, kPaleYellow, kGrey, kBlack});
+}
+
+void GameMgr::OnMemorizeFinished() {
+    const bool paused = m_paused;
+    if (m_clock != nullptr) {
+        m_clock->Start(paused, 0);  // started paused it stays frozen until Pause(false)
+    }
+    SetClockColour(paused ? kGrey : kGold);
+}
+
+void GameMgr::OnFieldCleared(uint16_t attempts) {
+    Pause(true);
+    m_finishDialog->SetResult(m_seconds, attempts);
+    m_finishDialog->Show(true);
+}
+
+void GameMgr::OnMouseClick(int32_t id) {
+    if (id == m_menuButton->GetId()) {
+        Pause(true);
+        m_menuDialog->Show(true);
+    } else if (id == m_difficultyButton->GetId()) {
+        Pause(true);
+        m_levelsDialog->Show(true);
+    }
+}
+
+void GameMgr::OnTimeObjectTick(int32_t id) {
+    if (m_clock == nullptr || id != m_clock->GetId()) {
+        return;
+    }
+    const uint16_t seconds = ++m_seconds;
+    m_minutes->SetText(std::to_string(seconds / 60));
+    m_secondsLabel->SetText(std::to_string(seconds % 60));
+}
+
+void GameMgr::OnDialogShown(int32_t id, bool shown) {
+    if (shown) {
+        return;
+    }
+    if (id == m_finishDialog->GetDialogId()) {
+        NewGame();
+    } else if (id == m_menuDialog->GetDialogId()) {
+        if (m_menuDialog->GetResult() == 1) {
+            m_observer->OnModuleFinished(m_id);
+        } else {
+            Pause(false);
+        }
+    } else if (id == m_levelsDialog->GetDialogId()) {
+        Player& player = PlayerList::Instance()->GetCurrent();
+        if (m_levelsDialog->GetResult() != player.difficulty) {
+            player.difficulty = m_levelsDialog->GetResult();
+            NewGame();
+        } else {
+            Pause(false);
+        }
+    }
+}
+
+}  // namespace Gamespace

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <atomic>
+#include <memory>
+
+#include "controls/IButtonVO.h"
+#include "controls/IImageVO.h"
+#include "controls/IStringVO.h"
+#include "game/Dialogs.h"
+#include "game/FieldMgr.h"
+#include "game/GameModule.h"
+#include "game/Profiles.h"
+#include "time/ITimeSystem.h"
+
+namespace Gamespace {
+
+// The game screen: the field, a clock that runs from the end of the count-down
+// until the last pair, "Menu", a button naming the difficulty, and the menu,
+// difficulty and result dialogs. Clicks and dialogs arrive on the main thread;
+// clock ticks and the count-down's end on the timer thread.
+class GameMgr : public GameModule,
+                public ControlLibrary::MouseMessageObserver,
+                public ControlLibrary::DialogMessageObserver,
+                public TimeLibrary::TimeObjectMessageObserver,
+                public IOptionObserver,
+                public ControlLibrary::KeybdSysMessageObserver,
+                public FieldMgrObserver {
+public:
+    GameMgr(GameModuleObserver* observer, int32_t id) : GameModule(observer, id) {}
+    ~GameMgr() override;
+
+    void Initialize() override;
+    void Release() override;
+    // Shows the screen and deals a new field.
+    void Show() override;
+    void Hide() override;
+    // Freezes (and greys) or resumes the clock; nothing while one of the
+    // screen's dialogs is shown.
+    void Pause(bool on);
+    void NewGame();
+    void RefreshDifficultyButton();
+
+    void OnMemorizeFinished() override;
+    void OnFieldCleared(uint16_t attempts) override;
+    void OnMouseClick(int32_t id) override;
+    void OnTimeObjectTick(int32_t id) override;
+    void OnDialogShown(int32_t id, bool shown) override;
+    void OnOptionsChanged() override {}
+    void OnOptionsReset() override {}
+    bool IsKeybdActive() override { return m_active; }
+
+    bool IsPaused() const { return m_paused; }
+    uint16_t GetSeconds() const { return m_seconds; }
+    ControlLibrary::IButtonVO* GetMenuButton() const { return m_menuButton; }
+    ControlLibrary::IButtonVO* GetDifficultyButton() const { return m_difficultyButton; }
+    ControlLibrary::IStringVO* GetMinutesLabel() const { return m_minutes; }
+    ControlLibrary::IStringVO* GetSecondsLabel() const { return m_secondsLabel; }
+    MenuDlg* GetMenuDialog() const { return m_menuDialog.get(); }
+    LevelsDlg* GetLevelsDialog() const { return m_levelsDialog.get(); }
+    FinishDlg* GetFinishDialog() const { return m_finishDialog.get(); }
+
+private:
+    void SetClockColour(const Colour& colour);
+
+    ControlLibrary::IImageVO* m_background = nullptr;
+    ControlLibrary::IStringVO* m_minutes = nullptr;
+    ControlLibrary::IStringVO* m_colon = nullptr;
+    ControlLibrary::IStringVO* m_secondsLabel = nullptr;
+    ControlLibrary::IButtonVO* m_menuButton = nullptr;
+    ControlLibrary::IButtonVO* m_difficultyButton = nullptr;
+    std::atomic<bool> m_paused{false};  // read on the timer thread
+    std::unique_ptr<FinishDlg> m_finishDialog;
+    std::unique_ptr<MenuDlg> m_menuDialog;
+    std::unique_ptr<LevelsDlg> m_levelsDialog;
+    TimeLibrary::ITimeObject* m_clock = nullptr;  // owned by the time system
+    std::atomic<uint16_t> m_seconds{0};           // written by the clock's ticks
+    ControlLibrary::IFont* m_fontA = nullptr;
+    ControlLibrary::IFont* m_fontB = nullptr;
+    ControlLibrary::ISound* m_pressSound = nullptr;
+};
+
+}  // namespace Gamespace

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <memory>
+
+#include "controls/IButtonVO.h"
+#include "controls/IImageVO.h"
+#include "controls/IStringVO.h"
+#include "controls/ITextVO.h"
+#include "game/Dialogs.h"
+#include "game/GameModule.h"
+#include "time/ITimeSystem.h"
+
+namespace Gamespace {
+
+// "Player with this name already exist!" with "Ok".
+class ErrorDialog : public BaseDialog {
+public:
+    explicit ErrorDialog(ControlLibrary::DialogMessageObserver* owner);
+    void Layout() override;
+    void OnMouseClick(int32_t id) override;
+    ControlLibrary::IButtonVO* GetOkButton() const { return m_ok; }
+
+private:
+    ControlLibrary::IButtonVO* m_ok;
+    ControlLibrary::IStringVO* m_label;
+};
+
+// "Enter your name:" with a name box, "Create" and "Cancel". Adds the player
+// and makes them current, or shows the error dialog for a name in use.
+class NewPlayerDialog : public BaseDialog,
+                        public ControlLibrary::IEditBoxMsgObserver,
+                        public ControlLibrary::KeybdMessageObserver {
+public:
+    explicit NewPlayerDialog(ControlLibrary::DialogMessageObserver* owner);
+    void Layout() override;
+    void OnMouseClick(int32_t id) override;
+    // Enter in the name box presses "Create".
+    void OnKeyDown(int32_t id, int32_t key) override;
+    // "Create" is usable while the name is not empty.
+    void OnTextChanged(int32_t id) override;
+    // Shown, or back from the error dialog: an empty, focused name box.
+    void OnDialogShown(int32_t id, bool shown) override;
+
+    ControlLibrary::IButtonVO* GetCreateButton() const { return m_create; }
+    ControlLibrary::IButtonVO* GetCancelButton() const { return m_cancel; }
+    ControlLibrary::IEditBoxVO* GetEditBox() const { return m_edit; }
+    ErrorDialog* GetErrorDialog() const { return m_error.get(); }
+
+private:
+    ControlLibrary::IButtonVO* m_create;
+    ControlLibrary::IButtonVO* m_cancel;
+    ControlLibrary::IStringVO* m_prompt;
+    ControlLibrary::IEditBoxVO* m_edit;
+    std::unique_ptr<ErrorDialog> m_error;
+};
+
+// The start screen: greets the current player, "Play" starts the game, the
+// second button lets another person create a profile. Opens the new-player
+// dialog by itself while there is no player.
+class StartMgr : public GameModule,
+                 public ControlLibrary::MouseMessageObserver,
+                 public ControlLibrary::KeybdMessageObserver,
+                 public ControlLibrary::KeybdSysMessageObserver,
+                 public ControlLibrary::DialogMessageObserver,
+                 public TimeLibrary::TimeObjectMessageObserver {
+public:
+    StartMgr(GameModuleObserver* observer, int32_t id) : GameModule(observer, id) {}
+    ~StartMgr() override;
+
+    void Initialize() override;
+    void Release() override;
+    void Show() override;
+    void Hide() override;
+    // Shows the current player's name and the invitation for somebody else.
+    void Refresh();
+
+    void OnMouseClick(int32_t id) override;
+    // Space and Enter press "Play".
+    void OnSysKeyDown(int32_t key) override;
+    bool IsKeybdActive() override;
+    void OnTimeObjectFinish(int32_t id) override;
+    void OnDialogShown(int32_t id, bool shown) override;
+
+    ControlLibrary::IButtonVO* GetPlayButton() const { return m_play; }
+    ControlLibrary::IButtonVO* GetCreateButton() const { return m_create; }
+    ControlLibrary::IStringVO* GetNameLabel() const { return m_name; }
+    NewPlayerDialog* GetNewPlayerDialog() const { return m_newPlayer.get(); }
+
+private:
+    ControlLibrary::IButtonVO* m_play = nullptr;
+    ControlLibrary::IButtonVO* m_create = nullptr;
+    ControlLibrary::IImageVO* m_background = nullptr;
+    ControlLibrary::IStringVO* m_greeting = nullptr;
+    ControlLibrary::IStringVO* m_name = nullptr;
+    std::unique_ptr<NewPlayerDialog> m_newPlayer;
+    TimeLibrary::ITimeObject* m_firstRunTimer = nullptr;  // owned by the time system
+    ControlLibrary::IFont* m_measuringFont = nullptr;
+    ControlLibrary::IFont* m_labelFont = nullptr;
+    ControlLibrary::ISound* m_pressSound = nullptr;
+};
+
+}  // namespace Gamespace

@@ -1,0 +1,517 @@
+// The whole program on SDL's dummy drivers: the real application object,
+// kernel, control factory and game, with input pushed through SDL's event
+// queue as a player's would travel, and the timer thread stepped by hand.
+
+#include <gtest/gtest.h>
+
+#include "support/SdlInput.h"
+#include "support/TempDir.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "controls/ButtonVO.h"
+#include "controls/EditBoxVO.h"
+#include "controls/Factory_impl.h"
+#include "framework/graphics/DDImage.h"
+#include "framework/graphics/DDInterface.h"
+#include "framework/platform/Clock.h"
+#include "framework/platform/Process.h"
+#include "framework/platform/Window.h"
+#include "framework/resources/ImageLib.h"
+#include "game/FieldMgr.h"
+#include "game/GameImpl.h"
+#include "game/GameMgr.h"
+#include "game/Profiles.h"
+#include "game/StartMgr.h"
+#include "kernel/MainApp.h"
+#include "time/TimeSystem_impl.h"
+
+namespace fs = std::filesystem;
+using Gamespace::FieldMgr;
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+Bytes ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string LabelText(ControlLibrary::IStringVO* label) {
+    std::string text;
+    label->GetText(text);
+    return text;
+}
+
+class WholeGame : public TestSupport::TempDirTest {
+protected:
+    void SetUp() override {
+        TempDirTest::SetUp();
+        fs::create_symlink(VQ_DATA_PAK, "data.pak");
+        m_dirArg = "-changedir=" + fs::current_path().string();
+        const char* argv[] = {"vornique", m_dirArg.c_str()};
+        Brisk::Platform::SetCommandLine(2, argv);
+        TimeLibrary::CreateTimeSystem(timeClock);
+        game = std::make_unique<Gamespace::GameImpl>();
+        app = std::make_unique<KernelLibrary::MainApp>(game.get());
+        app->SetClock(&appClock);
+        app->SetExitHandler([](int code) { FAIL() << "exit " << code; });
+        app->Init();
+        ASSERT_NE(app->GetWindow(), nullptr);
+        ControlLibrary::CreateFactory(app.get());
+        ASSERT_NE(ControlLibrary::GetFactory(), nullptr);
+        app->m_loadingThreadStarted = true;
+        app->m_loadingThreadCompleted = true;
+        Frames(2);  // the loading completes: the game starts on the start screen
+        ASSERT_NE(app->GetBridge(), nullptr);
+    }
+    void TearDown() override {
+        if (TimeLibrary::GetTimeSystem() != nullptr) {
+            TimeLibrary::GetTimeSystem()->DestroyAllTimeObjects();
+        }
+        ControlLibrary::DestroyFactory();
+        app.reset();
+        game.reset();
+        FieldMgr::Destroy();
+        Gamespace::PlayerList::Destroy();
+        Gamespace::ClearOptionObservers();
+        TimeLibrary::DestroyTimeSystem();
+        const char* argv[] = {"vornique"};
+        Brisk::Platform::SetCommandLine(1, argv);
+        TempDirTest::TearDown();
+    }
+
+    uint32_t Window() const { return app->GetWindow()->Id(); }
+    // Main-loop steps: events pumped and handled, updates, drawing.
+    void Frames(int n) {
+        for (int i = 0; i < n && !app->IsShutdown(); ++i) {
+            bool updated = false;
+            app->UpdateAppStep(&updated);
+            appClock.Advance(10'000);
+        }
+    }
+    // Lets `ms` pass on the timer thread, with the main loop running along.
+    void Wait(int ms) {
+        for (int t = 0; t < ms; t += 5) {
+            TimeLibrary::GetTimeSystem()->Step();
+            if (t % 50 == 0) {
+                Frames(1);
+            }
+        }
+        Frames(3);
+    }
+    void Click(int x, int y, int clicks = 1) {
+        TestSupport::PushMouseMove(Window(), x, y);
+        TestSupport::PushMouseButton(Window(), true, x, y, clicks);
+        TestSupport::PushMouseButton(Window(), false, x, y, clicks);
+        Frames(8);
+    }
+    void Click(ControlLibrary::IVisibleObject* object) {
+        const ControlLibrary::Rect r = object->GetScreenRect();
+        Click(r.x + r.width / 2, r.y + r.height / 2);
+    }
+    void Key(int32_t sdlKey) {
+        TestSupport::PushKey(Window(), sdlKey, true);
+        TestSupport::PushKey(Window(), sdlKey, false);
+        Frames(6);
+    }
+    void Type(const std::string& text) {
+        TestSupport::PushText(Window(), text);
+        Frames(6);
+    }
+    void CloseWindow() {
+        app->SendWindowMessage({app->GetMainWindowId(), Brisk::Platform::MessageId::Close, 0, 0});
+        Frames(4);
+    }
+    // The drawn back buffer; written as `name`.png into $VQ_SCREENS_DIR when
+    // that is set, to look at.
+    std::vector<uint32_t> Screen(const std::string& name) {
+        Wait(20);  // the factory's 5 ms poll asks for the redraw
+        Frames(30);
+        Brisk::DDImage* screen = app->GetDisplay()->GetScreenImage();
+        const uint32_t* bits = screen->GetBits();
+        std::vector<uint32_t> pixels(bits, bits + screen->GetWidth() * screen->GetHeight());
+        if (const char* dir = std::getenv("VQ_SCREENS_DIR")) {
+            ImageLib::Image out(screen->GetWidth(), screen->GetHeight());
+            for (size_t i = 0; i < pixels.size(); ++i) {
+                out.m_bits[i] = pixels[i] | 0xFF000000u;
+            }
+            ImageLib::WritePNG(std::string(dir) + "/" + name + ".png", out);
+        }
+        return pixels;
+    }
+    Gamespace::StartMgr* Start() const { return game->GetStartModule(); }
+    Gamespace::GameMgr* Play() const { return game->GetGameModule(); }
+    bool Shown(Gamespace::BaseDialog* dialog) const { return dialog->GetDialog()->IsShown(); }
+    // The cards of every pair, by pair number.
+    std::map<uint16_t, std::vector<FieldMgr::Card*>> Pairs() const {
+        std::map<uint16_t, std::vector<FieldMgr::Card*>> pairs;
+        for (const auto& card : FieldMgr::Instance()->GetCards()) {
+            pairs[card->pair].push_back(card.get());
+        }
+        return pairs;
+    }
+    std::string FinishText() const {
+        auto* impl = static_cast<ControlLibrary::TextBoxVO_impl*>(
+            static_cast<ControlLibrary::TextBoxVO_bridge*>(Play()->GetFinishDialog()->GetTextBox())
+                ->GetImpl());
+        std::string text;
+        for (const auto& line : impl->GetLines()) {
+            text += line.text;
+        }
+        return text;
+    }
+    // Creates the first player through the new-player dialog that opens by itself.
+    void CreatePlayer(const std::string& name) {
+        Wait(5);
+        ASSERT_TRUE(Shown(Start()->GetNewPlayerDialog()));
+        Type(name);
+        Key(SDLK_RETURN);
+        ASSERT_FALSE(Shown(Start()->GetNewPlayerDialog()));
+    }
+    // From the start screen into a running game, past the count-down.
+    void EnterGame() {
+        Click(Start()->GetPlayButton());
+        ASSERT_TRUE(Play()->IsActive());
+        Wait(3000);
+    }
+
+    Brisk::Platform::ManualClock appClock{1'000'000'000};
+    Brisk::Platform::ManualClock timeClock;
+    std::unique_ptr<Gamespace::GameImpl> game;
+    std::unique_ptr<KernelLibrary::MainApp> app;
+    std::string m_dirArg;
+};
+
+TEST_F(WholeGame, APlayerNamedAnnaWinsAnEasyGameAndEverythingIsSaved) {
+    // First run: the new-player dialog opens once, "Cancel" unusable.
+    EXPECT_FALSE(Shown(Start()->GetNewPlayerDialog()));
+    Wait(5);
+    Gamespace::NewPlayerDialog* dialog = Start()->GetNewPlayerDialog();
+    ASSERT_TRUE(Shown(dialog));
+    EXPECT_FALSE(dialog->GetCancelButton()->IsEnabled());
+    EXPECT_FALSE(dialog->GetCreateButton()->IsEnabled());
+    Type("Anna");
+    EXPECT_TRUE(dialog->GetCreateButton()->IsEnabled());
+    Key(SDLK_RETURN);
+    EXPECT_FALSE(Shown(dialog));
+    EXPECT_EQ(LabelText(Start()->GetNameLabel()), "Anna!");
+    Wait(100);
+    EXPECT_FALSE(Shown(dialog));  // opened once only
+
+    // Play, then choose Easy in the difficulty dialog after the count-down.
+    EnterGame();
+    Click(Play()->GetDifficultyButton());
+    ASSERT_TRUE(Shown(Play()->GetLevelsDialog()));
+    Click(512, 384 - 60);  // "Easy"
+    ASSERT_EQ(FieldMgr::Instance()->GetCards().size(), 10u);
+    Wait(3000);
+
+    // A perfect game: each pair's two covers, pressed at their places.
+    for (const auto& [pair, two] : Pairs()) {
+        for (FieldMgr::Card* card : two) {
+            Click(card->cover);
+        }
+    }
+    ASSERT_TRUE(Shown(Play()->GetFinishDialog()));
+    EXPECT_EQ(FinishText(), "Congratulations!\nTime:      0:0Attempts:    5");
+
+    // "Ok" deals again; after its count-down the menu leads back to the start.
+    Click(512, 384 + 200 - 45);
+    EXPECT_FALSE(Shown(Play()->GetFinishDialog()));
+    Wait(3000);
+    Click(Play()->GetMenuButton());
+    ASSERT_TRUE(Shown(Play()->GetMenuDialog()));
+    Click(512, 384 + 30);  // "Main menu"
+    EXPECT_TRUE(Start()->IsActive());
+    EXPECT_FALSE(Play()->IsActive());
+
+    // "Exit", then "Yes".
+    Click(game->GetExitButton());
+    ASSERT_TRUE(Shown(game->GetExitDialog()));
+    Click(512 + 70, 384 + 35);
+    EXPECT_TRUE(app->IsShutdown());
+    EXPECT_EQ(ReadBytes("save/Anna.usr"),
+              (Bytes{1, 'A', 'n', 'n', 'a', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(ReadBytes("options.opt"), (Bytes{0, 20, 0, 40, 0, 3}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(WholeGame, ATakenNameShowsTheErrorAndLeadsBackToAnEmptyBox) {
+    CreatePlayer("Anna");
+    Gamespace::NewPlayerDialog* dialog = Start()->GetNewPlayerDialog();
+    EXPECT_EQ(LabelText(Start()->GetNameLabel()), "Anna!");
+    Click(Start()->GetCreateButton());  // "if you not Anna click here"
+    ASSERT_TRUE(Shown(dialog));
+    EXPECT_TRUE(dialog->GetCancelButton()->IsEnabled());  // a player exists now
+    Type("Anna");
+    Key(SDLK_RETURN);
+    ASSERT_TRUE(Shown(dialog->GetErrorDialog()));
+    EXPECT_EQ(Gamespace::PlayerList::Instance()->GetPlayers().size(), 1u);
+    EXPECT_FALSE(fs::exists("save/Anna.usr"));  // a refused name touches no file
+    Click(dialog->GetErrorDialog()->GetOkButton());
+    EXPECT_FALSE(Shown(dialog->GetErrorDialog()));
+    ASSERT_TRUE(Shown(dialog));
+    std::string text = "x";
+    dialog->GetEditBox()->GetText(text);
+    EXPECT_EQ(text, "");
+    EXPECT_FALSE(dialog->GetCreateButton()->IsEnabled());
+    Key(SDLK_RETURN);  // Enter in an empty box does nothing
+    EXPECT_TRUE(Shown(dialog));
+
+    Type("Bo");
+    Click(dialog->GetCreateButton());
+    EXPECT_FALSE(Shown(dialog));
+    EXPECT_EQ(LabelText(Start()->GetNameLabel()), "Bo!");
+    EXPECT_EQ(Gamespace::PlayerList::Instance()->GetCurrent().name, "Bo");
+    EXPECT_FALSE(Gamespace::PlayerList::Instance()->GetPlayers()[0]->current);
+}
+
+TEST_F(WholeGame, EnterAndSpaceStartTheGame) {
+    CreatePlayer("Anna");
+    Key(SDLK_SPACE);
+    EXPECT_TRUE(Play()->IsActive());
+    Wait(3000);
+    Click(Play()->GetMenuButton());
+    Click(512, 384 + 30);  // "Main menu"
+    ASSERT_TRUE(Start()->IsActive());
+    Key(SDLK_RETURN);
+    EXPECT_TRUE(Play()->IsActive());
+}
+
+TEST_F(WholeGame, TheMenuFreezesAndGreysTheClockAndResumeGoesOnFromTheSameSecond) {
+    CreatePlayer("Anna");
+    EnterGame();
+    Wait(2000);
+    EXPECT_EQ(Play()->GetSeconds(), 2);
+    EXPECT_EQ(LabelText(Play()->GetSecondsLabel()), "2");
+    Click(Play()->GetMenuButton());
+    ASSERT_TRUE(Shown(Play()->GetMenuDialog()));
+    EXPECT_TRUE(Play()->IsPaused());
+    EXPECT_EQ(Play()->GetSecondsLabel()->GetColour(), Gamespace::kGrey);
+    Wait(5000);
+    EXPECT_EQ(Play()->GetSeconds(), 2);
+    Click(512, 384 - 30);  // "Resume"
+    EXPECT_FALSE(Play()->IsPaused());
+    EXPECT_EQ(Play()->GetSecondsLabel()->GetColour(), Gamespace::kGold);
+    Wait(1000);
+    EXPECT_EQ(Play()->GetSeconds(), 3);
+
+    // 59, 60 and an hour read as minutes and seconds.
+    Wait(56'000);
+    EXPECT_EQ(LabelText(Play()->GetMinutesLabel()), "0");
+    EXPECT_EQ(LabelText(Play()->GetSecondsLabel()), "59");
+    Wait(1000);
+    EXPECT_EQ(LabelText(Play()->GetMinutesLabel()), "1");
+    EXPECT_EQ(LabelText(Play()->GetSecondsLabel()), "0");
+}
+
+TEST_F(WholeGame, TheSameDifficultyResumesAnotherDealsANewFieldAndIsStored) {
+    CreatePlayer("Anna");
+    EnterGame();
+    EXPECT_EQ(FieldMgr::Instance()->GetCards().size(), 20u);  // new players play Hard
+    const FieldMgr::Card* first = FieldMgr::Instance()->GetCards()[0].get();
+    Click(Play()->GetDifficultyButton());
+    Click(512, 384 + 60);  // "Hard" again
+    EXPECT_EQ(FieldMgr::Instance()->GetCards()[0].get(), first);
+    EXPECT_FALSE(Play()->IsPaused());
+
+    Click(Play()->GetDifficultyButton());
+    Click(512, 384);  // "Medium"
+    EXPECT_EQ(FieldMgr::Instance()->GetCards().size(), 16u);
+    EXPECT_EQ(Gamespace::PlayerList::Instance()->GetCurrent().difficulty, 1);
+    std::string text;
+    static_cast<ControlLibrary::ButtonVO_bridge*>(Play()->GetDifficultyButton())->GetImpl();
+    CloseWindow();
+    Click(512 + 70, 384 + 35);  // "Yes"
+    ASSERT_TRUE(app->IsShutdown());
+    EXPECT_EQ(ReadBytes("save/Anna.usr").back(), 1);
+}
+
+TEST_F(WholeGame, PauseDoesNothingWhileTheResultIsShown) {
+    CreatePlayer("Anna");
+    EnterGame();
+    for (const auto& [pair, two] : Pairs()) {
+        for (FieldMgr::Card* card : two) {
+            Click(card->cover);
+        }
+    }
+    ASSERT_TRUE(Shown(Play()->GetFinishDialog()));
+    EXPECT_TRUE(Play()->IsPaused());
+    Play()->Pause(false);  // as the exit confirmation's "No" does
+    EXPECT_TRUE(Play()->IsPaused());
+    CloseWindow();
+    Click(512 - 70, 384 + 35);  // "No"
+    EXPECT_TRUE(Play()->IsPaused());
+    const uint16_t seconds = Play()->GetSeconds();
+    Wait(3000);
+    EXPECT_EQ(Play()->GetSeconds(), seconds);
+}
+
+TEST_F(WholeGame, ClosingTheWindowWhileTheConfirmationIsShownChangesNothing) {
+    CreatePlayer("Anna");
+    CloseWindow();
+    ASSERT_TRUE(Shown(game->GetExitDialog()));
+    const int32_t z = game->GetExitDialog()->GetDialog()->GetZOrder();
+    CloseWindow();
+    CloseWindow();
+    EXPECT_TRUE(Shown(game->GetExitDialog()));
+    EXPECT_EQ(game->GetExitDialog()->GetDialog()->GetZOrder(), z);  // not shown twice
+    Click(game->GetExitButton());                                   // under the dialog: disabled
+    Click(512 - 70, 384 + 35);                                      // "No"
+    EXPECT_FALSE(Shown(game->GetExitDialog()));
+    EXPECT_FALSE(app->IsShutdown());
+    EXPECT_TRUE(Start()->GetPlayButton()->IsEnabled());
+}
+
+// Input that breaks pairs games elsewhere: none of it may turn a third card,
+// count a match that is not one, or change the attempts wrongly.
+TEST_F(WholeGame, InputThatBreaksOtherPairsGamesChangesNothingItShouldNot) {
+    CreatePlayer("Anna");
+    Click(Start()->GetPlayButton());
+    FieldMgr* field = FieldMgr::Instance();
+    auto faceUp = [&] {
+        int n = 0;
+        for (const auto& card : field->GetCards()) {
+            n += card->face->IsShown() ? 1 : 0;
+        }
+        return n;
+    };
+    auto pairs = Pairs();
+    FieldMgr::Card* a1 = pairs[0][0];
+    FieldMgr::Card* a2 = pairs[0][1];
+    FieldMgr::Card* b1 = pairs[1][0];
+    FieldMgr::Card* c1 = pairs[2][0];
+
+    // Presses during the count-down: the field is under its modal dialog.
+    Click(a1->cover);
+    Click(b1->cover);
+    EXPECT_EQ(field->GetTurnedCount(), 0);
+    Wait(3000);
+    EXPECT_EQ(faceUp(), 0);
+
+    // A double click on one cover turns it once.
+    const ControlLibrary::Rect r = a1->cover->GetScreenRect();
+    const int x = r.x + r.width / 2;
+    const int y = r.y + r.height / 2;
+    TestSupport::PushMouseMove(Window(), x, y);
+    TestSupport::PushMouseButton(Window(), true, x, y);
+    TestSupport::PushMouseButton(Window(), false, x, y);
+    TestSupport::PushMouseButton(Window(), true, x, y, 2);
+    TestSupport::PushMouseButton(Window(), false, x, y, 2);
+    Frames(10);
+    EXPECT_EQ(field->GetTurnedCount(), 1);
+    EXPECT_EQ(field->GetSelectedCount(), 1);
+    EXPECT_EQ(faceUp(), 1);
+    EXPECT_TRUE(a2->inPlay);
+
+    // A press on a face-up card does nothing.
+    Click(a1->face);
+    EXPECT_EQ(field->GetTurnedCount(), 1);
+
+    // Rapid presses on three covers: the wrong pair turns back at the third.
+    TestSupport::PushMouseMove(Window(), 0, 0);
+    for (FieldMgr::Card* card : {b1, c1}) {
+        const ControlLibrary::Rect cr = card->cover->GetScreenRect();
+        TestSupport::PushMouseMove(Window(), cr.x + cr.width / 2, cr.y + cr.height / 2);
+        TestSupport::PushMouseButton(Window(), true, cr.x + cr.width / 2, cr.y + cr.height / 2);
+        TestSupport::PushMouseButton(Window(), false, cr.x + cr.width / 2, cr.y + cr.height / 2);
+    }
+    Frames(20);
+    EXPECT_EQ(field->GetTurnedCount(), 3);
+    EXPECT_EQ(faceUp(), 1);  // a1 and b1 turned back, c1 up
+    EXPECT_TRUE(c1->face->IsShown());
+    EXPECT_TRUE(a1->cover->IsShown());
+
+    // Presses behind the menu and behind the exit confirmation reach no card.
+    Click(Play()->GetMenuButton());
+    ASSERT_TRUE(Shown(Play()->GetMenuDialog()));
+    Click(a2->cover);
+    EXPECT_EQ(field->GetTurnedCount(), 3);
+    Click(512, 384 - 30);  // "Resume"
+    Click(game->GetExitButton());
+    ASSERT_TRUE(Shown(game->GetExitDialog()));
+    Click(a2->cover);
+    EXPECT_EQ(field->GetTurnedCount(), 3);
+    Click(512 - 70, 384 + 35);  // "No"
+
+    // Play goes on correctly: c1's partner completes a real pair.
+    Click(pairs[2][1]->cover);
+    EXPECT_EQ(field->GetTurnedCount(), 4);
+    EXPECT_FALSE(c1->inPlay);
+    EXPECT_TRUE(a1->inPlay);
+}
+
+}  // namespace
+
+namespace {
+
+// Every screen a player meets, drawn into the back buffer: each one differs
+// from the one before and none is a single colour.
+TEST_F(WholeGame, EveryScreenIsDrawn) {
+    std::vector<std::vector<uint32_t>> screens;
+    auto look = [&](const std::string& name) {
+        screens.push_back(Screen(name));
+        const auto& pixels = screens.back();
+        EXPECT_NE(std::count(pixels.begin(), pixels.end(), pixels.front()),
+                  static_cast<std::ptrdiff_t>(pixels.size()))
+            << name;
+        if (screens.size() > 1) {
+            EXPECT_NE(pixels, screens[screens.size() - 2]) << name;
+        }
+    };
+    Wait(5);
+    look("1-new-player");
+    Type("Anna");
+    look("2-name-typed");
+    Key(SDLK_RETURN);
+    Click(Start()->GetCreateButton());
+    Type("Anna");
+    Key(SDLK_RETURN);
+    look("3-name-taken");
+    Click(Start()->GetNewPlayerDialog()->GetErrorDialog()->GetOkButton());
+    Click(512 - 100, 384 + 100 - 40);  // "Cancel"
+    look("4-start");
+    Click(Start()->GetPlayButton());
+    Wait(1000);
+    look("5-count-down");
+    Wait(2000);
+    Wait(7000);
+    auto pairs = Pairs();
+    Click(pairs[0][0]->cover);
+    Click(pairs[0][1]->cover);
+    Click(pairs[1][0]->cover);
+    Click(pairs[2][0]->cover);
+    look("6-play");
+    Click(Play()->GetMenuButton());
+    look("7-menu");
+    Click(512, 384 - 30);
+    Click(Play()->GetDifficultyButton());
+    look("8-difficulty");
+    Click(512, 384 - 60);  // "Easy"
+    Wait(3000);
+    Wait(12'000);
+    for (const auto& [pair, two] : Pairs()) {
+        for (FieldMgr::Card* card : two) {
+            Click(card->cover);
+        }
+    }
+    look("9-result");
+    CloseWindow();  // "Exit" itself is under the result dialog
+    look("10-exit");
+}
+
+}  // namespace
