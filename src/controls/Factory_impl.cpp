@@ -1,4 +1,5 @@
 #include "controls/Factory_impl.h"
+#include "common/ProcessWide.h"
 
 #include <algorithm>
 #include <cstring>
@@ -23,7 +24,7 @@
 
 namespace ControlLibrary {
 namespace {
-std::unique_ptr<Factory_impl> g_factory;
+std::unique_ptr<Factory_impl>& g_factory = CommonLibrary::ProcessWide<Factory_impl>();
 
 Brisk::Color ToColor(const Colour& c) {
     return Brisk::Color(c.red, c.green, c.blue);

@@ -1,11 +1,13 @@
 #include "effects/EffectSystem_impl.h"
+#include "common/ProcessWide.h"
 
 #include <memory>
 #include <new>
 
 namespace EffectLibrary {
 namespace {
-std::unique_ptr<EffectSystem_impl> g_effectSystem;
+std::unique_ptr<EffectSystem_impl>& g_effectSystem =
+    CommonLibrary::ProcessWide<EffectSystem_impl>();
 }  // namespace
 
 void CreateEffectSystem() {

@@ -1,4 +1,5 @@
 #include "game/FieldMgr.h"
+#include "common/ProcessWide.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -187,7 +188,7 @@ size_t PictureCount() {
 // --- the field ------------------------------------------------------------------------
 
 namespace {
-std::unique_ptr<FieldMgr> g_field;
+std::unique_ptr<FieldMgr>& g_field = CommonLibrary::ProcessWide<FieldMgr>();
 }
 
 FieldMgr* FieldMgr::Instance() {

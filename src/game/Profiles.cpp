@@ -1,4 +1,5 @@
 #include "game/Profiles.h"
+#include "common/ProcessWide.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -184,7 +185,7 @@ bool Save(const Player& player) {
 // --- player list ----------------------------------------------------------------
 
 namespace {
-std::unique_ptr<PlayerList> g_players;
+std::unique_ptr<PlayerList>& g_players = CommonLibrary::ProcessWide<PlayerList>();
 }
 
 PlayerList* PlayerList::Instance() {

@@ -1,4 +1,5 @@
 #include "kernel/Kernel.h"
+#include "common/ProcessWide.h"
 
 #include <memory>
 
@@ -11,7 +12,7 @@
 namespace KernelLibrary {
 namespace {
 const InstanceHandle* g_instance = nullptr;
-std::unique_ptr<MainApp> g_mainApp;
+std::unique_ptr<MainApp>& g_mainApp = CommonLibrary::ProcessWide<MainApp>();
 }  // namespace
 
 MainApp* GetApp() {

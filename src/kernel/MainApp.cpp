@@ -1,5 +1,7 @@
 #include "kernel/MainApp.h"
 
+#include <algorithm>
+
 #include "controls/Factory_impl.h"
 #include "framework/widgets/WidgetManager.h"
 #include "kernel/IGame.h"
@@ -113,15 +115,33 @@ void MainApp::Quit() {
     SendWindowMessage({GetMainWindowId(), Brisk::Platform::MessageId::Close, 0, 0});
 }
 
-bool MainApp::ReadRegistryValue(const std::string& /*valuePath*/, uint32_t* /*type*/,
-                                uint8_t* /*data*/, uint32_t* /*size*/, int /*rootKey*/) {
-    // No settings key is configured, so there is nothing to read.
-    return false;
+bool MainApp::ReadRegistryValue(const std::string& valuePath, uint32_t* type, uint8_t* data,
+                                uint32_t* size, int /*rootKey*/) {
+    // One per-user store serves every root key.
+    Brisk::Platform::StoredValue value;
+    if (!RegistryRead(valuePath, &value)) {
+        return false;
+    }
+    const auto needed = static_cast<uint32_t>(value.data.size());
+    if (data == nullptr || *size < needed) {
+        *size = needed;  // the caller learns the size it needs
+        return false;
+    }
+    std::copy(value.data.begin(), value.data.end(), data);
+    *size = needed;
+    *type = static_cast<uint32_t>(value.type);
+    return true;
 }
 
-bool MainApp::WriteRegistryValue(const std::string& /*valuePath*/, uint32_t /*type*/,
-                                 const uint8_t* /*data*/, uint32_t /*size*/) {
-    return false;
+bool MainApp::WriteRegistryValue(const std::string& valuePath, uint32_t type, const uint8_t* data,
+                                 uint32_t size) {
+    if (type != 1 && type != 3 && type != 4) {
+        return false;
+    }
+    Brisk::Platform::StoredValue value;
+    value.type = static_cast<Brisk::Platform::ValueType>(type);
+    value.data.assign(data, data + size);
+    return RegistryWrite(valuePath, value);
 }
 
 void MainApp::Init() {

@@ -1,4 +1,5 @@
 #include "time/TimeSystem_impl.h"
+#include "common/ProcessWide.h"
 
 #include <algorithm>
 
@@ -6,7 +7,7 @@
 
 namespace TimeLibrary {
 namespace {
-std::unique_ptr<TimeSystem_impl> g_timeSystem;
+std::unique_ptr<TimeSystem_impl>& g_timeSystem = CommonLibrary::ProcessWide<TimeSystem_impl>();
 }  // namespace
 
 void CreateTimeSystem(Brisk::Platform::Clock& clock) {

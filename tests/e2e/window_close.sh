@@ -9,7 +9,8 @@ pak=$3
 export -n SDL_VIDEODRIVER SDL_AUDIODRIVER
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config
+export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
+mkdir -m 0700 "$work/run"
 mkdir -p "$work/game"
 ln -s "$pak" "$work/game/data.pak"
 

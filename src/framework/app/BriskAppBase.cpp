@@ -14,6 +14,7 @@
 #include "framework/platform/MessageBox.h"
 #include "framework/platform/Paths.h"
 #include "framework/platform/Process.h"
+#include "framework/platform/SingleInstance.h"
 #include "framework/platform/Threads.h"
 #include "framework/platform/Window.h"
 #include "framework/resources/ImageLib.h"
@@ -164,6 +165,8 @@ BriskAppBase::BriskAppBase() : m_clock(&Platform::SystemClock()) {
 
 BriskAppBase::~BriskAppBase() {
     BriskAppBase::Shutdown();
+    // The listener posts into this object: it stops first.
+    m_singleInstance.reset();
     // The players go before the device that pulls from them, the mixer last.
     m_musicInterface.reset();
     m_soundManager.reset();
@@ -259,6 +262,18 @@ void BriskAppBase::Init() {
 
     // A missing framework archive is not an error.
     PakInterface::Get()->AddArchive("main.pak");
+
+    // One copy per user: a later one asks this one to come to the front.
+    m_singleInstance = Platform::SingleInstance::Acquire(
+        m_productName + "Mutex", "Notify" + m_productName, [this](int64_t wparam, int64_t lparam) {
+            SendWindowMessage({kMainWindowAlias, Platform::MessageId::Notify, wparam, lparam});
+        });
+    if (m_singleInstance == nullptr) {
+        HandleSecondInstance();
+        if (m_shutdown) {
+            return;
+        }
+    }
 
     std::srand(Now());
     CreateCustomCursors();
@@ -812,6 +827,15 @@ std::string BriskAppBase::GetProductVersion(const std::string& /*path*/) {
 std::string BriskAppBase::GetDiagnosticInfo() {
     return "Product: " + m_productName + " " + m_productVersion +
            "\nVideo driver: " + Platform::VideoDriverName() + "\n";
+}
+
+void BriskAppBase::HandleSecondInstance() {
+    if (!m_enforceSingleInstance) {
+        return;
+    }
+    Platform::SingleInstance::NotifyFirst("Notify" + m_productName, 0, 0);
+    m_shutdown = true;  // the settings are not written
+    DoExit(0);
 }
 
 void BriskAppBase::HandleNotifyMessage(int64_t wparam, int64_t /*lparam*/) {

@@ -16,6 +16,7 @@
 
 #include "framework/platform/Clock.h"
 #include "framework/platform/Messages.h"
+#include "framework/platform/SettingsStore.h"
 #include "framework/platform/Video.h"
 #include "framework/resources/ImageFont.h"
 #include "framework/widgets/ButtonListener.h"
@@ -27,6 +28,7 @@ class SoundManager;
 
 namespace Platform {
 class AudioDevice;
+class SingleInstance;
 class CustomCursor;
 class Mixer;
 class EventPump;
@@ -144,7 +146,9 @@ public:
     virtual void ParseCommandLineText(const std::string& text);
     virtual void HandleCommandLineParam(const std::string& name, const std::string& value);
     virtual void HandleNotifyMessage(int64_t wparam, int64_t lparam);
-    virtual void HandleSecondInstance() {}
+    // Another copy holds the single-instance lock: asks it to come to the
+    // front and ends this one (exit code 0), unless enforcement is off.
+    virtual void HandleSecondInstance();
     // Shows the window and runs the main loop; returns after shutdown.
     virtual void Start();
     virtual void Init();
@@ -207,8 +211,26 @@ public:
     // handled at once, the rest queued for the main loop.
     void HandleWindowMessage(const WindowMessage& message);
     // Delivers a message to the window procedure: at once on the main
-    // thread, otherwise at the main loop's next pump. Any thread.
+    // thread, otherwise at the main loop's next pump. Any thread. A window of
+    // kMainWindowAlias means the main window as it is when the message arrives.
     void SendWindowMessage(const WindowMessage& message);
+    static constexpr Platform::WindowId kMainWindowAlias = 0xFFFF'FFFEu;
+
+    // --- per-user settings (the registry) ----------------------------------
+    // Under the key "SOFTWARE\" + registry key; a value name with '\' names
+    // a sub-key path before its last '\'. While the registry key is empty
+    // every read fails and every write does nothing (returns false).
+    bool RegistryRead(const std::string& name, Platform::StoredValue* out);
+    bool RegistryWrite(const std::string& name, const Platform::StoredValue& value);
+    // Succeeds only for a 4-byte integer value.
+    bool RegistryReadInteger(const std::string& name, int* out);
+    bool RegistryReadBoolean(const std::string& name, bool* out);
+    bool RegistryWriteInteger(const std::string& name, int value);
+    bool RegistryWriteBoolean(const std::string& name, bool value);
+    bool RegistryWriteString(const std::string& name, const std::string& text);
+    bool RegistryEraseValue(const std::string& name);
+    // Where the settings files live (tests); ConfigHome() until set.
+    void SetSettingsRoot(const std::string& root);
 
     // Localised texts: the stored text for `id`, else `defaultText`.
     std::string GetString(const std::string& id, const std::string& defaultText) const;
@@ -354,6 +376,7 @@ public:
     bool m_registryRead = false;
     bool m_commandLineParsed = false;
     bool m_3dChanged = false;
+    bool m_lastRunClean = true;  // "InProgress" was 0: the previous run ended normally
 
     // Cursor.
     bool m_customCursors = false;
@@ -400,6 +423,13 @@ private:
     void ResizeWidgetArea();
     void VBlankSanityCheck(uint32_t now);
     void CreateCustomCursors();
+    Platform::SettingsStore& Settings();
+    // The key and value name of a registry value name; false while the
+    // registry key is empty.
+    bool SplitValueName(const std::string& name, std::string* key, std::string* value) const;
+    // "-recnum" and "-playnum": the numbered demo files in the data folder.
+    std::vector<int> NumberedDemoFiles() const;
+    std::string NumberedDemoFile(int number) const;
     uint32_t Now() const { return m_clock->Milliseconds(); }
 
     Platform::Clock* m_clock;  // not owned; the system clock by default
@@ -414,6 +444,8 @@ private:
     std::unique_ptr<Platform::AudioDevice> m_audioDevice;
     std::unique_ptr<SoundManager> m_soundManager;
     std::unique_ptr<MusicInterface> m_musicInterface;
+    std::unique_ptr<Platform::SettingsStore> m_settingsStore;  // made on first use
+    std::unique_ptr<Platform::SingleInstance> m_singleInstance;
     std::unique_ptr<Platform::CustomCursor> m_handCursor;
     std::unique_ptr<Platform::CustomCursor> m_draggingCursor;
     std::unique_ptr<Platform::Window> m_window;

@@ -447,7 +447,10 @@ void BriskAppBase::PumpPlatformMessages() {
         std::lock_guard lock(m_inboxLock);
         inbox.swap(m_inbox);
     }
-    for (const WindowMessage& m : inbox) {
+    for (WindowMessage& m : inbox) {
+        if (m.window == kMainWindowAlias) {
+            m.window = GetMainWindowId();  // sent before the window existed, or from afar
+        }
         HandleWindowMessage(m);
     }
     if (m_videoStarted) {

@@ -1,8 +1,13 @@
 // String table, command line and the registry-backed settings.
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
+#include <vector>
 
 #include "framework/app/BriskAppBase.h"
+#include "framework/platform/Paths.h"
 #include "framework/platform/Process.h"
 
 namespace Brisk {
@@ -80,9 +85,19 @@ void BriskAppBase::HandleCommandLineParam(const std::string& name, const std::st
     } else if (name == "-recnum") {
         const int n = std::atoi(value.c_str());
         m_recordDemoCount = n <= 0 ? 5 : n;
+        std::vector<int> numbers = NumberedDemoFiles();
+        if (!numbers.empty() && m_recordDemoCount - 1 < static_cast<int>(numbers.size())) {
+            std::error_code ec;
+            std::filesystem::remove(NumberedDemoFile(numbers.front()), ec);
+        }
+        m_demoFileName = NumberedDemoFile(numbers.empty() ? 1 : numbers.back() + 1);
         m_recordingDemo = true;
         m_playingDemo = false;
     } else if (name == "-playnum") {
+        const int back = std::max(std::atoi(value.c_str()) - 1, 0);
+        const std::vector<int> numbers = NumberedDemoFiles();
+        const int highest = numbers.empty() ? 0 : numbers.back();
+        m_demoFileName = NumberedDemoFile(highest - back);
         m_playingDemo = true;
         m_recordingDemo = false;
     } else if (name == "-demofile") {
@@ -103,14 +118,177 @@ void BriskAppBase::HandleCommandLineParam(const std::string& name, const std::st
     }
 }
 
+std::vector<int> BriskAppBase::NumberedDemoFiles() const {
+    std::vector<int> numbers;
+    std::error_code ec;
+    const std::string folder = m_appDataFolder.empty() ? "." : m_appDataFolder;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string file = it->path().filename().string();
+        if (file.size() > 12 && file.rfind("briskapp", 0) == 0 &&
+            file.compare(file.size() - 4, 4, ".dmo") == 0) {
+            const std::string digits = file.substr(8, file.size() - 12);
+            if (!digits.empty() && digits.find_first_not_of("0123456789") == std::string::npos &&
+                digits.size() < 9) {
+                numbers.push_back(std::atoi(digits.c_str()));
+            }
+        }
+    }
+    std::sort(numbers.begin(), numbers.end());
+    return numbers;
+}
+
+std::string BriskAppBase::NumberedDemoFile(int number) const {
+    return m_appDataFolder + "briskapp" + std::to_string(number) + ".dmo";
+}
+
+// --- the registry ----------------------------------------------------------------
+
+Platform::SettingsStore& BriskAppBase::Settings() {
+    if (m_settingsStore == nullptr) {
+        m_settingsStore = std::make_unique<Platform::SettingsStore>(Platform::ConfigHome());
+    }
+    return *m_settingsStore;
+}
+
+void BriskAppBase::SetSettingsRoot(const std::string& root) {
+    m_settingsStore = std::make_unique<Platform::SettingsStore>(root);
+}
+
+bool BriskAppBase::SplitValueName(const std::string& name, std::string* key,
+                                  std::string* value) const {
+    if (m_registryKey.empty()) {
+        return false;
+    }
+    *key = "SOFTWARE\\" + m_registryKey;
+    const size_t slash = name.find_last_of('\\');
+    if (slash == std::string::npos) {
+        *value = name;
+    } else {
+        *key += "\\" + name.substr(0, slash);
+        *value = name.substr(slash + 1);
+    }
+    return true;
+}
+
+bool BriskAppBase::RegistryRead(const std::string& name, Platform::StoredValue* out) {
+    std::string key;
+    std::string value;
+    if (!SplitValueName(name, &key, &value)) {
+        return false;
+    }
+    auto stored = Settings().Read(key, value);
+    if (!stored) {
+        return false;
+    }
+    *out = std::move(*stored);
+    return true;
+}
+
+bool BriskAppBase::RegistryWrite(const std::string& name, const Platform::StoredValue& value) {
+    std::string key;
+    std::string valueName;
+    return SplitValueName(name, &key, &valueName) && Settings().Write(key, valueName, value);
+}
+
+bool BriskAppBase::RegistryReadInteger(const std::string& name, int* out) {
+    Platform::StoredValue value;
+    if (!RegistryRead(name, &value) || value.type != Platform::ValueType::Dword ||
+        value.data.size() != 4) {
+        return false;
+    }
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) {
+        v = (v << 8) | value.data[static_cast<size_t>(i)];
+    }
+    *out = static_cast<int>(v);
+    return true;
+}
+
+bool BriskAppBase::RegistryReadBoolean(const std::string& name, bool* out) {
+    int value = 0;
+    if (!RegistryReadInteger(name, &value)) {
+        return false;
+    }
+    *out = value != 0;
+    return true;
+}
+
+bool BriskAppBase::RegistryWriteInteger(const std::string& name, int value) {
+    const auto v = static_cast<uint32_t>(value);
+    return RegistryWrite(name, {Platform::ValueType::Dword,
+                                {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8),
+                                 static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 24)}});
+}
+
+bool BriskAppBase::RegistryWriteBoolean(const std::string& name, bool value) {
+    return RegistryWriteInteger(name, value ? 1 : 0);
+}
+
+bool BriskAppBase::RegistryWriteString(const std::string& name, const std::string& text) {
+    std::vector<uint8_t> bytes(text.begin(), text.end());
+    bytes.push_back(0);  // stored with its terminating zero, as strings are
+    return RegistryWrite(name, {Platform::ValueType::String, std::move(bytes)});
+}
+
+bool BriskAppBase::RegistryEraseValue(const std::string& name) {
+    std::string key;
+    std::string value;
+    return SplitValueName(name, &key, &value) && Settings().Erase(key, value);
+}
+
 void BriskAppBase::ReadFromRegistry() {
     m_registryRead = true;
     m_registryKey = GetString("RegistryKey", m_registryKey);
-    // While the key is empty nothing is read; the defaults stay.
+    if (m_registryKey.empty()) {
+        return;  // the defaults stay
+    }
+    int value = 0;
+    if (RegistryReadInteger("MusicVolume", &value)) {
+        m_musicVolume = value / 100.0;
+    }
+    if (RegistryReadInteger("SfxVolume", &value)) {
+        m_sfxVolume = value / 100.0;
+    }
+    if (RegistryReadInteger("Muted", &value)) {
+        m_muteCount = value;
+    }
+    if (RegistryReadInteger("ScreenMode", &value)) {
+        m_isWindowed = value == 0;
+    }
+    if (RegistryReadInteger("PreferredX", &value)) {
+        m_preferredX = value;
+    }
+    if (RegistryReadInteger("PreferredY", &value)) {
+        m_preferredY = value;
+    }
+    if (RegistryReadInteger("CustomCursors", &value)) {
+        m_customCursors = value != 0;
+        ApplyCursor();
+    }
+    bool flag = false;
+    if (RegistryReadBoolean("WaitForVSync", &flag)) {
+        m_waitForVSync = flag;
+    }
+    if (RegistryReadInteger("InProgress", &value)) {
+        m_lastRunClean = value == 0;
+    }
+    if (!m_screensaverMode) {
+        RegistryWriteInteger("InProgress", 1);
+    }
 }
 
 void BriskAppBase::WriteToRegistry() {
-    // While the key is empty nothing is written.
+    RegistryWriteInteger("MusicVolume", static_cast<int>(m_musicVolume * 100));
+    RegistryWriteInteger("SfxVolume", static_cast<int>(m_sfxVolume * 100));
+    // Only the player's own mutes are remembered, not those of focus loss.
+    RegistryWriteInteger("Muted", m_muteCount - m_autoMuteCount > 0 ? 1 : 0);
+    RegistryWriteInteger("ScreenMode", m_isWindowed ? 0 : 1);
+    RegistryWriteInteger("PreferredX", m_preferredX);
+    RegistryWriteInteger("PreferredY", m_preferredY);
+    RegistryWriteInteger("CustomCursors", m_customCursors ? 1 : 0);
+    RegistryWriteInteger("InProgress", 0);
+    RegistryWriteBoolean("WaitForVSync", m_waitForVSync);
 }
 
 }  // namespace Brisk

@@ -1,0 +1,242 @@
+// The command line, the per-user settings that stand in for the registry,
+// the string table and the screen-mode rules.
+
+#include <gtest/gtest.h>
+
+#include "support/TempDir.h"
+#include "support/TestApp.h"
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "framework/platform/SettingsStore.h"
+
+using TestSupport::ExitCalled;
+using TestSupport::TestApp;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Records every switch and every popup instead of acting on unknown ones.
+class SwitchApp : public TestApp {
+public:
+    void HandleCommandLineParam(const std::string& name, const std::string& value) override {
+        switches.emplace_back(name, value);
+        TestApp::HandleCommandLineParam(name, value);
+    }
+    void Popup(const std::string& text) override { popups.push_back(text); }
+    std::vector<std::pair<std::string, std::string>> switches;
+    std::vector<std::string> popups;
+};
+
+struct LineCase {
+    const char* what;
+    const char* text;
+    std::vector<std::pair<std::string, std::string>> expected;
+};
+
+class CommandLineTest : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(CommandLineTest, SplitsIntoSwitchesAndValues) {
+    SwitchApp app;
+    app.ParseCommandLineText(GetParam().text);
+    EXPECT_EQ(app.switches, GetParam().expected);
+    EXPECT_TRUE(app.popups.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, CommandLineTest,
+    ::testing::Values(LineCase{"QuotedAbsolutePathWithASpace",
+                               R"(-demofile="/home/a b/demo one.dmo")",
+                               {{"-demofile", "/home/a b/demo one.dmo"}}},
+                      LineCase{"NoEqualsMeansAnEmptyValue", "-record", {{"-record", ""}}},
+                      LineCase{"SeveralSpacesAndTrailingSpaces",
+                               "-play    -screensaver   ",
+                               {{"-play", ""}, {"-screensaver", ""}}},
+                      LineCase{
+                          "EqualsInsideTheValueStays", "-changedir=/x=y", {{"-changedir", "/x=y"}}},
+                      LineCase{"NothingAtAll", "   ", {}}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+TEST(CommandLine, SwitchesSetWhatTheyName) {
+    SwitchApp app;
+    app.m_appDataFolder = "/data/";
+    app.ParseCommandLineText(R"(-demofile="/abs/a b.dmo")");
+    EXPECT_EQ(app.m_demoFileName, "/abs/a b.dmo");  // absolute: no folder prefix
+    app.ParseCommandLineText("-demofile=rel.dmo");
+    EXPECT_EQ(app.m_demoFileName, "/data/rel.dmo");
+    app.ParseCommandLineText("-play");
+    EXPECT_TRUE(app.m_playingDemo);
+    EXPECT_FALSE(app.m_recordingDemo);
+    app.ParseCommandLineText("-record");
+    EXPECT_TRUE(app.m_recordingDemo);
+    EXPECT_FALSE(app.m_playingDemo);
+    app.ParseCommandLineText("-screensaver -changedir=/tmp/game");
+    EXPECT_TRUE(app.m_screensaverMode);
+    EXPECT_EQ(app.m_startDirectory, "/tmp/game/");
+}
+
+class DemoFilesTest : public TestSupport::TempDirTest {
+protected:
+    void Make(int number) { std::ofstream("briskapp" + std::to_string(number) + ".dmo") << "x"; }
+    SwitchApp app;
+};
+
+TEST_F(DemoFilesTest, RecnumKeepsFiveForEmptyOrNonPositiveCounts) {
+    for (const char* value : {"-recnum", "-recnum=", "-recnum=0", "-recnum=-3"}) {
+        app.m_recordDemoCount = 1;
+        app.ParseCommandLineText(value);
+        EXPECT_EQ(app.m_recordDemoCount, 5) << value;
+        EXPECT_TRUE(app.m_recordingDemo);
+    }
+}
+
+TEST_F(DemoFilesTest, RecnumAndPlaynumNumberTheDemoFiles) {
+    app.m_appDataFolder = fs::current_path().string() + "/";
+    for (int n : {2, 3, 4}) {
+        Make(n);
+    }
+    app.ParseCommandLineText("-recnum=3");  // three kept: the oldest goes
+    EXPECT_FALSE(fs::exists("briskapp2.dmo"));
+    EXPECT_TRUE(fs::exists("briskapp3.dmo"));
+    EXPECT_EQ(app.m_demoFileName, app.m_appDataFolder + "briskapp5.dmo");
+    app.ParseCommandLineText("-playnum=2");  // the second most recent
+    EXPECT_EQ(app.m_demoFileName, app.m_appDataFolder + "briskapp3.dmo");
+    EXPECT_TRUE(app.m_playingDemo);
+    app.ParseCommandLineText("-playnum");  // the most recent
+    EXPECT_EQ(app.m_demoFileName, app.m_appDataFolder + "briskapp4.dmo");
+}
+
+TEST(CommandLine, AnUnknownSwitchEndsTheProgramWithItsName) {
+    SwitchApp app;
+    try {
+        app.ParseCommandLineText("-play -fast");
+        FAIL() << "did not exit";
+    } catch (const ExitCalled& e) {
+        EXPECT_EQ(e.code, 1);
+    }
+    ASSERT_EQ(app.popups.size(), 1u);
+    EXPECT_EQ(app.popups[0], "Invalid command line parameter: -fast");
+    app.SetString("INVALID_COMMANDLINE_PARAM", "Unbekannt: ");
+    EXPECT_THROW(app.ParseCommandLineText("-Play"), ExitCalled);  // names are case-sensitive
+    EXPECT_EQ(app.popups.back(), "Unbekannt: -Play");
+}
+
+TEST(StringTable, BuiltInTextsAndReplacements) {
+    TestApp app;
+    EXPECT_EQ(app.GetString("DIALOG_BUTTON_OK", "?"), "OK");
+    EXPECT_EQ(app.GetString("UP_TO_DATE_TITLE", "?"), "Up to Date");
+    EXPECT_EQ(app.GetString("MISSING", "fallback"), "fallback");
+    app.SetString("DIALOG_BUTTON_OK", "Fine");
+    EXPECT_EQ(app.GetString("DIALOG_BUTTON_OK", "?"), "Fine");
+}
+
+class RegistryTest : public TestSupport::TempDirTest {
+protected:
+    void SetUp() override {
+        TempDirTest::SetUp();
+        root = fs::current_path().string() + "/config";
+    }
+    // A fresh application that has read the settings under `key`.
+    std::unique_ptr<TestApp> App(const std::string& key) {
+        auto app = std::make_unique<TestApp>();
+        app->SetSettingsRoot(root);
+        app->SetString("RegistryKey", key);
+        app->ReadFromRegistry();
+        return app;
+    }
+    std::string root;
+};
+
+TEST_F(RegistryTest, WithoutAKeyNothingIsReadOrWritten) {
+    auto app = App("");
+    EXPECT_FALSE(app->RegistryWriteInteger("MusicVolume", 10));
+    int value = 0;
+    EXPECT_FALSE(app->RegistryReadInteger("MusicVolume", &value));
+    app->WriteToRegistry();
+    EXPECT_FALSE(fs::exists(root));
+    EXPECT_DOUBLE_EQ(app->m_musicVolume, 0.85);
+}
+
+TEST_F(RegistryTest, SettingsSurviveARunAndMarkItInProgress) {
+    {
+        auto app = App("Tests\\Vornique");
+        app->m_musicVolume = 0.42;
+        app->m_sfxVolume = 0.5;
+        app->m_isWindowed = false;
+        app->m_preferredX = 30;
+        app->m_preferredY = 40;
+        app->m_waitForVSync = true;
+        int inProgress = 0;
+        EXPECT_TRUE(app->RegistryReadInteger("InProgress", &inProgress));
+        EXPECT_EQ(inProgress, 1);  // until the run ends
+        app->WriteToRegistry();
+    }
+    EXPECT_TRUE(fs::exists(root + "/SOFTWARE/Tests/Vornique/settings.conf"));
+    auto app = App("Tests\\Vornique");
+    EXPECT_DOUBLE_EQ(app->m_musicVolume, 0.42);
+    EXPECT_DOUBLE_EQ(app->m_sfxVolume, 0.5);
+    EXPECT_FALSE(app->m_isWindowed);
+    EXPECT_EQ(app->m_preferredX, 30);
+    EXPECT_EQ(app->m_preferredY, 40);
+    EXPECT_TRUE(app->m_waitForVSync);
+    EXPECT_TRUE(app->m_lastRunClean);
+}
+
+TEST_F(RegistryTest, OnlyExplicitMutesAreRemembered) {
+    auto app = App("Tests\\Mute");
+    int muted = -1;
+    app->Mute(true);  // focus loss
+    app->WriteToRegistry();
+    ASSERT_TRUE(app->RegistryReadInteger("Muted", &muted));
+    EXPECT_EQ(muted, 0);
+    app->Mute(false);  // the player
+    app->WriteToRegistry();
+    ASSERT_TRUE(app->RegistryReadInteger("Muted", &muted));
+    EXPECT_EQ(muted, 1);
+}
+
+TEST_F(RegistryTest, TypesSubKeysAndBadFiles) {
+    auto app = App("Tests\\Types");
+    EXPECT_TRUE(app->RegistryWriteString("Name", "Anna"));
+    int value = 0;
+    EXPECT_FALSE(app->RegistryReadInteger("Name", &value));  // a string is not an integer
+    EXPECT_TRUE(app->RegistryWriteInteger("Test3D\\Result", -7));
+    ASSERT_TRUE(app->RegistryReadInteger("Test3D\\Result", &value));
+    EXPECT_EQ(value, -7);
+    EXPECT_TRUE(fs::exists(root + "/SOFTWARE/Tests/Types/Test3D/settings.conf"));
+    bool flag = false;
+    EXPECT_TRUE(app->RegistryReadBoolean("Test3D\\Result", &flag));
+    EXPECT_TRUE(flag);
+    EXPECT_TRUE(app->RegistryEraseValue("Test3D\\Result"));
+    EXPECT_FALSE(app->RegistryReadInteger("Test3D\\Result", &value));
+    EXPECT_FALSE(app->RegistryEraseValue("Test3D\\Result"));
+    EXPECT_FALSE(app->RegistryWriteInteger("..\\..\\escape", 1));  // cannot leave the store
+
+    // A damaged file reads as far as it makes sense and never fails the program.
+    std::ofstream(root + "/SOFTWARE/Tests/Types/settings.conf")
+        << "garbage\n\t\t\nzz\t4\t01000000\n"
+        << "4d7573696356\t4\t2a000000\n";
+    EXPECT_FALSE(app->RegistryReadInteger("Name", &value));
+    ASSERT_TRUE(app->RegistryReadInteger("MusicV", &value));
+    EXPECT_EQ(value, 42);
+}
+
+TEST(ScreenMode, ForcedFullScreenStaysFullScreen) {
+    TestApp app;
+    app.Init();
+    ASSERT_NE(app.GetWindow(), nullptr);
+    app.m_forceFullscreen = true;
+    app.SwitchScreenMode(true, false, false);
+    EXPECT_FALSE(app.m_isWindowed);
+    EXPECT_FALSE(app.m_windowIsWindowed);
+    app.m_forceFullscreen = false;
+    app.SwitchScreenMode(true);
+    EXPECT_TRUE(app.m_isWindowed);
+    EXPECT_TRUE(app.m_windowIsWindowed);
+}
+
+}  // namespace

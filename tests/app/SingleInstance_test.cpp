@@ -1,0 +1,111 @@
+// One copy per user: the lock, the notification to the first copy, and the
+// application's reaction as a second copy.
+
+#include <gtest/gtest.h>
+
+#include "support/TestApp.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "framework/platform/SingleInstance.h"
+
+using Brisk::Platform::SingleInstance;
+using TestSupport::ExitCalled;
+using TestSupport::TestApp;
+
+namespace {
+
+// Notifications as they arrive on the listener thread.
+struct Inbox {
+    void Add(int64_t w, int64_t l) {
+        std::lock_guard lock(mutex);
+        received.emplace_back(w, l);
+        arrived.notify_all();
+    }
+    // Waits (at most a few seconds) for `count` notifications.
+    std::vector<std::pair<int64_t, int64_t>> Wait(size_t count) {
+        std::unique_lock lock(mutex);
+        arrived.wait_for(lock, std::chrono::seconds(5), [&] { return received.size() >= count; });
+        return received;
+    }
+    std::mutex mutex;
+    std::condition_variable arrived;
+    std::vector<std::pair<int64_t, int64_t>> received;
+};
+
+TEST(SingleInstance, TheFirstCopyHoldsTheLockAndHearsLaterOnes) {
+    Inbox inbox;
+    auto first = SingleInstance::Acquire("TestGameMutex", "NotifyTestGame",
+                                         [&](int64_t w, int64_t l) { inbox.Add(w, l); });
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(SingleInstance::Acquire("TestGameMutex", "NotifyTestGame", nullptr), nullptr);
+    EXPECT_NE(SingleInstance::Acquire("OtherGameMutex", "NotifyOtherGame", nullptr), nullptr);
+
+    ASSERT_TRUE(SingleInstance::NotifyFirst("NotifyTestGame", 0, 0));
+    ASSERT_TRUE(SingleInstance::NotifyFirst("NotifyTestGame", 3, -4));
+    EXPECT_EQ(inbox.Wait(2), (std::vector<std::pair<int64_t, int64_t>>{{0, 0}, {3, -4}}));
+
+    first.reset();  // the lock and the socket go with it
+    EXPECT_FALSE(SingleInstance::NotifyFirst("NotifyTestGame", 0, 0));
+    EXPECT_NE(SingleInstance::Acquire("TestGameMutex", "NotifyTestGame", nullptr), nullptr);
+}
+
+TEST(SingleInstance, ASecondCopyAsksTheFirstAndEndsBeforeMakingAWindow) {
+    Inbox inbox;
+    auto first = SingleInstance::Acquire("TwiceMutex", "NotifyTwice",
+                                         [&](int64_t w, int64_t l) { inbox.Add(w, l); });
+    ASSERT_NE(first, nullptr);
+    TestApp second;
+    second.m_productName = "Twice";
+    try {
+        second.Init();
+        FAIL() << "the second copy went on";
+    } catch (const ExitCalled& e) {
+        EXPECT_EQ(e.code, 0);
+    }
+    EXPECT_EQ(second.GetWindow(), nullptr);
+    EXPECT_EQ(inbox.Wait(1), (std::vector<std::pair<int64_t, int64_t>>{{0, 0}}));
+}
+
+TEST(SingleInstance, AScreensaverRunsBesideTheGame) {
+    auto first = SingleInstance::Acquire("SaverMutex", "NotifySaver", nullptr);
+    ASSERT_NE(first, nullptr);
+    TestApp saver;
+    saver.m_productName = "Saver";
+    saver.ParseCommandLineText("-screensaver");
+    saver.Init();
+    EXPECT_NE(saver.GetWindow(), nullptr);
+}
+
+// Counts the notifications that reach the window procedure.
+class NotifiedApp : public TestApp {
+public:
+    void HandleNotifyMessage(int64_t wparam, int64_t lparam) override {
+        ++notifies;
+        TestApp::HandleNotifyMessage(wparam, lparam);
+    }
+    std::atomic<int> notifies{0};
+};
+
+TEST(SingleInstance, TheFirstCopyRaisesItsWindowWhenNotified) {
+    NotifiedApp app;
+    app.m_productName = "Raised";
+    app.Init();
+    ASSERT_NE(app.GetWindow(), nullptr);
+    ASSERT_TRUE(SingleInstance::NotifyFirst("NotifyRaised", 0, 0));
+    // The notification arrives through the main loop's inbox.
+    for (int i = 0; i < 2000 && app.notifies == 0; ++i) {
+        bool updated = false;
+        app.UpdateAppStep(&updated);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    EXPECT_EQ(app.notifies, 1);
+}
+
+}  // namespace

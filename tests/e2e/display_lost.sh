@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# The real program loses its display (the X server goes away) while it shows
+# a message box (its data archive is missing, so a font cannot be read): it
+# must end within a few seconds instead of hanging in its exit handlers.
+set -u
+game=$1
+export -n SDL_VIDEODRIVER SDL_AUDIODRIVER
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
+mkdir -m 0700 "$work/run"
+mkdir -p "$work/game"  # no data.pak
+
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+    "$1" -changedir="$2" 2>/dev/null &
+    echo $! > "$3"
+    sleep 2
+' _ "$game" "$work/game" "$work/pid"
+pid=$(cat "$work/pid")
+for i in $(seq 1 50); do
+    kill -0 "$pid" 2>/dev/null || { echo "ended once the display was gone"; exit 0; }
+    sleep 0.2
+done
+echo "still running 10 s after the display went away"
+kill -9 "$pid"
+exit 1

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Two copies of the real program under a virtual display: the second asks the
+# first to come back (its window, hidden meanwhile, shows again) and ends
+# with exit code 0 without opening a window of its own.
+set -u
+game=$1
+pak=$2
+export -n SDL_VIDEODRIVER SDL_AUDIODRIVER
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
+mkdir -m 0700 "$work/run"
+mkdir -p "$work/game"
+ln -s "$pak" "$work/game/data.pak"
+
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+    "$1" -changedir="$2" &
+    first=$!
+    trap "kill -9 $first 2>/dev/null" EXIT
+    window=""
+    for i in $(seq 1 50); do
+        window=$(xdotool search --name "^Vornique\$" 2>/dev/null | head -1)
+        [ -n "$window" ] && break
+        sleep 0.1
+    done
+    [ -n "$window" ] || { echo "the first copy opened no window"; exit 1; }
+    sleep 1.5  # the game is up and its main loop runs
+    xdotool windowunmap --sync "$window"
+    xwininfo -id "$window" | grep -q "IsUnMapped" || { echo "could not hide the first window"; exit 1; }
+
+    timeout 20 "$1" -changedir="$2"
+    rc=$?
+    [ $rc -eq 0 ] || { echo "the second copy ended with $rc"; exit 1; }
+    count=$(xdotool search --name "^Vornique\$" 2>/dev/null | wc -l)
+    [ "$count" -eq 1 ] || { echo "$count windows named Vornique"; exit 1; }
+    for i in $(seq 1 50); do
+        xwininfo -id "$window" | grep -q "IsViewable" && { echo "the first copy came back"; exit 0; }
+        sleep 0.1
+    done
+    echo "the first copy did not come back"
+    exit 1
+' _ "$game" "$work/game"
