@@ -149,6 +149,30 @@ TEST(MainApp, NoSettingsKeyMeansNoRegistryAccess) {
     EXPECT_FALSE(app.WriteRegistryValue("MusicVolume", 4, data, 4));
 }
 
+TEST(MainApp, TheGameReadsAndWritesRawSettingsUnderTheKey) {
+    FakeGame game;
+    MainApp app(&game);
+    app.SetSettingsRoot(std::string(VQ_TEST_HOME) + "/kernel-settings");
+    app.SetString("RegistryKey", "Tests\\Kernel");
+    app.ReadFromRegistry();
+    const uint8_t written[4] = {7, 0, 0, 0};
+    ASSERT_TRUE(app.WriteRegistryValue("Game\\Level", 4, written, 4));
+    EXPECT_FALSE(app.WriteRegistryValue("Game\\Level", 99, written, 4));  // no such type
+
+    uint32_t type = 0;
+    uint8_t data[4] = {};
+    uint32_t size = 2;
+    EXPECT_FALSE(app.ReadRegistryValue("Game\\Level", &type, data, &size, 0));
+    EXPECT_EQ(size, 4u);  // too small: the size needed comes back
+    ASSERT_TRUE(app.ReadRegistryValue("Game\\Level", &type, data, &size, 0));
+    EXPECT_EQ(type, 4u);
+    EXPECT_EQ(data[0], 7);
+    int level = 0;
+    ASSERT_TRUE(app.RegistryReadInteger("Game\\Level", &level));
+    EXPECT_EQ(level, 7);
+    EXPECT_FALSE(app.ReadRegistryValue("Game\\Missing", &type, data, &size, 0));
+}
+
 // Records what the game bridge hands to the control factory.
 class FakeFactory : public ControlLibrary::IFactoryFrameTarget {
 public:
