@@ -32,4 +32,4 @@ echo "== threaded tests under ThreadSanitizer"
 configure_and_build build-tsan -DCMAKE_BUILD_TYPE=Debug -DVQ_SANITIZE_THREAD=ON -DVQ_BUILD_GAME=OFF \
     -DVQ_GAME_DATA="$PWD/build/data.pak"
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
-    ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L '^(time|kernel|app|sound|controls|game)$'
+    ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L '^(time|kernel|app|sound|controls|game|effects)$'

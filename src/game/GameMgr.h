@@ -6,6 +6,7 @@
 #include "controls/IButtonVO.h"
 #include "controls/IImageVO.h"
 #include "controls/IStringVO.h"
+#include "effects/IEffects.h"
 #include "game/Dialogs.h"
 #include "game/FieldMgr.h"
 #include "game/GameModule.h"
@@ -21,6 +22,7 @@ namespace Gamespace {
 class GameMgr : public GameModule,
                 public ControlLibrary::MouseMessageObserver,
                 public ControlLibrary::DialogMessageObserver,
+                public EffectLibrary::EffectMessageObserver,
                 public TimeLibrary::TimeObjectMessageObserver,
                 public IOptionObserver,
                 public ControlLibrary::KeybdSysMessageObserver,

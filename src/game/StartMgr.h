@@ -6,6 +6,7 @@
 #include "controls/IImageVO.h"
 #include "controls/IStringVO.h"
 #include "controls/ITextVO.h"
+#include "effects/IEffects.h"
 #include "game/Dialogs.h"
 #include "game/GameModule.h"
 #include "time/ITimeSystem.h"
@@ -62,6 +63,7 @@ class StartMgr : public GameModule,
                  public ControlLibrary::KeybdMessageObserver,
                  public ControlLibrary::KeybdSysMessageObserver,
                  public ControlLibrary::DialogMessageObserver,
+                 public EffectLibrary::EffectMessageObserver,
                  public TimeLibrary::TimeObjectMessageObserver {
 public:
     StartMgr(GameModuleObserver* observer, int32_t id) : GameModule(observer, id) {}
