@@ -4,12 +4,7 @@
 # must end within a few seconds instead of hanging in its exit handlers.
 set -u
 game=$1
-export -n SDL_VIDEODRIVER SDL_AUDIODRIVER
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
-mkdir -m 0700 "$work/run"
-mkdir -p "$work/game"  # no data.pak
+. "$(dirname "$0")/setup.sh"  # no data.pak
 
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     "$1" -changedir="$2" 2>/dev/null &

@@ -1,0 +1,13 @@
+# Sourced by the end-to-end scripts: a scratch folder ($work, removed at
+# exit) holding the per-user folders and the game's folder ($work/game, with
+# data.pak linked into it when a path is given), and SDL's real drivers.
+# Usage: . setup.sh [DATA_PAK]
+export -n SDL_VIDEODRIVER SDL_AUDIODRIVER
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
+mkdir -m 0700 "$work/run"
+mkdir -p "$work/game"
+if [ -n "${1:-}" ]; then
+    ln -s "$1" "$work/game/data.pak"
+fi
