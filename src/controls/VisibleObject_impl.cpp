@@ -424,11 +424,6 @@ void VisibleObject_impl::SetCommandNumber(int16_t number) {
     m_commandNumber = number;
 }
 
-int16_t VisibleObject_impl::GetCommandNumber() {
-    auto lock = Lock();
-    return m_commandNumber;
-}
-
 void VisibleObject_impl::AddMouseObserver(MouseMessageObserver* observer) {
     if (observer != nullptr) {
         auto lock = Lock();
@@ -458,11 +453,6 @@ void VisibleObject_impl::SetParent(IVisibleObject* parent) {
     m_parent = parent;
 }
 
-IVisibleObject* VisibleObject_impl::GetParent() {
-    auto lock = Lock();
-    return m_parent;
-}
-
 void VisibleObject_impl::SetUserData(int32_t data) {
     auto lock = Lock();
     m_userData = data;
@@ -482,16 +472,6 @@ void VisibleObject_impl::ForgetOver() {
     auto lock = Lock();
     m_over = false;
     SetDirty();
-}
-
-bool VisibleObject_impl::IsPressed() {
-    auto lock = Lock();
-    return m_pressed;
-}
-
-Point VisibleObject_impl::GetLastMousePosition() {
-    auto lock = Lock();
-    return m_lastMouse;
 }
 
 }  // namespace ControlLibrary

@@ -72,21 +72,17 @@ public:
     bool CanFocus();
     bool HasFocus();
     void SetCommandNumber(int16_t number);
-    int16_t GetCommandNumber();
     void AddMouseObserver(MouseMessageObserver* observer);
     void AddKeybdObserver(KeybdMessageObserver* observer);
     void SetModalExempt(bool exempt);
     bool IsModalExempt();
     void SetParent(IVisibleObject* parent);
-    IVisibleObject* GetParent();
     void SetUserData(int32_t data);
     int32_t GetUserData();
     bool IsOver();
     // The factory forgets this object as the one under the pointer (it was
     // hidden): over is cleared without notifying anyone.
     void ForgetOver();
-    bool IsPressed();
-    Point GetLastMousePosition();
 
     bool IsDirty() const { return m_dirty.load(std::memory_order_relaxed); }
     void SetDirty() { m_dirty.store(true, std::memory_order_relaxed); }

@@ -333,8 +333,6 @@ TEST_F(WholeGame, TheSameDifficultyResumesAnotherDealsANewFieldAndIsStored) {
     Click(512, 384);  // "Medium"
     EXPECT_EQ(FieldMgr::Instance()->GetCards().size(), 16u);
     EXPECT_EQ(Gamespace::PlayerList::Instance()->GetCurrent().difficulty, 1);
-    std::string text;
-    static_cast<ControlLibrary::ButtonVO_bridge*>(Play()->GetDifficultyButton())->GetImpl();
     CloseWindow();
     Click(512 + 70, 384 + 35);  // "Yes"
     ASSERT_TRUE(app->IsShutdown());
