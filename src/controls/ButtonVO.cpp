@@ -228,11 +228,7 @@ void CheckBoxVO_impl::Press() {
 }
 
 void CheckBoxVO_impl::SetChecked(bool checked) {
-    auto lock = Lock();
-    if (checked != m_checked) {
-        m_checked = checked;
-        MarkChanged();
-    }
+    StoreAndMarkChanged(m_checked, checked);
 }
 
 bool CheckBoxVO_impl::IsChecked() {

@@ -108,11 +108,7 @@ void DialogVO_impl::SetSourceRect(const Rect& rect) {
 }
 
 void DialogVO_impl::SetBackgroundHidden(bool hidden) {
-    auto lock = Lock();
-    if (hidden != m_backgroundHidden) {
-        m_backgroundHidden = hidden;
-        MarkChanged();
-    }
+    StoreAndMarkChanged(m_backgroundHidden, hidden);
 }
 
 void DialogVO_impl::AddChild(IVisibleObject* child, IVisibleObject* self) {

@@ -173,11 +173,7 @@ void EditBoxVO_impl::SetTextOffset(int16_t x, int16_t y) {
 }
 
 void EditBoxVO_impl::SetTextColour(const Colour& colour) {
-    auto lock = Lock();
-    if (colour != m_textColour) {
-        m_textColour = colour;
-        MarkChanged();
-    }
+    StoreAndMarkChanged(m_textColour, colour);
 }
 
 void EditBoxVO_impl::SetMaxLength(int16_t length) {
@@ -186,11 +182,7 @@ void EditBoxVO_impl::SetMaxLength(int16_t length) {
 }
 
 void EditBoxVO_impl::SetFocusLook(bool on) {
-    auto lock = Lock();
-    if (on != m_focusLook) {
-        m_focusLook = on;
-        MarkChanged();
-    }
+    StoreAndMarkChanged(m_focusLook, on);
 }
 
 void EditBoxVO_impl::SetImages(const ThreePartPaths& normal, const ThreePartPaths& focused) {

@@ -19,11 +19,7 @@ void RectVO_impl::Draw() {
 }
 
 void RectVO_impl::SetStyle(int32_t style) {
-    auto lock = Lock();
-    if (style != m_style) {
-        m_style = style;
-        MarkChanged();
-    }
+    StoreAndMarkChanged(m_style, style);
 }
 
 }  // namespace ControlLibrary

@@ -88,11 +88,7 @@ void LinkVO_impl::SetAddress(const std::string& address) {
 }
 
 void LinkVO_impl::SetHoverColour(const Colour& colour) {
-    auto lock = Lock();
-    if (colour != m_hoverColour) {
-        m_hoverColour = colour;
-        MarkChanged();
-    }
+    StoreAndMarkChanged(m_hoverColour, colour);
 }
 
 }  // namespace ControlLibrary

@@ -94,6 +94,15 @@ protected:
     // Asks the factory to bring the display-list membership up to date and
     // sets dirty ("mark changed").
     void MarkChanged();
+    // Stores `value` and marks changed, unless the field already holds it.
+    template <class T>
+    void StoreAndMarkChanged(T& field, const T& value) {
+        auto lock = Lock();
+        if (value != field) {
+            field = value;
+            MarkChanged();
+        }
+    }
     // Recomputes the screen position from anchor, alignment, size and parent,
     // then marks changed.
     void RecomputeScreenPosition();
