@@ -118,7 +118,8 @@ INSTANTIATE_TEST_SUITE_P(Fonts, FontTest,
                                            "fonts/KBChopinScript36.txt",
                                            "fonts/KBChopinScript72.txt",
                                            "fonts/MonotypeCorsiva14Italics.txt",
-                                           "fonts/Pristina18.txt", "fonts/a_BosaNova14.txt"));
+                                           "fonts/Pristina18.txt", "fonts/a_BosaNova14.txt",
+                                           "fonts/UiSans13.txt", "fonts/UiSansBold16.txt"));
 
 TEST_F(DataPakTest, SoundsDecodeWithTheSoundLoaders) {
     for (const char* name : {"sounds/click.ogg", "sounds/menu.ogg", "sounds/back.ogg"}) {

@@ -11,6 +11,7 @@ struct Options {
     std::string italicFont = "/usr/share/fonts/opentype/lobster/lobster.otf";
     std::string brushFont = "/usr/share/fonts/opentype/kaushanscript/KaushanScript-Regular.otf";
     std::string sansFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
+    std::string uiFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 };
 
 // Ends the program with a message (assets are part of the build).

@@ -220,6 +220,10 @@ void MakeFonts(const Options& o) {
         {"MonotypeCorsiva14Italics", &Options::italicFont, 16, 1},
         {"Pristina18", &Options::brushFont, 20, 1},
         {"a_BosaNova14", &Options::sansFont, 14, 1},
+        // The framework's default fonts (its buttons and message dialogs):
+        // 10 and 12 points at 96 dots an inch.
+        {"UiSans13", &Options::uiFont, 13, 0},
+        {"UiSansBold16", &Options::sansFont, 16, 0},
     };
     for (const FontRecipe& recipe : recipes) {
         MakeFont(o, ft, recipe);

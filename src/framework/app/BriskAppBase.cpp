@@ -19,8 +19,10 @@
 #include "framework/platform/Window.h"
 #include "framework/resources/ImageLib.h"
 #include "framework/resources/PakInterface.h"
+#include "framework/resources/ResourceManager.h"
 #include "framework/sound/MusicInterface.h"
 #include "framework/sound/SoundManager.h"
+#include "framework/widgets/Dialog.h"
 #include "framework/widgets/Widget.h"
 #include "framework/widgets/WidgetManager.h"
 
@@ -160,6 +162,8 @@ BriskAppBase::BriskAppBase() : m_clock(&Platform::SystemClock()) {
             ApplyCursor();
         }
     });
+    // Empty: the game loads its resources by file name.
+    m_resourceManager = std::make_unique<ResourceManager>(this);
     g_app = this;
 }
 
@@ -167,6 +171,17 @@ BriskAppBase::~BriskAppBase() {
     BriskAppBase::Shutdown();
     // The listener posts into this object: it stops first.
     m_singleInstance.reset();
+    // Dialogs leave the widget manager and go; the resources give their
+    // sounds and shared images back while the players and the cache exist.
+    for (auto& [id, dialog] : m_dialogMap) {
+        if (dialog->GetParent() != nullptr) {
+            dialog->GetParent()->RemoveWidget(dialog.get());
+        }
+    }
+    m_dialogMap.clear();
+    m_dialogList.clear();
+    m_detachedDialogs.clear();
+    m_resourceManager.reset();
     // The players go before the device that pulls from them, the mixer last.
     m_musicInterface.reset();
     m_soundManager.reset();

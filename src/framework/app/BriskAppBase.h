@@ -37,7 +37,9 @@ class Window;
 
 class DDImage;
 class DDInterface;
+class Dialog;
 class Image;
+class ResourceManager;
 class Widget;
 
 // A counted reference to an image in the application's shared-image cache.
@@ -179,6 +181,35 @@ public:
     virtual void SwitchScreenMode(bool windowed, bool use3D, bool force);
     virtual void SwitchScreenMode(bool windowed);
     virtual void SwitchScreenMode();
+
+    // --- framework message dialogs ----------------------------------------
+    // A new dialog without pictures that reports to the application.
+    virtual std::unique_ptr<Dialog> NewDialog(int id, bool modal, const std::string& header,
+                                              const std::string& lines, const std::string& footer,
+                                              int buttonMode);
+    // KillDialog(id), then NewDialog and AddDialog; the dialog stays owned
+    // by the application.
+    virtual Dialog* DoDialog(int id, bool modal, const std::string& header,
+                             const std::string& lines, const std::string& footer, int buttonMode);
+    virtual Dialog* GetDialog(int id);
+    virtual Dialog* AddDialog(std::unique_ptr<Dialog> dialog);
+    // Replaces a dialog registered under `id`; a dialog of width 0 is sized
+    // and placed (half the width, its preferred height, centred, a fifth
+    // down); it is shown, and a modal one opens a modal layer.
+    virtual Dialog* AddDialog(int id, std::unique_ptr<Dialog> dialog);
+    virtual bool KillDialog(Dialog* dialog);
+    virtual bool KillDialog(int id);
+    // Unregisters the dialog (false when none has that id); an unset result
+    // becomes 0; `remove` takes it out of the widget manager; `doDelete`
+    // deletes it once the main loop has unwound. Without `doDelete` the
+    // dialog goes to `*detached`, or, when that is null, stays owned by the
+    // application until it ends.
+    virtual bool KillDialog(int id, bool remove, bool doDelete,
+                            std::unique_ptr<Dialog>* detached = nullptr);
+    virtual int GetDialogCount();
+    virtual void OnModalOpen() {}
+    virtual void OnModalClose() {}
+
     virtual void OnGotFocus() {}
     virtual void OnLostFocus() {}
     virtual bool IsReservedAltKey(int key);
@@ -241,6 +272,8 @@ public:
     FontHost* GetFontHost() { return &m_fontHost; }
 
     WidgetManager* GetWidgetManager() const { return m_widgetManager.get(); }
+    // Created empty with the application.
+    ResourceManager* GetResourceManager() const { return m_resourceManager.get(); }
     SoundManager* GetSoundManager() const { return m_soundManager.get(); }
     MusicInterface* GetMusicInterface() const { return m_musicInterface.get(); }
     DDInterface* GetDisplay() const { return m_display.get(); }
@@ -451,7 +484,13 @@ private:
     std::unique_ptr<Platform::Window> m_window;
     std::unique_ptr<DDInterface> m_display;
     std::unique_ptr<WidgetManager> m_widgetManager;
+    std::unique_ptr<ResourceManager> m_resourceManager;
     bool m_videoStarted = false;
+
+    // Framework dialogs by id (owned), and in the order they were added.
+    std::map<int, std::unique_ptr<Dialog>> m_dialogMap;
+    std::vector<Dialog*> m_dialogList;
+    std::vector<std::unique_ptr<Dialog>> m_detachedDialogs;
 
     std::deque<WindowMessage> m_deferredMessages;
     std::mutex m_inboxLock;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 
@@ -95,6 +96,66 @@ bool FontData::Load(const std::string& path) {
         Error("Unable to open the descriptor file");
     }
     return m_loaded;
+}
+
+bool FontData::LoadLegacy(FontImage image, const std::string& widthsPath) {
+    if (m_loaded || !m_path.empty()) {
+        return false;
+    }
+    m_path = widthsPath;
+    for (int i = 0; i < 256; ++i) {
+        m_charMap[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
+    }
+    m_mapInitialised = true;
+    if (image.image == nullptr) {
+        return Error("Layer image not set");
+    }
+    auto layer = std::make_unique<FontLayer>();
+    const int imageWidth = image.image->GetWidth();
+    const int imageHeight = image.image->GetHeight();
+    layer->image = std::move(image);
+    layer->height = imageHeight;
+    layer->defaultHeight = imageHeight;
+    layer->ascent = imageHeight;  // the glyphs stand on the picture's bottom edge
+
+    // Read from disk with the C library: these files are never packed.
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(widthsPath.c_str(), "r"), &std::fclose);
+    if (file == nullptr) {
+        return Error("Unable to open the widths file");
+    }
+    int spaceWidth = 0;
+    int height = 0;
+    if (std::fscanf(file.get(), "%d %d", &spaceWidth, &height) != 2) {
+        return Error("Space width and height expected");
+    }
+    layer->charWidths[static_cast<uint8_t>(' ')] = spaceWidth;
+    layer->height = height;
+    int x = 0;
+    char ch = 0;
+    int width = 0;
+    while (std::fscanf(file.get(), " %c %d", &ch, &width) == 2) {
+        if (width < 0 || width > imageWidth - x) {
+            return Error("Image rectangle out of bounds");
+        }
+        const auto c = static_cast<uint8_t>(ch);
+        layer->imageRects[c] = {x, 0, width, imageHeight};
+        layer->charWidths[c] = width;
+        x += width;
+    }
+    // A letter missing in one case borrows the other case's glyph.
+    for (int upper = 'A'; upper <= 'Z'; ++upper) {
+        const int lower = upper - 'A' + 'a';
+        const auto u = static_cast<size_t>(upper);
+        const auto l = static_cast<size_t>(lower);
+        if (layer->charWidths[u] == 0 && layer->charWidths[l] != 0) {
+            m_charMap[u] = static_cast<uint8_t>(lower);
+        } else if (layer->charWidths[l] == 0 && layer->charWidths[u] != 0) {
+            m_charMap[l] = static_cast<uint8_t>(upper);
+        }
+    }
+    m_layers.push_back(std::move(layer));
+    m_loaded = true;
+    return true;
 }
 
 bool FontData::Error(const std::string& message) {
@@ -536,6 +597,14 @@ ImageFont::ImageFont(FontHost* host, const std::string& descriptorPath)
     : m_data(std::make_shared<FontData>(host)) {
     if (m_data->Load(descriptorPath)) {
         m_pointSize = m_data->GetDefaultPointSize();
+        Prepare();
+        m_prepared = true;
+    }
+}
+
+ImageFont::ImageFont(FontImage image, const std::string& widthsPath)
+    : m_data(std::make_shared<FontData>(nullptr)) {
+    if (m_data->LoadLegacy(std::move(image), widthsPath)) {
         Prepare();
         m_prepared = true;
     }

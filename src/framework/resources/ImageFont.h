@@ -79,6 +79,10 @@ public:
 
     // Loads the descriptor once; a second load fails.
     bool Load(const std::string& path);
+    // The older form: one layer drawn from `image` (glyphs side by side)
+    // with the widths read from a text file on disk: the space width, the
+    // height, then pairs of a character and its width. Loads once too.
+    bool LoadLegacy(FontImage image, const std::string& widthsPath);
     bool Error(const std::string& message) override;
     bool HandleCommand(const DataElement& command) override;
 
@@ -129,6 +133,9 @@ class ImageFont : public Font {
 public:
     // Loads the descriptor; IsLoaded tells whether it worked.
     ImageFont(FontHost* host, const std::string& descriptorPath);
+    // A font from a picture of glyphs side by side and a widths file (see
+    // FontData::LoadLegacy).
+    ImageFont(FontImage image, const std::string& widthsPath);
     ~ImageFont() override;
 
     int GetAscent() override;

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace Brisk {
+
+class Font;
+
+// Style bits of CreateSystemFont.
+inline constexpr int kFontBold = 1;
+inline constexpr int kFontItalic = 2;
+inline constexpr int kFontUnderline = 4;
+
+// A desktop font by face name, point size (at 96 dots an inch) and style.
+// Desktop font files are not part of the game's data, so every face is
+// drawn with the generated sans image fonts ("fonts/UiSans13.txt",
+// bold "fonts/UiSansBold16.txt") scaled to the size; italic and underline
+// are not drawn. Without those files a font that measures and draws
+// nothing is returned, never null. Main thread.
+std::unique_ptr<Font> CreateSystemFont(const std::string& face, int pointSize, int style);
+
+}  // namespace Brisk
