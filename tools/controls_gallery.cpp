@@ -19,6 +19,8 @@
 #include "framework/graphics/Graphics.h"
 #include "framework/resources/ImageLib.h"
 #include "framework/resources/PakInterface.h"
+#include "framework/widgets/ButtonWidget.h"
+#include "framework/widgets/Dialog.h"
 
 using namespace ControlLibrary;
 
@@ -171,6 +173,30 @@ void Build(Factory_impl& factory) {
     plainDialog->SetShown(true);
 }
 
+// The framework's own message dialog and plain button, in their default
+// fonts and colours, beside the game's controls.
+void DrawFrameworkWidgets(Brisk::Graphics* g) {
+    auto draw = [&](Brisk::Widget* w) {
+        g->PushState();
+        g->Translate(w->m_x, w->m_y);
+        w->Draw(g);
+        g->PopState();
+    };
+    Brisk::ButtonWidget button(1, nullptr);
+    button.m_label = "Bevelled button";
+    button.Resize(720, 245, 150, 26);
+    draw(&button);
+
+    Brisk::Dialog dialog(nullptr, nullptr, 1, false, "Framework dialog",
+                         "Message dialogs of the framework: a header, word-wrapped lines and up "
+                         "to two buttons.",
+                         "", Brisk::Dialog::BUTTONS_YES_NO, nullptr);
+    dialog.Resize(620, 470, 390, dialog.GetPreferredHeight(390));
+    draw(&dialog);
+    draw(dialog.GetYesButton());
+    draw(dialog.GetNoButton());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -188,6 +214,7 @@ int main(int argc, char** argv) {
     backBuffer.SetBits(black.data(), 1024, 768);
     Brisk::Graphics g(&backBuffer);
     factory.DrawAll(&g);
+    DrawFrameworkWidgets(&g);
 
     ImageLib::Image out(1024, 768);
     const uint32_t* bits = backBuffer.GetBits();

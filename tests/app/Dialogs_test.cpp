@@ -90,14 +90,7 @@ public:
     void OnButtonHeld(int id) override { events.push_back("held " + std::to_string(id)); }
     void OnButtonEnter(int id) override { events.push_back("enter " + std::to_string(id)); }
     void OnButtonLeave(int id) override { events.push_back("leave " + std::to_string(id)); }
-    std::string Take() {
-        std::string joined;
-        for (const auto& e : events) {
-            joined += (joined.empty() ? "" : ",") + e;
-        }
-        events.clear();
-        return joined;
-    }
+    std::string Take() { return TestSupport::TakeJoined(&events); }
     std::vector<std::string> events;
 };
 

@@ -46,14 +46,7 @@ public:
         events.push_back(what + " " + std::to_string(id));
     }
     // The events so far, joined by commas; clears them.
-    std::string Take() {
-        std::string joined;
-        for (const auto& e : events) {
-            joined += (joined.empty() ? "" : ",") + e;
-        }
-        events.clear();
-        return joined;
-    }
+    std::string Take() { return TestSupport::TakeJoined(&events); }
 
     std::vector<std::string> events;
     bool active = true;

@@ -12,6 +12,16 @@
 
 namespace TestSupport {
 
+// The recorded events joined by commas; clears them.
+inline std::string TakeJoined(std::vector<std::string>* events) {
+    std::string joined;
+    for (const auto& e : *events) {
+        joined += (joined.empty() ? "" : ",") + e;
+    }
+    events->clear();
+    return joined;
+}
+
 // Thrown instead of ending the process when the application calls DoExit.
 struct ExitCalled : std::runtime_error {
     explicit ExitCalled(int c) : std::runtime_error("DoExit"), code(c) {}

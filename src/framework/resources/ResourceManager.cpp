@@ -599,43 +599,33 @@ bool ResourceManager::HasResource(ResType type, const std::string& id) const {
     return const_cast<ResourceManager*>(this)->Find(type, id) != nullptr;
 }
 
-DDImage* ResourceManager::GetImageThrow(const std::string& id) {
-    auto* res = static_cast<ImageRes*>(Find(ResType_Image, id));
+ResourceManager::BaseRes* ResourceManager::FindLoadedOrThrow(ResType type, const std::string& id,
+                                                             const char* kind) {
+    BaseRes* res = Find(type, id);
     if (res != nullptr && res->IsLoaded()) {
-        return res->image.GetImage();
+        return res;
     }
     if (res != nullptr && res->fromProgram && m_allowMissingProgramResources) {
         return nullptr;
     }
-    const std::string message = "Image resource not found: " + id;
+    const std::string message = std::string(kind) + " resource not found: " + id;
     Fail(message);
     throw ResourceManagerException(message);
+}
+
+DDImage* ResourceManager::GetImageThrow(const std::string& id) {
+    auto* res = static_cast<ImageRes*>(FindLoadedOrThrow(ResType_Image, id, "Image"));
+    return res != nullptr ? res->image.GetImage() : nullptr;
 }
 
 int ResourceManager::GetSoundThrow(const std::string& id) {
-    auto* res = static_cast<SoundRes*>(Find(ResType_Sound, id));
-    if (res != nullptr && res->IsLoaded()) {
-        return res->soundId;
-    }
-    if (res != nullptr && res->fromProgram && m_allowMissingProgramResources) {
-        return -1;
-    }
-    const std::string message = "Sound resource not found: " + id;
-    Fail(message);
-    throw ResourceManagerException(message);
+    auto* res = static_cast<SoundRes*>(FindLoadedOrThrow(ResType_Sound, id, "Sound"));
+    return res != nullptr ? res->soundId : -1;
 }
 
 Font* ResourceManager::GetFontThrow(const std::string& id) {
-    auto* res = static_cast<FontRes*>(Find(ResType_Font, id));
-    if (res != nullptr && res->IsLoaded()) {
-        return res->font.get();
-    }
-    if (res != nullptr && res->fromProgram && m_allowMissingProgramResources) {
-        return nullptr;
-    }
-    const std::string message = "Font resource not found: " + id;
-    Fail(message);
-    throw ResourceManagerException(message);
+    auto* res = static_cast<FontRes*>(FindLoadedOrThrow(ResType_Font, id, "Font"));
+    return res != nullptr ? res->font.get() : nullptr;
 }
 
 }  // namespace Brisk

@@ -171,6 +171,10 @@ private:
     bool Fail(const std::string& message);
     ResMap& MapOf(ResType type);
     BaseRes* Find(ResType type, const std::string& id);
+    // The loaded resource; null for a missing program resource when that
+    // is allowed; otherwise reports "<kind> resource not found: <id>" and
+    // throws.
+    BaseRes* FindLoadedOrThrow(ResType type, const std::string& id, const char* kind);
     // A path with the default prefix in front, unless it starts with "!".
     std::string WithPathPrefix(const std::string& path) const;
     bool LoadResource(BaseRes* res);

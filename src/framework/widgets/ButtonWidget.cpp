@@ -142,32 +142,22 @@ void ButtonWidget::Draw(Graphics* g) {
         g->SetColor(GetColor(COLOR_BKG));
         g->FillRect(0, 0, w, h);
     }
+    // Pressed, the outline and the light edge swap sides and the dark inner
+    // line moves from the bottom right to the top left.
     const Color& dark = GetColor(COLOR_DARK_OUTLINE);
     const Color& light = GetColor(COLOR_LIGHT_OUTLINE);
-    const Color& medium = GetColor(COLOR_MEDIUM_OUTLINE);
-    if (pressed) {
-        g->SetColor(dark);
-        g->FillRect(0, 0, w - 1, 1);
-        g->FillRect(0, 0, 1, h - 1);
-        g->SetColor(light);
-        g->FillRect(0, h - 1, w, 1);
-        g->FillRect(w - 1, 0, 1, h);
-        g->SetColor(medium);
-        g->FillRect(1, 1, w - 2, 1);
-        g->FillRect(1, 1, 1, h - 2);
-        DrawLabel(g, label.x + 1, label.y + 1);
-    } else {
-        g->SetColor(light);
-        g->FillRect(0, 0, w - 1, 1);
-        g->FillRect(0, 0, 1, h - 1);
-        g->SetColor(dark);
-        g->FillRect(0, h - 1, w, 1);
-        g->FillRect(w - 1, 0, 1, h);
-        g->SetColor(medium);
-        g->FillRect(1, h - 2, w - 2, 1);
-        g->FillRect(w - 2, 1, 1, h - 2);
-        DrawLabel(g, label.x, label.y);
-    }
+    g->SetColor(pressed ? dark : light);
+    g->FillRect(0, 0, w - 1, 1);
+    g->FillRect(0, 0, 1, h - 1);
+    g->SetColor(pressed ? light : dark);
+    g->FillRect(0, h - 1, w, 1);
+    g->FillRect(w - 1, 0, 1, h);
+    g->SetColor(GetColor(COLOR_MEDIUM_OUTLINE));
+    const int inner = pressed ? 1 : h - 2;
+    g->FillRect(1, inner, w - 2, 1);
+    g->FillRect(pressed ? 1 : w - 2, 1, 1, h - 2);
+    const int shift = pressed ? 1 : 0;
+    DrawLabel(g, label.x + shift, label.y + shift);
 }
 
 void ButtonWidget::SetDisabled(bool disabled) {
