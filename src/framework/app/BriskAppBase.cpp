@@ -179,7 +179,6 @@ BriskAppBase::~BriskAppBase() {
         }
     }
     m_dialogMap.clear();
-    m_dialogList.clear();
     m_detachedDialogs.clear();
     m_resourceManager.reset();
     // The players go before the device that pulls from them, the mixer last.

@@ -487,9 +487,8 @@ private:
     std::unique_ptr<ResourceManager> m_resourceManager;
     bool m_videoStarted = false;
 
-    // Framework dialogs by id (owned), and in the order they were added.
+    // Framework dialogs by id (owned).
     std::map<int, std::unique_ptr<Dialog>> m_dialogMap;
-    std::vector<Dialog*> m_dialogList;
     std::vector<std::unique_ptr<Dialog>> m_detachedDialogs;
 
     std::deque<WindowMessage> m_deferredMessages;

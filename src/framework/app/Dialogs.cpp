@@ -5,33 +5,22 @@
 
 #include "framework/app/BriskAppBase.h"
 #include "framework/app/SystemFont.h"
-#include "framework/resources/ImageFont.h"
 #include "framework/widgets/Dialog.h"
 #include "framework/widgets/WidgetManager.h"
 
 namespace Brisk {
 
-namespace {
+FontImage QuietFontHost::LoadImage(const std::string& path) {
+    BriskAppBase* app = BriskAppBase::Get();
+    return app != nullptr ? app->GetFontHost()->LoadImage(path) : m_decoder.LoadImage(path);
+}
 
-// Loads the default fonts' pictures through the application's shared-image
-// cache when there is an application, and keeps their errors out of the
-// user's way: a missing default font falls back to drawing nothing.
-class SystemFontHost : public FontHost {
-public:
-    FontImage LoadImage(const std::string& path) override {
-        BriskAppBase* app = BriskAppBase::Get();
-        return app != nullptr ? app->GetFontHost()->LoadImage(path) : m_decoder.LoadImage(path);
-    }
-    void ReportError(const std::string& text) override { DebugOutput(text + "\n"); }
-
-private:
-    DecodingFontHost m_decoder;
-};
-
-}  // namespace
+void QuietFontHost::ReportError(const std::string& text) {
+    DebugOutput(text + "\n");
+}
 
 std::unique_ptr<Font> CreateSystemFont(const std::string& /*face*/, int pointSize, int style) {
-    SystemFontHost host;  // used only while the descriptor loads
+    QuietFontHost host;  // used only while the descriptor loads
     const bool bold = (style & kFontBold) != 0;
     auto font =
         std::make_unique<ImageFont>(&host, bold ? "fonts/UiSansBold16.txt" : "fonts/UiSans13.txt");
@@ -85,7 +74,6 @@ Dialog* BriskAppBase::AddDialog(int id, std::unique_ptr<Dialog> dialog) {
         d->Resize((m_width - width) / 2, m_height / 5, width, height);
     }
     m_dialogMap[id] = std::move(dialog);
-    m_dialogList.push_back(d);
     m_widgetManager->AddWidget(d);
     if (d->IsModal()) {
         m_widgetManager->BeginModal(d);
@@ -114,8 +102,6 @@ bool BriskAppBase::KillDialog(int id, bool remove, bool doDelete,
     if (d->GetResult() == Dialog::kNoResult) {
         d->SetResult(0);
     }
-    m_dialogList.erase(std::remove(m_dialogList.begin(), m_dialogList.end(), d),
-                       m_dialogList.end());
     // The modal layer ends while the dialog is still its base.
     if (d->IsModal()) {
         m_widgetManager->EndModal(d);

@@ -3,9 +3,24 @@
 #include <memory>
 #include <string>
 
+#include "framework/resources/ImageFont.h"
+
 namespace Brisk {
 
 class Font;
+
+// What the framework's own fonts load through: pictures come from the
+// application's shared-image cache (decoded here when there is no
+// application); descriptor errors go to the diagnostics output only, since
+// the caller reports or falls back itself. Only used while a font loads.
+class QuietFontHost : public FontHost {
+public:
+    FontImage LoadImage(const std::string& path) override;
+    void ReportError(const std::string& text) override;
+
+private:
+    DecodingFontHost m_decoder;
+};
 
 // Style bits of CreateSystemFont.
 inline constexpr int kFontBold = 1;

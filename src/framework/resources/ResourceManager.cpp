@@ -48,9 +48,9 @@ double ToReal(const std::string& text) {
     return std::strtod(text.c_str(), nullptr);
 }
 
-// Integers separated by commas or blanks.
-std::vector<int> ToIntList(const std::string& text) {
-    std::vector<int> values;
+// The items of a list separated by commas, blanks, tabs or line breaks.
+std::vector<std::string> SplitList(const std::string& text) {
+    std::vector<std::string> items;
     size_t pos = 0;
     while (pos < text.size()) {
         const size_t start = text.find_first_not_of(", \t\r\n", pos);
@@ -58,29 +58,19 @@ std::vector<int> ToIntList(const std::string& text) {
             break;
         }
         const size_t end = text.find_first_of(", \t\r\n", start);
-        values.push_back(ToInt(text.substr(start, end - start)));
+        items.push_back(text.substr(start, end - start));
         pos = end;
+    }
+    return items;
+}
+
+std::vector<int> ToIntList(const std::string& text) {
+    std::vector<int> values;
+    for (const std::string& item : SplitList(text)) {
+        values.push_back(ToInt(item));
     }
     return values;
 }
-
-// Image fonts loaded for a resource report through the manager, not to the user.
-class CollectingFontHost : public FontHost {
-public:
-    explicit CollectingFontHost(FontHost* images) : m_images(images) {}
-    FontImage LoadImage(const std::string& path) override {
-        return m_images != nullptr ? m_images->LoadImage(path) : FontImage{};
-    }
-    void ReportError(const std::string& text) override {
-        if (errors.empty()) {
-            errors = text;
-        }
-    }
-    std::string errors;
-
-private:
-    FontHost* m_images;  // not owned
-};
 
 }  // namespace
 
@@ -449,7 +439,7 @@ bool ResourceManager::LoadSound(SoundRes* res) {
 }
 
 bool ResourceManager::LoadFont(FontRes* res) {
-    CollectingFontHost host(m_app != nullptr ? m_app->GetFontHost() : nullptr);
+    QuietFontHost host;  // failures are reported below, not shown
     std::unique_ptr<Font> font;
     if (res->sysFont) {
         const int style = (res->bold ? kFontBold : 0) | (res->italic ? kFontItalic : 0) |
@@ -481,15 +471,8 @@ bool ResourceManager::LoadFont(FontRes* res) {
         font = std::move(descriptor);
     }
     if (auto* imageFont = dynamic_cast<ImageFont*>(font.get())) {
-        size_t pos = 0;
-        while (pos < res->tags.size()) {
-            const size_t start = res->tags.find_first_not_of(", \t\r\n", pos);
-            if (start == std::string::npos) {
-                break;
-            }
-            const size_t end = res->tags.find_first_of(", \t\r\n", start);
-            imageFont->AddTag(res->tags.substr(start, end - start));
-            pos = end;
+        for (const std::string& tag : SplitList(res->tags)) {
+            imageFont->AddTag(tag);
         }
         imageFont->Prepare();
     }
@@ -593,10 +576,6 @@ ResourceManager::BaseRes* ResourceManager::Find(ResType type, const std::string&
     ResMap& map = MapOf(type);
     auto it = map.find(id);
     return it != map.end() ? it->second.get() : nullptr;
-}
-
-bool ResourceManager::HasResource(ResType type, const std::string& id) const {
-    return const_cast<ResourceManager*>(this)->Find(type, id) != nullptr;
 }
 
 ResourceManager::BaseRes* ResourceManager::FindLoadedOrThrow(ResType type, const std::string& id,

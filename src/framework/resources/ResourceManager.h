@@ -163,7 +163,6 @@ public:
     // Lookups of resources marked "!program" that were never loaded give
     // null (or -1) instead of throwing.
     void SetAllowMissingProgramImages(bool allow) { m_allowMissingProgramResources = allow; }
-    bool HasResource(ResType type, const std::string& id) const;
 
 private:
     // Keeps the first error of a run (with the reader's line and file);

@@ -70,12 +70,12 @@ Point ButtonWidget::LabelPosition() {
     return {x, (ascent + m_height - ascent / 6 - 1) / 2};
 }
 
-void ButtonWidget::DrawLabel(Graphics* g, int x, int y) {
+void ButtonWidget::DrawLabel(Graphics* g, int x, int y, int colorIndex) {
     if (m_label.empty()) {
         return;
     }
     g->SetFont(GetFont());
-    g->SetColor(GetColor(m_isOver ? COLOR_LABEL_HILITE : COLOR_LABEL));
+    g->SetColor(GetColor(colorIndex));
     g->DrawString(m_label, x, y);
 }
 
@@ -107,11 +107,7 @@ void ButtonWidget::Draw(Graphics* g) {
             } else {
                 DrawButtonImage(g, m_buttonImage, m_normalRect, 1, 1);
             }
-            g->SetFont(GetFont());
-            if (!m_label.empty()) {
-                g->SetColor(GetColor(COLOR_LABEL_HILITE));
-                g->DrawString(m_label, label.x + 1, label.y + 1);
-            }
+            DrawLabel(g, label.x + 1, label.y + 1, COLOR_LABEL_HILITE);
             return;
         }
         if (m_disabled && HaveButtonImage(m_disabledImage, m_disabledRect)) {

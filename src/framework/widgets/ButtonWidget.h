@@ -79,7 +79,12 @@ protected:
     virtual std::unique_ptr<Font> MakeDefaultFont();
     // Where the label starts: x by justification, y its baseline.
     Point LabelPosition();
-    void DrawLabel(Graphics* g, int x, int y);
+    // The label in colour `colorIndex`: by default the hover colour while
+    // hovered, else the plain one.
+    void DrawLabel(Graphics* g, int x, int y, int colorIndex);
+    void DrawLabel(Graphics* g, int x, int y) {
+        DrawLabel(g, x, y, m_isOver ? COLOR_LABEL_HILITE : COLOR_LABEL);
+    }
 
     int m_id;
     ButtonListener* m_buttonListener;  // not owned
