@@ -76,6 +76,9 @@ void PressableVO_impl::DrawLook(int look, const Rect& dest, const Colour& colour
 }
 
 void PressableVO_impl::Play(ISound* SoundSet::*which) {
+    if (!MakesSounds()) {
+        return;
+    }
     ISound* sound = nullptr;
     {
         auto lock = Lock();

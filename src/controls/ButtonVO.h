@@ -34,8 +34,10 @@ protected:
     // Loads the first path into look 0, then each later path (or the first
     // again when it is empty) into looks 1 to 3. A failed load keeps the look.
     void LoadImages(const ImagePathSet& paths);
-    // Plays one of the three sounds once, if it is set.
+    // Plays one of the three sounds once, if it is set and the kind makes
+    // sounds in its present state.
     void Play(ISound* SoundSet::*which);
+    virtual bool MakesSounds() { return true; }
     // The look's picture part stretched over `dest`, or `colour` without one.
     void DrawLook(int look, const Rect& dest, const Colour& colour);
 
@@ -55,7 +57,7 @@ public:
     ButtonVO_impl(Factory_impl* factory, int32_t id);
 
     void Draw() override;
-    // The press sound (even when disabled), then the common handling.
+    // The press sound, then the common handling.
     void HandleMouseDown(int32_t x, int32_t y, int32_t clickCount) override;
     void SetImages(const ImagePathSet& paths);
     void SetTextColours(const ColourSet& colours);
@@ -63,6 +65,10 @@ public:
     void Press();
     // 0 normal, 1 over, 2 down, 3 disabled.
     int GetLook();
+
+protected:
+    // A disabled button stays silent: a click sound promises an action.
+    bool MakesSounds() override { return IsEnabled(); }
 
 private:
     bool m_backgroundHidden = false;

@@ -832,8 +832,8 @@ void Factory_impl::OpenAddress(const std::string& address) {
     }
 }
 
-void Factory_impl::MountArchive(const std::string& /*unused*/, const std::string& path) {
-    Brisk::PakInterface::Get()->AddArchive(path);
+bool Factory_impl::MountArchive(const std::string& /*unused*/, const std::string& path) {
+    return Brisk::PakInterface::Get()->AddArchive(path);
 }
 
 std::string Factory_impl::GetDataFolder() {

@@ -218,6 +218,12 @@ void TimerDlg::Show(bool on) {
     m_dialog->SetShown(on);
 }
 
+void TimerDlg::SetPaused(bool on) {
+    if (m_countDown != nullptr) {
+        m_countDown->SetPaused(on);
+    }
+}
+
 void TimerDlg::Layout() {
     Place(m_label, Width() / 2 + 8, Height() / 2 - 305);  // above the dialog, under the clock
 }

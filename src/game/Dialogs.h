@@ -122,7 +122,7 @@ public:
     void Show(bool on) override;
     void Layout() override;
     void OnMouseClick(int32_t id) override;
-    void SetResult(uint16_t seconds, uint16_t attempts) {
+    void SetResult(uint32_t seconds, uint16_t attempts) {
         m_time = seconds;
         m_attempts = attempts;
     }
@@ -132,7 +132,7 @@ private:
     ControlLibrary::IButtonVO* m_ok;
     ControlLibrary::ITextBoxVO* m_text;
     ControlLibrary::IFont* m_font;
-    uint16_t m_time = 0;
+    uint32_t m_time = 0;
     uint16_t m_attempts = 0;
 };
 
@@ -145,6 +145,8 @@ public:
     void Show(bool on) override;
     void Layout() override;
     void OnTimeObjectTick(int32_t id) override;
+    // Holds the count where it stands (under the exit confirmation) or lets it go on.
+    void SetPaused(bool on);
     ControlLibrary::IStringVO* GetLabel() const { return m_label; }
 
 private:

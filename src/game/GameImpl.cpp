@@ -14,11 +14,21 @@ namespace Gamespace {
 using ControlLibrary::GetFactory;
 
 namespace {
+
+constexpr const char* kDataArchive = "data.pak";
+// A file every screen needs; present as a loose file when the data is unpacked.
+constexpr const char* kLooseDataProbe = "fonts/KBChopinScript28.txt";
+
+std::string InWorkingFolder(const char* file) {
+    std::error_code ec;
+    return (std::filesystem::current_path(ec) / file).string();
+}
+
 // The links lead to this game's own pages, shipped beside the program.
 std::string LocalPage(const char* file) {
-    std::error_code ec;
-    return "file://" + (std::filesystem::current_path(ec) / file).string();
+    return "file://" + InWorkingFolder(file);
 }
+
 }  // namespace
 
 GameImpl::GameImpl()
@@ -27,9 +37,36 @@ GameImpl::GameImpl()
 
 GameImpl::~GameImpl() = default;
 
+bool GameImpl::CheckGameData() {
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(kLooseDataProbe, ec)) {
+        return true;  // unpacked data beside the program
+    }
+    const std::string text = std::string("The game's data is missing or damaged: \"") +
+                             kDataArchive + "\" next to the program could not be read.\n" +
+                             InWorkingFolder(kDataArchive) +
+                             "\nInstall the game again, or build it again with ./run.sh.";
+    if (m_sysApp != nullptr) {
+        m_sysApp->FatalError(text, 1);
+    }
+    return false;
+}
+
 void GameImpl::Initialize() {
     ControlLibrary::Factory_impl* factory = GetFactory();
-    factory->MountArchive("", "data.pak");
+    if (!factory->MountArchive("", kDataArchive) && !CheckGameData()) {
+        return;
+    }
+    SetSaveFailureReporter([this](const std::string& error) {
+        if (m_sysApp == nullptr) {
+            return;
+        }
+        std::error_code ec;
+        m_sysApp->ShowMessage("Your progress cannot be saved in " +
+                              std::filesystem::current_path(ec).string() + ":\n" + error +
+                              "\nYou can play on, but new players and changes will be lost "
+                              "when the game ends.");
+    });
     LoadOptions();
     CardLayouts::Build();
     PlayerList::Instance()->LoadAll();
@@ -130,8 +167,21 @@ void GameImpl::RequestClose() {
     if (m_exitDialog->GetDialog()->IsShown()) {
         return;
     }
+    AskExit();
+}
+
+void GameImpl::AskExit() {
     m_gameModule->Pause(true);
+    // Under the confirmation "Exit" is disabled like everything else.
+    m_exitButton->SetModalExempt(false);
     m_exitDialog->Show(true);
+}
+
+void GameImpl::OnCountDown(bool running) {
+    m_countingDown = running;
+    if (m_exitButton != nullptr) {
+        m_exitButton->SetModalExempt(running);
+    }
 }
 
 void GameImpl::OnModuleFinished(int32_t moduleId) {
@@ -145,9 +195,9 @@ void GameImpl::OnModuleFinished(int32_t moduleId) {
 }
 
 void GameImpl::OnMouseClick(int32_t id) {
-    if (m_exitButton != nullptr && id == m_exitButton->GetId()) {
-        m_gameModule->Pause(true);
-        m_exitDialog->Show(true);
+    if (m_exitButton != nullptr && id == m_exitButton->GetId() &&
+        !m_exitDialog->GetDialog()->IsShown()) {
+        AskExit();
     }
 }
 
@@ -161,6 +211,7 @@ void GameImpl::OnDialogShown(int32_t id, bool shown) {
         }
     } else {
         m_gameModule->Pause(false);
+        m_exitButton->SetModalExempt(m_countingDown);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -40,6 +41,8 @@ public:
     void RequestClose() override;
 
     void OnModuleFinished(int32_t moduleId) override;
+    // "Exit" stays usable over the count-down, which it pauses.
+    void OnCountDown(bool running) override;
     void OnMouseClick(int32_t id) override;
     void OnDialogShown(int32_t id, bool shown) override;
 
@@ -50,6 +53,11 @@ public:
     ControlLibrary::ILinkVO* GetLink(int i) const { return m_links[i]; }
 
 private:
+    // False (after a fatal report) when neither "data.pak" nor loose data files are there.
+    bool CheckGameData();
+    // Pauses the game and asks "Are you sure want to exit?".
+    void AskExit();
+
     KernelLibrary::ISysApp* m_sysApp = nullptr;  // not owned
     std::string m_name = "Vornique";
     std::string m_version = "1.0";
@@ -61,6 +69,7 @@ private:
     ControlLibrary::IRectVO* m_backdrop = nullptr;
     ControlLibrary::ISound* m_music = nullptr;
     ControlLibrary::IFont* m_font = nullptr;
+    std::atomic<bool> m_countingDown{false};  // set on the timer thread at the end
 };
 
 }  // namespace Gamespace

@@ -147,6 +147,9 @@ void GameMgr::Pause(bool on) {
     if (m_clock != nullptr) {
         m_clock->SetPaused(on);
     }
+    if (TimerDlg* countDown = FieldMgr::Instance()->GetTimerDialog()) {
+        countDown->SetPaused(on);  // the exit confirmation can come during the count-down
+    }
     SetClockColour(on ? kGrey : kGold);
 }
 
@@ -154,6 +157,7 @@ void GameMgr::NewGame() {
     m_paused = false;
     FieldMgr* field = FieldMgr::Instance();
     field->BuildField();
+    m_observer->OnCountDown(true);
     field->ShowAllFaces(true);
     m_seconds = 0;
     m_minutes->SetText("0");
@@ -187,6 +191,7 @@ void GameMgr::RefreshDifficultyButton() {
 }
 
 void GameMgr::OnMemorizeFinished() {
+    m_observer->OnCountDown(false);
     const bool paused = m_paused;
     if (m_clock != nullptr) {
         m_clock->Start(paused, 0);  // started paused it stays frozen until Pause(false)
@@ -196,6 +201,7 @@ void GameMgr::OnMemorizeFinished() {
 
 void GameMgr::OnFieldCleared(uint16_t attempts) {
     Pause(true);
+    PlayerList::Instance()->SaveAll();  // what the player just achieved is kept
     m_finishDialog->SetResult(m_seconds, attempts);
     m_finishDialog->Show(true);
 }
@@ -214,7 +220,7 @@ void GameMgr::OnTimeObjectTick(int32_t id) {
     if (m_clock == nullptr || id != m_clock->GetId()) {
         return;
     }
-    const uint16_t seconds = ++m_seconds;
+    const uint32_t seconds = ++m_seconds;
     m_minutes->SetText(std::to_string(seconds / 60));
     m_secondsLabel->SetText(std::to_string(seconds % 60));
 }
@@ -235,6 +241,7 @@ void GameMgr::OnDialogShown(int32_t id, bool shown) {
         Player& player = PlayerList::Instance()->GetCurrent();
         if (m_levelsDialog->GetResult() != player.difficulty) {
             player.difficulty = m_levelsDialog->GetResult();
+            PlayerList::Instance()->SaveAll();
             NewGame();
         } else {
             Pause(false);

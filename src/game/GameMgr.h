@@ -36,8 +36,8 @@ public:
     // Shows the screen and deals a new field.
     void Show() override;
     void Hide() override;
-    // Freezes (and greys) or resumes the clock; nothing while one of the
-    // screen's dialogs is shown.
+    // Freezes (and greys) or resumes the clock and a running count-down;
+    // nothing while one of the screen's dialogs is shown.
     void Pause(bool on);
     void NewGame();
     void RefreshDifficultyButton();
@@ -52,7 +52,7 @@ public:
     bool IsKeybdActive() override { return m_active; }
 
     bool IsPaused() const { return m_paused; }
-    uint16_t GetSeconds() const { return m_seconds; }
+    uint32_t GetSeconds() const { return m_seconds; }
     ControlLibrary::IButtonVO* GetMenuButton() const { return m_menuButton; }
     ControlLibrary::IButtonVO* GetDifficultyButton() const { return m_difficultyButton; }
     ControlLibrary::IStringVO* GetMinutesLabel() const { return m_minutes; }
@@ -75,7 +75,7 @@ private:
     std::unique_ptr<MenuDlg> m_menuDialog;
     std::unique_ptr<LevelsDlg> m_levelsDialog;
     TimeLibrary::ITimeObject* m_clock = nullptr;  // owned by the time system
-    std::atomic<uint16_t> m_seconds{0};           // written by the clock's ticks
+    std::atomic<uint32_t> m_seconds{0};           // written by the clock's ticks
     ControlLibrary::IFont* m_fontA = nullptr;
     ControlLibrary::IFont* m_fontB = nullptr;
     ControlLibrary::ISound* m_pressSound = nullptr;

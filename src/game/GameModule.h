@@ -9,6 +9,9 @@ class GameModuleObserver {
 public:
     virtual ~GameModuleObserver() = default;
     virtual void OnModuleFinished(int32_t /*moduleId*/) {}
+    // The game screen's count-down before play starts (true) or ends (false);
+    // the end arrives on the timer thread.
+    virtual void OnCountDown(bool /*running*/) {}
 };
 
 // One screen of the game. Controls are made by Initialize and released by

@@ -2,8 +2,11 @@
 #include "common/ProcessWide.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <system_error>
+
+#include "kernel/FileStore.h"
 
 namespace Gamespace {
 namespace fs = std::filesystem;
@@ -112,74 +115,79 @@ bool RecordFile::WriteString(const std::string& text, size_t length, long positi
 
 namespace {
 
-// Whether `name` can only name a file inside "save/".
-bool SafeFileName(const std::string& name) {
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+std::function<void(const std::string&)> g_saveFailureReporter;
+bool g_saveFailureReported = false;
+
+// Writes through the safe replace step; the first failure of a run is reported.
+bool WriteReported(const std::string& path, const std::vector<uint8_t>& bytes, bool keepTail) {
+    std::string error;
+    if (KernelLibrary::WritePlayerFile(path, bytes, keepTail, &error)) {
+        return true;
+    }
+    if (!g_saveFailureReported && g_saveFailureReporter) {
+        g_saveFailureReported = true;
+        g_saveFailureReporter(error);
+    }
+    return false;
 }
 
-// Writes the fields into a temporary copy of `path` (an empty file unless
-// `keepTail`, which keeps what an existing file holds beyond them) and renames
-// it into place.
-template <class WriteFields>
-bool ReplaceFile(const std::string& path, bool keepTail, WriteFields writeFields) {
-    std::error_code ec;
-    const fs::path target(path);
-    if (target.has_parent_path()) {
-        fs::create_directories(target.parent_path(), ec);  // a missing folder must not lose data
-    }
-    const std::string temporary = path + ".tmp";
-    fs::remove(temporary, ec);
-    if (keepTail && fs::exists(target, ec)) {
-        fs::copy_file(target, temporary, ec);
-        if (ec) {
-            return false;
-        }
-    } else if (!RecordFile(temporary).Create()) {
-        return false;
-    }
-    RecordFile file(temporary);
-    const bool written = file.Open(1) && writeFields(file);
-    file.Close();
-    if (!written) {
-        fs::remove(temporary, ec);
-        return false;
-    }
-    fs::rename(temporary, target, ec);
-    return !ec;
+void PutU16(std::vector<uint8_t>& bytes, size_t at, uint16_t value) {
+    bytes[at] = static_cast<uint8_t>(value >> 8);
+    bytes[at + 1] = static_cast<uint8_t>(value);
 }
 
 }  // namespace
 
-bool Load(Player& player, const std::string& path) {
-    RecordFile file(path);
-    if (!file.Exists()) {
+bool IsValidPlayerName(const std::string& name) {
+    if (name.empty() || name.size() > kNameBytes) {
         return false;
     }
-    Player read;
-    read.name.clear();
-    if (file.Open(1)) {
-        file.ReadBool(&read.current);
-        file.ReadString(&read.name, kNameBytes);
-        uint16_t difficulty = 0;
-        read.difficulty = file.ReadU16(&difficulty) ? difficulty : 0;
-        file.Close();
+    return std::all_of(name.begin(), name.end(), [](char c) {
+        const auto code = static_cast<uint8_t>(c);
+        return code >= kFirstNameCharacter && code <= kLastNameCharacter;
+    });
+}
+
+void SetSaveFailureReporter(std::function<void(const std::string& error)> reporter) {
+    g_saveFailureReporter = std::move(reporter);
+    g_saveFailureReported = false;
+}
+
+bool Load(Player& player, const std::string& path) {
+    std::string error;
+    const auto bytes = KernelLibrary::ReadPlayerFile(path, kProfileBytes, &error);
+    if (!bytes) {
+        return false;  // missing, or not a regular file: never a profile
     }
-    if (!SafeFileName(read.name)) {
-        return false;  // saving it would write outside "save/"
+    Player read;
+    read.current = !bytes->empty() && (*bytes)[0] != 0;
+    read.name.clear();
+    for (size_t i = 1; i < std::min(bytes->size(), 1 + kNameBytes) && (*bytes)[i] != 0; ++i) {
+        read.name.push_back(static_cast<char>((*bytes)[i]));
+    }
+    // A short file misses its difficulty: 0. Values past Hard deal Hard.
+    const uint16_t difficulty = bytes->size() >= kProfileBytes
+                                    ? static_cast<uint16_t>((*bytes)[16] * 256 + (*bytes)[17])
+                                    : 0;
+    read.difficulty = std::min<uint16_t>(difficulty, kHardest);
+    if (!IsValidPlayerName(read.name)) {
+        return false;  // not a profile the game wrote; the file stays as it is
     }
     player = read;
     return true;
 }
 
 bool Save(const Player& player) {
-    if (!SafeFileName(player.name)) {
+    if (!IsValidPlayerName(player.name)) {
         return false;
     }
-    const std::string path = std::string(kSaveFolder) + player.name + ".usr";
-    return ReplaceFile(path, true, [&](RecordFile& file) {
-        return file.WriteByte(player.current ? 1 : 0) &&
-               file.WriteString(player.name, kNameBytes) && file.WriteU16(player.difficulty);
-    });
+    std::error_code ec;
+    fs::create_directories(kSaveFolder, ec);  // a missing folder must not lose players
+    std::vector<uint8_t> bytes(kProfileBytes, 0);
+    bytes[0] = player.current ? 1 : 0;
+    std::copy(player.name.begin(), player.name.end(), bytes.begin() + 1);
+    PutU16(bytes, 16, player.difficulty);
+    return WriteReported(std::string(kSaveFolder) + player.name + ".usr", bytes, true);
 }
 
 // --- player list ----------------------------------------------------------------
@@ -232,6 +240,20 @@ void PlayerList::SetCurrent(Player& player, bool flag) {
     player.current = flag;
 }
 
+namespace {
+
+bool HasProfileExtension(const std::string& fileName) {
+    if (fileName.size() < 4) {
+        return false;
+    }
+    std::string extension = fileName.substr(fileName.size() - 4);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".usr";
+}
+
+}  // namespace
+
 void PlayerList::LoadAll() {
     // Sorted, so that which of two profiles naming one player wins does not
     // depend on the file system's order.
@@ -239,27 +261,43 @@ void PlayerList::LoadAll() {
     std::error_code ec;
     for (fs::directory_iterator it(kSaveFolder, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        if (!name.empty() && name[0] != '.' && it->path().extension() == ".usr") {
+        if (!name.empty() && name[0] != '.' && HasProfileExtension(name)) {
             names.push_back(name);
         }
     }
     std::sort(names.begin(), names.end());
-    bool anyCurrent = false;
+    std::vector<bool> fromOwnFile;  // loaded from "<name>.usr", where it is saved
     for (const std::string& name : names) {
         Player record;
-        if (Load(record, kSaveFolder + name) && Add(record)) {
-            anyCurrent = anyCurrent || record.current;
+        if (!Load(record, kSaveFolder + name)) {
+            continue;
+        }
+        const bool ownFile = name == record.name + ".usr";
+        if (Add(record)) {
+            fromOwnFile.push_back(ownFile);
+            continue;
+        }
+        // Two files name one player: the one it is saved to holds its latest state.
+        for (size_t i = 0; i < m_players.size(); ++i) {
+            if (m_players[i]->name == record.name && ownFile && !fromOwnFile[i]) {
+                *m_players[i] = record;
+                fromOwnFile[i] = true;
+            }
         }
     }
+    const bool anyCurrent =
+        std::any_of(m_players.begin(), m_players.end(), [](const auto& p) { return p->current; });
     if (!anyCurrent && !m_players.empty()) {
         SetCurrent(*m_players.front(), true);
     }
 }
 
-void PlayerList::SaveAll() {
+bool PlayerList::SaveAll() {
+    bool all = true;
     for (const auto& p : m_players) {
-        Save(*p);
+        all = Save(*p) && all;
     }
+    return all;
 }
 
 // --- options ---------------------------------------------------------------------
@@ -270,23 +308,24 @@ OptionValues& GetOptionValues() {
 }
 
 void LoadOptions() {
-    RecordFile file(kOptionsFile);
-    if (!file.Exists() || !file.Open(1)) {
+    std::string error;
+    auto& values = GetOptionValues().values;
+    const auto bytes = KernelLibrary::ReadPlayerFile(kOptionsFile, 2 * values.size(), &error);
+    if (!bytes) {
         return;
     }
-    for (uint16_t& value : GetOptionValues().values) {
-        file.ReadU16(&value);  // a failed read keeps the value
+    for (size_t i = 0; 2 * i + 1 < bytes->size(); ++i) {  // a value not in the file is kept
+        values[i] = static_cast<uint16_t>((*bytes)[2 * i] * 256 + (*bytes)[2 * i + 1]);
     }
 }
 
-void SaveOptions() {
-    ReplaceFile(kOptionsFile, false, [](RecordFile& file) {
-        bool ok = true;
-        for (uint16_t value : GetOptionValues().values) {
-            ok = file.WriteU16(value) && ok;
-        }
-        return ok;
-    });
+bool SaveOptions() {
+    const auto& values = GetOptionValues().values;
+    std::vector<uint8_t> bytes(2 * values.size());
+    for (size_t i = 0; i < values.size(); ++i) {
+        PutU16(bytes, 2 * i, values[i]);
+    }
+    return WriteReported(kOptionsFile, bytes, false);
 }
 
 namespace {

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -57,6 +58,10 @@ struct Player {
 };
 
 inline constexpr size_t kNameBytes = 15;
+inline constexpr uint16_t kHardest = 2;
+// The characters a name may hold: those the name box accepts.
+inline constexpr uint8_t kFirstNameCharacter = 48;
+inline constexpr uint8_t kLastNameCharacter = 122;
 inline constexpr size_t kProfileBytes = 18;
 inline constexpr const char* kSaveFolder = "save/";
 inline constexpr const char* kOptionsFile = "options.opt";
@@ -80,20 +85,32 @@ public:
     // Loads every "save/*.usr" profile; without a current one the first
     // becomes current.
     void LoadAll();
-    void SaveAll();
+    // Writes every profile; false when one could not be written (reported).
+    bool SaveAll();
 
 private:
     std::vector<std::unique_ptr<Player>> m_players;
     Player m_default;
 };
 
-// The profile at `path`; false when it does not exist or names no file this
-// program could have written (empty, "/", "." or "..").
+// Whether `name` could have been typed into the name box: 1 to 15
+// characters, each one the box accepts. Such a name is always a safe file name.
+bool IsValidPlayerName(const std::string& name);
+
+// The profile at `path`: false when it is missing, not a regular file (a
+// link, folder or FIFO is never opened for reading) or holds a name that
+// could not have been typed. A difficulty past Hard reads as Hard.
 bool Load(Player& player, const std::string& path);
 // Writes "save/<name>.usr" (18 bytes, the folder made when missing) under a
-// temporary name and renames it into place, so a crash never leaves half a
-// profile. Bytes past the 18 of an existing file are kept.
+// temporary name, flushed and renamed into place, so a failure or a crash
+// never costs the previous profile. Bytes past the 18 of an existing file are
+// kept. False when it could not be written (reported, see below).
 bool Save(const Player& player);
+
+// Hears the first failure of this run to write a profile or the options,
+// with the path and the reason; later failures are not reported again.
+// Setting a reporter starts a new run.
+void SetSaveFailureReporter(std::function<void(const std::string& error)> reporter);
 
 // The three option values kept in "options.opt"; no part of the game reads
 // them, they are carried from file to file unchanged.
@@ -102,8 +119,8 @@ struct OptionValues {
 };
 OptionValues& GetOptionValues();
 void LoadOptions();
-// Written to a temporary name and renamed into place.
-void SaveOptions();
+// Written like a profile; false when it could not be written (reported).
+bool SaveOptions();
 
 // Receives option changes (nothing sends them yet).
 class IOptionObserver {

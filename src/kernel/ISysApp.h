@@ -24,6 +24,13 @@ public:
                                    uint32_t* size, int rootKey) = 0;
     virtual bool WriteRegistryValue(const std::string& valuePath, uint32_t type,
                                     const uint8_t* data, uint32_t size) = 0;
+    // Tells the player something that needs no answer, in a message box over
+    // the window; on standard error where no box can be shown (no display, or
+    // while the program ends on a termination signal). Main thread.
+    virtual void ShowMessage(const std::string& text) = 0;
+    // Tells the player `text` and ends the process at once with `exitCode`;
+    // nothing is saved. For start-up failures that leave nothing to play.
+    virtual void FatalError(const std::string& text, int exitCode) = 0;
 };
 
 // The constant client size every game layout is computed from.

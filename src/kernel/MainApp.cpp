@@ -1,6 +1,7 @@
 #include "kernel/MainApp.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "controls/Factory_impl.h"
 #include "framework/widgets/WidgetManager.h"
@@ -142,6 +143,26 @@ bool MainApp::WriteRegistryValue(const std::string& valuePath, uint32_t type, co
     value.type = static_cast<Brisk::Platform::ValueType>(type);
     value.data.assign(data, data + size);
     return RegistryWrite(valuePath, value);
+}
+
+void MainApp::ShowMessage(const std::string& text) {
+    if (IsTerminating() || GetWindow() == nullptr || !IsMainThread()) {
+        // A box would hold up a session that is ending; nobody would see it.
+        std::fprintf(stderr, "%s: %s\n", m_productName.c_str(), text.c_str());
+        std::fflush(stderr);
+        return;
+    }
+    MsgBox(text, m_productName, Brisk::MB_OK | Brisk::MB_ICONWARNING);
+}
+
+void MainApp::FatalError(const std::string& text, int exitCode) {
+    MsgBox(text, m_productName, Brisk::MB_OK | Brisk::MB_ICONERROR);
+    DoExit(exitCode);
+}
+
+void MainApp::OnTerminationRequest() {
+    m_quitRequested = true;
+    BriskAppBase::OnTerminationRequest();
 }
 
 void MainApp::Init() {

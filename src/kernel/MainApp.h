@@ -26,12 +26,16 @@ public:
                            uint32_t* size, int rootKey) override;
     bool WriteRegistryValue(const std::string& valuePath, uint32_t type, const uint8_t* data,
                             uint32_t size) override;
+    void ShowMessage(const std::string& text) override;
+    void FatalError(const std::string& text, int exitCode) override;
 
     // BriskAppBase
     void OnLoadingComplete() override;
     // Until the game has called Quit, a close only asks the game (RequestClose).
     void Shutdown() override;
     void Init() override;
+    // Ends the game as a confirmed exit does: the game saves, no question.
+    void OnTerminationRequest() override;
 
     IGame* GetGame() const { return m_game; }
     // Where the bridge sends frames and input instead of the process-wide

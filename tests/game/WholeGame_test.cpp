@@ -254,6 +254,8 @@ TEST_F(WholeGame, ATakenNameShowsTheErrorAndLeadsBackToAnEmptyBox) {
     CreatePlayer("Anna");
     Gamespace::NewPlayerDialog* dialog = Start()->GetNewPlayerDialog();
     EXPECT_EQ(LabelText(Start()->GetNameLabel()), "Anna!");
+    const Bytes anna = ReadBytes("save/Anna.usr");  // written when she was created
+    ASSERT_EQ(anna.size(), 18u);
     Click(Start()->GetCreateButton());  // "if you not Anna click here"
     ASSERT_TRUE(Shown(dialog));
     EXPECT_TRUE(dialog->GetCancelButton()->IsEnabled());  // a player exists now
@@ -261,7 +263,7 @@ TEST_F(WholeGame, ATakenNameShowsTheErrorAndLeadsBackToAnEmptyBox) {
     Key(SDLK_RETURN);
     ASSERT_TRUE(Shown(dialog->GetErrorDialog()));
     EXPECT_EQ(Gamespace::PlayerList::Instance()->GetPlayers().size(), 1u);
-    EXPECT_FALSE(fs::exists("save/Anna.usr"));  // a refused name touches no file
+    EXPECT_EQ(ReadBytes("save/Anna.usr"), anna);  // a refused name touches no file
     Click(dialog->GetErrorDialog()->GetOkButton());
     EXPECT_FALSE(Shown(dialog->GetErrorDialog()));
     ASSERT_TRUE(Shown(dialog));

@@ -14,6 +14,7 @@
 #include "framework/platform/MessageBox.h"
 #include "framework/platform/Paths.h"
 #include "framework/platform/Process.h"
+#include "framework/platform/Signals.h"
 #include "framework/platform/SingleInstance.h"
 #include "framework/platform/Threads.h"
 #include "framework/platform/Window.h"
@@ -235,6 +236,7 @@ void BriskAppBase::Init() {
         return;
     }
 
+    Platform::InstallTerminationHandlers();
     // Without a working video system there is nothing to show: fatal.
     const Platform::VideoInit video = Platform::InitVideo();
     if (video.status != Platform::VideoStatus::Ok) {
@@ -278,18 +280,27 @@ void BriskAppBase::Init() {
     PakInterface::Get()->AddArchive("main.pak");
 
     // One copy per user: a later one asks this one to come to the front.
+    std::string noLock;
     m_singleInstance = Platform::SingleInstance::Acquire(
-        m_productName + "Mutex", "Notify" + m_productName, [this](int64_t wparam, int64_t lparam) {
+        m_productName + "Mutex", "Notify" + m_productName,
+        [this](int64_t wparam, int64_t lparam) {
             SendWindowMessage({kMainWindowAlias, Platform::MessageId::Notify, wparam, lparam});
-        });
-    if (m_singleInstance == nullptr) {
+        },
+        &noLock);
+    if (m_singleInstance == nullptr && !noLock.empty()) {
+        // Nobody can tell whether another copy runs: better two copies than none.
+        std::fprintf(stderr, "%s: starting without the one-copy check: %s\n", m_productName.c_str(),
+                     noLock.c_str());
+    } else if (m_singleInstance == nullptr) {
         HandleSecondInstance();
         if (m_shutdown) {
             return;
         }
     }
 
-    std::srand(Now());
+    // A clock that starts with the process would deal the same fields again.
+    m_randomSeed = Platform::FreshRandomSeed();
+    std::srand(m_randomSeed);
     CreateCustomCursors();
 
     OnBeforeDisplay();

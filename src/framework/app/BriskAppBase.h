@@ -224,6 +224,9 @@ public:
     virtual bool UpdateAppStep(bool* updated);
     virtual bool UpdateApp();
     virtual bool IsWindowEnabled() { return !m_windowDisabled; }
+    // A termination signal arrived (session end, Ctrl+C, `timeout`): the
+    // default shuts down at once, without asking, as a confirmed exit does.
+    virtual void OnTerminationRequest();
 
     // --- non-virtual -----------------------------------------------------
     void Set3DAcceleration(bool on, bool reinit);
@@ -280,6 +283,10 @@ public:
     Platform::Window* GetWindow() const { return m_window.get(); }
     Platform::WindowId GetMainWindowId() const;
     bool IsShutdown() const { return m_shutdown.load(); }
+    // True once a termination signal asked the program to end.
+    bool IsTerminating() const { return m_terminating; }
+    // The seed the C runtime's generator got at start-up (different at every start).
+    unsigned GetRandomSeed() const { return m_randomSeed; }
     bool IsMainThread() const { return std::this_thread::get_id() == m_primaryThreadId; }
     // Replaces the time source (tests); `clock` must outlive the application.
     void SetClock(Platform::Clock* clock) { m_clock = clock; }
@@ -427,6 +434,8 @@ public:
     // Settings from the command line.
     bool m_screensaverMode = false;
     bool m_enforceSingleInstance = true;
+    bool m_terminating = false;  // a termination signal is being handled
+    unsigned m_randomSeed = 0;
     bool m_playingDemo = false;
     bool m_recordingDemo = false;
     int m_recordDemoCount = 5;

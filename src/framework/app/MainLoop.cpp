@@ -8,6 +8,7 @@
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/platform/Events.h"
+#include "framework/platform/Signals.h"
 #include "framework/platform/Threads.h"
 #include "framework/platform/Window.h"
 #include "framework/sound/MusicInterface.h"
@@ -441,7 +442,16 @@ void BriskAppBase::SendWindowMessage(const WindowMessage& message) {
     m_inbox.push_back(message);
 }
 
+void BriskAppBase::OnTerminationRequest() {
+    m_terminating = true;
+    Shutdown();
+}
+
 void BriskAppBase::PumpPlatformMessages() {
+    if (Platform::TakeTerminationRequest() && !m_shutdown) {
+        OnTerminationRequest();
+        return;
+    }
     std::vector<WindowMessage> inbox;
     {
         std::lock_guard lock(m_inboxLock);

@@ -3,9 +3,29 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace Brisk::Platform {
+
+// Reads at most `maxBytes` from the regular file at `path`. A link, a
+// directory, a FIFO or a device is refused without blocking and without
+// following the link. Nullopt and `error` filled on failure.
+[[nodiscard]] std::optional<std::vector<uint8_t>> ReadRegularFile(const std::string& path,
+                                                                  size_t maxBytes,
+                                                                  std::string* error);
+
+// Replaces the file at `path` by `data` without ever leaving it half written:
+// the bytes go to "<path>.tmp", which is flushed to the disk and renamed into
+// place only when every write succeeded; on failure the temporary file is
+// removed and the old file stays as it was. With `keepTail`, the bytes an
+// existing regular file holds beyond data.size() follow the new bytes. An
+// existing file keeps its permission bits (new files get 0644 less the
+// umask). A link at `path` is replaced, never followed; a directory, FIFO or
+// device there is refused. False and `error` ("<path>: <reason>") on failure.
+[[nodiscard]] bool ReplaceFile(const std::string& path, const std::vector<uint8_t>& data,
+                               bool keepTail, std::string* error);
 
 // A whole file mapped read-only into memory. Owns the mapping.
 class MappedFile {

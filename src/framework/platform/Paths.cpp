@@ -74,13 +74,32 @@ std::string DataHome() {
     return XdgDir("XDG_DATA_HOME", ".local/share");
 }
 
-std::string RuntimeDir() {
+std::string RuntimeDir(std::string* problem) {
     if (const char* v = std::getenv("XDG_RUNTIME_DIR"); v != nullptr && v[0] == '/') {
         return WithSlash(v);
     }
-    std::string dir = "/tmp/vornique-" + std::to_string(getuid()) + "/";
+    const std::string dir = "/tmp/vornique-" + std::to_string(getuid());
     mkdir(dir.c_str(), 0700);
-    return dir;
+    // /tmp is shared: a folder of that name made by someone else (or a link
+    // to one) would let them take or read this user's lock and socket.
+    struct stat st {};
+    const char* why = nullptr;
+    if (lstat(dir.c_str(), &st) != 0) {
+        why = "cannot be made";
+    } else if (!S_ISDIR(st.st_mode)) {
+        why = "is not a folder";
+    } else if (st.st_uid != getuid()) {
+        why = "belongs to another user";
+    } else if ((st.st_mode & 077) != 0) {
+        why = "may be written by other users";
+    }
+    if (why != nullptr) {
+        if (problem != nullptr) {
+            *problem = dir + " " + why;
+        }
+        return {};
+    }
+    return dir + "/";
 }
 
 }  // namespace Brisk::Platform

@@ -19,7 +19,9 @@ bool CreateDirectories(const std::string& dir);
 std::string ConfigHome();  // $XDG_CONFIG_HOME or ~/.config/
 std::string DataHome();    // $XDG_DATA_HOME or ~/.local/share/
 // Per-user runtime folder for sockets and locks: $XDG_RUNTIME_DIR, else
-// /tmp/vornique-<uid>/ (created with mode 0700).
-std::string RuntimeDir();
+// /tmp/vornique-<uid>/ (created with mode 0700). Empty, with `problem`
+// filled, when the fallback folder is not a private folder of this user
+// (someone else made it, it is a link, or others may write to it).
+std::string RuntimeDir(std::string* problem = nullptr);
 
 }  // namespace Brisk::Platform

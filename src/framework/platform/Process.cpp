@@ -2,7 +2,11 @@
 
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <cstdint>
+#include <random>
 #include <string>
 #include <thread>
 
@@ -49,6 +53,16 @@ bool OpenUrl(const std::string& url) {
         waitpid(pid, &status, 0);
     }).detach();
     return true;
+}
+
+unsigned FreshRandomSeed() {
+    std::random_device device;
+    const auto now =
+        static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
+    uint64_t seed = (static_cast<uint64_t>(device()) << 32) ^ device();
+    seed ^= now + 0x9E3779B97F4A7C15ull + (seed << 6) + (seed >> 2);
+    seed ^= static_cast<uint64_t>(::getpid()) << 17;
+    return static_cast<unsigned>(seed ^ (seed >> 32));
 }
 
 }  // namespace Brisk::Platform

@@ -15,4 +15,8 @@ bool OpenUrl(const std::string& url);
 void SetCommandLine(int argc, const char* const* argv);
 std::string GetCommandLine();
 
+// A seed for the random generator that differs at every start: the system's
+// random source mixed with the wall clock and the process id.
+[[nodiscard]] unsigned FreshRandomSeed();
+
 }  // namespace Brisk::Platform

@@ -4,9 +4,11 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 
 #include "framework/platform/Paths.h"
@@ -28,7 +30,7 @@ std::string Sanitize(const std::string& name) {
 bool SocketAddress(const std::string& path, sockaddr_un* address) {
     std::memset(address, 0, sizeof *address);
     address->sun_family = AF_UNIX;
-    if (path.size() >= sizeof address->sun_path) {
+    if (path.empty() || path.size() >= sizeof address->sun_path) {
         return false;
     }
     std::memcpy(address->sun_path, path.c_str(), path.size() + 1);
@@ -36,7 +38,8 @@ bool SocketAddress(const std::string& path, sockaddr_un* address) {
 }
 
 std::string SocketPath(const std::string& socketName) {
-    return RuntimeDir() + Sanitize(socketName) + ".sock";
+    const std::string dir = RuntimeDir();
+    return dir.empty() ? std::string() : dir + Sanitize(socketName) + ".sock";
 }
 
 constexpr size_t kMessageBytes = 16;
@@ -45,16 +48,35 @@ constexpr size_t kMessageBytes = 16;
 
 std::unique_ptr<SingleInstance> SingleInstance::Acquire(const std::string& name,
                                                         const std::string& socketName,
-                                                        Notify onNotify) {
-    const std::string dir = RuntimeDir();
-    const std::string lockPath = dir + Sanitize(name) + ".lock";
-    const int lockFd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (lockFd < 0) {
+                                                        Notify onNotify, std::string* unavailable) {
+    auto noLock = [&](const std::string& why) -> std::unique_ptr<SingleInstance> {
+        if (unavailable != nullptr) {
+            *unavailable = why;
+        }
         return nullptr;
+    };
+    std::string problem;
+    const std::string dir = RuntimeDir(&problem);
+    if (dir.empty()) {
+        return noLock(problem);
+    }
+    const std::string lockPath = dir + Sanitize(name) + ".lock";
+    const int lockFd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (lockFd < 0) {
+        return noLock(lockPath + ": " + std::strerror(errno));
+    }
+    struct stat st {};
+    if (::fstat(lockFd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) {
+        ::close(lockFd);
+        return noLock(lockPath + " belongs to another user");
     }
     if (::flock(lockFd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
         ::close(lockFd);
-        return nullptr;
+        if (error == EWOULDBLOCK) {
+            return nullptr;  // a running copy holds it: locks die with their process
+        }
+        return noLock(lockPath + ": " + std::strerror(error));
     }
     std::unique_ptr<SingleInstance> instance(new SingleInstance());
     instance->m_lockFd = lockFd;

@@ -16,12 +16,16 @@ class SingleInstance {
 public:
     using Notify = std::function<void(int64_t wparam, int64_t lparam)>;
 
-    // Takes the lock `name`. Null when another process holds it (that copy
-    // is running), or when the lock file cannot be made. The first copy
-    // listens on "<socketName>.sock"; `onNotify` runs on the listener thread
-    // for each notification and must be safe to call from there.
+    // Takes the lock `name`. Null when another live process of this user
+    // holds it (that copy is running); null with `unavailable` filled when no
+    // lock can be had at all (no usable runtime folder, a lock file that
+    // cannot be made or belongs to another user): then nobody can tell
+    // whether another copy runs. The first copy listens on
+    // "<socketName>.sock"; `onNotify` runs on the listener thread for each
+    // notification and must be safe to call from there.
     static std::unique_ptr<SingleInstance> Acquire(const std::string& name,
-                                                   const std::string& socketName, Notify onNotify);
+                                                   const std::string& socketName, Notify onNotify,
+                                                   std::string* unavailable = nullptr);
     // Sends (wparam, lparam) to the copy listening on `socketName`; true
     // when it was delivered.
     static bool NotifyFirst(const std::string& socketName, int64_t wparam, int64_t lparam);

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace Brisk::Platform {
 namespace {
@@ -24,6 +25,29 @@ std::string NoDisplayText() {
            "Run it on a desktop session, or without a screen under a virtual display:\n"
            "    xvfb-run -a -s \"-screen 0 1280x1024x24\" " +
            exe;
+}
+
+// Why the display servers the environment names could not be reached: SDL
+// says so only when asked for that driver by name.
+std::string DisplayDriverErrors() {
+    std::string reasons;
+    const std::pair<const char*, const char*> servers[] = {{"DISPLAY", "x11"},
+                                                           {"WAYLAND_DISPLAY", "wayland"}};
+    for (const auto& [variable, driver] : servers) {
+        const char* value = std::getenv(variable);
+        if (value == nullptr) {
+            continue;
+        }
+        SDL_ClearError();
+        if (SDL_VideoInit(driver) == 0) {
+            SDL_VideoQuit();
+            continue;
+        }
+        const char* error = SDL_GetError();
+        reasons += std::string("\n") + variable + "=" + value + ": " +
+                   (error != nullptr && *error != '\0' ? error : "cannot be reached");
+    }
+    return reasons;
 }
 
 }  // namespace
@@ -53,7 +77,12 @@ VideoInit InitVideo() {
     const std::string name = driver != nullptr ? driver : "";
     if ((name == "offscreen" || name == "dummy") && !RequestedDriver(name.c_str())) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
-        return {VideoStatus::NoDisplay, NoDisplayText()};
+        const std::string reasons = DisplayDriverErrors();
+        std::string text = NoDisplayText();
+        if (!reasons.empty()) {
+            text += "\nThe display could not be opened:" + reasons;
+        }
+        return {VideoStatus::NoDisplay, text};
     }
     return {VideoStatus::Ok, {}};
 }

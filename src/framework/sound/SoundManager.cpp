@@ -148,7 +148,10 @@ bool DSoundManager::LoadSoundFile(int id, const std::string& path) {
     Sound& sound = m_sounds[static_cast<size_t>(id)];
     sound.path = path;
 
-    const bool relative = path.size() > 2 && path[0] != '\\' && path[0] != '/' && path[1] != ':';
+    // Without a data folder nothing is cached: the game's own folder holds
+    // only what the game ships and saves.
+    const bool relative = !m_dataFolder.empty() && path.size() > 2 && path[0] != '\\' &&
+                          path[0] != '/' && path[1] != ':';
     std::string cachePath;
     if (relative) {
         std::string withoutExtension = path;
