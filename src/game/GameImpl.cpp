@@ -112,6 +112,9 @@ void GameImpl::Initialize() {
 }
 
 void GameImpl::Activate() {
+    if (m_exitButton == nullptr) {
+        return;  // Initialize stopped: the game's data is missing
+    }
     m_startModule->Show();
     m_backdrop->SetShown(true);
     if (m_music != nullptr) {
@@ -124,6 +127,9 @@ void GameImpl::Activate() {
 }
 
 void GameImpl::Deactivate() {
+    if (m_exitButton == nullptr) {
+        return;
+    }
     m_gameModule->Hide();
     if (m_music != nullptr) {
         m_music->Stop();
@@ -135,6 +141,9 @@ void GameImpl::Deactivate() {
 }
 
 void GameImpl::Release() {
+    if (m_exitButton == nullptr) {
+        return;  // nothing was loaded, so nothing is saved over the player's files
+    }
     PlayerList::Instance()->SaveAll();
     SaveOptions();
     m_gameModule->Release();

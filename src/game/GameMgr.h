@@ -53,6 +53,7 @@ public:
 
     bool IsPaused() const { return m_paused; }
     uint32_t GetSeconds() const { return m_seconds; }
+    int32_t GetClockId() const { return m_clock != nullptr ? m_clock->GetId() : -1; }
     ControlLibrary::IButtonVO* GetMenuButton() const { return m_menuButton; }
     ControlLibrary::IButtonVO* GetDifficultyButton() const { return m_difficultyButton; }
     ControlLibrary::IStringVO* GetMinutesLabel() const { return m_minutes; }

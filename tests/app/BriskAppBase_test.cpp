@@ -4,6 +4,10 @@
 
 #include "support/TestApp.h"
 
+#include <cstdlib>
+#include <string>
+#include <vector>
+
 using Brisk::Platform::Rect;
 using TestSupport::ExitCalled;
 using TestSupport::TestApp;
@@ -39,6 +43,22 @@ INSTANTIATE_TEST_SUITE_P(
         PlaceCase{"PulledBackFromTheBottom", {0, 0, 1920, 1080}, 10, 900, 10, 1080 - 768 - 4},
         PlaceCase{"PulledInFromTheTopLeft", {0, 40, 1920, 1040}, -300, 0, 4, 44}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Two starts at the same moment of their clocks deal differently: the
+// generator is not seeded from a clock that starts with the process.
+TEST(BriskAppBase, EveryStartSeedsTheGeneratorDifferently) {
+    std::vector<int> firstDraws;
+    std::vector<unsigned> seeds;
+    for (int start = 0; start < 2; ++start) {
+        TestApp app;  // the same manual clock reading each time
+        app.m_productName = "Seeded" + std::to_string(start);
+        app.Init();
+        seeds.push_back(app.GetRandomSeed());
+        firstDraws.push_back(std::rand());
+    }
+    EXPECT_NE(seeds[0], seeds[1]);
+    EXPECT_NE(firstDraws[0], firstDraws[1]);
+}
 
 TEST(BriskAppBase, OnlyOneApplicationAtATimeIsReachable) {
     EXPECT_EQ(Brisk::BriskAppBase::Get(), nullptr);

@@ -5,9 +5,13 @@
 
 #include "support/TestApp.h"
 
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
+#include <fstream>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -106,6 +110,38 @@ TEST(SingleInstance, TheFirstCopyRaisesItsWindowWhenNotified) {
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     EXPECT_EQ(app.notifies, 1);
+}
+
+// Where no lock can be had, nobody can tell whether another copy runs: the
+// game starts (saying why) instead of ending silently as a "second copy".
+TEST(SingleInstance, WithoutAUsableLockTheGameStartsAndSaysWhy) {
+    const std::string saved = std::getenv("XDG_RUNTIME_DIR");
+    setenv("XDG_RUNTIME_DIR", "/nonexistent-runtime-folder", 1);
+    std::string why;
+    EXPECT_EQ(SingleInstance::Acquire("LostMutex", "NotifyLost", nullptr, &why), nullptr);
+    EXPECT_NE(why.find("/nonexistent-runtime-folder/"), std::string::npos) << why;
+
+    TestApp app;
+    app.m_productName = "Lost";
+    testing::internal::CaptureStderr();
+    app.Init();
+    const std::string said = testing::internal::GetCapturedStderr();
+    setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+    EXPECT_NE(app.GetWindow(), nullptr);
+    EXPECT_NE(said.find("one-copy check"), std::string::npos) << said;
+}
+
+// A lock file that another user owns (an `su` session sharing the runtime
+// folder) is not this user's running copy.
+TEST(SingleInstance, ALockFileOfAnotherUserIsNotASecondCopy) {
+    const std::string lock = std::string(std::getenv("XDG_RUNTIME_DIR")) + "/OthersMutex.lock";
+    { std::ofstream(lock).put('x'); }
+    if (::chown(lock.c_str(), 65534, 65534) != 0) {
+        GTEST_SKIP() << "only root can give a file to another user";
+    }
+    std::string why;
+    EXPECT_EQ(SingleInstance::Acquire("OthersMutex", "NotifyOthers", nullptr, &why), nullptr);
+    EXPECT_NE(why.find("another user"), std::string::npos) << why;
 }
 
 }  // namespace

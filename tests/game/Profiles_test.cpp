@@ -5,6 +5,8 @@
 
 #include "support/TempDir.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -26,7 +28,9 @@ Bytes ReadBytes(const std::string& path) {
 }
 
 void WriteBytes(const std::string& path, const Bytes& bytes) {
-    fs::create_directories(fs::path(path).parent_path());
+    if (fs::path(path).has_parent_path()) {
+        fs::create_directories(fs::path(path).parent_path());
+    }
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
@@ -116,6 +120,14 @@ INSTANTIATE_TEST_SUITE_P(
                      return b;
                  }(),
                  true, false, "Ed", 0},
+        ReadCase{"DifficultyPastHardIsHard", Profile(0, "Fay", 0x00FF), true, false, "Fay", 2},
+        ReadCase{"DifficultyFFFFIsHard", Profile(0, "Gus", 0xFFFF), true, false, "Gus", 2},
+        ReadCase{"FifteenCharactersWithoutZero", Profile(0, "ABCDEFGHIJKLMNO", 1), true, false,
+                 "ABCDEFGHIJKLMNO", 1},
+        ReadCase{"EscapeBytesAreNotAName", Profile(1, "A\x1b[2J", 1), false, false, "", 0},
+        ReadCase{"ASpaceIsNotTyped", Profile(1, "Al Bo", 1), false, false, "", 0},
+        ReadCase{"NonAsciiIsNotTyped", Profile(1, "Zo\xC3\xAB", 1), false, false, "", 0},
+        ReadCase{"AnEmptyFile", {}, false, false, "", 0},
         ReadCase{"SlashInTheNameIsRefused", Profile(1, "../x", 1), false, false, "", 0},
         ReadCase{"DotDotIsRefused", Profile(1, "..", 1), false, false, "", 0},
         ReadCase{"EmptyNameIsRefused", Profile(1, "", 1), false, false, "", 0}),
@@ -135,6 +147,78 @@ TEST_F(ProfilesTest, LoadingSkipsDuplicatesAndMakesTheFirstCurrentWhenNoneIs) {
     EXPECT_EQ(list->GetPlayers()[0]->difficulty, 1);
     EXPECT_EQ(list->GetCurrent().name, "Anna");
     EXPECT_TRUE(list->GetPlayers()[0]->current);
+}
+
+// Things that are not profiles are never players, hang nothing and stay as
+// they are; the extension is matched without regard to case.
+TEST_F(ProfilesTest, OnlyRegularProfileFilesBecomePlayers) {
+    WriteBytes("save/Anna.usr", Profile(1, "Anna", 0));
+    WriteBytes("save/BO.USR", Profile(0, "Bo", 1));
+    ASSERT_EQ(mkfifo("save/f.usr", 0600), 0);  // opening it for reading would wait for ever
+    fs::create_directories("save/x.usr");
+    WriteBytes("outside", Profile(0, "root", 0));
+    fs::create_symlink(fs::absolute("outside"), "save/evil.usr");
+    Bytes noise(1 << 20);
+    for (size_t i = 0; i < noise.size(); ++i) {
+        noise[i] = static_cast<uint8_t>((i * 2654435761u) >> 13);
+    }
+    noise[1] = 0x07;  // a bell where the name starts
+    WriteBytes("save/noise.usr", noise);
+
+    PlayerList* list = PlayerList::Instance();
+    list->LoadAll();
+    std::vector<std::string> names;
+    for (const auto& p : list->GetPlayers()) {
+        names.push_back(p->name);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"Anna", "Bo"}));
+    EXPECT_EQ(list->GetPlayers()[1]->difficulty, 1);
+    EXPECT_EQ(ReadBytes("save/noise.usr"), noise);
+    EXPECT_TRUE(fs::is_symlink("save/evil.usr"));
+}
+
+// After a crash two files may name one player; the one the game saves to
+// ("<name>.usr") holds the newest state.
+TEST_F(ProfilesTest, ThePlayersOwnFileWinsOverAnotherNamingThem) {
+    WriteBytes("save/ANNA.usr", Profile(0, "Anna", 0));
+    WriteBytes("save/Anna.usr", Profile(1, "Anna", 1));
+    PlayerList* list = PlayerList::Instance();
+    list->LoadAll();
+    ASSERT_EQ(list->GetPlayers().size(), 1u);
+    EXPECT_EQ(list->GetPlayers()[0]->difficulty, 1);
+    EXPECT_TRUE(list->GetPlayers()[0]->current);
+}
+
+TEST_F(ProfilesTest, AReadOnlyProfileLoadsAndIsSavedWithItsMode) {
+    WriteBytes("save/Cy.usr", Profile(1, "Cy", 0));
+    fs::permissions("save/Cy.usr",
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    Player cy;
+    ASSERT_TRUE(Gamespace::Load(cy, "save/Cy.usr"));
+    cy.difficulty = 1;
+    ASSERT_TRUE(Gamespace::Save(cy));
+    EXPECT_EQ(ReadBytes("save/Cy.usr"), Profile(1, "Cy", 1));
+    EXPECT_EQ(fs::status("save/Cy.usr").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+}
+
+// Saving where nothing can be written: every failure is a false result, the
+// files on disk stay as they were, and the player hears of it once.
+TEST_F(ProfilesTest, FailedSavesAreReportedOnceAndCostNothingOnDisk) {
+    std::vector<std::string> reports;
+    Gamespace::SetSaveFailureReporter([&](const std::string& e) { reports.push_back(e); });
+    WriteBytes("save", {1});  // a file where the folder should be
+    EXPECT_FALSE(Gamespace::Save(Player{true, "Anna", 1}));
+    EXPECT_FALSE(Gamespace::Save(Player{true, "Bo", 1}));
+    fs::create_directories("options.opt");  // a folder where the file should be
+    EXPECT_FALSE(Gamespace::SaveOptions());
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find("save/Anna.usr"), std::string::npos) << reports[0];
+    EXPECT_EQ(ReadBytes("save"), (Bytes{1}));
+
+    Gamespace::SetSaveFailureReporter(nullptr);
+    fs::remove("save");
+    EXPECT_TRUE(Gamespace::Save(Player{true, "Anna", 1}));  // a writable place again
 }
 
 TEST_F(ProfilesTest, TheListRefusesEmptyAndDuplicateNamesAndHasOneCurrent) {

@@ -10,6 +10,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -57,7 +58,9 @@ class WholeGame : public TestSupport::TempDirTest {
 protected:
     void SetUp() override {
         TempDirTest::SetUp();
-        fs::create_symlink(VQ_DATA_PAK, "data.pak");
+        if (m_linkData) {
+            fs::create_symlink(VQ_DATA_PAK, "data.pak");
+        }
         m_dirArg = "-changedir=" + fs::current_path().string();
         const char* argv[] = {"vornique", m_dirArg.c_str()};
         Brisk::Platform::SetCommandLine(2, argv);
@@ -65,7 +68,12 @@ protected:
         game = std::make_unique<Gamespace::GameImpl>();
         app = std::make_unique<KernelLibrary::MainApp>(game.get());
         app->SetClock(&appClock);
-        app->SetExitHandler([](int code) { FAIL() << "exit " << code; });
+        app->SetExitHandler([this](int code) {
+            if (m_linkData) {
+                FAIL() << "exit " << code;
+            }
+            exitCodes.push_back(code);
+        });
         app->Init();
         ASSERT_NE(app->GetWindow(), nullptr);
         ControlLibrary::CreateFactory(app.get());
@@ -191,6 +199,8 @@ protected:
     std::unique_ptr<Gamespace::GameImpl> game;
     std::unique_ptr<KernelLibrary::MainApp> app;
     std::string m_dirArg;
+    bool m_linkData = true;      // data.pak beside the program
+    std::vector<int> exitCodes;  // exits asked for where m_linkData is false
 };
 
 TEST_F(WholeGame, APlayerNamedAnnaWinsAnEasyGameAndEverythingIsSaved) {
@@ -512,6 +522,126 @@ TEST_F(WholeGame, EveryScreenIsDrawn) {
     look("9-result");
     CloseWindow();  // "Exit" itself is under the result dialog
     look("10-exit");
+}
+
+}  // namespace
+
+namespace {
+
+// A termination signal mid-game (a session ending, Ctrl+C, `timeout`) ends
+// the program without asking and keeps everything a confirmed exit keeps.
+class WholeGameSignal : public WholeGame, public ::testing::WithParamInterface<int> {};
+
+TEST_P(WholeGameSignal, EndsTheGameAndSavesWithoutAsking) {
+    CreatePlayer("Anna");
+    EnterGame();
+    Click(Play()->GetDifficultyButton());
+    Click(512, 384);  // "Medium"
+    fs::remove("save/Anna.usr");
+    fs::remove("options.opt");
+    std::raise(GetParam());
+    Frames(2);
+    EXPECT_TRUE(app->IsShutdown());  // without asking: a question would have held it up
+    EXPECT_EQ(ReadBytes("save/Anna.usr"),
+              (Bytes{1, 'A', 'n', 'n', 'a', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}));
+    EXPECT_EQ(ReadBytes("options.opt"), (Bytes{0, 20, 0, 40, 0, 3}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Signals, WholeGameSignal, ::testing::Values(SIGTERM, SIGINT, SIGHUP), [](const auto& info) {
+        return std::string(info.param == SIGTERM ? "Term" : info.param == SIGINT ? "Int" : "Hup");
+    });
+
+// What the player saw happen is on disk at once, not only after a clean exit.
+TEST_F(WholeGame, ProfilesAreWrittenWhenThePlayerSeesTheChange) {
+    CreatePlayer("Anna");
+    EXPECT_EQ(ReadBytes("save/Anna.usr").size(), 18u);  // created
+    EnterGame();
+    Click(Play()->GetDifficultyButton());
+    Click(512, 384 - 60);  // "Easy"
+    EXPECT_EQ(ReadBytes("save/Anna.usr").back(), 0);
+    Wait(3000);
+    fs::remove("save/Anna.usr");
+    for (const auto& [pair, two] : Pairs()) {
+        for (FieldMgr::Card* card : two) {
+            Click(card->cover);
+        }
+    }
+    ASSERT_TRUE(Shown(Play()->GetFinishDialog()));
+    EXPECT_EQ(ReadBytes("save/Anna.usr").size(), 18u);  // a finished game
+}
+
+// "Exit" during the count-down pauses it under the confirmation; "No" lets it
+// run on from where it stood. The close box does the same.
+TEST_F(WholeGame, ExitDuringTheCountDownPausesItAndNoResumesIt) {
+    CreatePlayer("Anna");
+    Click(Start()->GetPlayButton());
+    Gamespace::TimerDlg* countDown = FieldMgr::Instance()->GetTimerDialog();
+    Wait(1000);
+    ASSERT_TRUE(Shown(countDown));
+    EXPECT_EQ(LabelText(countDown->GetLabel()), "2");
+    for (bool closeBox : {false, true}) {
+        if (closeBox) {
+            CloseWindow();
+        } else {
+            EXPECT_TRUE(game->GetExitButton()->IsEnabled());
+            Click(game->GetExitButton());
+        }
+        ASSERT_TRUE(Shown(game->GetExitDialog())) << closeBox;
+        EXPECT_FALSE(game->GetExitButton()->IsEnabled());
+        Wait(5000);
+        EXPECT_TRUE(Shown(countDown));
+        EXPECT_EQ(LabelText(countDown->GetLabel()), "2");
+        Click(512 - 70, 384 + 35);  // "No"
+        EXPECT_FALSE(Shown(game->GetExitDialog()));
+        EXPECT_TRUE(game->GetExitButton()->IsEnabled());
+    }
+    Wait(1000);
+    EXPECT_EQ(LabelText(countDown->GetLabel()), "1");
+    Wait(1000);
+    EXPECT_FALSE(Shown(countDown));
+    Wait(2000);
+    EXPECT_EQ(Play()->GetSeconds(), 2u);
+    EXPECT_FALSE(game->GetExitButton()->IsModalExempt());  // the usual rule again
+}
+
+// The clock counts past 18 hours instead of starting again at 0:0.
+TEST_F(WholeGame, TheClockDoesNotWrapAfter65535Seconds) {
+    CreatePlayer("Anna");
+    EnterGame();
+    Click(Play()->GetMenuButton());
+    Click(512, 384 - 30);  // "Resume": the clock runs
+    Wait(1000);
+    ASSERT_EQ(Play()->GetSeconds(), 1u);
+    for (uint32_t i = 1; i < 65'536; ++i) {
+        Play()->OnTimeObjectTick(Play()->GetClockId());
+    }
+    EXPECT_EQ(Play()->GetSeconds(), 65'536u);
+    EXPECT_EQ(LabelText(Play()->GetMinutesLabel()), "1092");
+    EXPECT_EQ(LabelText(Play()->GetSecondsLabel()), "16");
+}
+
+// Without its data the game says so once, names the archive, and ends with a
+// failure code instead of showing a blank window.
+class WholeGameWithoutData : public WholeGame {
+protected:
+    WholeGameWithoutData() { m_linkData = false; }
+    void SetUp() override {
+        testing::internal::CaptureStderr();
+        WholeGame::SetUp();
+        message = testing::internal::GetCapturedStderr();
+    }
+    std::string message;
+};
+
+TEST_F(WholeGameWithoutData, SaysTheDataIsMissingAndExitsWithAFailure) {
+    EXPECT_EQ(exitCodes, (std::vector<int>{1}));
+    EXPECT_NE(message.find("\"data.pak\""), std::string::npos) << message;
+    EXPECT_NE(message.find((fs::current_path() / "data.pak").string()), std::string::npos);
+    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 3) << message;  // one message
+    CloseWindow();  // nothing was loaded, so nothing is saved
+    EXPECT_FALSE(fs::exists("save"));
+    EXPECT_FALSE(fs::exists("options.opt"));
 }
 
 }  // namespace

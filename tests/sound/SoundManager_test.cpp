@@ -194,6 +194,19 @@ TEST_F(SoundTest, DecodedOggIsCachedAndRebuiltWhenTheSourceChanges) {
     }
 }
 
+// With no data folder (none could be made) nothing is cached, and nothing
+// appears in the game's own folder.
+TEST_F(SoundTest, WithoutADataFolderNothingIsCachedOrCreated) {
+    Mixer mixer;
+    DSoundManager manager(&mixer, &clock);
+    manager.SetDataFolder("");
+    EXPECT_FALSE(manager.LoadSoundFile(10, "sounds/in-an-archive"));
+    EXPECT_FALSE(fs::exists("sounds"));
+    Write("tones/tone.ogg", OggTone(2205));
+    ASSERT_TRUE(manager.LoadSoundFile(11, "tones/tone"));
+    EXPECT_FALSE(fs::exists("tones/tone"));
+}
+
 TEST(SoundReaders, AuFilesInMuLawAndLinear) {
     auto au = [](uint32_t encoding, std::vector<uint8_t> samples) {
         std::vector<uint8_t> a = {'.', 's', 'n', 'd'};

@@ -80,7 +80,7 @@ VideoInit InitVideo() {
         const std::string reasons = DisplayDriverErrors();
         std::string text = NoDisplayText();
         if (!reasons.empty()) {
-            text += "\nThe display could not be opened:" + reasons;
+            text += "\nSDL could not open the display named by the environment:" + reasons;
         }
         return {VideoStatus::NoDisplay, text};
     }
