@@ -25,24 +25,15 @@ bool WidgetContainer::Intersects(WidgetContainer* other) {
 }
 
 void WidgetContainer::InsertSorted(std::list<Widget*>::iterator pos, Widget* w) {
-    auto it = m_widgets.insert(pos, w);
-    // Down past children with a higher z-order...
-    while (it != m_widgets.begin()) {
-        auto below = std::prev(it);
-        if ((*below)->m_zOrder <= w->m_zOrder) {
-            break;
-        }
-        std::iter_swap(below, it);
-        it = below;
+    // Down past children with a higher z-order, or up past those with a lower
+    // one; nodes are never swapped, so a walk standing on one stays on its child.
+    while (pos != m_widgets.begin() && (*std::prev(pos))->m_zOrder > w->m_zOrder) {
+        --pos;
     }
-    // ...and up past children with a lower one.
-    for (auto above = std::next(it); above != m_widgets.end(); above = std::next(it)) {
-        if ((*above)->m_zOrder >= w->m_zOrder) {
-            break;
-        }
-        std::iter_swap(above, it);
-        it = above;
+    while (pos != m_widgets.end() && (*pos)->m_zOrder < w->m_zOrder) {
+        ++pos;
     }
+    m_widgets.insert(pos, w);
 }
 
 void WidgetContainer::AddWidget(Widget* w) {
@@ -69,6 +60,10 @@ void WidgetContainer::RemoveWidget(Widget* w) {
         m_widgetManager->RemovedWidget(w);
     }
     w->m_parent = nullptr;
+    Unlink(it);
+}
+
+void WidgetContainer::Unlink(std::list<Widget*>::iterator it) {
     // A walk at this child moves on before the child leaves the list.
     if (m_walking && m_walkPos == it) {
         ++m_walkPos;
@@ -126,7 +121,7 @@ void WidgetContainer::BringToFront(Widget* w) {
     if (it == m_widgets.end()) {
         return;
     }
-    m_widgets.erase(it);
+    Unlink(it);
     InsertSorted(m_widgets.end(), w);
     w->OrderInManagerChanged();
 }
@@ -136,7 +131,7 @@ void WidgetContainer::BringToBack(Widget* w) {
     if (it == m_widgets.end()) {
         return;
     }
-    m_widgets.erase(it);
+    Unlink(it);
     InsertSorted(m_widgets.begin(), w);
     w->OrderInManagerChanged();
 }
@@ -145,7 +140,7 @@ void WidgetContainer::PutBehind(Widget* w, Widget* ref) {
     if (w == ref || !HasWidget(w) || !HasWidget(ref)) {
         return;
     }
-    m_widgets.remove(w);
+    Unlink(std::find(m_widgets.begin(), m_widgets.end(), w));
     InsertSorted(std::find(m_widgets.begin(), m_widgets.end(), ref), w);
     w->OrderInManagerChanged();
 }
@@ -154,7 +149,7 @@ void WidgetContainer::PutInFront(Widget* w, Widget* ref) {
     if (w == ref || !HasWidget(w) || !HasWidget(ref)) {
         return;
     }
-    m_widgets.remove(w);
+    Unlink(std::find(m_widgets.begin(), m_widgets.end(), w));
     InsertSorted(std::next(std::find(m_widgets.begin(), m_widgets.end(), ref)), w);
     w->OrderInManagerChanged();
 }

@@ -111,6 +111,8 @@ protected:
     // Puts `w` (already out of the list) at `pos`, then moves it so that the
     // list stays sorted by z-order.
     void InsertSorted(std::list<Widget*>::iterator pos, Widget* w);
+    // Erases the node; a walk standing on it moves on first.
+    void Unlink(std::list<Widget*>::iterator it);
     bool IsOpaque() const { return !m_hasTransparency && !m_hasAlpha; }
     // Walks the children with the safe iterator, calling fn(child, flags).
     template <typename Fn>

@@ -1,0 +1,173 @@
+#!/usr/bin/env bash
+# The real program, on SDL's dummy drivers, against what a player's machine
+# does to saved data: termination signals, odd files in save/, a full disk
+# and a read-only game folder. In every case the program ends by itself with
+# exit code 0 within 2 s of the signal, and every profile on disk is either
+# the previous good one or a complete new one.
+# Usage: player_data.sh GAME DATA_PAK
+set -u
+game=$1
+pak=$2
+# As root, everything runs in a mount namespace of its own, so the small
+# tmpfs and the read-only bind mount below vanish with the test.
+if [ "$(id -u)" -eq 0 ] && [ -z "${VQ_PRIVATE_MOUNTS:-}" ] && unshare -m true 2>/dev/null; then
+    VQ_PRIVATE_MOUNTS=1 exec unshare -m bash "$0" "$@"
+fi
+. "$(dirname "$0")/setup.sh"
+export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
+failures=0
+
+fail() {
+    echo "FAIL [$case]: $*"
+    failures=$((failures + 1))
+}
+
+hex() { od -An -tx1 -v "$1" 2>/dev/null | tr -d ' \n'; }
+
+# An 18-byte profile: current flag, name, difficulty.
+profile() {
+    local current=$1 name=$2 difficulty=$3
+    printf "\\x$current"
+    printf '%s' "$name"
+    head -c $((15 - ${#name})) /dev/zero
+    printf "\\x00\\x$difficulty"
+}
+
+# A game folder with the data and one player, Anna (not current, Medium).
+new_game_folder() {
+    dir=$work/$1
+    mkdir -p "$dir/save"
+    ln -s "$pak" "$dir/data.pak"
+    profile 00 Anna 01 >"$dir/save/Anna.usr"
+    rm -rf "$work/run" && mkdir -m 0700 "$work/run"
+}
+
+# Starts the game (through "$@" as a prefix, e.g. a namespace), waits until
+# it runs, sends signal $sig and waits at most 2 s for its end. Sets $rc
+# (124 when it did not end) and leaves its standard error in $work/stderr.txt.
+run_and_signal() {
+    local sig=$1
+    shift
+    "$@" "$game" -changedir="$dir" 2>"$work/stderr.txt" &
+    local pid=$!
+    # Running: the one-copy socket exists; then the data is loaded.
+    for _ in $(seq 1 100); do
+        [ -S "$work/run/NotifyVornique.sock" ] && break
+        sleep 0.05
+    done
+    sleep 2
+    kill -"$sig" "$pid"
+    local start=$(date +%s%N)
+    rc=124
+    while [ $(( ($(date +%s%N) - start) / 1000000 )) -lt 2000 ]; do
+        if ! kill -0 "$pid" 2>/dev/null; then
+            wait "$pid"
+            rc=$?
+            break
+        fi
+        sleep 0.05
+    done
+    if [ $rc -eq 124 ]; then
+        kill -9 "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    fi
+    echo "[$case] exit code $rc after SIG$sig"
+}
+
+private_note=${VQ_PRIVATE_MOUNTS:+" (private mounts)"}
+echo "player-data cases$private_note"
+saved_anna=$(profile 01 Anna 01 | od -An -tx1 -v | tr -d ' \n')
+old_anna=$(profile 00 Anna 01 | od -An -tx1 -v | tr -d ' \n')
+
+# 1. Signals: saved as at a confirmed exit (Anna became current), exit code 0.
+for sig in TERM INT HUP; do
+    case=signal-$sig
+    new_game_folder "$case"
+    run_and_signal "$sig"
+    [ $rc -eq 0 ] || fail "exit code $rc"
+    [ "$(hex "$dir/save/Anna.usr")" = "$saved_anna" ] || fail "profile $(hex "$dir/save/Anna.usr")"
+    [ "$(hex "$dir/options.opt")" = "001400280003" ] || fail "options $(hex "$dir/options.opt")"
+done
+
+# 2. Odd files in save/: a FIFO (would hang the start), a folder and a link to
+# a file elsewhere. None becomes a player; the link and its target stay.
+case=odd-files
+new_game_folder "$case"
+mkfifo "$dir/save/f.usr"
+mkdir "$dir/save/x.usr"
+profile 01 root 00 >"$work/outside"
+ln -s "$work/outside" "$dir/save/evil.usr"
+run_and_signal TERM
+[ $rc -eq 0 ] || fail "exit code $rc"
+[ "$(hex "$dir/save/Anna.usr")" = "$saved_anna" ] || fail "Anna not saved as current"
+[ -L "$dir/save/evil.usr" ] || fail "the link was replaced"
+[ "$(hex "$work/outside")" = "$(profile 01 root 00 | od -An -tx1 -v | tr -d ' \n')" ] ||
+    fail "the link's target changed"
+[ ! -e "$dir/save/root.usr" ] || fail "the link's target became a player"
+[ -p "$dir/save/f.usr" ] && [ -d "$dir/save/x.usr" ] || fail "an odd file was touched"
+
+# 3 and 4. Nowhere to write: a full disk, then a read-only game folder: a
+# small tmpfs and a read-only bind mount where mounts are private, otherwise a
+# file-size limit and file modes.
+check_unwritable() {
+    [ $rc -eq 0 ] || fail "exit code $rc"
+    [ "$(hex "$dir/save/Anna.usr")" = "$old_anna" ] || fail "the old profile changed"
+    ls "$dir/save" | grep -q '\.tmp$' && fail "a temporary file was left"
+    [ "$(grep -c "cannot be saved" "$work/stderr.txt")" -eq 1 ] || fail "not told exactly once"
+}
+
+case=full-disk
+new_game_folder "$case"
+if [ -n "${VQ_PRIVATE_MOUNTS:-}" ]; then
+    mv "$dir" "$work/template"
+    mkdir "$dir"
+    mount -t tmpfs -o size=64k tmpfs "$dir"
+    cp -a "$work/template/." "$dir/"
+    dd if=/dev/zero of="$dir/filler" bs=4k 2>/dev/null
+    run_and_signal TERM
+    check_unwritable
+    umount "$dir"
+elif (ulimit -f 0) 2>/dev/null; then
+    run_and_signal TERM bash -c 'ulimit -f 0 && exec "$@"' _
+    check_unwritable
+else
+    echo "[$case] skipped: neither a tmpfs nor a file-size limit can be had here"
+fi
+
+case=read-only-folder
+new_game_folder "$case"
+if [ -n "${VQ_PRIVATE_MOUNTS:-}" ]; then
+    mount --bind "$dir" "$dir" && mount -o remount,bind,ro "$dir"
+    run_and_signal TERM
+    check_unwritable
+    umount "$dir"
+else
+    chmod a-w "$dir" "$dir/save"
+    run_and_signal TERM
+    check_unwritable
+    chmod u+w "$dir" "$dir/save"
+fi
+
+# 5. Missing or damaged data: one message naming data.pak, a failure code,
+# nothing written.
+for damage in missing damaged; do
+    case=data-$damage
+    new_game_folder "$case"
+    rm "$dir/data.pak"
+    [ $damage = damaged ] && head -c 4096 /dev/urandom >"$dir/data.pak"
+    timeout -k 5 20 "$game" -changedir="$dir" 2>"$work/stderr.txt"
+    rc=$?
+    echo "[$case] exit code $rc"
+    [ $rc -ne 0 ] && [ $rc -ne 124 ] || fail "exit code $rc"
+    [ "$(grep -c '"data.pak"' "$work/stderr.txt")" -eq 1 ] || fail "data.pak not named once"
+    grep -q "FATAL ERROR" "$work/stderr.txt" && fail "font errors reached the player"
+    [ "$(hex "$dir/save/Anna.usr")" = "$old_anna" ] || fail "the profile changed"
+    [ ! -e "$dir/options.opt" ] || fail "options were written"
+done
+
+if [ $failures -ne 0 ]; then
+    echo "$failures check(s) failed; standard error of the last run:"
+    cat "$work/stderr.txt"
+    exit 1
+fi
+echo "all player-data cases passed"
