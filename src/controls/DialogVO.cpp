@@ -16,6 +16,10 @@ DialogVO_impl::~DialogVO_impl() {
     if (m_factory->IsTearingDown()) {
         return;  // the factory deletes every object itself, in no set order
     }
+    // Released while shown: what it disabled behind it comes back.
+    for (; m_modalPushes > 0; --m_modalPushes) {
+        m_factory->PopModal();
+    }
     // The children no longer name this dialog as their parent, and their
     // uses go back: each is deleted once the game has released it too.
     for (IVisibleObject* child : m_children) {
@@ -47,9 +51,13 @@ void DialogVO_impl::SetShown(bool shown) {
         modal = m_modeless == 0;
         children = m_children;
     }
+    // Observers may release objects (this dialog too), from any thread.
+    Factory_impl::DispatchScope scope(m_factory);
     if (shown) {
         if (modal) {
             m_factory->PushModal();
+            auto lock = Lock();
+            ++m_modalPushes;
         }
         const int32_t top = m_factory->GetMaxZOrder() + 1;
         SetZOrder(static_cast<uint16_t>(std::min(top, 65535)));
@@ -66,6 +74,8 @@ void DialogVO_impl::SetShown(bool shown) {
         VisibleObject_impl::SetShown(false);
         if (modal) {
             m_factory->PopModal();
+            auto lock = Lock();
+            m_modalPushes = std::max(0, m_modalPushes - 1);
         }
     }
     for (size_t i = 0;; ++i) {

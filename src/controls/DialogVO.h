@@ -31,6 +31,7 @@ private:
     // Guarded by the factory lock.
     std::vector<DialogMessageObserver*> m_dialogObservers;  // not owned
     int32_t m_modeless = 0;
+    int32_t m_modalPushes = 0;  // modal states this dialog pushed and has not popped
     int32_t m_imageIndex = -1;
     Rect m_sourceRect;
     bool m_backgroundHidden = false;

@@ -92,6 +92,7 @@ Factory_impl::~Factory_impl() {
         m_hover = nullptr;
         m_focus = nullptr;
         m_deferredDeletes.clear();
+        m_pendingLeaves.clear();  // their objects go with the registry below
     }
     objects.clear();
     std::vector<CommonLibrary::RefObj*> resources;
@@ -318,14 +319,15 @@ void Factory_impl::ReleaseBridge(IBridgeToVO* bridge) {
         if (bridge->GetRefCount() > 0) {
             return;
         }
-        Remove(bridge);
         VisibleObject_impl* impl = bridge->GetImpl();
-        // Hover and focus must never name a deleted object.
-        if (m_hover == impl) {
-            m_hover = nullptr;
-        }
+        // Focus must never name a deleted object; a hovered one first hears
+        // the leave (Remove keeps one use for it until then).
         if (m_focus == impl) {
             m_focus = nullptr;
+        }
+        if (Remove(bridge, Removal::Released) && bridge->GetRefCount() > 0) {
+            DeliverPendingLeaves();
+            return;
         }
         auto it = m_registry.find(bridge->GetId());
         if (it == m_registry.end() || it->second.get() != bridge) {
@@ -338,9 +340,10 @@ void Factory_impl::ReleaseBridge(IBridgeToVO* bridge) {
 }
 
 void Factory_impl::DeleteBridge(std::unique_ptr<IBridgeToVO> bridge) {
-    if (m_dispatchDepth.load() > 0) {
-        // An observer released an object while its event is still being
-        // routed: the object's own handler may still be running.
+    if (m_dispatchDepth.load() > 0 || !m_app->IsMainThread()) {
+        // An observer released an object while an event or notification is
+        // still being handled (the object's own handler may still run), or
+        // on the timer thread (which may be inside the object's notification).
         std::lock_guard lock(m_lock);
         m_deferredDeletes.push_back(std::move(bridge));
         return;
@@ -349,6 +352,9 @@ void Factory_impl::DeleteBridge(std::unique_ptr<IBridgeToVO> bridge) {
 }
 
 void Factory_impl::FlushDeferredDeletes() {
+    if (!m_app->IsMainThread() || m_dispatchDepth.load() > 0) {
+        return;
+    }
     std::vector<std::unique_ptr<IBridgeToVO>> doomed;
     {
         std::lock_guard lock(m_lock);
@@ -362,6 +368,7 @@ Factory_impl::DispatchScope::DispatchScope(Factory_impl* factory) : m_factory(fa
 
 Factory_impl::DispatchScope::~DispatchScope() {
     if (--m_factory->m_dispatchDepth == 0) {
+        m_factory->DeliverPendingLeaves();
         m_factory->FlushDeferredDeletes();
     }
 }
@@ -391,7 +398,7 @@ bool Factory_impl::Insert(IBridgeToVO* bridge) {
     return true;
 }
 
-bool Factory_impl::Remove(IBridgeToVO* bridge) {
+bool Factory_impl::Remove(IBridgeToVO* bridge, Removal why) {
     if (!bridge->m_listed) {
         return false;
     }
@@ -405,16 +412,35 @@ bool Factory_impl::Remove(IBridgeToVO* bridge) {
     --m_displayCount;
     m_displayList[m_displayCount] = nullptr;
     bridge->m_listed = false;
+    if (why == Removal::Resorted) {
+        return true;  // still shown, still under the pointer
+    }
+    // The area it covered must be drawn again: the poll only sees listed objects.
+    m_redrawPending.store(true, std::memory_order_relaxed);
     if (m_hover == bridge->GetImpl()) {
         // A hidden object is no longer under the pointer: a second press
         // without a move (a double click on a card that just turned) must not
-        // reach it again.
-        m_hover->ForgetOver();
+        // reach it again. Its observers hear the leave outside the lock.
         m_hover = nullptr;
-        m_currentToolTip = nullptr;
-        SetCurrentCursor(nullptr);
+        bridge->AddRef();
+        m_pendingLeaves.push_back(bridge);
     }
     return true;
+}
+
+void Factory_impl::DeliverPendingLeaves() {
+    if (!m_app->IsMainThread() || m_dispatchDepth.load() > 0) {
+        return;  // after the event being routed, as its last notification
+    }
+    std::vector<IBridgeToVO*> leaving;
+    {
+        std::lock_guard lock(m_lock);
+        leaving.swap(m_pendingLeaves);
+    }
+    for (IBridgeToVO* bridge : leaving) {
+        bridge->GetImpl()->HandleMouseLeave();
+        ReleaseBridge(bridge);  // may be the last use: then it goes now
+    }
 }
 
 void Factory_impl::UpdateDisplay(int32_t id) {
@@ -426,7 +452,7 @@ void Factory_impl::UpdateDisplay(int32_t id) {
     if (bridge->GetImpl()->IsShown()) {
         Insert(bridge);
     } else {
-        Remove(bridge);
+        Remove(bridge, Removal::Hidden);
     }
 }
 
@@ -434,7 +460,7 @@ void Factory_impl::Resort(int32_t id) {
     std::lock_guard lock(m_lock);
     IBridgeToVO* bridge = FindRegistered(id);
     if (bridge != nullptr && bridge->m_listed && bridge->GetImpl()->IsShown()) {
-        Remove(bridge);
+        Remove(bridge, Removal::Resorted);
         Insert(bridge);
     }
 }
@@ -502,6 +528,13 @@ void Factory_impl::OnTimeObjectTick(int32_t /*id*/) {
 }
 
 void Factory_impl::TakeRedrawRequest(bool* flag) {
+    // Once an update on the main thread: what the timer thread left for it.
+    DeliverPendingLeaves();
+    FlushDeferredDeletes();
+    {
+        std::lock_guard lock(m_lock);
+        ApplySystemCursor(m_systemCursorShown);
+    }
     if (m_redrawPending.exchange(false, std::memory_order_relaxed)) {
         *flag = true;
     }
@@ -672,8 +705,9 @@ void Factory_impl::SetDefaultCursor(ICursor* cursor) {
 }
 
 void Factory_impl::ApplySystemCursor(bool shown) {
-    if (shown != m_systemCursorShown) {
-        m_systemCursorShown = shown;
+    m_systemCursorShown = shown;
+    if (shown != m_systemCursorApplied && m_app->IsMainThread()) {
+        m_systemCursorApplied = shown;
         m_app->SetSystemCursorHidden(!shown);
     }
 }
@@ -781,9 +815,18 @@ void Factory_impl::MouseUp(int x, int y, int clickCount) {
     }
 }
 
+VisibleObject_impl* Factory_impl::GetKeyTarget() {
+    std::lock_guard lock(m_lock);
+    // A hidden or disabled object keeps the focus flag but takes no keys.
+    if (m_focus == nullptr || !m_focus->IsShown() || !m_focus->IsEnabled()) {
+        return nullptr;
+    }
+    return m_focus;
+}
+
 void Factory_impl::KeyChar(char ch) {
     DispatchScope scope(this);
-    if (VisibleObject_impl* focus = GetFocus()) {
+    if (VisibleObject_impl* focus = GetKeyTarget()) {
         focus->HandleChar(ch);
     }
 }
@@ -799,7 +842,7 @@ void Factory_impl::KeyDown(int key) {
             m_keybdReceivers[i]->OnSysKeyDown(key);
         }
     }
-    if (VisibleObject_impl* focus = GetFocus()) {
+    if (VisibleObject_impl* focus = GetKeyTarget()) {
         focus->HandleKeyDown(key);
     }
 }
@@ -813,7 +856,7 @@ void Factory_impl::KeyUp(int key) {
             m_keybdReceivers[i]->OnSysKeyUp(key);
         }
     }
-    if (VisibleObject_impl* focus = GetFocus()) {
+    if (VisibleObject_impl* focus = GetKeyTarget()) {
         focus->HandleKeyUp(key);
     }
 }

@@ -211,6 +211,24 @@ public:
     void ReturnSoundId(int32_t id);
     size_t CountSoundIdsInUse();
 
+    // Marks the routing of one input event or notification, so that objects
+    // released by the observers it reaches are deleted only when it ends.
+    class DispatchScope {
+    public:
+        explicit DispatchScope(Factory_impl* factory);
+        ~DispatchScope();
+        DispatchScope(const DispatchScope&) = delete;
+        DispatchScope& operator=(const DispatchScope&) = delete;
+
+    private:
+        Factory_impl* m_factory;
+    };
+
+    // Main thread: sends the leave to objects that stopped being hovered by
+    // being hidden or released, outside the factory lock. Elsewhere nothing
+    // happens; the main loop's next update delivers them.
+    void DeliverPendingLeaves();
+
     // --- inspection (tests and diagnostics) ----------------------------------
     int32_t CountRegistered();
     int32_t CountListed();
@@ -248,11 +266,17 @@ private:
     void ReleaseBridge(IBridgeToVO* bridge);
     // Deletes at once, or after the input event being routed has been handled.
     void DeleteBridge(std::unique_ptr<IBridgeToVO> bridge);
+    // Main thread only (elsewhere nothing happens): deletes what waited.
     void FlushDeferredDeletes();
     IBridgeToVO* FindRegistered(int32_t id);
     bool Insert(IBridgeToVO* bridge);
-    bool Remove(IBridgeToVO* bridge);
+    // Why an object leaves the display list: a re-sort keeps it hovered; a
+    // hidden or released object stops being hovered and hears the leave.
+    enum class Removal { Hidden, Resorted, Released };
+    bool Remove(IBridgeToVO* bridge, Removal why);
     VisibleObject_impl* HitTest(int x, int y);
+    // The focused object if it can take keys now (shown and enabled), else null.
+    VisibleObject_impl* GetKeyTarget();
     template <class T>
     T* AddResource(std::unique_ptr<T> resource);
     // Drops the creator's count; deletes at 0 and forgets the object as
@@ -265,20 +289,9 @@ private:
     template <class OnInstance, class OnMusic, class Result>
     Result RouteSound(int32_t id, OnInstance onInstance, OnMusic onMusic, Result otherwise);
     void DrawCursorAndToolTip();
+    // Shows or hides the system cursor: at once on the main thread, else at
+    // the main loop's next update (the window system is main-thread only).
     void ApplySystemCursor(bool shown);
-
-    // Marks the routing of one input event, so that objects released by the
-    // observers it reaches are deleted only when it ends.
-    class DispatchScope {
-    public:
-        explicit DispatchScope(Factory_impl* factory);
-        ~DispatchScope();
-        DispatchScope(const DispatchScope&) = delete;
-        DispatchScope& operator=(const DispatchScope&) = delete;
-
-    private:
-        Factory_impl* m_factory;
-    };
 
     Brisk::BriskAppBase* m_app;  // not owned
     std::function<void(const std::string&)> m_openAddress;
@@ -297,6 +310,8 @@ private:
     ICursor* m_currentCursor = nullptr;    // not counted
     ICursor* m_defaultCursor = nullptr;    // not counted
     bool m_systemCursorShown = true;
+    bool m_systemCursorApplied = true;          // what the window system shows (main thread)
+    std::vector<IBridgeToVO*> m_pendingLeaves;  // each entry holds one use
     std::vector<std::vector<IBridgeToVO*>> m_modalStack;     // each entry holds one use
     std::unordered_set<CommonLibrary::RefObj*> m_resources;  // owned
     std::vector<std::unique_ptr<IBridgeToVO>> m_deferredDeletes;

@@ -177,12 +177,15 @@ Rect VisibleObject_impl::GetScreenRect() {
 }
 
 void VisibleObject_impl::SetShown(bool shown) {
-    auto lock = Lock();
-    if (shown != m_shown) {
-        m_shown = shown;
-        m_factory->UpdateDisplay(m_id);
+    {
+        auto lock = Lock();
+        if (shown != m_shown) {
+            m_shown = shown;
+            m_factory->UpdateDisplay(m_id);
+        }
+        SetDirty();
     }
-    SetDirty();
+    m_factory->DeliverPendingLeaves();  // a hidden hover object hears the leave
 }
 
 void VisibleObject_impl::SetEnabled(bool enabled) {

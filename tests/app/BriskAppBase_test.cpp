@@ -60,6 +60,21 @@ TEST(BriskAppBase, EveryStartSeedsTheGeneratorDifferently) {
     EXPECT_NE(firstDraws[0], firstDraws[1]);
 }
 
+// Keys let go while a message box had the input never reach the widgets:
+// ending the pop-up forgets every held key, not only Ctrl and Alt.
+TEST(BriskAppBase, EndingAPopupReleasesEveryHeldKey) {
+    TestApp app;
+    Brisk::WidgetManager* manager = app.GetWidgetManager();
+    for (int key : {17, 65, 39}) {
+        manager->KeyDown(key);
+    }
+    app.BeginPopup();
+    app.EndPopup();
+    for (int key : {17, 65, 39}) {
+        EXPECT_FALSE(manager->IsKeyDown(key)) << key;
+    }
+}
+
 TEST(BriskAppBase, OnlyOneApplicationAtATimeIsReachable) {
     EXPECT_EQ(Brisk::BriskAppBase::Get(), nullptr);
     {

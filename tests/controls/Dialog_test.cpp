@@ -65,6 +65,17 @@ TEST_F(DialogTest, AModalDialogDisablesWhatWasUsableAndGivesItBack) {
     EXPECT_TRUE(behind->IsEnabled());
 }
 
+// Released while shown, a modal dialog gives back what it disabled.
+TEST_F(DialogTest, ReleasingAShownModalDialogEnablesWhatItDisabled) {
+    IRectVO* behind = FilledRect(0, 0, 10, 10);
+    IDialogVO* dialog = Dialog(50, 50);
+    dialog->SetShown(true);
+    ASSERT_FALSE(behind->IsEnabled());
+    factory->ReleaseDialogVO(dialog);
+    EXPECT_TRUE(behind->IsEnabled());
+    EXPECT_EQ(factory->CountRegistered(), 1);
+}
+
 TEST_F(DialogTest, StackedDialogsRestoreInReverseOrderAndShowingTwicePushesTwice) {
     IRectVO* behind = FilledRect(0, 0, 10, 10);
     IDialogVO* first = Dialog(0, 0);

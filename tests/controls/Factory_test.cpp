@@ -2,8 +2,12 @@
 // modal states, focus and hover safety, and the redraw poll.
 
 #include "controls/ControlsFixture.h"
+#include "controls/IDialogVO.h"
 
 #include <atomic>
+#include <chrono>
+#include <functional>
+#include <thread>
 
 #include "controls/Resources.h"
 #include "controls/VisibleObject_impl.h"
@@ -247,7 +251,8 @@ TEST_F(ControlsTest, AnObjectHiddenUnderThePointerTakesNoFurtherPresses) {
     factory->MouseUp(5, 5, 1);
     factory->MouseDown(5, 5, 2);  // the double click's second press, no move between
     factory->MouseUp(5, 5, 2);
-    EXPECT_EQ(observer.Take(), "enter " + idc + ",down " + idc);
+    // The cover heard the leave when it was hidden: it is no longer hovered.
+    EXPECT_EQ(observer.Take(), "enter " + idc + ",down " + idc + ",leave " + idc);
     factory->MouseMove(6, 5);  // the next move finds the face
     EXPECT_EQ(observer.Take(), "enter " + idf);
 }
@@ -300,7 +305,7 @@ TEST_F(ControlsTest, AnObserverMayReleaseTheObjectThatIsNotifyingIt) {
     factory->MouseDown(5, 5, 1);
     factory->MouseUp(5, 5, 1);
     EXPECT_EQ(factory->CountRegistered(), 0);
-    EXPECT_EQ(after.Take(), "enter 2,down 2,click 2");
+    EXPECT_EQ(after.Take(), "enter 2,down 2,click 2,leave 2");  // the leave ends the event
 
     IRectVO* s = FilledRect(0, 0, 20, 20);
     releaser.target = s;
@@ -365,7 +370,10 @@ TEST_F(ControlsTest, TheTimerThreadChangesObjectsWhileTheMainThreadDrawsAndRoute
     ASSERT_TRUE(timer->Start(false, 0));
     ASSERT_TRUE(time.StartTimer());
     bool redraw = false;
-    for (int i = 0; mover.ticks < 20 && i < 20'000; ++i) {
+    // Bounded by time, not by turns: a loaded machine may give the timer
+    // thread few turns, but it gets a slice well within the limit.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    for (int i = 0; mover.ticks < 20 && std::chrono::steady_clock::now() < deadline; ++i) {
         factory->MouseMove(i % 60, 15);
         factory->MouseDown(i % 60, 15, 1);
         factory->MouseUp(i % 60, 15, 1);
@@ -379,6 +387,117 @@ TEST_F(ControlsTest, TheTimerThreadChangesObjectsWhileTheMainThreadDrawsAndRoute
     EXPECT_GE(mover.ticks, 20);
     EXPECT_TRUE(redraw);
     factory.reset();
+}
+
+// Hiding or releasing an object alone asks for a redraw: the poll only
+// looks at listed objects, and the object has just left the list.
+TEST_F(ControlsTest, HidingOrReleasingAnObjectAsksForARedraw) {
+    Brisk::Platform::ManualClock clock;
+    TimeLibrary::TimeSystem_impl time(clock);
+    factory = std::make_unique<Factory_impl>(&app, &time);
+    IRectVO* a = FilledRect(0, 0, 5, 5);
+    IRectVO* b = FilledRect(10, 0, 5, 5);
+    bool redraw = false;
+    time.Step();
+    factory->TakeRedrawRequest(&redraw);
+    Draw();
+    for (auto change : {std::function<void()>([&] { a->SetShown(false); }),
+                        std::function<void()>([&] { factory->ReleaseRectVO(b); })}) {
+        redraw = false;
+        time.Step();
+        factory->TakeRedrawRequest(&redraw);
+        ASSERT_FALSE(redraw);
+        change();
+        time.Step();
+        factory->TakeRedrawRequest(&redraw);
+        EXPECT_TRUE(redraw);
+    }
+    factory.reset();
+}
+
+// The hover object hears the leave when it is hidden, and stays hovered when
+// only its place in the drawing order changes.
+TEST_F(ControlsTest, AReSortKeepsTheHoverAndHidingSendsTheLeave) {
+    RecordingObserver observer;
+    IRectVO* r = FilledRect(0, 0, 20, 20);
+    r->AddMouseObserver(&observer);
+    const auto id = std::to_string(r->GetId());
+    factory->MouseMove(5, 5);
+    r->SetZOrder(40);
+    ASSERT_NE(factory->GetHover(), nullptr);
+    factory->MouseDown(5, 5, 1);  // no move in between: still reaches it
+    factory->MouseUp(5, 5, 1);
+    EXPECT_EQ(observer.Take(), "enter " + id + ",down " + id + ",click " + id);
+    r->SetShown(false);
+    EXPECT_EQ(observer.Take(), "leave " + id);
+    EXPECT_EQ(factory->GetHover(), nullptr);
+}
+
+// Keys go to the focused object only while it can take them.
+TEST_F(ControlsTest, AHiddenOrDisabledFocusedObjectTakesNoKeys) {
+    RecordingObserver observer;
+    IRectVO* r = FilledRect(0, 0, 20, 20);
+    r->SetFocusable(true);
+    r->AddKeybdObserver(&observer);
+    factory->MouseMove(5, 5);
+    factory->MouseDown(5, 5, 1);
+    factory->MouseUp(5, 5, 1);
+    ASSERT_NE(factory->GetFocus(), nullptr);
+    const auto id = std::to_string(r->GetId());
+    factory->KeyDown(65);
+    EXPECT_EQ(observer.Take(), "keydown65 " + id);
+    for (int step = 0; step < 2; ++step) {
+        if (step == 0) {
+            r->SetEnabled(false);
+        } else {
+            r->SetEnabled(true);
+            r->SetShown(false);
+        }
+        factory->KeyDown(66);
+        factory->KeyChar('b');
+        factory->KeyUp(66);
+        EXPECT_EQ(observer.Take(), "") << step;
+    }
+}
+
+// Observers on the timer thread may release the object that notifies them:
+// it is deleted on the main thread, after the notification; cursor changes
+// reach the window system there too.
+TEST_F(ControlsTest, TimerThreadReleasesAndCursorChangesWaitForTheMainThread) {
+    struct ReleaseOnHide : ControlLibrary::DialogMessageObserver {
+        void OnDialogShown(int32_t, bool shown) override {
+            if (!shown) {
+                factory->ReleaseDialogVO(dialog);
+            }
+        }
+        Factory_impl* factory = nullptr;
+        ControlLibrary::IDialogVO* dialog = nullptr;
+    } releaser;
+    releaser.factory = factory.get();
+    releaser.dialog = factory->CreateDialogVO();
+    releaser.dialog->SetModeless(1);
+    releaser.dialog->AddDialogObserver(&releaser);
+    // Its child lives as long as the dialog does: the game gave its own use back.
+    IRectVO* child = factory->CreateRectVO();
+    releaser.dialog->AddChild(child);
+    factory->ReleaseRectVO(child);
+    releaser.dialog->SetShown(true);
+    ControlLibrary::ICursor* cursor = factory->CreateCursor();
+    ASSERT_FALSE(app.IsSystemCursorHidden());
+
+    std::thread timer([&] {
+        releaser.dialog->SetShown(false);
+        factory->SetCurrentCursor(cursor);  // a drawn cursor replaces the system one
+    });
+    timer.join();
+    EXPECT_EQ(factory->CountRegistered(), 1);  // the dialog is not deleted yet: its child is there
+    EXPECT_FALSE(app.IsSystemCursorHidden());
+    bool redraw = false;
+    factory->TakeRedrawRequest(&redraw);  // the main loop's next update
+    EXPECT_EQ(factory->CountRegistered(), 0);
+    EXPECT_TRUE(app.IsSystemCursorHidden());
+    factory->SetCurrentCursor(nullptr);
+    factory->ReleaseCursor(cursor);
 }
 
 TEST_F(ControlsTest, ConstructionNeedsAnApplication) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -101,6 +102,30 @@ TEST_F(WidgetManagerTest, WidgetsRemovingThemselvesOrOthersDuringUpdateKeepTheWa
     EXPECT_EQ(Only(log, "update"), (std::vector<std::string>{"a:update", "d:update"}));
 }
 
+// A widget re-ordering itself or siblings from its Update: the walk goes on
+// over live nodes (AddressSanitizer saw a freed node here); a widget moved
+// behind the walk waits for the next frame, none is updated twice.
+TEST_F(WidgetManagerTest, ReorderingDuringUpdateKeepsTheWalkOnLiveNodes) {
+    Probe a("a", &log), b("b", &log), c("c", &log), d("d", &log);
+    for (Probe* p : {&a, &b, &c, &d}) {
+        manager.AddWidget(p);
+    }
+    b.onUpdate = [&] {
+        manager.BringToFront(&b);
+        manager.BringToBack(&c);
+        manager.PutBehind(&d, &a);
+        manager.PutInFront(&a, &b);
+    };
+    manager.UpdateFrame();
+    const auto updates = Only(log, "update");
+    EXPECT_EQ(updates, (std::vector<std::string>{"a:update", "b:update"}));
+    b.onUpdate = nullptr;
+    log.clear();
+    manager.UpdateFrame();
+    EXPECT_EQ(Only(log, "update"),
+              (std::vector<std::string>{"c:update", "d:update", "b:update", "a:update"}));
+}
+
 TEST_F(WidgetManagerTest, ZOrderKeepsHigherWidgetsOnTopAndEqualOnesInArrivalOrder) {
     Probe low("low", &log), high("high", &log), second("second", &log), late("late", &log);
     high.m_zOrder = 5;
@@ -189,6 +214,29 @@ TEST_F(WidgetManagerTest, HidingOrDisablingTheHoveredWidgetLeavesIt) {
     EXPECT_EQ(manager.GetOverWidget(), nullptr);
     b.SetDisabled(false);  // enabled under the pointer: hovered again at once
     EXPECT_EQ(manager.GetOverWidget(), &b);
+}
+
+// With a button held the pressed widget keeps the hover; hiding or disabling
+// it still sends the leave.
+TEST_F(WidgetManagerTest, HidingOrDisablingThePressedWidgetLeavesItWhileTheButtonIsHeld) {
+    for (bool hide : {true, false}) {
+        Probe a("a", &log, 0, 0, 100, 100);
+        manager.AddWidget(&a);
+        manager.MouseMove(10, 10);
+        manager.MouseDown(10, 10, 1);
+        ASSERT_EQ(manager.GetOverWidget(), &a);
+        log.clear();
+        if (hide) {
+            a.SetVisible(false);
+        } else {
+            a.SetDisabled(true);
+        }
+        EXPECT_EQ(manager.GetOverWidget(), nullptr) << hide;
+        EXPECT_FALSE(a.IsOver());
+        EXPECT_EQ(std::count(log.begin(), log.end(), "a:leave"), 1) << hide;
+        manager.MouseUp(10, 10, 1);
+        manager.RemoveWidget(&a);
+    }
 }
 
 TEST_F(WidgetManagerTest, ModalLayerBlocksInputBelowAndRestoresFocus) {

@@ -752,6 +752,8 @@ void BriskAppBase::EndPopup() {
     ClearUpdateBacklog(false);
     m_ctrlDown = false;
     m_altDown = false;
+    // Keys let go while the pop-up had them never reached the widgets.
+    m_widgetManager->ReleaseHeldKeys();
     if (m_widgetManager->HasHeldButtons()) {
         m_widgetManager->ReleaseHeldButtons();
         Platform::Window::CaptureMouse(false);

@@ -312,6 +312,7 @@ public:
     // Hides the system mouse cursor while a program draws its own picture in
     // its place (the control library's cursors); false shows it again.
     void SetSystemCursorHidden(bool hidden);
+    bool IsSystemCursorHidden() const { return m_systemCursorHidden; }
     // Last pointer position recorded by the cursor thread, window coordinates.
     std::pair<int, int> GetCursorThreadPosition() const {
         return {m_cursorX.load(), m_cursorY.load()};

@@ -230,12 +230,20 @@ void WidgetManager::MousePosition(int x, int y) {
 }
 
 void WidgetManager::RefreshHover() {
-    if (!m_mouseIn || m_downButtons != 0) {
+    if (!m_mouseIn) {
         return;
     }
     int lx = 0;
     int ly = 0;
     Widget* w = GetWidgetAt(m_lastMouseX, m_lastMouseY, &lx, &ly);
+    if (m_downButtons != 0) {
+        // While a button is held only the captured widget can be hovered; it
+        // stops being hovered when it is hidden or disabled under the pointer.
+        if (m_overWidget != nullptr && w != m_overWidget) {
+            LeaveOverWidget();
+        }
+        return;
+    }
     if (w != m_overWidget) {
         LeaveOverWidget();
         if (w != nullptr) {
@@ -454,13 +462,17 @@ void WidgetManager::GainFocus() {
     }
 }
 
-void WidgetManager::LoseFocus() {
-    m_actualDownButtons = 0;
+void WidgetManager::ReleaseHeldKeys() {
     for (int k = 0; k < 255; ++k) {
         if (m_keyDown[static_cast<size_t>(k)]) {
             KeyUp(k);
         }
     }
+}
+
+void WidgetManager::LoseFocus() {
+    m_actualDownButtons = 0;
+    ReleaseHeldKeys();
     m_hasFocus = false;
     if (m_focusWidget != nullptr) {
         m_focusWidget->LostFocus();

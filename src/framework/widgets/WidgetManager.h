@@ -47,6 +47,8 @@ public:
     void KeyChar(char ch);
     void GainFocus();
     void LoseFocus();
+    // Sends a key up for every key still held down and forgets them.
+    void ReleaseHeldKeys();
     // Sends the ups of all held buttons to the captured widget and clears the capture.
     void ReleaseHeldButtons();
     // One logical frame for every widget; true when something must be drawn.
