@@ -5,11 +5,23 @@
 
 namespace EffectLibrary {
 
+// An effect that owns a time object; lets the effect system end it first.
+class TimedEffect {
+public:
+    virtual ~TimedEffect() = default;
+    // Destroys the time object, after any notification in flight on the timer
+    // thread has returned (the time system's table lock orders the two); the
+    // effect then gets no more notifications and may be deleted.
+    virtual void DetachTimeObject() = 0;
+};
+
 // What every kind of effect shares: its observer, its time object (made with
 // the effect as observer, duration -1 and period 0), its index and the
 // creator's user value. `Interface` is the kind's interface.
 template <class Interface>
-class EffectBase : public Interface, public TimeLibrary::TimeObjectMessageObserver {
+class EffectBase : public Interface,
+                   public TimedEffect,
+                   public TimeLibrary::TimeObjectMessageObserver {
 public:
     // `observer` (may be null) and `timeSystem` must outlive the effect.
     EffectBase(int32_t index, EffectMessageObserver* observer, TimeLibrary::ITimeSystem* timeSystem)
@@ -17,6 +29,10 @@ public:
         m_timeObject = timeSystem->CreateTimeObject(this, -1, 0);
     }
     ~EffectBase() override { m_timeSystem->DestroyTimeObject(m_timeObject); }
+    void DetachTimeObject() override {
+        m_timeSystem->DestroyTimeObject(m_timeObject);
+        m_timeObject = nullptr;
+    }
     EffectBase(const EffectBase&) = delete;
     EffectBase& operator=(const EffectBase&) = delete;
 

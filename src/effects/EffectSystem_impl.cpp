@@ -68,15 +68,26 @@ void EffectSystem_impl::Destroy(IEffect* effect) {
             if (effect->IsRunning()) {
                 effect->Stop();
             }
-            entry.reset();
+            Delete(entry);
             return;
         }
     }
 }
 
+void EffectSystem_impl::Delete(std::unique_ptr<IEffect>& effect) {
+    // A finish may be running on the timer thread although the effect no
+    // longer counts as running: its time object goes first, which waits for it.
+    if (auto* timed = dynamic_cast<TimedEffect*>(effect.get())) {
+        timed->DetachTimeObject();
+    }
+    effect.reset();
+}
+
 void EffectSystem_impl::DestroyAllEffects() {
     for (auto& effect : m_effects) {
-        effect.reset();
+        if (effect != nullptr) {
+            Delete(effect);
+        }
     }
 }
 

@@ -51,6 +51,8 @@ private:
     template <class Effect, class... Args>
     Effect* Make(Args&&... args);
     void Destroy(IEffect* effect);
+    // Ends the effect's time object, then deletes the effect.
+    static void Delete(std::unique_ptr<IEffect>& effect);
 
     TimeLibrary::ITimeSystem* m_timeSystem = nullptr;            // not owned
     std::array<std::unique_ptr<IEffect>, kTableSize> m_effects;  // entry 0 unused

@@ -62,8 +62,10 @@ bool State2MoveEffectImpl::Start(bool paused, uint16_t delay) {
     const uint16_t m = ax > ay ? ax : ay;
     if (m_speed != 0) {
         m_distance = std::sqrt(static_cast<float>(dx) * dx + static_cast<float>(dy) * dy);
-        m_timeObject->SetLooped(true);
     }
+    // Speed mode runs until the end point is reached; time mode ends with its
+    // duration, also after an earlier run at a speed.
+    m_timeObject->SetLooped(m_speed != 0);
     const int32_t duration = m_timeObject->GetDuration();
     float f = 0;
     float rx = 0;

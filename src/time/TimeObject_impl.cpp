@@ -16,17 +16,22 @@ void TimeObject_impl::SetTimes(int32_t duration, int32_t period) {
 }
 
 bool TimeObject_impl::Start(bool paused, uint16_t delay) {
-    std::lock_guard lock(m_lock);
-    if (m_running || m_period <= 0 || (m_duration <= 0 && !m_looped)) {
-        return false;
+    {
+        std::lock_guard lock(m_lock);
+        if (m_running || m_period <= 0 || (m_duration <= 0 && !m_looped)) {
+            return false;
+        }
+        m_accumulator = 0;
+        m_elapsed = -1;
+        ++m_notifying;  // an observer destroying the object only marks it for deletion
     }
-    m_accumulator = 0;
-    m_elapsed = -1;
+    // Outside the object's lock: the observer may reach the time system's
+    // table, whose lock comes first in the lock order.
     if (m_observer != nullptr) {
-        ++m_notifying;
         m_observer->OnTimeObjectStart(m_id);
-        --m_notifying;
     }
+    std::lock_guard lock(m_lock);
+    --m_notifying;
     m_running = true;
     m_paused = paused;
     m_startDelay = delay;
@@ -38,8 +43,18 @@ void TimeObject_impl::Stop() {
     m_running = false;
 }
 
+bool TimeObject_impl::IsNotifying() {
+    std::lock_guard lock(m_lock);
+    return m_notifying > 0;
+}
+
 void TimeObject_impl::Advance() {
     std::lock_guard lock(m_lock);
+    // Checked again under the lock: a Stop or pause that returned before this
+    // step took the lock is never followed by a notification.
+    if (!m_running || m_paused) {
+        return;
+    }
     if (m_startDelay > 0) {
         m_startDelay -= kStep;
         return;

@@ -28,11 +28,17 @@ public:
 
     // Advances a running, unpaused object by one 5 ms step (timer thread).
     void Advance();
-    // True while the object is inside one of its own notifications.
-    bool IsNotifying() const { return m_notifying > 0; }
+    // True while the object is inside one of its own notifications (or its
+    // start), on any thread; waits for the object's lock.
+    bool IsNotifying();
 
     // Step state, exposed for inspection.
-    int32_t GetElapsed() const { return m_elapsed; }
+    int64_t GetElapsed() const { return m_elapsed; }
+    // Tests: moves the elapsed time on as many steps would, without notifying.
+    void SkipElapsed(int64_t ms) {
+        std::lock_guard lock(m_lock);
+        m_elapsed += ms;
+    }
     int32_t GetStartDelay() const { return m_startDelay; }
     int32_t GetAccumulator() const { return m_accumulator; }
 
@@ -48,7 +54,7 @@ private:
     std::atomic<int32_t> m_period;
     // Guarded by m_lock.
     int32_t m_accumulator = 0;
-    int32_t m_elapsed = -1;
+    int64_t m_elapsed = -1;  // a looped object runs for ever: 32 bits last 24.8 days
     int32_t m_startDelay = 0;
     int m_notifying = 0;
 };

@@ -6,10 +6,12 @@
 #include "support/TempDir.h"
 #include "support/TestApp.h"
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "controls/Factory_impl.h"
@@ -117,6 +119,25 @@ TEST_F(EffectsTest, AMoveAtASpeedLandsExactlyOnTheEndAndFinishesAfterStopping) {
     EXPECT_FALSE(move->IsRunning());
     EXPECT_EQ(recorder.events, (std::vector<std::string>{"start 1", "finish 1"}));
     EXPECT_EQ(recorder.shownAtEvent.back(), false);  // hidden by Stop, before the finish
+}
+
+// Back in time mode after a run at a speed, a move ends with its duration.
+TEST_F(EffectsTest, ADurationAfterASpeedRunEndsTheMoveInTime) {
+    IImageVO* card = factory->CreateImageVO();
+    auto* move = effects.CreateState2MoveEffect(&recorder, card, 0);
+    move->SetSpeed(500);
+    move->SetEndPoint(100, 0);
+    ASSERT_TRUE(move->Start(false, 0));
+    Advance(1000);
+    ASSERT_FALSE(move->IsRunning());
+    move->SetDuration(1000);
+    ASSERT_TRUE(move->Start(false, 0));
+    Advance(1000);
+    EXPECT_FALSE(move->IsRunning());
+    EXPECT_EQ(card->GetPosition(), (Point{100, 0}));
+    Advance(2000);
+    EXPECT_EQ(recorder.events,
+              (std::vector<std::string>{"start 1", "finish 1", "start 1", "finish 1"}));
 }
 
 TEST_F(EffectsTest, MovesRightToLeftAndUpwardsStepBackwards) {
@@ -396,6 +417,31 @@ TEST_F(AnimationTest, AnAnimationWithoutFramesNeverFinishesAndPlayOutOfRangeDoes
     EXPECT_TRUE(impl->GetFrameObject(1, 0)->IsShown());  // no autohide: the last frame stays
     animation->Stop();
     EXPECT_FALSE(impl->GetFrameObject(1, 0)->IsShown());
+}
+
+// An effect destroyed on the main thread the moment it stops counting as
+// running: its finish may still be running on the timer thread, and must
+// end before the effect goes (ThreadSanitizer watches this).
+TEST_F(EffectsTest, DestroyingAnEffectWaitsForItsFinishOnTheTimerThread) {
+    TimeLibrary::TimeSystem_impl realTime{Brisk::Platform::SystemClock()};
+    EffectSystem_impl system;
+    system.SetTimeSystem(&realTime);
+    ASSERT_TRUE(realTime.StartTimer());
+    IImageVO* card = factory->CreateImageVO();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    int destroyed = 0;
+    for (; destroyed < 100 && std::chrono::steady_clock::now() < deadline; ++destroyed) {
+        auto* move = system.CreateState2MoveEffect(&recorder, card, 5);
+        move->SetEndPoint(10, 0);
+        ASSERT_TRUE(move->Start(false, 0));
+        while (move->IsRunning() && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::yield();
+        }
+        system.DestroyEffect(move);
+    }
+    realTime.StopTimer();
+    EXPECT_EQ(destroyed, 100);
+    EXPECT_EQ(system.CountEffects(), 0);
 }
 
 }  // namespace

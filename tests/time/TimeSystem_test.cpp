@@ -109,7 +109,7 @@ TEST_F(TimeSystemTest, PauseFreezesDelayElapsedAndAccumulator) {
     ASSERT_TRUE(t->Start(false, 10));
     Steps(3);  // delay used up, 5 ms counted
     recorder.events.clear();
-    const int32_t elapsed = t->GetElapsed();
+    const int64_t elapsed = t->GetElapsed();
     const int32_t accumulator = t->GetAccumulator();
     const int32_t delay = t->GetStartDelay();
     t->SetPaused(true);
@@ -222,6 +222,37 @@ TEST_F(TimeSystemTest, ReceiversMayCreateAndDestroyObjectsInsideNotifications) {
     EXPECT_LT(next->GetId(), 4);
 }
 
+// The timer thread may have found the object running just before Stop took
+// its lock: the step that follows must still send nothing.
+TEST_F(TimeSystemTest, AStepAfterStopOrPauseSendsNothing) {
+    auto* t = static_cast<TimeLibrary::TimeObject_impl*>(system.CreateTimeObject(&recorder, 5, 5));
+    ASSERT_TRUE(t->Start(false, 0));
+    recorder.events.clear();
+    t->Stop();
+    t->Advance();  // as the timer thread does after its own check
+    t->SetLooped(true);
+    ASSERT_TRUE(t->Start(true, 0));
+    recorder.events.clear();
+    t->Advance();
+    EXPECT_TRUE(recorder.events.empty());
+}
+
+// A looped clock runs for ever: its elapsed time does not overflow after
+// 2^31 ms (24.8 days).
+TEST_F(TimeSystemTest, ALoopedObjectRunsPastTwentyFiveDays) {
+    auto* t =
+        static_cast<TimeLibrary::TimeObject_impl*>(system.CreateTimeObject(&recorder, -1, 1000));
+    t->SetLooped(true);
+    ASSERT_TRUE(t->Start(false, 0));
+    Steps(1);
+    t->SkipElapsed(int64_t{1} << 31);
+    recorder.events.clear();
+    Steps(200);
+    EXPECT_EQ(t->GetElapsed(), (int64_t{1} << 31) + 201 * 5);
+    EXPECT_EQ(recorder.events.size(), 1u);  // still ticking every second
+    EXPECT_TRUE(t->IsRunning());
+}
+
 TEST_F(TimeSystemTest, ClockCountsStepsNotWallTime) {
     EXPECT_EQ(system.GetTime(), 0u);
     Steps(7);
@@ -267,7 +298,9 @@ TEST(TimeSystemThread, StartStopAndConcurrentUse) {
     ITimeObject* sure = system.CreateTimeObject(&counter, 20, 5);
     ASSERT_NE(sure, nullptr);
     ASSERT_TRUE(sure->Start(false, 0));
-    for (int i = 0; i < 400 && counter.finishes == 0; ++i) {
+    // Bounded by time: a loaded machine gives the timer thread few turns.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (counter.finishes == 0 && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     EXPECT_GT(counter.ticks.load(), 0);
@@ -283,6 +316,37 @@ TEST(TimeSystemThread, StartStopAndConcurrentUse) {
     // A stopped system starts again from 0.
     ASSERT_TRUE(system.StartTimer());
     system.StopTimer();
+}
+
+// Objects destroyed by their own start notification while the real timer
+// thread steps the table: the object stays alive until Start has finished
+// with it (ThreadSanitizer and AddressSanitizer watch this).
+TEST(TimeSystemThread, AnObjectDestroyedInItsStartNotificationOutlivesStart) {
+    TimeSystem_impl system{Brisk::Platform::SystemClock()};
+    class SelfDestroying : public TimeObjectMessageObserver {
+    public:
+        explicit SelfDestroying(TimeSystem_impl* s) : m_system(s) {}
+        void OnTimeObjectStart(int32_t) override {
+            m_system->DestroyTimeObject(current);
+            ++destroyed;
+        }
+        ITimeObject* current = nullptr;
+        std::atomic<int> destroyed{0};
+
+    private:
+        TimeSystem_impl* m_system;
+    } observer(&system);
+    ASSERT_TRUE(system.StartTimer());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    int started = 0;
+    for (; started < 2000 && std::chrono::steady_clock::now() < deadline; ++started) {
+        ITimeObject* t = system.CreateTimeObject(&observer, 10, 5);
+        ASSERT_NE(t, nullptr);  // 2000 objects in a table of 1023: each id came back
+        observer.current = t;
+        t->Start(false, 0);
+    }
+    system.StopTimer();
+    EXPECT_EQ(observer.destroyed.load(), started);
 }
 
 }  // namespace
