@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "framework/graphics/DDImage.h"
@@ -119,6 +120,33 @@ TEST_F(DisplayTest, SoundFollowsTheVolumesAndMuting) {
     app.SetSfxVolume(0.4);
     EXPECT_DOUBLE_EQ(sound->GetMasterVolume(), 0.4);
     app.PlaySample(7);  // nothing loaded there: no instance, no crash
+}
+
+// A lost display that comes back smaller than the window: the game goes full
+// screen, or, held to a window, says so and shuts down.
+TEST_F(DisplayTest, ARecoveredDisplayTooSmallForTheWindowLeadsToFullScreenOrShutdown) {
+    for (bool forceWindowed : {false, true}) {
+        ASSERT_TRUE(app.m_windowIsWindowed);
+        app.m_forceWindowed = forceWindowed;
+        app.m_width = 4000;  // wider than the 1024 x 768 desktop of the headless driver
+        app.m_height = 3000;
+        app.m_displayLost = true;
+        app.m_active = true;
+        testing::internal::CaptureStderr();
+        app.PresentFrame(nullptr);
+        const std::string said = testing::internal::GetCapturedStderr();
+        if (!forceWindowed) {
+            EXPECT_FALSE(app.m_windowIsWindowed);
+            EXPECT_FALSE(app.IsShutdown());
+            app.m_forceFullscreen = false;
+            app.m_width = 320;
+            app.m_height = 240;
+            app.SwitchScreenMode(true);  // back to a window for the second case
+        } else {
+            EXPECT_TRUE(app.IsShutdown());
+            EXPECT_NE(said.find("color depth"), std::string::npos) << said;
+        }
+    }
 }
 
 }  // namespace

@@ -104,7 +104,8 @@ TEST(SingleInstance, TheFirstCopyRaisesItsWindowWhenNotified) {
     ASSERT_NE(app.GetWindow(), nullptr);
     ASSERT_TRUE(SingleInstance::NotifyFirst("NotifyRaised", 0, 0));
     // The notification arrives through the main loop's inbox.
-    for (int i = 0; i < 2000 && app.notifies == 0; ++i) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (app.notifies == 0 && std::chrono::steady_clock::now() < deadline) {
         bool updated = false;
         app.UpdateAppStep(&updated);
         std::this_thread::sleep_for(std::chrono::milliseconds(2));

@@ -269,6 +269,13 @@ void BriskAppBase::Init() {
     if (!m_commandLineParsed) {
         ParseCommandLine();
     }
+    if (m_playingDemo) {
+        // No demo reader exists: nothing would play, so nothing may be held
+        // back for a playback (the player's own input and the close box).
+        m_playingDemo = false;
+        std::fprintf(stderr, "%s: demo playback is not available; playing normally\n",
+                     m_productName.c_str());
+    }
     if (m_screensaverMode) {
         m_enforceSingleInstance = false;
     }
@@ -306,13 +313,9 @@ void BriskAppBase::Init() {
     OnBeforeDisplay();
     m_widgetManager->Resize({0, 0, m_width, m_height}, {0, 0, m_width, m_height});
 
-    if (m_isWindowed && !m_fullScreenWindowMode) {
-        if (const auto work = Platform::GetWorkArea()) {
-            if (m_width >= work->width || m_height >= work->height) {
-                m_isWindowed = false;
-                m_forceFullscreen = true;
-            }
-        }
+    if (m_isWindowed && !m_fullScreenWindowMode && !WindowFitsDesktop()) {
+        m_isWindowed = false;
+        m_forceFullscreen = true;
     }
 
     MakeWindow();
@@ -340,6 +343,11 @@ void BriskAppBase::Init() {
     }
     OnInitDone();
     m_initialized = true;
+}
+
+bool BriskAppBase::WindowFitsDesktop() const {
+    const auto work = Platform::GetWorkArea();
+    return !work || (m_width < work->width && m_height < work->height);
 }
 
 void BriskAppBase::CreateCustomCursors() {

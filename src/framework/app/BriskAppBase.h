@@ -239,6 +239,8 @@ public:
     // Restores the display settings and ends the process with `code`.
     void DoExit(int code);
     void RestoreScreenResolution() {}
+    // Whether a window of the client size fits inside the desktop's work area.
+    bool WindowFitsDesktop() const;
     void ProcessSafeDeleteList();
 
     // The window procedure: every platform message enters here. Some are

@@ -734,6 +734,17 @@ void BriskAppBase::PresentFrame(const Platform::Rect* /*clip*/) {
         return;
     }
     m_lastRecoveryTry = now;
+    if (m_windowIsWindowed && !WindowFitsDesktop()) {
+        // The desktop shrank under the window (a lost display came back smaller).
+        if (m_forceWindowed) {
+            Popup(GetString("PLEASE_SET_COLOR_DEPTH",
+                            "Please set your desktop color depth to 16 bit."));
+            Shutdown();
+        } else {
+            SwitchScreenMode(false);
+        }
+        return;
+    }
     const int result = InitDisplay();
     if (result == DDInterface::RESULT_OK) {
         m_displayLost = false;
