@@ -580,6 +580,7 @@ TEST_F(WholeGame, ExitDuringTheCountDownPausesItAndNoResumesIt) {
     Wait(1000);
     ASSERT_TRUE(Shown(countDown));
     EXPECT_EQ(LabelText(countDown->GetLabel()), "2");
+    Screen("countdown_exit_usable");
     for (bool closeBox : {false, true}) {
         if (closeBox) {
             CloseWindow();
@@ -589,6 +590,7 @@ TEST_F(WholeGame, ExitDuringTheCountDownPausesItAndNoResumesIt) {
         }
         ASSERT_TRUE(Shown(game->GetExitDialog())) << closeBox;
         EXPECT_FALSE(game->GetExitButton()->IsEnabled());
+        Screen(closeBox ? "countdown_paused_close_box" : "countdown_paused_exit");
         Wait(5000);
         EXPECT_TRUE(Shown(countDown));
         EXPECT_EQ(LabelText(countDown->GetLabel()), "2");
