@@ -7,9 +7,12 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/resources/ImageLib.h"
@@ -234,6 +237,33 @@ TEST(GifDecoder, InterlacedEqualsItsStraightTwin) {
     ASSERT_NE(a, nullptr);
     ASSERT_NE(b, nullptr);
     EXPECT_EQ(a->m_bits, b->m_bits);
+}
+
+// Headers that declare 16384 x 4096 pixels over a few bytes of data: refused
+// before the 256 MiB picture is allocated. A real picture that compresses
+// as well as any can still decodes.
+TEST(ImageDecoders, ADeclaredSizeTheDataCannotFillIsRefused) {
+    const std::pair<const char*, std::unique_ptr<ImageLib::Image> (*)(const uint8_t*, size_t)>
+        crafted[] = {{"gif/huge-header-tiny-data.gif", ImageLib::DecodeGIF},
+                     {"png/huge-header-tiny-data.png", ImageLib::DecodePNG}};
+    for (const auto& [file, decode] : crafted) {
+        std::ifstream in(std::string(VQ_FUZZ_SEEDS) + "/" + file, std::ios::binary);
+        const std::vector<uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
+        ASSERT_FALSE(bytes.empty()) << file;
+        EXPECT_EQ(decode(bytes.data(), bytes.size()), nullptr) << file;
+    }
+    ImageLib::Image plain(2048, 2048);
+    std::fill(plain.m_bits.begin(), plain.m_bits.end(), 0xFF102030u);
+    const std::vector<uint8_t> png = ImageLib::EncodePNG(plain);
+    auto back = ImageLib::DecodePNG(png.data(), png.size());
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->m_bits, plain.m_bits);
+    // A GIF of literal codes only still decodes: the bound is never reached by real data.
+    const auto idx = std::vector<uint8_t>(400 * 400, 1);
+    const auto gif = Gif(400, 400, idx, -1, false);
+    auto uniform = ImageLib::DecodeGIF(gif.data(), gif.size());
+    ASSERT_NE(uniform, nullptr);
+    EXPECT_EQ(uniform->m_width, 400);
 }
 
 TEST(GifDecoder, BadInputGivesNoneOrAPartialImage) {

@@ -9,6 +9,7 @@
 #include <jpeglib.h>
 #include <png.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstring>
 
@@ -40,6 +41,18 @@ void PngWrite(png_structp png, png_bytep data, png_size_t length) {
 void PngFlush(png_structp) {}
 
 void PngWarning(png_structp, png_const_charp) {}
+
+// A damaged picture is an ordinary outcome here, reported by a null result:
+// libpng's own error printing would reach the player's terminal.
+[[noreturn]] void PngError(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
+
+// The most that one byte of deflate data can expand to (runs of 258-byte
+// matches), and a generous bound for one byte of baseline or progressive
+// JPEG data (every 8 x 8 block needs at least one bit).
+constexpr uint64_t kDeflateBytesPerByte = 1032;
+constexpr uint64_t kJpegPixelsPerByte = 8 * 64;
 
 // Owns a libpng read or write struct pair.
 struct PngStruct {
@@ -74,7 +87,7 @@ std::unique_ptr<Image> DecodePNG(const uint8_t* data, size_t size) {
         return nullptr;
     }
     PngStruct s;
-    s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, PngWarning);
+    s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
     if (s.png == nullptr) {
         return nullptr;
     }
@@ -82,6 +95,8 @@ std::unique_ptr<Image> DecodePNG(const uint8_t* data, size_t size) {
     if (s.info == nullptr) {
         return nullptr;
     }
+    // No ancillary chunk may make libpng allocate more than the file could hold.
+    png_set_chunk_malloc_max(s.png, std::max<png_alloc_size_t>(size, 1 << 16));
     MemoryReader reader{data, size, 0};
     // Everything with a destructor exists before the jump point: a longjmp
     // back here skips the destructors of anything made after it.
@@ -95,7 +110,10 @@ std::unique_ptr<Image> DecodePNG(const uint8_t* data, size_t size) {
     png_read_info(s.png, s.info);
     const png_uint_32 width = png_get_image_width(s.png, s.info);
     const png_uint_32 height = png_get_image_height(s.png, s.info);
-    if (!SizeAllowed(width, height)) {
+    // The filtered rows (a filter byte each) must fit what the file's
+    // deflate data can expand to.
+    const uint64_t rawBytes = (uint64_t{png_get_rowbytes(s.png, s.info)} + 1) * height;
+    if (!SizeAllowed(width, height) || !DataCanFill(rawBytes, 1, size, kDeflateBytesPerByte)) {
         return nullptr;
     }
     const int colorType = png_get_color_type(s.png, s.info);
@@ -154,7 +172,8 @@ std::unique_ptr<Image> DecodeJPEG(const uint8_t* data, size_t size) {
     jpeg_create_decompress(&cinfo);
     jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
     if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK ||
-        !SizeAllowed(cinfo.image_width, cinfo.image_height)) {
+        !SizeAllowed(cinfo.image_width, cinfo.image_height) ||
+        !DataCanFill(cinfo.image_width, cinfo.image_height, size, kJpegPixelsPerByte)) {
         jpeg_destroy_decompress(&cinfo);
         return nullptr;
     }

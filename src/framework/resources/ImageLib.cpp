@@ -18,6 +18,10 @@ bool SizeAllowed(uint64_t width, uint64_t height) {
            width * height <= kMaxPixels;
 }
 
+bool DataCanFill(uint64_t width, uint64_t height, size_t size, uint64_t pixelsPerByte) {
+    return width * height <= static_cast<uint64_t>(size) * pixelsPerByte;
+}
+
 namespace {
 
 std::string Lower(std::string s) {
@@ -34,7 +38,7 @@ uint16_t U16(const uint8_t* p) {
 std::unique_ptr<Image> DecodeFile(const std::string& fileName,
                                   std::unique_ptr<Image> (*decoder)(const uint8_t*, size_t)) {
     std::vector<uint8_t> data;
-    if (!Brisk::ReadWholeFile(fileName, &data)) {
+    if (!Brisk::ReadWholeFile(fileName, &data, kMaxImageFileBytes)) {
         return nullptr;
     }
     return decoder(data.data(), data.size());
@@ -351,6 +355,13 @@ std::unique_ptr<Image> DecodeGIF(const uint8_t* data, size_t size) {
         std::vector<uint8_t> lzw;
         r.SubBlocks(&lzw);
         const size_t pixels = static_cast<size_t>(width) * height;
+        // n codes expand to at most 1 + 2 + ... + n pixels (each new table
+        // entry is one longer than the longest before it), and no entry is
+        // longer than 4096: the data present bounds the picture.
+        const uint64_t codes = lzw.size() * 8 / (static_cast<uint64_t>(minCodeSize) + 1);
+        if (pixels > codes * std::min<uint64_t>(codes + 1, 4096)) {
+            return nullptr;
+        }
         std::vector<int> indices;
         indices.reserve(pixels);
         DecodeLzw(lzw, minCodeSize, pixels, &indices);

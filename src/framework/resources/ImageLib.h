@@ -32,6 +32,12 @@ public:
 inline constexpr int kMaxDimension = 16384;
 inline constexpr uint64_t kMaxPixels = uint64_t{1} << 26;  // 64 M pixels, 256 MiB
 bool SizeAllowed(uint64_t width, uint64_t height);
+// The largest picture file read at all.
+inline constexpr size_t kMaxImageFileBytes = size_t{64} << 20;
+// Whether `size` bytes of compressed data can hold a picture of that many
+// pixels at all, given the most pixels one byte of the format can expand
+// to. A header that declares more is refused before anything is allocated.
+bool DataCanFill(uint64_t width, uint64_t height, size_t size, uint64_t pixelsPerByte);
 
 // Settings shared by all decodes (main thread).
 extern bool gAlphaImageLookup;    // look for separate "_name" alpha images (on)

@@ -475,20 +475,18 @@ int pak_eof(PakFile* file) {
     return PakInterface::Get()->AtEnd(file) ? 1 : 0;
 }
 
-bool ReadWholeFile(const std::string& name, std::vector<uint8_t>* out) {
+bool ReadWholeFile(const std::string& name, std::vector<uint8_t>* out, size_t maxBytes) {
     PakFilePtr file(pak_open(name.c_str(), "rb"));
-    if (file == nullptr) {
+    if (file == nullptr || pak_seek(file.get(), 0, SEEK_END) != 0) {
         return false;
     }
-    out->clear();
-    uint8_t chunk[65536];
-    for (;;) {
-        const size_t n = pak_read(chunk, 1, sizeof chunk, file.get());
-        out->insert(out->end(), chunk, chunk + n);
-        if (n < sizeof chunk) {
-            break;
-        }
+    const long size = pak_tell(file.get());
+    if (size < 0 || static_cast<uint64_t>(size) > maxBytes ||
+        pak_seek(file.get(), 0, SEEK_SET) != 0) {
+        return false;
     }
+    out->assign(static_cast<size_t>(size), 0);
+    out->resize(pak_read(out->data(), 1, out->size(), file.get()));
     return true;
 }
 

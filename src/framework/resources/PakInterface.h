@@ -162,7 +162,8 @@ struct PakFileCloser {
 };
 using PakFilePtr = std::unique_ptr<PakFile, PakFileCloser>;
 
-// Reads a whole file through the pak layer; false when it cannot be opened.
-bool ReadWholeFile(const std::string& name, std::vector<uint8_t>* out);
+// Reads a whole file through the pak layer; false when it cannot be opened
+// or holds more than `maxBytes` (checked before anything is read).
+bool ReadWholeFile(const std::string& name, std::vector<uint8_t>* out, size_t maxBytes);
 
 }  // namespace Brisk

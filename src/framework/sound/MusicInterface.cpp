@@ -357,7 +357,7 @@ bool StreamMusicInterface::LoadMusicFile(int id, const std::string& path) {
     const size_t dot = path.find_last_of('.');
     const std::string ext = dot == std::string::npos ? "" : Lower(path.substr(dot + 1));
     std::vector<uint8_t> data;
-    if (!ReadWholeFile(path, &data) || data.empty() || data.size() > kMaxSoundBytes) {
+    if (!ReadWholeFile(path, &data, kMaxSoundBytes) || data.empty()) {
         return false;
     }
     std::unique_ptr<MusicChannel> channel;

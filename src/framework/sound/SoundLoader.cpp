@@ -125,7 +125,7 @@ std::shared_ptr<Platform::PcmSamples> ReadWave(const uint8_t* data, size_t size)
 
 std::shared_ptr<Platform::PcmSamples> ReadWaveFile(const std::string& path) {
     std::vector<uint8_t> data;
-    if (!ReadWholeFile(path, &data)) {
+    if (!ReadWholeFile(path, &data, kMaxSoundFileBytes)) {
         return nullptr;
     }
     return ReadWave(data.data(), data.size());
@@ -176,7 +176,7 @@ std::shared_ptr<Platform::PcmSamples> ReadAu(const uint8_t* data, size_t size) {
 
 std::shared_ptr<Platform::PcmSamples> ReadAuFile(const std::string& path) {
     std::vector<uint8_t> data;
-    if (!ReadWholeFile(path, &data)) {
+    if (!ReadWholeFile(path, &data, kMaxSoundFileBytes)) {
         return nullptr;
     }
     return ReadAu(data.data(), data.size());

@@ -177,5 +177,7 @@ int64_t SourceFileTime(const std::string& path);
 
 inline constexpr uint8_t kSoundCacheKey = 0x9D;
 inline constexpr size_t kMaxSoundBytes = size_t{256} << 20;
+// A sound file holds its samples and headers of a few kilobytes at most.
+inline constexpr size_t kMaxSoundFileBytes = kMaxSoundBytes + (size_t{1} << 20);
 
 }  // namespace Brisk
