@@ -276,6 +276,7 @@ TEST_F(ResourcesTest, FontsBySystemNameByReferenceAndFromPictureAndWidths) {
     EXPECT_EQ(old->CharWidth('c'), 2);
     EXPECT_EQ(old->CharWidth(' '), 4);
     EXPECT_EQ(old->GetHeight(), 12);
+    EXPECT_EQ(old->GetAscent(), 0);  // the one layer keeps the default ascent
 
     struct Case {
         const char* body;

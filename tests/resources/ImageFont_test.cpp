@@ -94,6 +94,53 @@ TEST_F(FontTest, HashInsideACommandIsText) {
     EXPECT_EQ(font->GetDefine("missing"), "");
 }
 
+// A comment line inside a command that goes on over several lines is still a
+// comment: its words are no parameters and its apostrophe opens no quote.
+TEST_F(FontTest, CommentLinesInsideAMultiLineCommand) {
+    auto font = Load(std::string(kBasic) +
+                     ";LayerSetCharWidths Main\n"
+                     "    # the widths of a and b, don't change them\n"
+                     "    (a, b)\n"
+                     "  # and their values\n"
+                     "    (11, 13);\n");
+    ASSERT_TRUE(font->IsLoaded()) << LastError();
+    EXPECT_EQ(font->StringWidth("ab"), 24);
+}
+
+// A defined name stands for its value wherever one is expected: layer
+// names, image file names, tags, character lists, kerning pairs.
+TEST_F(FontTest, DefinesStandForTextParametersToo) {
+    auto font = Load(
+        "Define L Main; Define Pic 'strip.png'; Define Chars (a, b); Define Pairs (ab);"
+        "Define Tag bold; Define A a;"
+        "SetDefaultPointSize 16; CreateLayer L; LayerSetImage L Pic;"
+        "LayerSetImageMap Main Chars ((0,0,10,10), (10,0,10,10));"
+        "LayerSetCharWidths L (A, b) (10, 12);"
+        "LayerSetKerningPairs L Pairs (-2);"
+        "LayerRequireTags L (Tag);");
+    ASSERT_TRUE(font->IsLoaded()) << LastError();
+    EXPECT_EQ(font->StringWidth("ab"), 0);  // the layer needs the tag "bold"
+    font->AddTag("bold");
+    EXPECT_EQ(font->StringWidth("ab"), 10 + 12 - 2);
+}
+
+// A layer drawn for point size 1 at the descriptor's default of 1000 would
+// need a sheet of gigabytes: the load fails with a clear report instead of
+// ending the program.
+TEST_F(FontTest, AScaledLayerTooLargeToDrawFailsTheLoadClearly) {
+    auto font = Load(std::string(kBasic) + ";SetDefaultPointSize 1000; LayerSetPointSize Main 1;");
+    EXPECT_FALSE(font->IsLoaded());
+    EXPECT_NE(LastError().find("too large"), std::string::npos) << LastError();
+    EXPECT_EQ(font->StringWidth("ab"), 0);
+}
+
+// A descriptor that is not there is the caller's business: no report.
+TEST_F(FontTest, AMissingDescriptorFailsWithoutAReport) {
+    ImageFont font(&host, "fonts/none.txt");
+    EXPECT_FALSE(font.IsLoaded());
+    EXPECT_TRUE(host.errors.empty());
+}
+
 TEST_F(FontTest, KerningIsStoredAsSignedEightBits) {
     auto font = Load(std::string(kBasic) +
                      ";LayerSetKerningPairs Main (ab, ba) (200, -3); LayerSetSpacing Main 1;");

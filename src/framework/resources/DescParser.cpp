@@ -173,11 +173,13 @@ bool DescParser::LoadDescriptorText(const std::string& text) {
         if (c == '\r') {
             continue;
         }
-        if (atStart && command.find_first_not_of(" \t\n") == std::string::npos) {
+        // At the start of every line (also inside a command that goes on over
+        // several lines) and of every command, outside quotes.
+        if (atStart && quote == 0) {
             if (IsBlank(c)) {
                 continue;
             }
-            if (c == '#' && quote == 0) {
+            if (c == '#') {
                 // A comment to the end of the line.
                 while (i + 1 < text.size() && text[i + 1] != '\n') {
                     ++i;

@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <mutex>
+#include <new>
 
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
@@ -47,8 +49,18 @@ bool ParseReal(const std::string& s, double* out) {
     return true;
 }
 
+// The largest sheet of scaled glyphs a layer may need: 16384 pixels a side,
+// 16 M pixels (64 MiB) in all.
+constexpr int64_t kMaxScaledSheetSide = 16384;
+constexpr int64_t kMaxScaledSheetPixels = int64_t{1} << 24;
+
+// Towards zero, saturating: a huge scale factor must not overflow.
 int Trunc(double v) {
-    return static_cast<int>(v);
+    constexpr double kMax = std::numeric_limits<int>::max();
+    constexpr double kMin = std::numeric_limits<int>::min();
+    return v >= kMax   ? std::numeric_limits<int>::max()
+           : v <= kMin ? std::numeric_limits<int>::min()
+                       : static_cast<int>(v);
 }
 
 // Glyphs queued by one draw: 256 order buckets over a fixed pool.
@@ -93,7 +105,8 @@ bool FontData::Load(const std::string& path) {
     }
     m_loaded = LoadDescriptor(path);
     if (!m_loaded && m_lastError.empty()) {
-        Error("Unable to open the descriptor file");
+        // Not there at all: the caller decides what a missing font means.
+        m_lastError = "Font Descriptor Error in " + path + "\r\nUnable to open the descriptor file";
     }
     return m_loaded;
 }
@@ -116,7 +129,6 @@ bool FontData::LoadLegacy(FontImage image, const std::string& widthsPath) {
     layer->image = std::move(image);
     layer->height = imageHeight;
     layer->defaultHeight = imageHeight;
-    layer->ascent = imageHeight;  // the glyphs stand on the picture's bottom edge
 
     // Read from disk with the C library: these files are never packed.
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(widthsPath.c_str(), "r"), &std::fclose);
@@ -239,10 +251,16 @@ bool FontData::GetReal(const DataElement& e, double* out) {
 }
 
 bool FontData::GetText(const DataElement& e, std::string* out) {
-    if (e.isList) {
+    const DataElement* v = &e;
+    if (!e.isList) {
+        if (const DataElement* d = DescParser::GetDefine(e.text)) {
+            v = d;  // a defined name stands for its value here too
+        }
+    }
+    if (v->isList) {
         return Error("Invalid Paramater Type");
     }
-    *out = Unquote(e.text);
+    *out = Unquote(v->text);
     return true;
 }
 
@@ -595,10 +613,18 @@ bool FontData::HandleCommand(const DataElement& command) {
 
 ImageFont::ImageFont(FontHost* host, const std::string& descriptorPath)
     : m_data(std::make_shared<FontData>(host)) {
-    if (m_data->Load(descriptorPath)) {
-        m_pointSize = m_data->GetDefaultPointSize();
-        Prepare();
-        m_prepared = true;
+    try {
+        if (m_data->Load(descriptorPath)) {
+            m_pointSize = m_data->GetDefaultPointSize();
+            Prepare();
+            if (!m_allLayersDrawable) {
+                m_data->Fail();  // a font whose layers cannot be drawn is not loaded
+            }
+            m_prepared = true;
+        }
+    } catch (const std::bad_alloc&) {
+        m_data->Fail();  // the game goes on without this font
+        m_activeLayers.clear();
     }
 }
 
@@ -625,6 +651,7 @@ std::unique_ptr<Font> ImageFont::Duplicate() {
 }
 
 void ImageFont::Prepare() {
+    m_allLayersDrawable = true;
     m_activeLayers.clear();
     m_ascent = 0;
     m_height = 0;
@@ -655,15 +682,22 @@ void ImageFont::Prepare() {
         if (scaled && layer.image.image != nullptr) {
             // Every glyph scaled once into a cell of its own, left to right.
             const double f = active->factor;
-            int width = 0;
-            int height = 0;
+            int64_t width = 0;
+            int64_t height = 0;
             for (int c = 0; c < 256; ++c) {
                 const Rect& r = layer.imageRects[static_cast<size_t>(c)];
-                width += Trunc(f * r.width);
-                height = std::max(height, Trunc(f * r.height));
+                width += std::max(Trunc(f * r.width), 0);
+                height = std::max<int64_t>(height, Trunc(f * r.height));
+            }
+            if (width > kMaxScaledSheetSide || height > kMaxScaledSheetSide ||
+                width * height > kMaxScaledSheetPixels) {
+                m_data->Error("Layer \"" + layer.name + "\" scaled " + std::to_string(f) +
+                              " times is too large to draw");
+                m_allLayersDrawable = false;
+                continue;
             }
             active->scaledImage = std::make_unique<MemoryImage>();
-            active->scaledImage->Create(std::max(width, 0), std::max(height, 0));
+            active->scaledImage->Create(static_cast<int>(width), static_cast<int>(height));
             active->scaledImage->Clear();
             int x = 0;
             for (int c = 0; c < 256; ++c) {

@@ -91,6 +91,8 @@ public:
     uint8_t MapChar(char c) const { return m_charMap[static_cast<uint8_t>(c)]; }
     int GetDefaultPointSize() const { return m_defaultPointSize; }
     bool IsLoaded() const { return m_loaded; }
+    // Marks loaded data unusable (its layers cannot be drawn).
+    void Fail() { m_loaded = false; }
     const std::string& GetLastError() const { return m_lastError; }
     using DescParser::GetDefine;
 
@@ -150,6 +152,8 @@ public:
     void DrawString(Graphics* g, int x, int y, const std::string& text, const Color& color,
                     const Rect& clip) override;
     std::unique_ptr<Font> Duplicate() override;
+    // Rebuilds the active layers; a layer whose scaled sheet would be too
+    // large is reported and left out.
     virtual void Prepare();
     // Draws and optionally reports the glyph rectangles and the drawn width.
     virtual void DrawStringEx(Graphics* g, int x, int y, const std::string& text,
@@ -174,6 +178,7 @@ public:
     static constexpr int kMaxGlyphs = 4096;
 
 private:
+    bool m_allLayersDrawable = true;  // set by Prepare
     ImageFont(const ImageFont& other);
 
     std::shared_ptr<FontData> m_data;
