@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -44,7 +45,10 @@ TEST(MixerThreads, RenderingWhileTheMainThreadChangesSounds) {
             ++renders;
         }
     });
-    for (int round = 0; round < 300; ++round) {
+    // Long enough for ThreadSanitizer to meet every race between stopping a
+    // playing sound and mixing it; bounded by time on a slow machine.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    for (int round = 0; round < 200'000 && std::chrono::steady_clock::now() < deadline; ++round) {
         if (Brisk::SoundInstance* s = manager.NewInstance(id)) {
             s->SetVolume((round % 10) / 10.0);
             s->SetPan(round % 2 == 0 ? 500 : -500);
@@ -60,7 +64,7 @@ TEST(MixerThreads, RenderingWhileTheMainThreadChangesSounds) {
         }
         clock.Advance(400);
     }
-    while (renders < 20) {
+    while (renders < 20 && std::chrono::steady_clock::now() < deadline + std::chrono::seconds(30)) {
         std::this_thread::yield();
     }
     stop = true;

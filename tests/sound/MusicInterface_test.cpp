@@ -96,6 +96,34 @@ TEST_F(MusicTest, FadingFollowsTheSongsVolumeRules) {
     EXPECT_EQ(music.GetSong(1)->fadeStep, 0.0);
 }
 
+// MPEG-1 layer III frames of silence: 128 kbit/s, 44.1 kHz, stereo, 1152
+// samples each; all-zero side information decodes to zeros.
+std::vector<uint8_t> SilentMp3(int frames) {
+    std::vector<uint8_t> mp3;
+    for (int i = 0; i < frames; ++i) {
+        const uint8_t header[4] = {0xFF, 0xFB, 0x90, 0x00};
+        mp3.insert(mp3.end(), header, header + 4);
+        mp3.insert(mp3.end(), 417 - 4, 0);
+    }
+    return mp3;
+}
+
+// A one-shot MP3 plays to its end (about 1 s here) instead of stopping at
+// the first mixer pass; a looped one goes on.
+TEST_F(MusicTest, Mp3StreamsPlayToTheirEndOnceOrLooped) {
+    Write("quiet.mp3", SilentMp3(40));
+    StreamMusicInterface music(&mixer);
+    ASSERT_TRUE(music.LoadMusicFile(1, "quiet.mp3"));
+    for (bool looped : {false, true}) {
+        music.StartMusic(1, 0, /*noLoop=*/!looped);
+        Peak(22050);  // half a second
+        EXPECT_TRUE(music.IsMusicPlaying(1)) << looped;
+        Peak(44100);  // past the end
+        EXPECT_EQ(music.IsMusicPlaying(1), looped);
+        music.StopMusic(1);
+    }
+}
+
 TEST_F(MusicTest, UnknownIdsAndTheSilentPlayerDoNothing) {
     StreamMusicInterface music(&mixer);
     music.StartMusic(42);

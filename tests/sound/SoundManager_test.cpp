@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/PakFiles.h"
 #include "support/SoundFiles.h"
 #include "support/TempDir.h"
 
@@ -69,6 +70,11 @@ TEST(SoundVolume, HundredthsOfADecibel) {
     EXPECT_EQ(Brisk::VolumeToHundredthsDb(0.5), -605);
     EXPECT_EQ(Brisk::VolumeToHundredthsDb(0.01), -10000);
     EXPECT_EQ(Brisk::VolumeToHundredthsDb(0.0), -10000);
+    // Above full volume it stays full; nonsense is silence.
+    EXPECT_EQ(Brisk::VolumeToHundredthsDb(1.5), 0);
+    EXPECT_EQ(Brisk::VolumeToHundredthsDb(1e300), 0);
+    EXPECT_EQ(Brisk::VolumeToHundredthsDb(-3.0), -10000);
+    EXPECT_EQ(Brisk::VolumeToHundredthsDb(std::nan("")), -10000);
 }
 
 TEST_F(SoundTest, VolumePanAndPitchShapeTheMixedOutput) {
@@ -192,6 +198,29 @@ TEST_F(SoundTest, DecodedOggIsCachedAndRebuiltWhenTheSourceChanges) {
         manager.SetDataFolder("data/");
         EXPECT_FALSE(manager.LoadSoundFile(10, "sounds/tone"));
     }
+}
+
+// A source inside an archive has no file time on disk: the entry's own time
+// (else the archive's) decides whether the cache still holds it.
+TEST_F(SoundTest, TheCacheOfAnArchivedSoundIsRebuiltWhenTheArchiveChanges) {
+    const std::vector<uint8_t> tone = OggTone(2205);
+    auto archive = [&](const std::string& file, const std::string& data, uint64_t time) {
+        TestSupport::WriteScrambled(file,
+                                    TestSupport::PlainArchive({{"sounds\\tone.ogg", data, time}}));
+        ASSERT_TRUE(Brisk::PakInterface::Get()->AddArchive(file));
+    };
+    Mixer mixer;
+    archive("first.pak", std::string(tone.begin(), tone.end()), 1000);
+    {
+        DSoundManager manager(&mixer, &clock);
+        manager.SetDataFolder("data/");
+        ASSERT_TRUE(manager.LoadSoundFile(10, "sounds/tone"));
+    }
+    ASSERT_TRUE(fs::exists("data/sounds/tone"));
+    archive("second.pak", "broken", 2000);  // mounted later: it wins
+    DSoundManager manager(&mixer, &clock);
+    manager.SetDataFolder("data/");
+    EXPECT_FALSE(manager.LoadSoundFile(10, "sounds/tone"));  // decoded again: it no longer decodes
 }
 
 // With no data folder (none could be made) nothing is cached, and nothing

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/platform/Files.h"
 #include "framework/resources/PakInterface.h"
 
 namespace fs = std::filesystem;
@@ -128,31 +129,47 @@ int Extract(const std::string& archive, const fs::path& folder) {
     if (!Mount(&pak, archive)) {
         return 1;
     }
+    int failures = 0;
     for (const auto& [key, entry] : pak.Entries()) {
         if (entry.offset == 0) {
             continue;  // the archive itself
         }
+        // Both separators name folders, as the lookup treats them.
         std::string name = entry.name;
         std::replace(name.begin(), name.end(), '\\', '/');
         const fs::path target = (folder / name).lexically_normal();
-        if (target.lexically_relative(folder).string().rfind("..", 0) == 0) {
-            std::fprintf(stderr, "pak: skipping %s: outside the target folder\n",
+        const std::string inside = target.lexically_relative(folder).string();
+        if (inside.empty() || inside == "." || inside.rfind("..", 0) == 0 ||
+            !target.has_filename()) {
+            std::fprintf(stderr, "pak: skipping %s: not a file inside the target folder\n",
                          entry.name.c_str());
+            ++failures;
             continue;
         }
-        fs::create_directories(target.parent_path());
-        Brisk::PakFile* file = pak.OpenFile(key, "rb");
-        std::vector<char> data(static_cast<size_t>(entry.size));
-        pak.Read(data.data(), 1, data.size(), file);
-        pak.CloseFile(file);
+        // The bytes straight from the mapped archive: no second lookup by name.
+        const Brisk::Platform::MappedFile& mapped = *entry.archive->file;
+        const auto offset = static_cast<size_t>(entry.offset);
+        const auto size = static_cast<size_t>(entry.size);
+        if (offset > mapped.Size() || size > mapped.Size() - offset) {
+            std::fprintf(stderr, "pak: skipping %s: its data lies outside the archive\n",
+                         entry.name.c_str());
+            ++failures;
+            continue;
+        }
+        std::vector<char> data(size);
+        for (size_t i = 0; i < size; ++i) {
+            data[i] = static_cast<char>(mapped.Data()[offset + i] ^ Brisk::kPakScramble);
+        }
+        std::error_code ec;
+        fs::create_directories(target.parent_path(), ec);
         std::ofstream out(target, std::ios::binary | std::ios::trunc);
         out.write(data.data(), static_cast<std::streamsize>(data.size()));
-        if (!out) {
+        if (ec || !out) {
             std::fprintf(stderr, "pak: cannot write %s\n", target.c_str());
-            return 1;
+            ++failures;
         }
     }
-    return 0;
+    return failures == 0 ? 0 : 1;
 }
 
 }  // namespace

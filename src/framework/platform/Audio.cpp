@@ -33,6 +33,9 @@ float AudioVoice::SampleAt(size_t frame, int channel) const {
 }
 
 void AudioVoice::Mix(float* out, int frames, int outputRate) {
+    if (m_seekPending.exchange(false, std::memory_order_acquire)) {
+        m_position = m_seekTo.load(std::memory_order_relaxed);
+    }
     const size_t total = m_samples->Frames();
     if (!m_playing || total == 0 || (m_samples->format.bits != 8 && m_samples->format.bits != 16)) {
         return;

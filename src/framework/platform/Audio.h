@@ -56,7 +56,11 @@ public:
         m_playing = true;
     }
     void Stop() { m_playing = false; }
-    void SetPosition(double frame) { m_position = frame; }
+    // Any thread: the audio thread moves there before it next mixes the voice.
+    void SetPosition(double frame) {
+        m_seekTo.store(frame, std::memory_order_relaxed);
+        m_seekPending.store(true, std::memory_order_release);
+    }
     bool IsPlaying() const { return m_playing; }
     int BaseFrequency() const { return m_samples->format.rate; }
 
@@ -73,7 +77,9 @@ private:
     std::atomic<int> m_frequency;
     std::atomic<bool> m_playing{false};
     std::atomic<bool> m_looping{false};
-    double m_position = 0;  // mixer lock
+    double m_position = 0;  // audio thread (mixer lock)
+    std::atomic<double> m_seekTo{0};
+    std::atomic<bool> m_seekPending{false};
 };
 
 // Linear gain of a level in hundredths of a decibel: 10^(v / 2000);

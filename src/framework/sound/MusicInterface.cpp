@@ -311,8 +311,13 @@ public:
     }
     int Decode(int16_t* out, int frames) override {
         size_t done = 0;
-        const int result = mpg123_read(m_handle, reinterpret_cast<unsigned char*>(out),
-                                       static_cast<size_t>(frames) * 4, &done);
+        int result = MPG123_NEW_FORMAT;
+        // The first read of a stream (and of one after a format change)
+        // announces the format with no samples: read again, it is no end.
+        for (int tries = 0; tries < 4 && result == MPG123_NEW_FORMAT && done == 0; ++tries) {
+            result = mpg123_read(m_handle, reinterpret_cast<unsigned char*>(out),
+                                 static_cast<size_t>(frames) * 4, &done);
+        }
         if (result != MPG123_OK && result != MPG123_NEW_FORMAT && done == 0) {
             return 0;
         }

@@ -58,6 +58,18 @@ int64_t SourceFileTime(const std::string& path) {
     std::error_code ec;
     std::string p = path;
     std::replace(p.begin(), p.end(), '\\', '/');
+    // A source inside a mounted archive: the time its directory records for
+    // the entry, else the archive's own, so a changed archive rebuilds the cache.
+    const auto& entries = PakInterface::Get()->Entries();
+    const auto entry = entries.find(PakInterface::NormalizePakName(p));
+    if (entry != entries.end() && entry->second.archive != nullptr) {
+        const int64_t stored = static_cast<int64_t>((uint64_t{entry->second.fileTimeHigh} << 32) |
+                                                    entry->second.fileTimeLow);
+        if (stored != 0) {
+            return stored;
+        }
+        p = entry->second.archive->name;
+    }
     const auto t = std::filesystem::last_write_time(p, ec);
     return ec ? 0 : static_cast<int64_t>(t.time_since_epoch().count());
 }

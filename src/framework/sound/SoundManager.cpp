@@ -7,8 +7,12 @@
 namespace Brisk {
 
 int VolumeToHundredthsDb(double x) {
-    const int v = static_cast<int>((std::log10(9 * x + 1) - 1) * 2333);
-    return v < -2000 ? -10000 : v;
+    // Full volume is the loudest a sound plays: louder asks amplify nothing.
+    if (!(x > 0)) {
+        return -10000;  // also not a number
+    }
+    const int v = static_cast<int>((std::log10(9 * std::min(x, 1.0) + 1) - 1) * 2333);
+    return v < -2000 ? -10000 : std::min(v, 0);
 }
 
 // --- instances ----------------------------------------------------------------
