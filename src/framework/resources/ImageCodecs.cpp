@@ -52,6 +52,25 @@ void PngWarning(png_structp, png_const_charp) {}
 // matches), and a generous bound for one byte of baseline or progressive
 // JPEG data (every 8 x 8 block needs at least one bit).
 constexpr uint64_t kDeflateBytesPerByte = 1032;
+
+// Whether every chunk up to IEND lies inside the data. libpng allocates a
+// chunk's declared length before it reads the chunk, so a damaged length
+// would cost gigabytes before the read fails.
+bool PngChunksFit(const uint8_t* data, size_t size) {
+    size_t pos = 8;
+    while (size - pos >= 12) {
+        const uint32_t length = (uint32_t{data[pos]} << 24) | (uint32_t{data[pos + 1]} << 16) |
+                                (uint32_t{data[pos + 2]} << 8) | data[pos + 3];
+        if (length > size - pos - 12) {
+            return false;
+        }
+        if (std::memcmp(data + pos + 4, "IEND", 4) == 0) {
+            return true;
+        }
+        pos += 12 + length;
+    }
+    return false;  // cut short before IEND
+}
 constexpr uint64_t kJpegPixelsPerByte = 8 * 64;
 
 // Owns a libpng read or write struct pair.
@@ -83,7 +102,7 @@ void JpegSilence(j_common_ptr, int) {}
 }  // namespace
 
 std::unique_ptr<Image> DecodePNG(const uint8_t* data, size_t size) {
-    if (size < 8 || png_sig_cmp(data, 0, 8) != 0) {
+    if (size < 8 || png_sig_cmp(data, 0, 8) != 0 || !PngChunksFit(data, size)) {
         return nullptr;
     }
     PngStruct s;
