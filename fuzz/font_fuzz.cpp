@@ -3,8 +3,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
@@ -37,6 +40,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     FuzzData fontData(&host);
     fontData.LoadDescriptorText(text);
+    // The whole font as the game makes it: loaded from a file, its layers
+    // prepared (scaled sheets included) and measured.
+    static const std::string path = "/tmp/vq-font-fuzz-" + std::to_string(getpid()) + ".txt";
+    if (FILE* f = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(data, 1, size, f);
+        std::fclose(f);
+        Brisk::ImageFont font(&host, path);
+        volatile int measured = font.StringWidth("abc") + font.GetHeight() + font.GetAscent();
+        (void)measured;
+    }
     // Exercise every layer the text managed to create.
     for (const auto& layer : fontData.GetLayers()) {
         for (int c = 0; c < 256; ++c) {
