@@ -313,6 +313,7 @@ void Factory_impl::ReleaseVO(IVisibleObject* object) {
 
 void Factory_impl::ReleaseBridge(IBridgeToVO* bridge) {
     std::unique_ptr<IBridgeToVO> owned;
+    bool leaving = false;
     {
         std::lock_guard lock(m_lock);
         bridge->Release();
@@ -325,18 +326,23 @@ void Factory_impl::ReleaseBridge(IBridgeToVO* bridge) {
         if (m_focus == impl) {
             m_focus = nullptr;
         }
-        if (Remove(bridge, Removal::Released) && bridge->GetRefCount() > 0) {
-            DeliverPendingLeaves();
-            return;
+        leaving = Remove(bridge, Removal::Released) && bridge->GetRefCount() > 0;
+        if (m_hover == impl) {
+            m_hover = nullptr;  // never listed as hovered, but never left naming it either
         }
         auto it = m_registry.find(bridge->GetId());
-        if (it == m_registry.end() || it->second.get() != bridge) {
-            return;
+        if (!leaving && it != m_registry.end() && it->second.get() == bridge) {
+            owned = std::move(it->second);
+            m_registry.erase(it);
         }
-        owned = std::move(it->second);
-        m_registry.erase(it);
     }
-    DeleteBridge(std::move(owned));
+    if (leaving) {
+        DeliverPendingLeaves();  // the leave, then the last use goes with it
+        return;
+    }
+    if (owned != nullptr) {
+        DeleteBridge(std::move(owned));
+    }
 }
 
 void Factory_impl::DeleteBridge(std::unique_ptr<IBridgeToVO> bridge) {
