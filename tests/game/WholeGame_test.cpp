@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/Golden.h"
 #include "support/SdlInput.h"
 #include "support/TempDir.h"
 
@@ -76,6 +77,7 @@ protected:
         });
         app->Init();
         ASSERT_NE(app->GetWindow(), nullptr);
+        std::srand(kDealSeed);  // the same fields at every run, for the reference pictures
         ControlLibrary::CreateFactory(app.get());
         ASSERT_NE(ControlLibrary::GetFactory(), nullptr);
         app->m_loadingThreadStarted = true;
@@ -198,6 +200,7 @@ protected:
     Brisk::Platform::ManualClock timeClock;
     std::unique_ptr<Gamespace::GameImpl> game;
     std::unique_ptr<KernelLibrary::MainApp> app;
+    static constexpr unsigned kDealSeed = 20261210;
     std::string m_dirArg;
     bool m_linkData = true;      // data.pak beside the program
     std::vector<int> exitCodes;  // exits asked for where m_linkData is false
@@ -470,7 +473,8 @@ TEST_F(WholeGame, InputThatBreaksOtherPairsGamesChangesNothingItShouldNot) {
 namespace {
 
 // Every screen a player meets, drawn into the back buffer: each one differs
-// from the one before and none is a single colour.
+// from the one before, none is a single colour, and each matches its
+// reference picture.
 TEST_F(WholeGame, EveryScreenIsDrawn) {
     std::vector<std::vector<uint32_t>> screens;
     auto look = [&](const std::string& name) {
@@ -482,6 +486,7 @@ TEST_F(WholeGame, EveryScreenIsDrawn) {
         if (screens.size() > 1) {
             EXPECT_NE(pixels, screens[screens.size() - 2]) << name;
         }
+        TestSupport::ExpectMatchesGolden("screen-" + name, pixels.data(), 1024, 768);
     };
     Wait(5);
     look("1-new-player");
