@@ -7,6 +7,9 @@ cd "$(dirname "$0")"
 
 ./scripts/install-deps.sh
 
+echo "== include layers"
+./scripts/check-layers.sh
+
 jobs=$(nproc)
 generator=()
 command -v ninja >/dev/null && generator=(-G Ninja)

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "framework/resources/ResourceManager.h"
+#include "framework/app/ResourceManager.h"
 #include "framework/resources/XmlReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -15,12 +15,12 @@
 #include "controls/ITextVO.h"
 #include "controls/Resources.h"
 #include "framework/app/BriskAppBase.h"
+#include "framework/app/ButtonWidget.h"
+#include "framework/app/Dialog.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/resources/ImageLib.h"
 #include "framework/resources/PakInterface.h"
-#include "framework/widgets/ButtonWidget.h"
-#include "framework/widgets/Dialog.h"
 
 using namespace ControlLibrary;
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "framework/app/ButtonWidget.h"
+#include "framework/app/Dialog.h"
 #include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/platform/Messages.h"
-#include "framework/widgets/ButtonWidget.h"
-#include "framework/widgets/Dialog.h"
 #include "support/Canvas.h"
 #include "support/TestApp.h"
 

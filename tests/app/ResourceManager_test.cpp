@@ -7,11 +7,11 @@
 #include <functional>
 #include <string>
 
+#include "framework/app/ResourceManager.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/platform/Audio.h"
 #include "framework/resources/ImageFont.h"
 #include "framework/resources/ImageLib.h"
-#include "framework/resources/ResourceManager.h"
 #include "framework/sound/MusicInterface.h"
 #include "framework/sound/SoundManager.h"
 #include "support/SoundFiles.h"

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "framework/app/Dialog.h"
+#include "framework/app/ResourceManager.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/platform/Audio.h"
@@ -20,10 +22,8 @@
 #include "framework/platform/Window.h"
 #include "framework/resources/ImageLib.h"
 #include "framework/resources/PakInterface.h"
-#include "framework/resources/ResourceManager.h"
 #include "framework/sound/MusicInterface.h"
 #include "framework/sound/SoundManager.h"
-#include "framework/widgets/Dialog.h"
 #include "framework/widgets/Widget.h"
 #include "framework/widgets/WidgetManager.h"
 

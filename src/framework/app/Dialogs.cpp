@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "framework/app/BriskAppBase.h"
+#include "framework/app/Dialog.h"
 #include "framework/app/SystemFont.h"
-#include "framework/widgets/Dialog.h"
 #include "framework/widgets/WidgetManager.h"
 
 namespace Brisk {

@@ -1,4 +1,4 @@
-#include "framework/widgets/Dialog.h"
+#include "framework/app/Dialog.h"
 
 #include <algorithm>
 

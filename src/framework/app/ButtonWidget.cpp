@@ -1,4 +1,4 @@
-#include "framework/widgets/ButtonWidget.h"
+#include "framework/app/ButtonWidget.h"
 
 #include <algorithm>
 

@@ -1,9 +1,10 @@
-#include "framework/resources/ResourceManager.h"
+#include "framework/app/ResourceManager.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
 
+#include "framework/app/BriskAppBase.h"
 #include "framework/app/SystemFont.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/app/BriskAppBase.h"
+#include "framework/app/SharedImageRef.h"
 #include "framework/resources/XmlReader.h"
 
 namespace Brisk {

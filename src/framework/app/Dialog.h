@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "framework/app/ButtonWidget.h"
 #include "framework/widgets/ButtonListener.h"
-#include "framework/widgets/ButtonWidget.h"
 #include "framework/widgets/Widget.h"
 
 namespace Brisk {
