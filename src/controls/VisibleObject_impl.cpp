@@ -61,28 +61,17 @@ void VisibleObject_impl::FitToText(IFont* font, const std::string& text) {
                                  static_cast<uint16_t>(font->GetHeight())});
 }
 
-void VisibleObject_impl::HoldCounted(IFont*& slot, IFont* next) {
-    if (next == slot) {
-        return;
-    }
-    if (next != nullptr) {
-        next->AddRef();
-    }
-    IFont* previous = slot;
-    slot = next;
-    m_factory->ReleaseFont(previous);
+void VisibleObject_impl::GiveBack(IFont* font) {
+    m_factory->ReleaseFont(font);
 }
-
-void VisibleObject_impl::HoldCounted(ISound*& slot, ISound* next) {
-    if (next == slot) {
-        return;
-    }
-    if (next != nullptr) {
-        next->AddRef();
-    }
-    ISound* previous = slot;
-    slot = next;
-    m_factory->ReleaseSound(previous);
+void VisibleObject_impl::GiveBack(ISound* sound) {
+    m_factory->ReleaseSound(sound);
+}
+void VisibleObject_impl::GiveBack(ICursor* cursor) {
+    m_factory->ReleaseCursor(cursor);
+}
+void VisibleObject_impl::GiveBack(IToolTip* toolTip) {
+    m_factory->ReleaseToolTip(toolTip);
 }
 
 bool VisibleObject_impl::ReplaceImage(const std::string& path, int32_t* slot) {
@@ -377,16 +366,11 @@ void VisibleObject_impl::SetCursor(ICursor* cursor) {
     ICursor* previous = nullptr;
     {
         auto lock = Lock();
-        if (cursor == m_cursor) {
+        if (!SwapCounted(m_cursor, cursor, &previous)) {
             return;
         }
-        previous = m_cursor;
-        m_cursor = cursor;
-        if (cursor != nullptr) {
-            cursor->AddRef();
-        }
     }
-    m_factory->ReleaseCursor(previous);
+    GiveBack(previous);
     SetDirty();
 }
 
@@ -394,16 +378,11 @@ void VisibleObject_impl::SetToolTip(IToolTip* toolTip) {
     IToolTip* previous = nullptr;
     {
         auto lock = Lock();
-        if (toolTip == m_toolTip) {
+        if (!SwapCounted(m_toolTip, toolTip, &previous)) {
             return;
         }
-        previous = m_toolTip;
-        m_toolTip = toolTip;
-        if (toolTip != nullptr) {
-            toolTip->AddRef();
-        }
     }
-    m_factory->ReleaseToolTip(previous);
+    GiveBack(previous);
     SetDirty();
 }
 

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "controls/IVisibleObject.h"
@@ -109,10 +111,35 @@ protected:
     // Sets the size, through the common SetSize, to the text's width and the
     // font's height (both 16-bit); nothing without a font.
     void FitToText(IFont* font, const std::string& text);
-    // Stores `next` in `slot`, taking a count on it and giving back the count
-    // held on the previous one.
-    void HoldCounted(IFont*& slot, IFont* next);
-    void HoldCounted(ISound*& slot, ISound* next);
+    // Stores `next` in `slot` with a count of its own; false when it was
+    // there already. `*previous` gets what the slot held: its count is the
+    // caller's to give back with GiveBack (outside the object's lock, where
+    // the caller holds one).
+    template <class Resource>
+    static bool SwapCounted(Resource*& slot, std::type_identity_t<Resource>* next,
+                            Resource** previous) {
+        if (next == slot) {
+            return false;
+        }
+        if (next != nullptr) {
+            next->AddRef();
+        }
+        *previous = std::exchange(slot, next);
+        return true;
+    }
+    // Gives one count back to the factory (null does nothing).
+    void GiveBack(IFont* font);
+    void GiveBack(ISound* sound);
+    void GiveBack(ICursor* cursor);
+    void GiveBack(IToolTip* toolTip);
+    // SwapCounted and GiveBack at once.
+    template <class Resource>
+    void HoldCounted(Resource*& slot, std::type_identity_t<Resource>* next) {
+        Resource* previous = nullptr;
+        if (SwapCounted(slot, next, &previous)) {
+            GiveBack(previous);
+        }
+    }
     // Loads `path` through the image cache into `*slot`, giving back the
     // picture held before; false (the slot unchanged) when it cannot load.
     bool ReplaceImage(const std::string& path, int32_t* slot);

@@ -47,6 +47,32 @@ inline __m128i AlphaLanes(__m128i px16) {
     return _mm_shufflehi_epi16(_mm_shufflelo_epi16(px16, 0xFF), 0xFF);
 }
 
+// Four source pixels all opaque (copied as they are), all transparent
+// (nothing to do) or mixed (blended).
+enum class Group { Opaque, Transparent, Mixed };
+inline Group GroupOf(__m128i s) {
+    const __m128i alphas = _mm_srli_epi32(s, 24);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(alphas, _mm_set1_epi32(255))) == 0xFFFF) {
+        return Group::Opaque;
+    }
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(alphas, kZero)) == 0xFFFF) {
+        return Group::Transparent;
+    }
+    return Group::Mixed;
+}
+
+// Four premultiplied native pixels over four destination pixels:
+// S + (D (256 - a)) >> 8 per channel, destination alpha dropped.
+inline __m128i BlendNativeFour(__m128i s, __m128i dst) {
+    const __m128i v256 = _mm_set1_epi16(256);
+    const __m128i d = _mm_and_si128(dst, _mm_set1_epi32(0x00FFFFFF));
+    const __m128i iaLo = _mm_sub_epi16(v256, AlphaLanes(_mm_unpacklo_epi8(s, kZero)));
+    const __m128i iaHi = _mm_sub_epi16(v256, AlphaLanes(_mm_unpackhi_epi8(s, kZero)));
+    const __m128i lo = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(d, kZero), iaLo), 8);
+    const __m128i hi = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(d, kZero), iaHi), 8);
+    return _mm_add_epi32(s, _mm_packus_epi16(lo, hi));
+}
+
 }  // namespace
 
 // Per channel (C w + D iw) >> 8, computed in 16 bits as ((D iw + L) >> 8) + H
@@ -126,18 +152,17 @@ void BlendRowOverOpaque(uint32_t* dst, const uint32_t* src, int n) {
 // fits 16 bits because the weights add up to 256.
 void StretchRowOverOpaque(uint32_t* dst, const uint32_t* src, int n) {
     const __m128i v256 = _mm_set1_epi16(256);
-    const __m128i v255x4 = _mm_set1_epi32(255);
     const __m128i greenLanes = _mm_setr_epi16(0, -1, 0, 0, 0, -1, 0, 0);
     int i = 0;
     for (; i + 4 <= n; i += 4) {
         const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
         // Whole groups of opaque or transparent pixels need no arithmetic.
-        const __m128i alphas = _mm_srli_epi32(s, 24);
-        if (_mm_movemask_epi8(_mm_cmpeq_epi32(alphas, v255x4)) == 0xFFFF) {
+        const Group group = GroupOf(s);
+        if (group == Group::Opaque) {
             _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), s);
             continue;
         }
-        if (_mm_movemask_epi8(_mm_cmpeq_epi32(alphas, kZero)) == 0xFFFF) {
+        if (group == Group::Transparent) {
             continue;
         }
         const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
@@ -155,19 +180,11 @@ void StretchRowOverOpaque(uint32_t* dst, const uint32_t* src, int n) {
 }
 
 void BlendRowNative(uint32_t* dst, const uint32_t* native, int n) {
-    const __m128i v256 = _mm_set1_epi16(256);
-    const __m128i vRgb = _mm_set1_epi32(0x00FFFFFF);
     int i = 0;
     for (; i + 4 <= n; i += 4) {
         const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(native + i));
-        const __m128i d =
-            _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i)), vRgb);
-        const __m128i iaLo = _mm_sub_epi16(v256, AlphaLanes(_mm_unpacklo_epi8(s, kZero)));
-        const __m128i iaHi = _mm_sub_epi16(v256, AlphaLanes(_mm_unpackhi_epi8(s, kZero)));
-        const __m128i lo = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(d, kZero), iaLo), 8);
-        const __m128i hi = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(d, kZero), iaHi), 8);
-        const __m128i out = _mm_add_epi32(s, _mm_packus_epi16(lo, hi));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), out);
+        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), BlendNativeFour(s, d));
     }
     BlendRowNativeScalar(dst + i, native + i, n - i);
 }
@@ -175,28 +192,16 @@ void BlendRowNative(uint32_t* dst, const uint32_t* native, int n) {
 // As BlendRowNative, testing each group of four first: whole rows of small
 // pictures are mostly opaque or transparent.
 void BlendRowNativeGroups(uint32_t* dst, const uint32_t* native, int n) {
-    const __m128i v255x4 = _mm_set1_epi32(255);
-    const __m128i v256 = _mm_set1_epi16(256);
-    const __m128i vRgb = _mm_set1_epi32(0x00FFFFFF);
     int i = 0;
     for (; i + 4 <= n; i += 4) {
         const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(native + i));
-        const __m128i alphas = _mm_srli_epi32(s, 24);
-        if (_mm_movemask_epi8(_mm_cmpeq_epi32(alphas, v255x4)) == 0xFFFF) {
+        const Group group = GroupOf(s);
+        if (group == Group::Opaque) {
             _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), s);
-            continue;
+        } else if (group == Group::Mixed) {
+            const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), BlendNativeFour(s, d));
         }
-        if (_mm_movemask_epi8(_mm_cmpeq_epi32(alphas, kZero)) == 0xFFFF) {
-            continue;
-        }
-        const __m128i d =
-            _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i)), vRgb);
-        const __m128i iaLo = _mm_sub_epi16(v256, AlphaLanes(_mm_unpacklo_epi8(s, kZero)));
-        const __m128i iaHi = _mm_sub_epi16(v256, AlphaLanes(_mm_unpackhi_epi8(s, kZero)));
-        const __m128i lo = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(d, kZero), iaLo), 8);
-        const __m128i hi = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(d, kZero), iaHi), 8);
-        const __m128i out = _mm_add_epi32(s, _mm_packus_epi16(lo, hi));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), out);
     }
     BlendRowNativeScalar(dst + i, native + i, n - i);
 }

@@ -1,4 +1,5 @@
 #include "framework/resources/ImageFont.h"
+#include "framework/resources/Ascii.h"
 
 #include <algorithm>
 #include <cctype>
@@ -15,13 +16,6 @@
 
 namespace Brisk {
 namespace {
-
-std::string Lower(std::string s) {
-    for (char& c : s) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return s;
-}
 
 bool ParseInt(const std::string& s, int* out) {
     if (s.empty()) {
@@ -342,7 +336,7 @@ bool FontData::GetLayerParam(const DataElement& e, FontLayer** out) {
 
 bool FontData::HandleCommand(const DataElement& command) {
     const auto& p = command.list;
-    const std::string name = Lower(p[0].text);
+    const std::string name = ToLowerAscii(p[0].text);
     auto count = [&](size_t n) {
         return p.size() == n ? true : Error("Invalid Number of Parameters");
     };
@@ -437,7 +431,7 @@ bool FontData::HandleCommand(const DataElement& command) {
             if (!GetText(t, &tag)) {
                 return false;
             }
-            tags.push_back(Lower(tag));
+            tags.push_back(ToLowerAscii(tag));
         }
         return true;
     }
@@ -882,13 +876,13 @@ bool ImageFont::AddTag(const std::string& tag) {
     if (HasTag(tag)) {
         return false;
     }
-    m_tags.push_back(Lower(tag));
+    m_tags.push_back(ToLowerAscii(tag));
     m_prepared = false;
     return true;
 }
 
 bool ImageFont::RemoveTag(const std::string& tag) {
-    const auto it = std::find(m_tags.begin(), m_tags.end(), Lower(tag));
+    const auto it = std::find(m_tags.begin(), m_tags.end(), ToLowerAscii(tag));
     if (it == m_tags.end()) {
         return false;
     }
@@ -898,7 +892,7 @@ bool ImageFont::RemoveTag(const std::string& tag) {
 }
 
 bool ImageFont::HasTag(const std::string& tag) {
-    return std::find(m_tags.begin(), m_tags.end(), Lower(tag)) != m_tags.end();
+    return std::find(m_tags.begin(), m_tags.end(), ToLowerAscii(tag)) != m_tags.end();
 }
 
 std::string ImageFont::GetDefine(const std::string& name) {

@@ -1,6 +1,7 @@
 // Picture decoding: the format order, alpha images, TGA and GIF.
 
 #include "framework/resources/ImageLib.h"
+#include "framework/resources/Ascii.h"
 
 #include <algorithm>
 #include <cctype>
@@ -23,13 +24,6 @@ bool DataCanFill(uint64_t width, uint64_t height, size_t size, uint64_t pixelsPe
 }
 
 namespace {
-
-std::string Lower(std::string s) {
-    for (char& c : s) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return s;
-}
 
 uint16_t U16(const uint8_t* p) {
     return static_cast<uint16_t>(p[0] | (p[1] << 8));
@@ -61,7 +55,7 @@ std::unique_ptr<Image> DecodeColour(const std::string& name) {
     const size_t dot = name.find_last_of('.');
     const bool hasExtension = dot != std::string::npos && (sep == std::string::npos || dot > sep);
     const std::string stem = hasExtension ? name.substr(0, dot) : name;
-    const std::string extension = hasExtension ? Lower(name.substr(dot)) : "";
+    const std::string extension = hasExtension ? Brisk::ToLowerAscii(name.substr(dot)) : "";
     for (const Format& f : kFormats) {
         if (hasExtension && extension != f.extension) {
             continue;

@@ -1,4 +1,5 @@
 #include "framework/sound/MusicInterface.h"
+#include "framework/resources/Ascii.h"
 
 #include <libopenmpt/libopenmpt.h>
 #include <mpg123.h>
@@ -54,13 +55,6 @@ private:
 };
 
 namespace {
-
-std::string Lower(std::string s) {
-    for (char& c : s) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return s;
-}
 
 class ModuleChannel : public MusicChannel {
 public:
@@ -360,7 +354,7 @@ const StreamMusicInterface::Song* StreamMusicInterface::GetSong(int id) const {
 
 bool StreamMusicInterface::LoadMusicFile(int id, const std::string& path) {
     const size_t dot = path.find_last_of('.');
-    const std::string ext = dot == std::string::npos ? "" : Lower(path.substr(dot + 1));
+    const std::string ext = dot == std::string::npos ? "" : ToLowerAscii(path.substr(dot + 1));
     std::vector<uint8_t> data;
     if (!ReadWholeFile(path, &data, kMaxSoundBytes) || data.empty()) {
         return false;
