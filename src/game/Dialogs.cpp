@@ -16,6 +16,7 @@ constexpr const char* kButtonImage = "images/btn_def.png";
 
 BaseDialog::BaseDialog(ControlLibrary::DialogMessageObserver* owner) {
     m_dialog = GetFactory()->CreateDialogVO();
+    m_owned.Keep(m_dialog);  // taken first: given back after its children
     m_dialog->SetAlignment(1, 1);
     m_dialog->SetPosition(512, 384);
     m_dialog->SetSize(200, 200);
@@ -28,20 +29,7 @@ BaseDialog::BaseDialog(ControlLibrary::DialogMessageObserver* owner) {
 }
 
 BaseDialog::~BaseDialog() {
-    Factory_impl* factory = GetFactory();
-    if (factory == nullptr) {
-        return;  // the factory went first and took every control with it
-    }
-    for (ControlLibrary::IVisibleObject* control : m_controls) {
-        factory->ReleaseVisibleObject(control);
-    }
-    factory->ReleaseDialogVO(m_dialog);
-    for (ControlLibrary::IFont* font : m_fonts) {
-        factory->ReleaseFont(font);
-    }
-    for (ControlLibrary::ISound* sound : m_sounds) {
-        factory->ReleaseSound(sound);
-    }
+    m_owned.ReleaseAll();
 }
 
 void BaseDialog::Show(bool on) {

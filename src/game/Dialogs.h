@@ -11,6 +11,7 @@
 #include "controls/IStringVO.h"
 #include "controls/ITextVO.h"
 #include "controls/Resources.h"
+#include "game/Owned.h"
 #include "game/Style.h"
 #include "time/ITimeSystem.h"
 
@@ -66,23 +67,13 @@ protected:
     // Remembers a control or resource for release with the dialog.
     template <class T>
     T* Own(T* object) {
-        if constexpr (std::is_base_of_v<ControlLibrary::IVisibleObject, T>) {
-            m_controls.push_back(object);
-        } else if constexpr (std::is_same_v<T, ControlLibrary::IFont>) {
-            m_fonts.push_back(object);
-        } else {
-            static_assert(std::is_same_v<T, ControlLibrary::ISound>);
-            m_sounds.push_back(object);
-        }
-        return object;
+        return m_owned.Own(object);
     }
 
     ControlLibrary::IDialogVO* m_dialog = nullptr;
 
 private:
-    std::vector<ControlLibrary::IVisibleObject*> m_controls;
-    std::vector<ControlLibrary::IFont*> m_fonts;
-    std::vector<ControlLibrary::ISound*> m_sounds;
+    OwnedControls m_owned;
 };
 
 // The in-game menu: "Resume" (result 0) and "Main menu" (result 1).

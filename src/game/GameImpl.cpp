@@ -109,6 +109,7 @@ void GameImpl::Initialize() {
     m_links[1]->SetPosition(w - 10, h - 50);
     m_links[0]->SetPosition(w - 10, h - 20);
     m_exitButton->SetPosition(35, h - 20);
+    m_owned.Keep(m_font, m_music, m_links[0], m_links[1], m_backdrop, m_exitButton);
 }
 
 void GameImpl::Activate() {
@@ -148,20 +149,9 @@ void GameImpl::Release() {
     SaveOptions();
     m_gameModule->Release();
     m_startModule->Release();
-    ControlLibrary::Factory_impl* factory = GetFactory();
-    factory->ReleaseLinkVO(m_links[0]);
-    factory->ReleaseLinkVO(m_links[1]);
-    factory->ReleaseButtonVO(m_exitButton);
-    factory->ReleaseRectVO(m_backdrop);
-    m_links[0] = m_links[1] = nullptr;
-    m_exitButton = nullptr;
-    m_backdrop = nullptr;
     m_exitDialog.reset();
     FieldMgr::Destroy();
-    factory->ReleaseSound(m_music);
-    factory->ReleaseFont(m_font);
-    m_music = nullptr;
-    m_font = nullptr;
+    m_owned.ReleaseAll();  // links, exit button, backdrop, music, font
     PlayerList::Destroy();
 }
 

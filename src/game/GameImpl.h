@@ -9,6 +9,7 @@
 #include "controls/IStringVO.h"
 #include "game/Dialogs.h"
 #include "game/GameModule.h"
+#include "game/Owned.h"
 #include "kernel/IGame.h"
 #include "time/ITimeSystem.h"
 
@@ -70,6 +71,7 @@ private:
     ControlLibrary::ISound* m_music = nullptr;
     ControlLibrary::IFont* m_font = nullptr;
     std::atomic<bool> m_countingDown{false};  // set on the timer thread at the end
+    OwnedControls m_owned;                    // the controls and resources above
 };
 
 }  // namespace Gamespace

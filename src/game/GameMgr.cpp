@@ -84,27 +84,15 @@ void GameMgr::Initialize() {
     m_minutes->SetPosition(cx + 150, cy - 335);
     m_colon->SetPosition(cx + 170, cy - 335);
     m_secondsLabel->SetPosition(cx + 190, cy - 335);
+    m_owned.Keep(m_background, m_minutes, m_colon, m_secondsLabel, m_menuButton, m_difficultyButton,
+                 m_fontA, m_fontB, m_pressSound);
 }
 
 void GameMgr::Release() {
-    ControlLibrary::Factory_impl* factory = GetFactory();
     m_finishDialog.reset();
     m_menuDialog.reset();
     m_levelsDialog.reset();
-    factory->ReleaseButtonVO(m_menuButton);
-    factory->ReleaseButtonVO(m_difficultyButton);
-    factory->ReleaseStringVO(m_minutes);
-    factory->ReleaseStringVO(m_colon);
-    factory->ReleaseStringVO(m_secondsLabel);
-    factory->ReleaseImageVO(m_background);
-    factory->ReleaseFont(m_fontA);
-    factory->ReleaseFont(m_fontB);
-    factory->ReleaseSound(m_pressSound);
-    m_menuButton = m_difficultyButton = nullptr;
-    m_minutes = m_colon = m_secondsLabel = nullptr;
-    m_background = nullptr;
-    m_fontA = m_fontB = nullptr;
-    m_pressSound = nullptr;
+    m_owned.ReleaseAll();
 }
 
 void GameMgr::Show() {

@@ -10,6 +10,7 @@
 #include "game/Dialogs.h"
 #include "game/FieldMgr.h"
 #include "game/GameModule.h"
+#include "game/Owned.h"
 #include "game/Profiles.h"
 #include "time/ITimeSystem.h"
 
@@ -80,6 +81,7 @@ private:
     ControlLibrary::IFont* m_fontA = nullptr;
     ControlLibrary::IFont* m_fontB = nullptr;
     ControlLibrary::ISound* m_pressSound = nullptr;
+    OwnedControls m_owned;  // the controls and resources above, given back by Release
 };
 
 }  // namespace Gamespace

@@ -182,24 +182,13 @@ void StartMgr::Initialize() {
     m_play->SetPosition(cx, cy + 125);
     m_create->SetPosition(cx, cy + 240);
     m_background->SetPosition(cx, cy);
+    m_owned.Keep(m_measuringFont, m_labelFont, m_pressSound, m_background, m_play, m_create,
+                 m_greeting, m_name);
 }
 
 void StartMgr::Release() {
-    ControlLibrary::Factory_impl* factory = GetFactory();
     m_newPlayer.reset();
-    factory->ReleaseButtonVO(m_play);
-    factory->ReleaseButtonVO(m_create);
-    factory->ReleaseImageVO(m_background);
-    factory->ReleaseStringVO(m_greeting);
-    factory->ReleaseStringVO(m_name);
-    factory->ReleaseFont(m_measuringFont);
-    factory->ReleaseFont(m_labelFont);
-    factory->ReleaseSound(m_pressSound);
-    m_play = m_create = nullptr;
-    m_background = nullptr;
-    m_greeting = m_name = nullptr;
-    m_measuringFont = m_labelFont = nullptr;
-    m_pressSound = nullptr;
+    m_owned.ReleaseAll();
 }
 
 void StartMgr::Show() {

@@ -9,6 +9,7 @@
 #include "effects/IEffects.h"
 #include "game/Dialogs.h"
 #include "game/GameModule.h"
+#include "game/Owned.h"
 #include "time/ITimeSystem.h"
 
 namespace Gamespace {
@@ -99,6 +100,7 @@ private:
     ControlLibrary::IFont* m_measuringFont = nullptr;
     ControlLibrary::IFont* m_labelFont = nullptr;
     ControlLibrary::ISound* m_pressSound = nullptr;
+    OwnedControls m_owned;  // the controls and resources above, given back by Release
 };
 
 }  // namespace Gamespace
