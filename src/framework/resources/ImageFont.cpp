@@ -344,6 +344,36 @@ bool FontData::HandleCommand(const DataElement& command) {
     // Most commands start with a layer.
     auto layerCommand = [&](size_t n) { return count(n) && GetLayerParam(p[1], &layer); };
 
+    // The commands that set one number or colour of a layer.
+    struct IntField {
+        const char* command;
+        int FontLayer::*field;
+    };
+    static constexpr IntField kIntFields[] = {
+        {"layersetpointsize", &FontLayer::pointSize},
+        {"layersetheight", &FontLayer::height},
+        {"layersetascent", &FontLayer::ascent},
+        {"layersetascentpadding", &FontLayer::ascentPadding},
+        {"layersetlinespacingoffset", &FontLayer::lineSpacingOffset},
+        {"layersetspacing", &FontLayer::spacing},
+        {"layersetbaseorder", &FontLayer::baseOrder}};
+    struct ColorField {
+        const char* command;
+        Color FontLayer::*field;
+    };
+    static constexpr ColorField kColorFields[] = {{"layersetcolormult", &FontLayer::colorMult},
+                                                  {"layersetcoloradd", &FontLayer::colorAdd}};
+    for (const IntField& f : kIntFields) {
+        if (name == f.command) {
+            return layerCommand(3) && GetInt(p[2], &(layer->*f.field));
+        }
+    }
+    for (const ColorField& f : kColorFields) {
+        if (name == f.command) {
+            return layerCommand(3) && GetColor(p[2], &(layer->*f.field));
+        }
+    }
+
     if (name == "define") {
         if (!count(3)) {
             return false;
@@ -439,12 +469,6 @@ bool FontData::HandleCommand(const DataElement& command) {
         return layerCommand(4) && GetInt(p[2], &layer->minPointSize) &&
                GetInt(p[3], &layer->maxPointSize);
     }
-    if (name == "layersetpointsize") {
-        return layerCommand(3) && GetInt(p[2], &layer->pointSize);
-    }
-    if (name == "layersetheight") {
-        return layerCommand(3) && GetInt(p[2], &layer->height);
-    }
     if (name == "layersetimage") {
         std::string file;
         if (!layerCommand(3) || !GetText(p[2], &file)) {
@@ -474,21 +498,6 @@ bool FontData::HandleCommand(const DataElement& command) {
         layer->drawMode = mode;
         return true;
     }
-    if (name == "layersetcolormult") {
-        return layerCommand(3) && GetColor(p[2], &layer->colorMult);
-    }
-    if (name == "layersetcoloradd") {
-        return layerCommand(3) && GetColor(p[2], &layer->colorAdd);
-    }
-    if (name == "layersetascent") {
-        return layerCommand(3) && GetInt(p[2], &layer->ascent);
-    }
-    if (name == "layersetascentpadding") {
-        return layerCommand(3) && GetInt(p[2], &layer->ascentPadding);
-    }
-    if (name == "layersetlinespacingoffset") {
-        return layerCommand(3) && GetInt(p[2], &layer->lineSpacingOffset);
-    }
     if (name == "layersetoffset") {
         std::vector<int> v;
         if (!layerCommand(3) || !GetInts(p[2], &v)) {
@@ -499,12 +508,6 @@ bool FontData::HandleCommand(const DataElement& command) {
         }
         layer->offset = {v[0], v[1]};
         return true;
-    }
-    if (name == "layersetspacing") {
-        return layerCommand(3) && GetInt(p[2], &layer->spacing);
-    }
-    if (name == "layersetbaseorder") {
-        return layerCommand(3) && GetInt(p[2], &layer->baseOrder);
     }
     if (name == "layersetcharwidths" || name == "layersetcharorders") {
         std::vector<uint8_t> chars;
