@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -39,7 +40,9 @@ void WriteCard(const std::string& path) {
                 (alpha << 24) | static_cast<uint32_t>((x * 2) << 16 | (y * 2) << 8 | 0x40);
         }
     }
-    ImageLib::WritePNG(path, card);
+    if (!ImageLib::WritePNG(path, card)) {
+        std::fprintf(stderr, "cannot write %s\n", path.c_str());
+    }
 }
 
 // An application, a factory and a 1024 x 768 back buffer in a scratch folder.

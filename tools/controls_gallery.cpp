@@ -205,7 +205,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     Brisk::BriskAppBase app;
-    Brisk::PakInterface::Get()->AddArchive(argv[1]);
+    if (!Brisk::PakInterface::Get()->AddArchive(argv[1])) {
+        std::fprintf(stderr, "%s is missing or no valid archive\n", argv[1]);
+        return 1;
+    }
     Factory_impl factory(&app, nullptr);
     Build(factory);
 

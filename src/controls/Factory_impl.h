@@ -122,7 +122,7 @@ public:
     ITextBoxVO* CreateTextBoxVO() override;
     IDialogVO* CreateDialogVO() override;
     void SetDefaultCursor(ICursor* cursor) override;
-    bool MountArchive(const std::string& unused, const std::string& path) override;
+    [[nodiscard]] bool MountArchive(const std::string& unused, const std::string& path) override;
     std::string GetDataFolder() override;
     void AddKeybdSysObserver(KeybdSysMessageObserver* observer) override;
 

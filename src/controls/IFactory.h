@@ -60,7 +60,7 @@ public:
     virtual void SetDefaultCursor(ICursor* cursor) = 0;
     // Mounts the pak archive at `path`; the first argument is not used. False
     // when the archive is missing or damaged (loose files are used then).
-    virtual bool MountArchive(const std::string& unused, const std::string& path) = 0;
+    [[nodiscard]] virtual bool MountArchive(const std::string& unused, const std::string& path) = 0;
     // The application's data folder (ends in a separator), or empty.
     virtual std::string GetDataFolder() = 0;
     // `observer` must outlive the factory.

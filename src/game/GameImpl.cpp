@@ -145,8 +145,9 @@ void GameImpl::Release() {
     if (m_exitButton == nullptr) {
         return;  // nothing was loaded, so nothing is saved over the player's files
     }
-    PlayerList::Instance()->SaveAll();
-    SaveOptions();
+    // Failures are told to the player by the save reporter, once.
+    static_cast<void>(PlayerList::Instance()->SaveAll());
+    static_cast<void>(SaveOptions());
     m_gameModule->Release();
     m_startModule->Release();
     m_exitDialog.reset();

@@ -189,7 +189,8 @@ void GameMgr::OnMemorizeFinished() {
 
 void GameMgr::OnFieldCleared(uint16_t attempts) {
     Pause(true);
-    PlayerList::Instance()->SaveAll();  // what the player just achieved is kept
+    // What the player just achieved is kept; a failure is told by the reporter.
+    static_cast<void>(PlayerList::Instance()->SaveAll());
     m_finishDialog->SetResult(m_seconds, attempts);
     m_finishDialog->Show(true);
 }
@@ -229,7 +230,7 @@ void GameMgr::OnDialogShown(int32_t id, bool shown) {
         Player& player = PlayerList::Instance()->GetCurrent();
         if (m_levelsDialog->GetResult() != player.difficulty) {
             player.difficulty = m_levelsDialog->GetResult();
-            PlayerList::Instance()->SaveAll();
+            static_cast<void>(PlayerList::Instance()->SaveAll());  // failures are told
             NewGame();
         } else {
             Pause(false);

@@ -86,7 +86,7 @@ public:
     // becomes current.
     void LoadAll();
     // Writes every profile; false when one could not be written (reported).
-    bool SaveAll();
+    [[nodiscard]] bool SaveAll();
 
 private:
     std::vector<std::unique_ptr<Player>> m_players;
@@ -100,12 +100,12 @@ bool IsValidPlayerName(const std::string& name);
 // The profile at `path`: false when it is missing, not a regular file (a
 // link, folder or FIFO is never opened for reading) or holds a name that
 // could not have been typed. A difficulty past Hard reads as Hard.
-bool Load(Player& player, const std::string& path);
+[[nodiscard]] bool Load(Player& player, const std::string& path);
 // Writes "save/<name>.usr" (18 bytes, the folder made when missing) under a
 // temporary name, flushed and renamed into place, so a failure or a crash
 // never costs the previous profile. Bytes past the 18 of an existing file are
 // kept. False when it could not be written (reported, see below).
-bool Save(const Player& player);
+[[nodiscard]] bool Save(const Player& player);
 
 // Hears the first failure of this run to write a profile or the options,
 // with the path and the reason; later failures are not reported again.
@@ -120,7 +120,7 @@ struct OptionValues {
 OptionValues& GetOptionValues();
 void LoadOptions();
 // Written like a profile; false when it could not be written (reported).
-bool SaveOptions();
+[[nodiscard]] bool SaveOptions();
 
 // Receives option changes (nothing sends them yet).
 class IOptionObserver {

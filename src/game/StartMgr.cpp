@@ -89,7 +89,8 @@ void NewPlayerDialog::OnMouseClick(int32_t id) {
         PlayerList* players = PlayerList::Instance();
         if (players->Add(record)) {
             players->SetCurrent(*players->GetPlayers().back(), true);
-            players->SaveAll();  // the new player, and who is current, survive a crash
+            // The new player, and who is current, survive a crash; failures are told.
+            static_cast<void>(players->SaveAll());
             Show(false);
         } else {
             m_error->Show(true);  // nothing is written for a refused name

@@ -234,7 +234,7 @@ TEST_F(ProfilesTest, TheListRefusesEmptyAndDuplicateNamesAndHasOneCurrent) {
     EXPECT_EQ(list->GetCurrent().name, "Anna");
     EXPECT_FALSE(list->GetPlayers()[1]->current);
 
-    list->SaveAll();
+    EXPECT_TRUE(list->SaveAll());
     PlayerList::Destroy();
     PlayerList::Instance()->LoadAll();
     EXPECT_EQ(PlayerList::Instance()->GetPlayers().size(), 2u);
@@ -243,7 +243,7 @@ TEST_F(ProfilesTest, TheListRefusesEmptyAndDuplicateNamesAndHasOneCurrent) {
 
 TEST_F(ProfilesTest, OptionsAreSixBigEndianBytesDefaultingTo20_40_3) {
     Gamespace::LoadOptions();  // no file: the defaults stay
-    Gamespace::SaveOptions();
+    EXPECT_TRUE(Gamespace::SaveOptions());
     EXPECT_EQ(ReadBytes("options.opt"), (Bytes{0x00, 0x14, 0x00, 0x28, 0x00, 0x03}));
 
     WriteBytes("./options.opt", {0x01, 0x02, 0x03});  // short: the third value stays
@@ -251,7 +251,7 @@ TEST_F(ProfilesTest, OptionsAreSixBigEndianBytesDefaultingTo20_40_3) {
     EXPECT_EQ(Gamespace::GetOptionValues().values, (std::array<uint16_t, 3>{0x0102, 40, 3}));
     WriteBytes("./options.opt", {0, 1, 0, 2, 0, 3, 9, 9});  // longer: written back as six
     Gamespace::LoadOptions();
-    Gamespace::SaveOptions();
+    EXPECT_TRUE(Gamespace::SaveOptions());
     EXPECT_EQ(ReadBytes("options.opt"), (Bytes{0, 1, 0, 2, 0, 3}));
 }
 

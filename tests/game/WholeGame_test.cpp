@@ -156,7 +156,7 @@ protected:
             for (size_t i = 0; i < pixels.size(); ++i) {
                 out.m_bits[i] = pixels[i] | 0xFF000000u;
             }
-            ImageLib::WritePNG(std::string(dir) + "/" + name + ".png", out);
+            EXPECT_TRUE(ImageLib::WritePNG(std::string(dir) + "/" + name + ".png", out));
         }
         return pixels;
     }

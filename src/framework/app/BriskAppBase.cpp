@@ -283,8 +283,8 @@ void BriskAppBase::Init() {
         Platform::ChangeDirectory(m_startDirectory);
     }
 
-    // A missing framework archive is not an error.
-    PakInterface::Get()->AddArchive("main.pak");
+    // A missing framework archive is not an error: the result is not needed.
+    static_cast<void>(PakInterface::Get()->AddArchive("main.pak"));
 
     // One copy per user: a later one asks this one to come to the front.
     std::string noLock;

@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "framework/app/SharedImageRef.h"
+#include "framework/graphics/Font.h"
 #include "framework/resources/XmlReader.h"
 
 namespace Brisk {
 
 class DDImage;
-class Font;
 
 // Thrown by the lookups of the resource manager for an unknown id.
 class ResourceManagerException : public std::runtime_error {

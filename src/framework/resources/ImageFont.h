@@ -78,11 +78,11 @@ public:
     explicit FontData(FontHost* host) : m_host(host) {}
 
     // Loads the descriptor once; a second load fails.
-    bool Load(const std::string& path);
+    [[nodiscard]] bool Load(const std::string& path);
     // The older form: one layer drawn from `image` (glyphs side by side)
     // with the widths read from a text file on disk: the space width, the
     // height, then pairs of a character and its width. Loads once too.
-    bool LoadLegacy(FontImage image, const std::string& widthsPath);
+    [[nodiscard]] bool LoadLegacy(FontImage image, const std::string& widthsPath);
     bool Error(const std::string& message) override;
     bool HandleCommand(const DataElement& command) override;
 

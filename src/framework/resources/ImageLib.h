@@ -57,8 +57,8 @@ std::unique_ptr<Image> DecodeJPEG(const uint8_t* data, size_t size);
 std::unique_ptr<Image> DecodeGIF(const uint8_t* data, size_t size);
 
 // Writes the image to a file; false when the file cannot be written.
-bool WritePNG(const std::string& fileName, const Image& image);
-bool WriteJPEG(const std::string& fileName, const Image& image);
+[[nodiscard]] bool WritePNG(const std::string& fileName, const Image& image);
+[[nodiscard]] bool WriteJPEG(const std::string& fileName, const Image& image);
 // Encodes to memory (used by tests and tools); empty on failure.
 std::vector<uint8_t> EncodePNG(const Image& image);
 // `fullChroma` keeps colour at full resolution (4:4:4), for small saturated pictures.

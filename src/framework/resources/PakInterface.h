@@ -113,7 +113,7 @@ public:
 
     // Mounts an archive; false (and nothing reported) when it is missing,
     // unreadable or malformed. The last mounted archive wins on equal names.
-    bool AddArchive(const std::string& fileName);
+    [[nodiscard]] bool AddArchive(const std::string& fileName);
 
     // The lookup key of a name: upper case, backslashes, runs of separators
     // folded, ".." resolved, a name under the working directory made relative.
@@ -164,6 +164,7 @@ using PakFilePtr = std::unique_ptr<PakFile, PakFileCloser>;
 
 // Reads a whole file through the pak layer; false when it cannot be opened
 // or holds more than `maxBytes` (checked before anything is read).
-bool ReadWholeFile(const std::string& name, std::vector<uint8_t>* out, size_t maxBytes);
+[[nodiscard]] bool ReadWholeFile(const std::string& name, std::vector<uint8_t>* out,
+                                 size_t maxBytes);
 
 }  // namespace Brisk

@@ -18,7 +18,9 @@ class Mixer;
 class MusicInterface {
 public:
     virtual ~MusicInterface() = default;
-    virtual bool LoadMusicFile(int /*id*/, const std::string& /*path*/) { return false; }
+    [[nodiscard]] virtual bool LoadMusicFile(int /*id*/, const std::string& /*path*/) {
+        return false;
+    }
     virtual void StartMusic(int /*id*/, int /*offset*/ = 0, bool /*noLoop*/ = false) {}
     virtual void StopMusic(int /*id*/) {}
     virtual void PauseMusic(int /*id*/) {}
@@ -54,7 +56,7 @@ public:
 
     // Songs loaded and not yet freed.
     size_t CountLoadedSongs() const { return m_songs.size(); }
-    bool LoadMusicFile(int id, const std::string& path) override;
+    [[nodiscard]] bool LoadMusicFile(int id, const std::string& path) override;
     void StartMusic(int id, int offset = 0, bool noLoop = false) override;
     void StopMusic(int id) override;
     void PauseMusic(int id) override;

@@ -42,7 +42,7 @@ public:
     virtual bool IsInitialized() = 0;
     // The id of the sound at `path`, loading it into the highest free id; -1 on failure.
     virtual int LoadSoundFile(const std::string& path) = 0;
-    virtual bool LoadSoundFile(int id, const std::string& path) = 0;
+    [[nodiscard]] virtual bool LoadSoundFile(int id, const std::string& path) = 0;
     virtual void FreeSound(int id) = 0;
     virtual void SetSoundsVolume(double volume) = 0;
     virtual bool SetDefaultVolume(int id, double volume) = 0;
@@ -121,7 +121,7 @@ public:
 
     bool IsInitialized() override { return m_mixer != nullptr; }
     int LoadSoundFile(const std::string& path) override;
-    bool LoadSoundFile(int id, const std::string& path) override;
+    [[nodiscard]] bool LoadSoundFile(int id, const std::string& path) override;
     void FreeSound(int id) override;
     void SetSoundsVolume(double volume) override;
     bool SetDefaultVolume(int id, double volume) override;
