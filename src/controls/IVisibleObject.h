@@ -62,7 +62,8 @@ public:
     virtual Size GetSize() = 0;
     virtual void SetColour(const Colour& colour) = 0;
     virtual Colour GetColour() = 0;
-    // 0 the anchor is the left (top) edge, 1 the centre, 2 the right (bottom) edge.
+    // kAlignStart: the anchor is the left (top) edge, kAlignCentre the centre,
+    // kAlignEnd the right (bottom) edge.
     virtual void SetAlignment(int32_t horizontal, int32_t vertical) = 0;
     // (anchor x, anchor y, width, height).
     virtual Rect GetRect() = 0;

@@ -35,4 +35,10 @@ struct Colour {
     friend bool operator==(const Colour&, const Colour&) = default;
 };
 
+// Where an object's anchor point lies, per axis (SetAlignment): its left or
+// top edge, its centre, its right or bottom edge.
+inline constexpr int32_t kAlignStart = 0;
+inline constexpr int32_t kAlignCentre = 1;
+inline constexpr int32_t kAlignEnd = 2;
+
 }  // namespace ControlLibrary

@@ -93,9 +93,9 @@ void VisibleObject_impl::PlayOnce(ISound* sound) {
 void VisibleObject_impl::RecomputeScreenPosition() {
     auto offset = [](int32_t anchor, uint32_t extent, int32_t alignment) {
         switch (alignment) {
-            case 1:
+            case kAlignCentre:
                 return anchor - static_cast<int32_t>(extent / 2);
-            case 2:
+            case kAlignEnd:
                 return anchor - static_cast<int32_t>(extent);
             default:
                 return anchor;

@@ -17,7 +17,7 @@ constexpr const char* kButtonImage = "images/btn_def.png";
 BaseDialog::BaseDialog(ControlLibrary::DialogMessageObserver* owner) {
     m_dialog = GetFactory()->CreateDialogVO();
     m_owned.Keep(m_dialog);  // taken first: given back after its children
-    m_dialog->SetAlignment(1, 1);
+    m_dialog->SetAlignment(kAlignCentre, kAlignCentre);
     m_dialog->SetPosition(512, 384);
     m_dialog->SetSize(200, 200);
     m_dialog->AddDialogObserver(this);
@@ -64,7 +64,7 @@ ControlLibrary::IStringVO* BaseDialog::MakeLabel(ControlLibrary::IFont* font,
     ControlLibrary::IStringVO* label = Own(GetFactory()->CreateStringVO());
     label->SetFont(font);
     label->SetZOrder(zOrder);
-    label->SetAlignment(1, 1);
+    label->SetAlignment(kAlignCentre, kAlignCentre);
     label->SetColour(colour);
     label->SetText(text);
     m_dialog->AddChild(label);
@@ -101,10 +101,10 @@ void MenuDlg::Layout() {
 
 void MenuDlg::OnMouseClick(int32_t id) {
     if (id == m_resume->GetId()) {
-        m_result = 0;
+        m_result = kResume;
         Show(false);
     } else if (id == m_mainMenu->GetId()) {
-        m_result = 1;
+        m_result = kMainMenu;
         Show(false);
     }
 }
@@ -145,7 +145,7 @@ FinishDlg::FinishDlg(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(
     m_text = Own(GetFactory()->CreateTextBoxVO());
     m_text->SetSize(300, 300);
     m_text->SetZOrder(300);
-    m_text->SetAlignment(1, 1);
+    m_text->SetAlignment(kAlignCentre, kAlignCentre);
     m_dialog->AddChild(m_text);
     m_font = MakeFont("fonts/KBChopinScript36.txt");
 }
@@ -240,7 +240,7 @@ ExitDialog::ExitDialog(ControlLibrary::DialogMessageObserver* owner) : BaseDialo
     m_label = MakeLabel(font, "Are you sure want to exit?", 100, kPaleYellow);
     m_shade = Own(GetFactory()->CreateImageVO());
     m_shade->LoadImage("images/dialog/black_under_exit.png", true);
-    m_shade->SetAlignment(0, 0);
+    m_shade->SetAlignment(kAlignStart, kAlignStart);
     m_shade->SetPosition(0, 0);
 }
 

@@ -76,13 +76,16 @@ private:
     OwnedControls m_owned;
 };
 
-// The in-game menu: "Resume" (result 0) and "Main menu" (result 1).
+// The in-game menu: "Resume" and "Main menu".
 class MenuDlg : public BaseDialog {
 public:
+    enum Result : uint8_t { kResume = 0, kMainMenu = 1 };
     explicit MenuDlg(ControlLibrary::DialogMessageObserver* owner);
     void Layout() override;
     void OnMouseClick(int32_t id) override;
     uint8_t GetResult() const { return m_result; }
+    ControlLibrary::IButtonVO* GetResumeButton() const { return m_resume; }
+    ControlLibrary::IButtonVO* GetMainMenuButton() const { return m_mainMenu; }
 
 private:
     ControlLibrary::IButtonVO* m_resume;
@@ -98,6 +101,10 @@ public:
     void Layout() override;
     void OnMouseClick(int32_t id) override;
     uint16_t GetResult() const { return m_result; }
+    // The button choosing `difficulty` (0 Easy, 1 Medium, 2 Hard).
+    ControlLibrary::IButtonVO* GetButton(uint16_t difficulty) const {
+        return m_buttons[difficulty];
+    }
 
 private:
     ControlLibrary::IButtonVO* m_buttons[3];
@@ -118,6 +125,7 @@ public:
         m_attempts = attempts;
     }
     ControlLibrary::ITextBoxVO* GetTextBox() const { return m_text; }
+    ControlLibrary::IButtonVO* GetOkButton() const { return m_ok; }
 
 private:
     ControlLibrary::IButtonVO* m_ok;
@@ -157,6 +165,8 @@ public:
     void OnDialogShown(int32_t id, bool shown) override;
     bool GetResult() const { return m_yes; }
     ControlLibrary::IImageVO* GetShade() const { return m_shade; }
+    ControlLibrary::IButtonVO* GetYesButton() const { return m_yesButton; }
+    ControlLibrary::IButtonVO* GetNoButton() const { return m_noButton; }
 
 private:
     ControlLibrary::IButtonVO* m_yesButton;

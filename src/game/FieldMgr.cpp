@@ -254,7 +254,7 @@ void FieldMgr::BuildField() {
     auto makeImage = [&] {
         ControlLibrary::IImageVO* image = factory->CreateImageVO();
         image->SetZOrder(m_cardZOrder);
-        image->SetAlignment(1, 1);
+        image->SetAlignment(kAlignCentre, kAlignCentre);
         image->AddMouseObserver(this);
         return image;
     };

@@ -79,7 +79,7 @@ void GameImpl::Initialize() {
     for (int i = 0; i < 2; ++i) {
         ControlLibrary::ILinkVO* link = factory->CreateLinkVO();
         link->SetFont(m_font);
-        link->SetAlignment(2, 1);
+        link->SetAlignment(kAlignEnd, kAlignCentre);
         link->SetColour(kPaleYellow);
         link->SetZOrder(1500);
         link->SetText(texts[i]);

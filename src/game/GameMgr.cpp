@@ -32,7 +32,7 @@ void GameMgr::Initialize() {
     m_menuButton = MakeButton(style, "Menu", 650, 94, 26, -5, this);
     m_difficultyButton = MakeButton(style, "Easy", 650, 94, 26, -5, this);
 
-    m_menuButton->SetAlignment(0, 2);
+    m_menuButton->SetAlignment(kAlignStart, kAlignEnd);
     m_menuButton->SetSize(230, 70);
     m_menuButton->SetTextOffset({0, -35});
     m_menuButton->SetBackgroundHidden(true);
@@ -44,13 +44,13 @@ void GameMgr::Initialize() {
     m_difficultyButton->SetFonts({m_fontB, nullptr, nullptr, nullptr});
 
     m_background = factory->CreateImageVO();
-    m_background->SetAlignment(1, 1);
+    m_background->SetAlignment(kAlignCentre, kAlignCentre);
     m_background->LoadImage("images/game_fon/1.jpg", true);
     m_background->SetZOrder(5);
 
     for (ControlLibrary::IStringVO** label : {&m_minutes, &m_colon, &m_secondsLabel}) {
         *label = factory->CreateStringVO();
-        (*label)->SetAlignment(2, 1);
+        (*label)->SetAlignment(kAlignEnd, kAlignCentre);
         (*label)->SetFont(m_fontA);
         (*label)->SetColour(kYellow);
         (*label)->SetZOrder(150);
@@ -59,7 +59,7 @@ void GameMgr::Initialize() {
     m_colon->SetColour(kGold);
     m_colon->SetText(":");
     m_secondsLabel->SetColour(kGold);
-    m_secondsLabel->SetAlignment(0, 1);
+    m_secondsLabel->SetAlignment(kAlignStart, kAlignCentre);
 
     if (TimeLibrary::ITimeSystem* time = TimeLibrary::GetTimeSystem()) {
         m_clock = time->CreateTimeObject(this, -1, 1000);
@@ -221,7 +221,7 @@ void GameMgr::OnDialogShown(int32_t id, bool shown) {
     if (id == m_finishDialog->GetDialogId()) {
         NewGame();
     } else if (id == m_menuDialog->GetDialogId()) {
-        if (m_menuDialog->GetResult() == 1) {
+        if (m_menuDialog->GetResult() == MenuDlg::kMainMenu) {
             m_observer->OnModuleFinished(m_id);
         } else {
             Pause(false);

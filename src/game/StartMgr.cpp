@@ -58,7 +58,7 @@ NewPlayerDialog::NewPlayerDialog(ControlLibrary::DialogMessageObserver* owner) :
 
     m_edit = Own(GetFactory()->CreateEditBoxVO());
     m_edit->SetFont(font);
-    m_edit->SetAlignment(1, 1);
+    m_edit->SetAlignment(kAlignCentre, kAlignCentre);
     m_edit->SetZOrder(100);
     m_edit->SetTextColour(kWhite);
     m_edit->SetColour(kBlack);
@@ -153,7 +153,7 @@ void StartMgr::Initialize() {
 
     m_background = factory->CreateImageVO();
     m_background->LoadImage("images/start_fon.jpg", true);
-    m_background->SetAlignment(1, 1);
+    m_background->SetAlignment(kAlignCentre, kAlignCentre);
     m_background->SetZOrder(10);
 
     m_labelFont = LoadFont("fonts/KBChopinScript36.txt");
@@ -161,7 +161,7 @@ void StartMgr::Initialize() {
     for (ControlLibrary::IStringVO** label : {&m_greeting, &m_name}) {
         *label = factory->CreateStringVO();
         (*label)->SetFont(smallFont);
-        (*label)->SetAlignment(1, 1);
+        (*label)->SetAlignment(kAlignCentre, kAlignCentre);
         (*label)->SetZOrder(100);
         (*label)->SetColour(kDarkRed);
         (*label)->SetFont(m_labelFont);

@@ -16,7 +16,7 @@ ControlLibrary::IButtonVO* MakeButton(const ButtonStyle& style, const std::strin
     button->SetTextColours(style.captions);
     button->SetSounds({nullptr, style.pressSound, nullptr});
     button->SetText(text);
-    button->SetAlignment(1, 1);
+    button->SetAlignment(kAlignCentre, kAlignCentre);
     button->SetZOrder(zOrder);
     button->SetSize(width, height);
     button->SetTextOffset({0, offsetY});

@@ -6,6 +6,10 @@
 
 namespace Gamespace {
 
+using ControlLibrary::kAlignCentre;
+using ControlLibrary::kAlignEnd;
+using ControlLibrary::kAlignStart;
+
 // How a family of buttons looks and sounds.
 struct ButtonStyle {
     ControlLibrary::IFont* font = nullptr;

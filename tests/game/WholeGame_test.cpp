@@ -226,7 +226,7 @@ TEST_F(WholeGame, APlayerNamedAnnaWinsAnEasyGameAndEverythingIsSaved) {
     EnterGame();
     Click(Play()->GetDifficultyButton());
     ASSERT_TRUE(Shown(Play()->GetLevelsDialog()));
-    Click(512, 384 - 60);  // "Easy"
+    Click(Play()->GetLevelsDialog()->GetButton(0));  // "Easy"
     ASSERT_EQ(FieldMgr::Instance()->GetCards().size(), 10u);
     Wait(3000);
 
@@ -240,19 +240,19 @@ TEST_F(WholeGame, APlayerNamedAnnaWinsAnEasyGameAndEverythingIsSaved) {
     EXPECT_EQ(FinishText(), "Congratulations!\nTime:      0:0Attempts:    5");
 
     // "Ok" deals again; after its count-down the menu leads back to the start.
-    Click(512, 384 + 200 - 45);
+    Click(Play()->GetFinishDialog()->GetOkButton());
     EXPECT_FALSE(Shown(Play()->GetFinishDialog()));
     Wait(3000);
     Click(Play()->GetMenuButton());
     ASSERT_TRUE(Shown(Play()->GetMenuDialog()));
-    Click(512, 384 + 30);  // "Main menu"
+    Click(Play()->GetMenuDialog()->GetMainMenuButton());
     EXPECT_TRUE(Start()->IsActive());
     EXPECT_FALSE(Play()->IsActive());
 
     // "Exit", then "Yes".
     Click(game->GetExitButton());
     ASSERT_TRUE(Shown(game->GetExitDialog()));
-    Click(512 + 70, 384 + 35);
+    Click(game->GetExitDialog()->GetYesButton());
     EXPECT_TRUE(app->IsShutdown());
     EXPECT_EQ(ReadBytes("save/Anna.usr"),
               (Bytes{1, 'A', 'n', 'n', 'a', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
@@ -301,7 +301,7 @@ TEST_F(WholeGame, EnterAndSpaceStartTheGame) {
     EXPECT_TRUE(Play()->IsActive());
     Wait(3000);
     Click(Play()->GetMenuButton());
-    Click(512, 384 + 30);  // "Main menu"
+    Click(Play()->GetMenuDialog()->GetMainMenuButton());
     ASSERT_TRUE(Start()->IsActive());
     Key(SDLK_RETURN);
     EXPECT_TRUE(Play()->IsActive());
@@ -319,7 +319,7 @@ TEST_F(WholeGame, TheMenuFreezesAndGreysTheClockAndResumeGoesOnFromTheSameSecond
     EXPECT_EQ(Play()->GetSecondsLabel()->GetColour(), Gamespace::kGrey);
     Wait(5000);
     EXPECT_EQ(Play()->GetSeconds(), 2);
-    Click(512, 384 - 30);  // "Resume"
+    Click(Play()->GetMenuDialog()->GetResumeButton());
     EXPECT_FALSE(Play()->IsPaused());
     EXPECT_EQ(Play()->GetSecondsLabel()->GetColour(), Gamespace::kGold);
     Wait(1000);
@@ -340,16 +340,16 @@ TEST_F(WholeGame, TheSameDifficultyResumesAnotherDealsANewFieldAndIsStored) {
     EXPECT_EQ(FieldMgr::Instance()->GetCards().size(), 20u);  // new players play Hard
     const FieldMgr::Card* first = FieldMgr::Instance()->GetCards()[0].get();
     Click(Play()->GetDifficultyButton());
-    Click(512, 384 + 60);  // "Hard" again
+    Click(Play()->GetLevelsDialog()->GetButton(2));  // "Hard" again
     EXPECT_EQ(FieldMgr::Instance()->GetCards()[0].get(), first);
     EXPECT_FALSE(Play()->IsPaused());
 
     Click(Play()->GetDifficultyButton());
-    Click(512, 384);  // "Medium"
+    Click(Play()->GetLevelsDialog()->GetButton(1));  // "Medium"
     EXPECT_EQ(FieldMgr::Instance()->GetCards().size(), 16u);
     EXPECT_EQ(Gamespace::PlayerList::Instance()->GetCurrent().difficulty, 1);
     CloseWindow();
-    Click(512 + 70, 384 + 35);  // "Yes"
+    Click(game->GetExitDialog()->GetYesButton());
     ASSERT_TRUE(app->IsShutdown());
     EXPECT_EQ(ReadBytes("save/Anna.usr").back(), 1);
 }
@@ -367,7 +367,7 @@ TEST_F(WholeGame, PauseDoesNothingWhileTheResultIsShown) {
     Play()->Pause(false);  // as the exit confirmation's "No" does
     EXPECT_TRUE(Play()->IsPaused());
     CloseWindow();
-    Click(512 - 70, 384 + 35);  // "No"
+    Click(game->GetExitDialog()->GetNoButton());
     EXPECT_TRUE(Play()->IsPaused());
     const uint16_t seconds = Play()->GetSeconds();
     Wait(3000);
@@ -384,7 +384,7 @@ TEST_F(WholeGame, ClosingTheWindowWhileTheConfirmationIsShownChangesNothing) {
     EXPECT_TRUE(Shown(game->GetExitDialog()));
     EXPECT_EQ(game->GetExitDialog()->GetDialog()->GetZOrder(), z);  // not shown twice
     Click(game->GetExitButton());                                   // under the dialog: disabled
-    Click(512 - 70, 384 + 35);                                      // "No"
+    Click(game->GetExitDialog()->GetNoButton());
     EXPECT_FALSE(Shown(game->GetExitDialog()));
     EXPECT_FALSE(app->IsShutdown());
     EXPECT_TRUE(Start()->GetPlayButton()->IsEnabled());
@@ -454,12 +454,12 @@ TEST_F(WholeGame, InputThatBreaksOtherPairsGamesChangesNothingItShouldNot) {
     ASSERT_TRUE(Shown(Play()->GetMenuDialog()));
     Click(a2->cover);
     EXPECT_EQ(field->GetTurnedCount(), 3);
-    Click(512, 384 - 30);  // "Resume"
+    Click(Play()->GetMenuDialog()->GetResumeButton());
     Click(game->GetExitButton());
     ASSERT_TRUE(Shown(game->GetExitDialog()));
     Click(a2->cover);
     EXPECT_EQ(field->GetTurnedCount(), 3);
-    Click(512 - 70, 384 + 35);  // "No"
+    Click(game->GetExitDialog()->GetNoButton());
 
     // Play goes on correctly: c1's partner completes a real pair.
     Click(pairs[2][1]->cover);
@@ -498,7 +498,7 @@ TEST_F(WholeGame, EveryScreenIsDrawn) {
     Key(SDLK_RETURN);
     look("3-name-taken");
     Click(Start()->GetNewPlayerDialog()->GetErrorDialog()->GetOkButton());
-    Click(512 - 100, 384 + 100 - 40);  // "Cancel"
+    Click(Start()->GetNewPlayerDialog()->GetCancelButton());
     look("4-start");
     Click(Start()->GetPlayButton());
     Wait(1000);
@@ -513,10 +513,10 @@ TEST_F(WholeGame, EveryScreenIsDrawn) {
     look("6-play");
     Click(Play()->GetMenuButton());
     look("7-menu");
-    Click(512, 384 - 30);
+    Click(Play()->GetMenuDialog()->GetResumeButton());
     Click(Play()->GetDifficultyButton());
     look("8-difficulty");
-    Click(512, 384 - 60);  // "Easy"
+    Click(Play()->GetLevelsDialog()->GetButton(0));  // "Easy"
     Wait(3000);
     Wait(12'000);
     for (const auto& [pair, two] : Pairs()) {
@@ -541,7 +541,7 @@ TEST_P(WholeGameSignal, EndsTheGameAndSavesWithoutAsking) {
     CreatePlayer("Anna");
     EnterGame();
     Click(Play()->GetDifficultyButton());
-    Click(512, 384);  // "Medium"
+    Click(Play()->GetLevelsDialog()->GetButton(1));  // "Medium"
     fs::remove("save/Anna.usr");
     fs::remove("options.opt");
     std::raise(GetParam());
@@ -563,7 +563,7 @@ TEST_F(WholeGame, ProfilesAreWrittenWhenThePlayerSeesTheChange) {
     EXPECT_EQ(ReadBytes("save/Anna.usr").size(), 18u);  // created
     EnterGame();
     Click(Play()->GetDifficultyButton());
-    Click(512, 384 - 60);  // "Easy"
+    Click(Play()->GetLevelsDialog()->GetButton(0));  // "Easy"
     EXPECT_EQ(ReadBytes("save/Anna.usr").back(), 0);
     Wait(3000);
     fs::remove("save/Anna.usr");
@@ -599,7 +599,7 @@ TEST_F(WholeGame, ExitDuringTheCountDownPausesItAndNoResumesIt) {
         Wait(5000);
         EXPECT_TRUE(Shown(countDown));
         EXPECT_EQ(LabelText(countDown->GetLabel()), "2");
-        Click(512 - 70, 384 + 35);  // "No"
+        Click(game->GetExitDialog()->GetNoButton());
         EXPECT_FALSE(Shown(game->GetExitDialog()));
         EXPECT_TRUE(game->GetExitButton()->IsEnabled());
     }
@@ -617,7 +617,7 @@ TEST_F(WholeGame, TheClockDoesNotWrapAfter65535Seconds) {
     CreatePlayer("Anna");
     EnterGame();
     Click(Play()->GetMenuButton());
-    Click(512, 384 - 30);  // "Resume": the clock runs
+    Click(Play()->GetMenuDialog()->GetResumeButton());  // the clock runs
     Wait(1000);
     ASSERT_EQ(Play()->GetSeconds(), 1u);
     for (uint32_t i = 1; i < 65'536; ++i) {
