@@ -362,7 +362,7 @@ TEST(FrameworkDialog, KillDialogWithoutDeletingHandsTheDialogOver) {
 
 TEST(FrameworkDialog, WaitForResultRunsTheLoopUntilAnAnswerEvenWhenTheHandlerKillsIt) {
     DialogApp app;
-    app.m_updateState = 1;
+    app.m_updateState = Brisk::UpdateState::Decide;
     Dialog* d = app.DoDialog(5, true, "Quit?", "", "", Dialog::BUTTONS_YES_NO);
     // The answer's handler kills the dialog at once (its deletion waits for
     // the loop to unwind, but the wait must not touch it afterwards).

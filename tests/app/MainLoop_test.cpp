@@ -35,7 +35,7 @@ TEST_P(CatchUpTest, UpdatesAfterAStallAreCappedAt200Ms) {
     const CatchUpCase c = GetParam();
     TestApp app;
     app.m_updateMultiplier = c.multiplier;
-    app.m_updateState = 1;
+    app.m_updateState = Brisk::UpdateState::Decide;
     app.clock.Advance(c.stallMs);
 
     app.RunUntilSleep();
@@ -54,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(Multipliers, CatchUpTest,
 
 TEST(MainLoop, IdleLoopSleepsOneFrameBetweenUpdates) {
     TestApp app;
-    app.m_updateState = 1;
+    app.m_updateState = Brisk::UpdateState::Decide;
     // One simulated second of an idle program: 100 updates, each after a 10 ms sleep.
     int steps = 0;
     while (app.CountUpdates() < 100 && steps < 100'000) {
@@ -73,7 +73,7 @@ TEST(MainLoop, DrawIsForcedDuringCatchUpOnceLoadingIsHandled) {
     TestApp app;
     app.m_loadingThreadStarted = true;
     app.m_loadingThreadCompleted = true;  // handled by the first update
-    app.m_updateState = 1;
+    app.m_updateState = Brisk::UpdateState::Decide;
     app.clock.Advance(1000);
 
     app.RunUntilSleep();
@@ -90,7 +90,7 @@ TEST(MainLoop, DoubleMultiplierForcesDrawsLessOften) {
     TestApp app;
     app.m_loadingCompletionHandled = true;
     app.m_updateMultiplier = 2.0;
-    app.m_updateState = 1;
+    app.m_updateState = Brisk::UpdateState::Decide;
     app.clock.Advance(1000);
 
     app.RunUntilSleep();
@@ -102,7 +102,7 @@ TEST(MainLoop, DoubleMultiplierForcesDrawsLessOften) {
 
 TEST(MainLoop, ClearingTheBacklogDropsTheCatchUp) {
     TestApp app;
-    app.m_updateState = 1;
+    app.m_updateState = Brisk::UpdateState::Decide;
     app.clock.Advance(150);
     // Time spent dragging the window is not caught up afterwards.
     app.HandleWindowMessage({0, Brisk::Platform::MessageId::NonClientLButtonDown, 0, 0});
@@ -117,7 +117,7 @@ TEST(MainLoop, ShutdownFromAnotherThreadWaitsForTheNextFrame) {
     EXPECT_FALSE(app.IsShutdown());
     EXPECT_TRUE(app.m_deferredShutdown);
 
-    app.m_updateState = 1;
+    app.m_updateState = Brisk::UpdateState::Decide;
     app.ProcessFrame(false);
     EXPECT_TRUE(app.IsShutdown());
     // The loop ends at its next step.
@@ -129,7 +129,7 @@ TEST(MainLoop, ShutdownFromAnotherThreadWaitsForTheNextFrame) {
 TEST(MainLoop, PausedAppNeitherUpdatesNorSleeps) {
     TestApp app;
     app.m_paused = true;
-    app.m_updateState = 1;
+    app.m_updateState = Brisk::UpdateState::Decide;
     app.clock.Advance(500);
     for (int i = 0; i < 50; ++i) {
         bool updated = false;
@@ -140,11 +140,11 @@ TEST(MainLoop, PausedAppNeitherUpdatesNorSleeps) {
 
 TEST(MainLoop, ProcessFrameWithoutSleepPermissionReportsInsteadOfSleeping) {
     TestApp app;
-    app.m_updateState = 1;
+    app.m_updateState = Brisk::UpdateState::Decide;
     // Nothing due, nothing to draw: the frame would sleep.
     EXPECT_FALSE(app.ProcessFrame(false));
     EXPECT_EQ(app.clock.SleepCalls(), 0u);
-    app.m_updateState = 1;
+    app.m_updateState = Brisk::UpdateState::Decide;
     EXPECT_TRUE(app.ProcessFrame(true));
     EXPECT_EQ(app.clock.SleepCalls(), 1u);
     EXPECT_EQ(app.clock.SleptMs(), 10u);
@@ -182,7 +182,7 @@ TEST_P(LoadingYieldTest, MainThreadSleepsTwiceItsWorkWhileLoading) {
     TimedWidget widget(&app.clock, c.workMs);
     app.GetWidgetManager()->AddWidget(&widget);
     app.m_yieldMainThread = true;
-    app.m_updateState = 1;
+    app.m_updateState = Brisk::UpdateState::Decide;
     app.clock.Advance(10);
     ASSERT_TRUE(app.ProcessFrame(true));
     EXPECT_EQ(app.CountUpdates(), 1);
@@ -212,7 +212,7 @@ TEST_P(VBlankSanityTest, TooFastUpdatesDeclareVerticalBlankTimingBroken) {
     app.GetWidgetManager()->AddWidget(&widget);
     app.m_vsyncUpdates = true;
     app.m_windowIsWindowed = false;
-    app.m_updateState = 1;
+    app.m_updateState = Brisk::UpdateState::Decide;
     for (int i = 0; i < 100'000 && app.CountUpdates() < 450; ++i) {
         bool updated = false;
         app.UpdateAppStep(&updated);
@@ -264,7 +264,7 @@ TEST(MainLoop, WidgetThatDeletesItselfDuringUpdateGoesAtTheEndOfTheFrame) {
     };
     auto widget = std::make_unique<SelfDeleting>(&app, &deleted);
     app.GetWidgetManager()->AddWidget(widget.release());  // ownership moves on in Update
-    app.m_updateState = 1;
+    app.m_updateState = Brisk::UpdateState::Decide;
     app.clock.Advance(10);
     bool updated = false;
     app.UpdateAppStep(&updated);

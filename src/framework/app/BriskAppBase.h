@@ -57,6 +57,14 @@ inline constexpr int MB_ICONQUESTION = 0x20;
 inline constexpr int MB_ICONWARNING = 0x30;
 inline constexpr int MB_ICONINFORMATION = 0x40;
 
+// The main loop's steps in one cycle (UpdateAppStep).
+enum class UpdateState {
+    DrainMessages = 0,  // platform messages and the deferred queue, one a step
+    Decide = 1,         // the timing decision in ProcessFrame
+    CatchUp = 2,        // catch-up and fractional updates after an update ran
+    CycleDone = 3,      // the next step starts a new cycle
+};
+
 // The application object: owns the main window, the display, the widget
 // manager and the main loop. Exactly one exists per process. Unless a
 // comment says otherwise, every operation runs on the main thread.
@@ -336,7 +344,7 @@ public:
     bool m_waitForVSync = false;
     bool m_softVSyncWait = true;
     bool m_paused = false;
-    int m_updateState = 0;
+    UpdateState m_updateState = UpdateState::DrainMessages;
     int m_updateAppDepth = 0;
     double m_pendingUpdateTime = 0;
     double m_fractionalUpdateAccumulator = 0;

@@ -413,18 +413,18 @@ bool BriskAppBase::UpdateAppStep(bool* updated) {
     if (m_exitToTop) {
         return false;
     }
-    if (m_updateState == 3) {
-        m_updateState = 0;
+    if (m_updateState == UpdateState::CycleDone) {
+        m_updateState = UpdateState::DrainMessages;
     }
     ++m_updateAppDepth;
-    if (m_updateState == 0) {
+    if (m_updateState == UpdateState::DrainMessages) {
         PumpPlatformMessages();
         ProcessDeferredMessages(true);
         if (m_deferredMessages.empty()) {
-            m_updateState = 1;
+            m_updateState = UpdateState::Decide;
         }
     }
-    if (m_updateState != 0 && !m_shutdown) {
+    if (m_updateState != UpdateState::DrainMessages && !m_shutdown) {
         const int before = m_updateCount;
         ProcessFrame(true);
         *updated = m_updateCount != before;
@@ -507,7 +507,7 @@ bool BriskAppBase::ProcessFrame(bool allowSleep) {
     }
 
     bool drawOrSleep = false;
-    if (m_updateState == 1) {
+    if (m_updateState == UpdateState::Decide) {
         ++m_nonDrawCount;
         const int forceDrawAfter = static_cast<int>(std::ceil(m_updateMultiplier * 10));
         if (m_nonDrawCount >= forceDrawAfter && m_loadingCompletionHandled) {
@@ -524,15 +524,15 @@ bool BriskAppBase::ProcessFrame(bool allowSleep) {
             if (update) {
                 VBlankSanityCheck(start);
                 if (TryUpdate()) {
-                    m_updateState = 2;
+                    m_updateState = UpdateState::CatchUp;
                 }
                 m_drawPending = true;
             } else {
                 drawOrSleep = true;
             }
         }
-    } else if (m_updateState == 2) {
-        m_updateState = 3;
+    } else if (m_updateState == UpdateState::CatchUp) {
+        m_updateState = UpdateState::CycleDone;
         m_fractionalUpdateAccumulator += updatesPerTick - 1;
         ProcessSafeDeleteList();
         while (m_fractionalUpdateAccumulator >= 1) {
@@ -556,7 +556,7 @@ bool BriskAppBase::ProcessFrame(bool allowSleep) {
     }
 
     if (drawOrSleep) {
-        m_updateState = 3;
+        m_updateState = UpdateState::CycleDone;
         m_nonDrawCount = 0;
         if (m_drawPending) {
             DrawFrame();
