@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "controls/Factory_impl.h"
 #include "controls/IStringVO.h"
@@ -279,25 +281,8 @@ void TimerEffectImpl::OnTimeObjectFinish(int32_t /*id*/) {
 
 namespace {
 
-// The whole file through the file layer, read in 512-byte chunks.
-std::optional<std::string> ReadWholeFile(const std::string& fileName) {
-    Brisk::PakInterface* pak = Brisk::PakInterface::Get();
-    Brisk::PakFile* file = pak->OpenFile(fileName, "rb");
-    if (file == nullptr) {
-        return std::nullopt;
-    }
-    std::string text;
-    char chunk[512];
-    for (;;) {
-        const size_t got = pak->Read(chunk, 1, sizeof chunk, file);
-        text.append(chunk, got);
-        if (got < sizeof chunk) {
-            break;
-        }
-    }
-    pak->CloseFile(file);
-    return text;
-}
+// An effect description is a few lines of text; anything larger is no description.
+constexpr size_t kMaxDescriptionBytes = size_t{1} << 20;
 
 }  // namespace
 
@@ -329,12 +314,13 @@ void AnimationEffectImpl::ForEachFrame(Fn fn) {
 }
 
 bool AnimationEffectImpl::Load(const std::string& fileName) {
-    const std::optional<std::string> text = ReadWholeFile(fileName);
-    if (!text) {
+    std::vector<uint8_t> bytes;
+    if (!Brisk::ReadWholeFile(fileName, &bytes, kMaxDescriptionBytes)) {
         return false;
     }
-    if (text->find("[animation]") == std::string::npos ||
-        text->find("[effect]") == std::string::npos) {
+    const std::string text(bytes.begin(), bytes.end());
+    if (text.find("[animation]") == std::string::npos ||
+        text.find("[effect]") == std::string::npos) {
         return false;  // the description held before stays
     }
     StopTimeObject();
@@ -342,7 +328,7 @@ bool AnimationEffectImpl::Load(const std::string& fileName) {
     m_frame = -1;
     ReleaseFrames();
     m_description.reset();
-    std::optional<EffectDescription> parsed = ParseEffectDescription(*text);
+    std::optional<EffectDescription> parsed = ParseEffectDescription(text);
     if (!parsed) {
         return false;
     }
