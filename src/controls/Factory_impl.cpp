@@ -886,7 +886,7 @@ bool Factory_impl::MountArchive(const std::string& /*unused*/, const std::string
 }
 
 std::string Factory_impl::GetDataFolder() {
-    return m_app->m_appDataFolder;
+    return m_app->GetAppDataFolder();
 }
 
 }  // namespace ControlLibrary

@@ -85,30 +85,30 @@ MainApp::MainApp(IGame* game) : m_game(game) {
     m_game->GetName(name);
     std::string version;
     m_game->GetVersion(version);
-    m_productName = name;
-    m_productVersion = version;
-    m_title = name;
+    m_identity.productName = name;
+    m_identity.productVersion = version;
+    m_identity.title = name;
     const auto [width, height] = KernelLibrary::GetScreenSize();
-    m_width = width;
-    m_height = height;
-    m_isWindowed = true;
-    m_fullScreenWindowMode = false;
-    m_forceWindowed = false;
+    m_windowSettings.width = width;
+    m_windowSettings.height = height;
+    m_windowSettings.isWindowed = true;
+    m_windowSettings.fullScreenWindowMode = false;
+    m_windowSettings.forceWindowed = false;
 }
 
 MainApp::~MainApp() = default;
 
 void MainApp::SetScreenSize(std::pair<int32_t, int32_t> size) {
-    m_width = size.first;
-    m_height = size.second;
+    m_windowSettings.width = size.first;
+    m_windowSettings.height = size.second;
     if (m_bridge != nullptr) {
-        m_bridge->Resize(0, 0, m_width, m_height);
+        m_bridge->Resize(0, 0, m_windowSettings.width, m_windowSettings.height);
     }
 }
 
 void MainApp::SetFullScreen(bool on) {
-    m_fullScreenWindowMode = on;
-    m_isWindowed = !on;
+    m_windowSettings.fullScreenWindowMode = on;
+    m_windowSettings.isWindowed = !on;
 }
 
 void MainApp::Quit() {
@@ -148,15 +148,15 @@ bool MainApp::WriteRegistryValue(const std::string& valuePath, uint32_t type, co
 void MainApp::ShowMessage(const std::string& text) {
     if (IsTerminating() || GetWindow() == nullptr || !IsMainThread()) {
         // A box would hold up a session that is ending; nobody would see it.
-        std::fprintf(stderr, "%s: %s\n", m_productName.c_str(), text.c_str());
+        std::fprintf(stderr, "%s: %s\n", m_identity.productName.c_str(), text.c_str());
         std::fflush(stderr);
         return;
     }
-    MsgBox(text, m_productName, Brisk::MB_OK | Brisk::MB_ICONWARNING);
+    MsgBox(text, m_identity.productName, Brisk::MB_OK | Brisk::MB_ICONWARNING);
 }
 
 void MainApp::FatalError(const std::string& text, int exitCode) {
-    MsgBox(text, m_productName, Brisk::MB_OK | Brisk::MB_ICONERROR);
+    MsgBox(text, m_identity.productName, Brisk::MB_OK | Brisk::MB_ICONERROR);
     DoExit(exitCode);
 }
 
@@ -172,12 +172,12 @@ void MainApp::Init() {
 
 void MainApp::OnLoadingComplete() {
     BriskAppBase::OnLoadingComplete();
-    if (m_deferredShutdown || m_shutdown) {
+    if (m_life.deferredShutdown || m_life.shutdown) {
         return;
     }
     m_bridge = std::make_unique<IGameBridge>(
         this, m_game, m_factoryTarget != nullptr ? m_factoryTarget : ControlLibrary::GetFactory());
-    m_bridge->Resize(0, 0, m_width, m_height);
+    m_bridge->Resize(0, 0, m_windowSettings.width, m_windowSettings.height);
     GetWidgetManager()->AddWidget(m_bridge.get());
 }
 

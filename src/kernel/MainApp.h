@@ -18,7 +18,9 @@ public:
     ~MainApp() override;
 
     // ISysApp
-    std::pair<int32_t, int32_t> GetScreenSize() override { return {m_width, m_height}; }
+    std::pair<int32_t, int32_t> GetScreenSize() override {
+        return {m_windowSettings.width, m_windowSettings.height};
+    }
     void SetScreenSize(std::pair<int32_t, int32_t> size) override;
     void SetFullScreen(bool on) override;
     void Quit() override;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/AppStateAccess.h"
 #include "support/TestApp.h"
 
 #include <cstdlib>
@@ -51,7 +52,7 @@ TEST(BriskAppBase, EveryStartSeedsTheGeneratorDifferently) {
     std::vector<unsigned> seeds;
     for (int start = 0; start < 2; ++start) {
         TestApp app;  // the same manual clock reading each time
-        app.m_productName = "Seeded" + std::to_string(start);
+        AppStateAccess::Identity(app).productName = "Seeded" + std::to_string(start);
         app.Init();
         seeds.push_back(app.GetRandomSeed());
         firstDraws.push_back(std::rand());
@@ -112,51 +113,51 @@ TEST(BriskAppBase, DialogButtonsMapToApplicationButtonIds) {
 TEST(BriskAppBase, MuteCountsNeverGoBelowZero) {
     TestApp app;
     app.Unmute(false);
-    EXPECT_EQ(app.m_muteCount, 0);
+    EXPECT_EQ(AppStateAccess::Volumes(app).muteCount, 0);
     app.Mute(false);
     app.Mute(true);
     EXPECT_TRUE(app.IsMuted());
-    EXPECT_EQ(app.m_autoMuteCount, 1);
+    EXPECT_EQ(AppStateAccess::Volumes(app).autoMuteCount, 1);
     app.Unmute(true);
     app.Unmute(true);  // the explicit mute is taken back by this one
     app.Unmute(true);
     EXPECT_FALSE(app.IsMuted());
-    EXPECT_EQ(app.m_muteCount, 0);
-    EXPECT_EQ(app.m_autoMuteCount, 0);
+    EXPECT_EQ(AppStateAccess::Volumes(app).muteCount, 0);
+    EXPECT_EQ(AppStateAccess::Volumes(app).autoMuteCount, 0);
 }
 
 TEST(BriskAppBase, LoadingProgress) {
     TestApp app;
     EXPECT_EQ(app.GetLoadingProgress(), 0.0);  // no loading thread
-    app.m_loadingThreadStarted = true;
+    AppStateAccess::Loading(app).threadStarted = true;
     EXPECT_EQ(app.GetLoadingProgress(), 0.0);  // no tasks known yet
     app.SetLoadingTasks(3, 4);
     EXPECT_DOUBLE_EQ(app.GetLoadingProgress(), 0.75);
     app.SetLoadingTasks(9, 4);
     EXPECT_DOUBLE_EQ(app.GetLoadingProgress(), 1.0);
-    app.m_loadingThreadCompleted = true;
+    AppStateAccess::Loading(app).threadCompleted = true;
     EXPECT_EQ(app.GetLoadingProgress(), 1.0);
 }
 
 TEST(BriskAppBase, SaturatingAddTable) {
     TestApp app;
-    EXPECT_EQ(app.m_addTable[0], 0);
-    EXPECT_EQ(app.m_addTable[200], 200);
-    EXPECT_EQ(app.m_addTable[255], 255);
-    EXPECT_EQ(app.m_addTable[256], 255);
-    EXPECT_EQ(app.m_addTable[511], 255);
+    EXPECT_EQ(AppStateAccess::AddTable(app)[0], 0);
+    EXPECT_EQ(AppStateAccess::AddTable(app)[200], 200);
+    EXPECT_EQ(AppStateAccess::AddTable(app)[255], 255);
+    EXPECT_EQ(AppStateAccess::AddTable(app)[256], 255);
+    EXPECT_EQ(AppStateAccess::AddTable(app)[511], 255);
 }
 
 TEST(BriskAppBase, UnknownCommandLineSwitchEndsTheProgramWithAFailure) {
     TestApp app;
-    app.m_screensaverMode = true;  // log instead of showing a box
+    AppStateAccess::CommandLine(app).screensaverMode = true;  // log instead of showing a box
     try {
         app.ParseCommandLineText("-changedir=/tmp -nosuchswitch");
         FAIL() << "DoExit was not called";
     } catch (const ExitCalled& e) {
         EXPECT_EQ(e.code, 1);
     }
-    EXPECT_EQ(app.m_startDirectory, "/tmp/");
+    EXPECT_EQ(AppStateAccess::Identity(app).startDirectory, "/tmp/");
     std::remove("ScrError.txt");
 }
 

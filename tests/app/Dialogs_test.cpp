@@ -13,6 +13,7 @@
 #include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/platform/Messages.h"
+#include "support/AppStateAccess.h"
 #include "support/Canvas.h"
 #include "support/TestApp.h"
 
@@ -297,7 +298,7 @@ TEST(FrameworkDialog, DraggingKeepsTheDialogWithin8PixelsOfTheEdges) {
     wm->MouseMove(150, 130);
     wm->MouseDown(150, 130, 1);
     EXPECT_TRUE(d->IsDragging());
-    EXPECT_EQ(app.m_cursorNum, 2);
+    EXPECT_EQ(AppStateAccess::Cursor(app).number, 2);
 
     wm->MouseMove(170, 140);  // follows the pointer
     EXPECT_EQ(d->GetRect(), (Brisk::Rect{120, 110, 200, 150}));
@@ -313,7 +314,7 @@ TEST(FrameworkDialog, DraggingKeepsTheDialogWithin8PixelsOfTheEdges) {
 
     wm->MouseUp(5000, 5000, 1);
     EXPECT_FALSE(d->IsDragging());
-    EXPECT_EQ(app.m_cursorNum, 0);
+    EXPECT_EQ(AppStateAccess::Cursor(app).number, 0);
     const Brisk::Rect dropped = d->GetRect();
     wm->MouseMove(300, 300);
     EXPECT_EQ(d->GetRect(), dropped);
@@ -362,7 +363,7 @@ TEST(FrameworkDialog, KillDialogWithoutDeletingHandsTheDialogOver) {
 
 TEST(FrameworkDialog, WaitForResultRunsTheLoopUntilAnAnswerEvenWhenTheHandlerKillsIt) {
     DialogApp app;
-    app.m_updateState = Brisk::UpdateState::Decide;
+    AppStateAccess::Timing(app).updateState = Brisk::UpdateState::Decide;
     Dialog* d = app.DoDialog(5, true, "Quit?", "", "", Dialog::BUTTONS_YES_NO);
     // The answer's handler kills the dialog at once (its deletion waits for
     // the loop to unwind, but the wait must not touch it afterwards).

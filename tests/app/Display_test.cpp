@@ -9,6 +9,7 @@
 #include "framework/graphics/DDInterface.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
+#include "support/AppStateAccess.h"
 #include "support/TestApp.h"
 
 using Brisk::Color;
@@ -31,8 +32,8 @@ public:
 class DisplayTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        app.m_width = 320;
-        app.m_height = 240;
+        AppStateAccess::Window(app).width = 320;
+        AppStateAccess::Window(app).height = 240;
         app.Init();
         ASSERT_NE(app.GetDisplay(), nullptr);
         ASSERT_NE(app.GetDisplay()->GetScreenImage(), nullptr);
@@ -48,23 +49,23 @@ TEST_F(DisplayTest, DirtyWidgetsAreDrawnIntoTheBackBufferAndPresented) {
     PaintWidget widget;
     widget.Resize(10, 10, 50, 40);
     app.GetWidgetManager()->AddWidget(&widget);
-    app.m_drawPending = true;
-    const int presents = app.m_presentCount;
+    AppStateAccess::Timing(app).drawPending = true;
+    const int presents = AppStateAccess::Counters(app).presents;
     ASSERT_TRUE(app.DrawFrame());
     EXPECT_EQ(widget.draws, 1);
-    EXPECT_EQ(app.m_presentCount, presents + 1);
+    EXPECT_EQ(AppStateAccess::Counters(app).presents, presents + 1);
     EXPECT_EQ(ScreenPixel(10, 10), 0xFF0A141Eu);
     EXPECT_EQ(ScreenPixel(59, 49), 0xFF0A141Eu);
     EXPECT_EQ(ScreenPixel(60, 49) & 0xFFFFFF, 0u);  // clipped to the widget
 
     // Nothing dirty and less than a second since the last present: no draw.
-    app.m_drawPending = true;
+    AppStateAccess::Timing(app).drawPending = true;
     EXPECT_FALSE(app.DrawFrame());
     EXPECT_EQ(widget.draws, 1);
-    EXPECT_EQ(app.m_presentCount, presents + 1);
+    EXPECT_EQ(AppStateAccess::Counters(app).presents, presents + 1);
     // A second later the frame is shown again even though nothing changed.
     app.clock.Advance(1000);
-    app.m_drawPending = true;
+    AppStateAccess::Timing(app).drawPending = true;
     EXPECT_TRUE(app.DrawFrame());
     EXPECT_EQ(widget.draws, 1);
     app.GetWidgetManager()->RemoveWidget(&widget);
@@ -74,28 +75,28 @@ TEST_F(DisplayTest, SoftwareCursorIsDrawnOnlyIntoThePresentedFrame) {
     std::vector<uint32_t> px(8 * 8, 0xFFFFFFFF);
     Brisk::MemoryImage cursor;
     cursor.SetBits(px.data(), 8, 8);
-    app.m_mouseInWindow = true;
-    app.m_cursorNum = 12;
+    AppStateAccess::Input(app).mouseInWindow = true;
+    AppStateAccess::Cursor(app).number = 12;
     app.SetCursorImage(12, &cursor, 0, 0);
     EXPECT_EQ(app.GetDisplay()->GetCursorImage(), &cursor);
-    EXPECT_TRUE(app.m_cursorChanged);
+    EXPECT_TRUE(AppStateAccess::Cursor(app).changed);
 
     // Moving the pointer asks for a present although nothing is dirty.
     app.DrawFrame();
-    app.m_cursorChanged = false;
+    AppStateAccess::Cursor(app).changed = false;
     app.HandleWindowMessage(
         {app.GetMainWindowId(), MessageId::MouseMove, 0, Brisk::Platform::MakePointParam(20, 30)});
     app.ProcessDeferredMessages(false);
-    EXPECT_TRUE(app.m_cursorChanged);
-    const int presents = app.m_presentCount;
-    app.m_drawPending = true;
+    EXPECT_TRUE(AppStateAccess::Cursor(app).changed);
+    const int presents = AppStateAccess::Counters(app).presents;
+    AppStateAccess::Timing(app).drawPending = true;
     EXPECT_TRUE(app.DrawFrame());
-    EXPECT_EQ(app.m_presentCount, presents + 1);
+    EXPECT_EQ(AppStateAccess::Counters(app).presents, presents + 1);
     // The back buffer itself is left as it was under the cursor.
     EXPECT_EQ(ScreenPixel(20, 30) & 0xFFFFFF, 0u);
 
     // Another cursor number without a picture goes back to the system cursor.
-    app.m_cursorNum = 0;
+    AppStateAccess::Cursor(app).number = 0;
     app.ApplyCursor();
     EXPECT_EQ(app.GetDisplay()->GetCursorImage(), nullptr);
 }
@@ -126,21 +127,22 @@ TEST_F(DisplayTest, SoundFollowsTheVolumesAndMuting) {
 // screen, or, held to a window, says so and shuts down.
 TEST_F(DisplayTest, ARecoveredDisplayTooSmallForTheWindowLeadsToFullScreenOrShutdown) {
     for (bool forceWindowed : {false, true}) {
-        ASSERT_TRUE(app.m_windowIsWindowed);
-        app.m_forceWindowed = forceWindowed;
-        app.m_width = 4000;  // wider than the 1024 x 768 desktop of the headless driver
-        app.m_height = 3000;
-        app.m_displayLost = true;
-        app.m_active = true;
+        ASSERT_TRUE(AppStateAccess::Window(app).windowIsWindowed);
+        AppStateAccess::Window(app).forceWindowed = forceWindowed;
+        AppStateAccess::Window(app).width =
+            4000;  // wider than the 1024 x 768 desktop of the headless driver
+        AppStateAccess::Window(app).height = 3000;
+        AppStateAccess::Life(app).displayLost = true;
+        AppStateAccess::Life(app).active = true;
         testing::internal::CaptureStderr();
         app.PresentFrame(nullptr);
         const std::string said = testing::internal::GetCapturedStderr();
         if (!forceWindowed) {
-            EXPECT_FALSE(app.m_windowIsWindowed);
+            EXPECT_FALSE(AppStateAccess::Window(app).windowIsWindowed);
             EXPECT_FALSE(app.IsShutdown());
-            app.m_forceFullscreen = false;
-            app.m_width = 320;
-            app.m_height = 240;
+            AppStateAccess::Window(app).forceFullscreen = false;
+            AppStateAccess::Window(app).width = 320;
+            AppStateAccess::Window(app).height = 240;
             app.SwitchScreenMode(true);  // back to a window for the second case
         } else {
             EXPECT_TRUE(app.IsShutdown());

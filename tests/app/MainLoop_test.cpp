@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <thread>
 
+#include "support/AppStateAccess.h"
 #include "support/TestApp.h"
 
 using TestSupport::RecordingWidget;
@@ -34,8 +35,8 @@ class CatchUpTest : public ::testing::TestWithParam<CatchUpCase> {};
 TEST_P(CatchUpTest, UpdatesAfterAStallAreCappedAt200Ms) {
     const CatchUpCase c = GetParam();
     TestApp app;
-    app.m_updateMultiplier = c.multiplier;
-    app.m_updateState = Brisk::UpdateState::Decide;
+    AppStateAccess::Timing(app).updateMultiplier = c.multiplier;
+    AppStateAccess::Timing(app).updateState = Brisk::UpdateState::Decide;
     app.clock.Advance(c.stallMs);
 
     app.RunUntilSleep();
@@ -54,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(Multipliers, CatchUpTest,
 
 TEST(MainLoop, IdleLoopSleepsOneFrameBetweenUpdates) {
     TestApp app;
-    app.m_updateState = Brisk::UpdateState::Decide;
+    AppStateAccess::Timing(app).updateState = Brisk::UpdateState::Decide;
     // One simulated second of an idle program: 100 updates, each after a 10 ms sleep.
     int steps = 0;
     while (app.CountUpdates() < 100 && steps < 100'000) {
@@ -71,14 +72,14 @@ TEST(MainLoop, IdleLoopSleepsOneFrameBetweenUpdates) {
 
 TEST(MainLoop, DrawIsForcedDuringCatchUpOnceLoadingIsHandled) {
     TestApp app;
-    app.m_loadingThreadStarted = true;
-    app.m_loadingThreadCompleted = true;  // handled by the first update
-    app.m_updateState = Brisk::UpdateState::Decide;
+    AppStateAccess::Loading(app).threadStarted = true;
+    AppStateAccess::Loading(app).threadCompleted = true;  // handled by the first update
+    AppStateAccess::Timing(app).updateState = Brisk::UpdateState::Decide;
     app.clock.Advance(1000);
 
     app.RunUntilSleep();
 
-    EXPECT_TRUE(app.m_loadingCompletionHandled);
+    EXPECT_TRUE(AppStateAccess::Loading(app).completionHandled);
     EXPECT_EQ(app.CountUpdates(), 20);
     // ceil(1.0 x 10) decisions without a draw force one: never more than 10
     // updates in a row, and the catch-up is interrupted by draws.
@@ -88,9 +89,9 @@ TEST(MainLoop, DrawIsForcedDuringCatchUpOnceLoadingIsHandled) {
 
 TEST(MainLoop, DoubleMultiplierForcesDrawsLessOften) {
     TestApp app;
-    app.m_loadingCompletionHandled = true;
-    app.m_updateMultiplier = 2.0;
-    app.m_updateState = Brisk::UpdateState::Decide;
+    AppStateAccess::Loading(app).completionHandled = true;
+    AppStateAccess::Timing(app).updateMultiplier = 2.0;
+    AppStateAccess::Timing(app).updateState = Brisk::UpdateState::Decide;
     app.clock.Advance(1000);
 
     app.RunUntilSleep();
@@ -102,7 +103,7 @@ TEST(MainLoop, DoubleMultiplierForcesDrawsLessOften) {
 
 TEST(MainLoop, ClearingTheBacklogDropsTheCatchUp) {
     TestApp app;
-    app.m_updateState = Brisk::UpdateState::Decide;
+    AppStateAccess::Timing(app).updateState = Brisk::UpdateState::Decide;
     app.clock.Advance(150);
     // Time spent dragging the window is not caught up afterwards.
     app.HandleWindowMessage({0, Brisk::Platform::MessageId::NonClientLButtonDown, 0, 0});
@@ -115,9 +116,9 @@ TEST(MainLoop, ShutdownFromAnotherThreadWaitsForTheNextFrame) {
     std::thread other([&app] { app.Shutdown(); });
     other.join();
     EXPECT_FALSE(app.IsShutdown());
-    EXPECT_TRUE(app.m_deferredShutdown);
+    EXPECT_TRUE(AppStateAccess::Life(app).deferredShutdown);
 
-    app.m_updateState = Brisk::UpdateState::Decide;
+    AppStateAccess::Timing(app).updateState = Brisk::UpdateState::Decide;
     app.ProcessFrame(false);
     EXPECT_TRUE(app.IsShutdown());
     // The loop ends at its next step.
@@ -128,8 +129,8 @@ TEST(MainLoop, ShutdownFromAnotherThreadWaitsForTheNextFrame) {
 
 TEST(MainLoop, PausedAppNeitherUpdatesNorSleeps) {
     TestApp app;
-    app.m_paused = true;
-    app.m_updateState = Brisk::UpdateState::Decide;
+    AppStateAccess::Timing(app).paused = true;
+    AppStateAccess::Timing(app).updateState = Brisk::UpdateState::Decide;
     app.clock.Advance(500);
     for (int i = 0; i < 50; ++i) {
         bool updated = false;
@@ -140,11 +141,11 @@ TEST(MainLoop, PausedAppNeitherUpdatesNorSleeps) {
 
 TEST(MainLoop, ProcessFrameWithoutSleepPermissionReportsInsteadOfSleeping) {
     TestApp app;
-    app.m_updateState = Brisk::UpdateState::Decide;
+    AppStateAccess::Timing(app).updateState = Brisk::UpdateState::Decide;
     // Nothing due, nothing to draw: the frame would sleep.
     EXPECT_FALSE(app.ProcessFrame(false));
     EXPECT_EQ(app.clock.SleepCalls(), 0u);
-    app.m_updateState = Brisk::UpdateState::Decide;
+    AppStateAccess::Timing(app).updateState = Brisk::UpdateState::Decide;
     EXPECT_TRUE(app.ProcessFrame(true));
     EXPECT_EQ(app.clock.SleepCalls(), 1u);
     EXPECT_EQ(app.clock.SleptMs(), 10u);
@@ -181,8 +182,8 @@ TEST_P(LoadingYieldTest, MainThreadSleepsTwiceItsWorkWhileLoading) {
     TestApp app;
     TimedWidget widget(&app.clock, c.workMs);
     app.GetWidgetManager()->AddWidget(&widget);
-    app.m_yieldMainThread = true;
-    app.m_updateState = Brisk::UpdateState::Decide;
+    AppStateAccess::Loading(app).yieldMainThread = true;
+    AppStateAccess::Timing(app).updateState = Brisk::UpdateState::Decide;
     app.clock.Advance(10);
     ASSERT_TRUE(app.ProcessFrame(true));
     EXPECT_EQ(app.CountUpdates(), 1);
@@ -210,15 +211,15 @@ TEST_P(VBlankSanityTest, TooFastUpdatesDeclareVerticalBlankTimingBroken) {
     TestApp app;
     TimedWidget widget(&app.clock, c.msPerUpdate, true);
     app.GetWidgetManager()->AddWidget(&widget);
-    app.m_vsyncUpdates = true;
-    app.m_windowIsWindowed = false;
-    app.m_updateState = Brisk::UpdateState::Decide;
+    AppStateAccess::Timing(app).vsyncUpdates = true;
+    AppStateAccess::Window(app).windowIsWindowed = false;
+    AppStateAccess::Timing(app).updateState = Brisk::UpdateState::Decide;
     for (int i = 0; i < 100'000 && app.CountUpdates() < 450; ++i) {
         bool updated = false;
         app.UpdateAppStep(&updated);
     }
     EXPECT_EQ(app.CountUpdates(), 450);
-    EXPECT_EQ(app.m_vsyncBroken, c.broken);
+    EXPECT_EQ(AppStateAccess::Timing(app).vsyncBroken, c.broken);
     app.GetWidgetManager()->RemoveWidget(&widget);
 }
 
@@ -238,12 +239,12 @@ TEST_P(SafeDeleteTest, EntriesWaitUntilTheirStepHasUnwound) {
     const SafeDeleteCase c = GetParam();
     TestApp app;
     bool deleted = false;
-    app.m_updateAppDepth = c.queuedAtDepth;
+    AppStateAccess::Timing(app).updateAppDepth = c.queuedAtDepth;
     app.SafeDeleteWidget(std::make_unique<RecordingWidget>(&deleted));
-    app.m_updateAppDepth = c.processedAtDepth;
+    AppStateAccess::Timing(app).updateAppDepth = c.processedAtDepth;
     app.ProcessSafeDeleteList();
     EXPECT_EQ(deleted, c.deleted);
-    app.m_updateAppDepth = 0;
+    AppStateAccess::Timing(app).updateAppDepth = 0;
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, SafeDeleteTest,
@@ -264,7 +265,7 @@ TEST(MainLoop, WidgetThatDeletesItselfDuringUpdateGoesAtTheEndOfTheFrame) {
     };
     auto widget = std::make_unique<SelfDeleting>(&app, &deleted);
     app.GetWidgetManager()->AddWidget(widget.release());  // ownership moves on in Update
-    app.m_updateState = Brisk::UpdateState::Decide;
+    AppStateAccess::Timing(app).updateState = Brisk::UpdateState::Decide;
     app.clock.Advance(10);
     bool updated = false;
     app.UpdateAppStep(&updated);

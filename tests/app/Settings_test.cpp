@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/AppStateAccess.h"
 #include "support/TempDir.h"
 #include "support/TestApp.h"
 
@@ -63,20 +64,21 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CommandLine, SwitchesSetWhatTheyName) {
     SwitchApp app;
-    app.m_appDataFolder = "/data/";
+    AppStateAccess::Identity(app).appDataFolder = "/data/";
     app.ParseCommandLineText(R"(-demofile="/abs/a b.dmo")");
-    EXPECT_EQ(app.m_demoFileName, "/abs/a b.dmo");  // absolute: no folder prefix
+    EXPECT_EQ(AppStateAccess::CommandLine(app).demoFileName,
+              "/abs/a b.dmo");  // absolute: no folder prefix
     app.ParseCommandLineText("-demofile=rel.dmo");
-    EXPECT_EQ(app.m_demoFileName, "/data/rel.dmo");
+    EXPECT_EQ(AppStateAccess::CommandLine(app).demoFileName, "/data/rel.dmo");
     app.ParseCommandLineText("-play");
-    EXPECT_TRUE(app.m_playingDemo);
-    EXPECT_FALSE(app.m_recordingDemo);
+    EXPECT_TRUE(AppStateAccess::CommandLine(app).playingDemo);
+    EXPECT_FALSE(AppStateAccess::CommandLine(app).recordingDemo);
     app.ParseCommandLineText("-record");
-    EXPECT_TRUE(app.m_recordingDemo);
-    EXPECT_FALSE(app.m_playingDemo);
+    EXPECT_TRUE(AppStateAccess::CommandLine(app).recordingDemo);
+    EXPECT_FALSE(AppStateAccess::CommandLine(app).playingDemo);
     app.ParseCommandLineText("-screensaver -changedir=/tmp/game");
-    EXPECT_TRUE(app.m_screensaverMode);
-    EXPECT_EQ(app.m_startDirectory, "/tmp/game/");
+    EXPECT_TRUE(AppStateAccess::CommandLine(app).screensaverMode);
+    EXPECT_EQ(AppStateAccess::Identity(app).startDirectory, "/tmp/game/");
 }
 
 class DemoFilesTest : public TestSupport::TempDirTest {
@@ -87,27 +89,30 @@ protected:
 
 TEST_F(DemoFilesTest, RecnumKeepsFiveForEmptyOrNonPositiveCounts) {
     for (const char* value : {"-recnum", "-recnum=", "-recnum=0", "-recnum=-3"}) {
-        app.m_recordDemoCount = 1;
+        AppStateAccess::CommandLine(app).recordDemoCount = 1;
         app.ParseCommandLineText(value);
-        EXPECT_EQ(app.m_recordDemoCount, 5) << value;
-        EXPECT_TRUE(app.m_recordingDemo);
+        EXPECT_EQ(AppStateAccess::CommandLine(app).recordDemoCount, 5) << value;
+        EXPECT_TRUE(AppStateAccess::CommandLine(app).recordingDemo);
     }
 }
 
 TEST_F(DemoFilesTest, RecnumAndPlaynumNumberTheDemoFiles) {
-    app.m_appDataFolder = fs::current_path().string() + "/";
+    AppStateAccess::Identity(app).appDataFolder = fs::current_path().string() + "/";
     for (int n : {2, 3, 4}) {
         Make(n);
     }
     app.ParseCommandLineText("-recnum=3");  // three kept: the oldest goes
     EXPECT_FALSE(fs::exists("briskapp2.dmo"));
     EXPECT_TRUE(fs::exists("briskapp3.dmo"));
-    EXPECT_EQ(app.m_demoFileName, app.m_appDataFolder + "briskapp5.dmo");
+    EXPECT_EQ(AppStateAccess::CommandLine(app).demoFileName,
+              AppStateAccess::Identity(app).appDataFolder + "briskapp5.dmo");
     app.ParseCommandLineText("-playnum=2");  // the second most recent
-    EXPECT_EQ(app.m_demoFileName, app.m_appDataFolder + "briskapp3.dmo");
-    EXPECT_TRUE(app.m_playingDemo);
+    EXPECT_EQ(AppStateAccess::CommandLine(app).demoFileName,
+              AppStateAccess::Identity(app).appDataFolder + "briskapp3.dmo");
+    EXPECT_TRUE(AppStateAccess::CommandLine(app).playingDemo);
     app.ParseCommandLineText("-playnum");  // the most recent
-    EXPECT_EQ(app.m_demoFileName, app.m_appDataFolder + "briskapp4.dmo");
+    EXPECT_EQ(AppStateAccess::CommandLine(app).demoFileName,
+              AppStateAccess::Identity(app).appDataFolder + "briskapp4.dmo");
 }
 
 TEST(CommandLine, AnUnknownSwitchEndsTheProgramWithItsName) {
@@ -158,18 +163,18 @@ TEST_F(RegistryTest, WithoutAKeyNothingIsReadOrWritten) {
     EXPECT_FALSE(app->RegistryReadInteger("MusicVolume", &value));
     app->WriteToRegistry();
     EXPECT_FALSE(fs::exists(root));
-    EXPECT_DOUBLE_EQ(app->m_musicVolume, 0.85);
+    EXPECT_DOUBLE_EQ(AppStateAccess::Volumes(*app).music, 0.85);
 }
 
 TEST_F(RegistryTest, SettingsSurviveARunAndMarkItInProgress) {
     {
         auto app = App("Tests\\Vornique");
-        app->m_musicVolume = 0.42;
-        app->m_sfxVolume = 0.5;
-        app->m_isWindowed = false;
-        app->m_preferredX = 30;
-        app->m_preferredY = 40;
-        app->m_waitForVSync = true;
+        AppStateAccess::Volumes(*app).music = 0.42;
+        AppStateAccess::Volumes(*app).sfx = 0.5;
+        AppStateAccess::Window(*app).isWindowed = false;
+        AppStateAccess::Window(*app).preferredX = 30;
+        AppStateAccess::Window(*app).preferredY = 40;
+        AppStateAccess::Timing(*app).waitForVSync = true;
         int inProgress = 0;
         EXPECT_TRUE(app->RegistryReadInteger("InProgress", &inProgress));
         EXPECT_EQ(inProgress, 1);  // until the run ends
@@ -177,13 +182,13 @@ TEST_F(RegistryTest, SettingsSurviveARunAndMarkItInProgress) {
     }
     EXPECT_TRUE(fs::exists(root + "/SOFTWARE/Tests/Vornique/settings.conf"));
     auto app = App("Tests\\Vornique");
-    EXPECT_DOUBLE_EQ(app->m_musicVolume, 0.42);
-    EXPECT_DOUBLE_EQ(app->m_sfxVolume, 0.5);
-    EXPECT_FALSE(app->m_isWindowed);
-    EXPECT_EQ(app->m_preferredX, 30);
-    EXPECT_EQ(app->m_preferredY, 40);
-    EXPECT_TRUE(app->m_waitForVSync);
-    EXPECT_TRUE(app->m_lastRunClean);
+    EXPECT_DOUBLE_EQ(AppStateAccess::Volumes(*app).music, 0.42);
+    EXPECT_DOUBLE_EQ(AppStateAccess::Volumes(*app).sfx, 0.5);
+    EXPECT_FALSE(AppStateAccess::Window(*app).isWindowed);
+    EXPECT_EQ(AppStateAccess::Window(*app).preferredX, 30);
+    EXPECT_EQ(AppStateAccess::Window(*app).preferredY, 40);
+    EXPECT_TRUE(AppStateAccess::Timing(*app).waitForVSync);
+    EXPECT_TRUE(AppStateAccess::Life(*app).lastRunClean);
 }
 
 TEST_F(RegistryTest, OnlyExplicitMutesAreRemembered) {
@@ -229,14 +234,14 @@ TEST(ScreenMode, ForcedFullScreenStaysFullScreen) {
     TestApp app;
     app.Init();
     ASSERT_NE(app.GetWindow(), nullptr);
-    app.m_forceFullscreen = true;
+    AppStateAccess::Window(app).forceFullscreen = true;
     app.SwitchScreenMode(true, false, false);
-    EXPECT_FALSE(app.m_isWindowed);
-    EXPECT_FALSE(app.m_windowIsWindowed);
-    app.m_forceFullscreen = false;
+    EXPECT_FALSE(AppStateAccess::Window(app).isWindowed);
+    EXPECT_FALSE(AppStateAccess::Window(app).windowIsWindowed);
+    AppStateAccess::Window(app).forceFullscreen = false;
     app.SwitchScreenMode(true);
-    EXPECT_TRUE(app.m_isWindowed);
-    EXPECT_TRUE(app.m_windowIsWindowed);
+    EXPECT_TRUE(AppStateAccess::Window(app).isWindowed);
+    EXPECT_TRUE(AppStateAccess::Window(app).windowIsWindowed);
 }
 
 }  // namespace

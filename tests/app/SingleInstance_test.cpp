@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/AppStateAccess.h"
 #include "support/TestApp.h"
 
 #include <unistd.h>
@@ -66,7 +67,7 @@ TEST(SingleInstance, ASecondCopyAsksTheFirstAndEndsBeforeMakingAWindow) {
                                          [&](int64_t w, int64_t l) { inbox.Add(w, l); });
     ASSERT_NE(first, nullptr);
     TestApp second;
-    second.m_productName = "Twice";
+    AppStateAccess::Identity(second).productName = "Twice";
     try {
         second.Init();
         FAIL() << "the second copy went on";
@@ -81,7 +82,7 @@ TEST(SingleInstance, AScreensaverRunsBesideTheGame) {
     auto first = SingleInstance::Acquire("SaverMutex", "NotifySaver", nullptr);
     ASSERT_NE(first, nullptr);
     TestApp saver;
-    saver.m_productName = "Saver";
+    AppStateAccess::Identity(saver).productName = "Saver";
     saver.ParseCommandLineText("-screensaver");
     saver.Init();
     EXPECT_NE(saver.GetWindow(), nullptr);
@@ -99,7 +100,7 @@ public:
 
 TEST(SingleInstance, TheFirstCopyRaisesItsWindowWhenNotified) {
     NotifiedApp app;
-    app.m_productName = "Raised";
+    AppStateAccess::Identity(app).productName = "Raised";
     app.Init();
     ASSERT_NE(app.GetWindow(), nullptr);
     ASSERT_TRUE(SingleInstance::NotifyFirst("NotifyRaised", 0, 0));
@@ -123,7 +124,7 @@ TEST(SingleInstance, WithoutAUsableLockTheGameStartsAndSaysWhy) {
     EXPECT_NE(why.find("/nonexistent-runtime-folder/"), std::string::npos) << why;
 
     TestApp app;
-    app.m_productName = "Lost";
+    AppStateAccess::Identity(app).productName = "Lost";
     testing::internal::CaptureStderr();
     app.Init();
     const std::string said = testing::internal::GetCapturedStderr();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/AppStateAccess.h"
 #include "support/TestApp.h"
 
 using Brisk::Platform::MessageId;
@@ -68,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(WindowProc, NothingIsQueuedDuringAPopup) {
     TestApp app;
-    app.m_inPopup = true;
+    AppStateAccess::Life(app).inPopup = true;
     app.HandleWindowMessage(Msg(MessageId::KeyDown, 'A'));
     app.HandleWindowMessage(Msg(MessageId::Timer));
     EXPECT_TRUE(app.GetDeferredMessages().empty());
@@ -105,7 +106,7 @@ TEST(WindowProc, CloseIsHandledInOrderAfterEarlierInput) {
     EXPECT_FALSE(app.IsShutdown());
     EXPECT_FALSE(app.ProcessDeferredMessages(true));
     EXPECT_TRUE(app.IsShutdown());
-    EXPECT_TRUE(app.m_closeRequested);
+    EXPECT_TRUE(AppStateAccess::Life(app).closeRequested);
     EXPECT_EQ(widget.events.size(), 1u);
     app.GetWidgetManager()->RemoveWidget(&widget);
 }
@@ -114,7 +115,7 @@ TEST(WindowProc, CloseIsHandledInOrderAfterEarlierInput) {
 // and input still arrives.
 TEST(WindowProc, APlaybackSwitchWithNothingToPlaySuppressesNothing) {
     TestApp app;
-    app.m_productName = "Playless";
+    AppStateAccess::Identity(app).productName = "Playless";
     app.ParseCommandLineText("-play");
     testing::internal::CaptureStderr();
     app.Init();
@@ -180,7 +181,8 @@ TEST(WindowProc, MousePositionsAreMappedThroughTheLetterbox) {
 
 TEST(WindowProc, AltEnterDoesNotReachWidgetsButEnterDoes) {
     TestApp app;
-    app.m_forceWindowed = true;  // the toggle itself is refused while a mode is forced
+    AppStateAccess::Window(app).forceWindowed =
+        true;  // the toggle itself is refused while a mode is forced
     RecordingWidget widget;
     app.GetWidgetManager()->AddWidget(&widget);
     app.GetWidgetManager()->SetFocus(&widget);
@@ -190,7 +192,7 @@ TEST(WindowProc, AltEnterDoesNotReachWidgetsButEnterDoes) {
     app.HandleWindowMessage(Msg(MessageId::KeyDown, Brisk::Platform::Vk::Return));
     app.ProcessDeferredMessages(false);
     EXPECT_EQ(widget.events, std::vector<std::string>{"keydown 13"});
-    EXPECT_TRUE(app.m_windowIsWindowed);
+    EXPECT_TRUE(AppStateAccess::Window(app).windowIsWindowed);
     app.GetWidgetManager()->RemoveWidget(&widget);
 }
 
@@ -200,27 +202,27 @@ TEST(WindowProc, MinimisingMutesAndRestoringUnmutes) {
     app.GetWidgetManager()->AddWidget(&widget);
     app.HandleWindowMessage(Msg(MessageId::ActivateApp, 1));
     app.ProcessDeferredMessages(false);
-    ASSERT_TRUE(app.m_hasFocus);
+    ASSERT_TRUE(AppStateAccess::Input(app).hasFocus);
     ASSERT_FALSE(app.IsMuted());
 
     app.HandleWindowMessage(Msg(MessageId::Size, Brisk::Platform::kSizeMinimized));
-    EXPECT_TRUE(app.m_minimized);  // recorded at once
+    EXPECT_TRUE(AppStateAccess::Life(app).minimized);  // recorded at once
     app.ProcessDeferredMessages(false);
     EXPECT_TRUE(app.IsMuted());
-    EXPECT_FALSE(app.m_hasFocus);
-    EXPECT_EQ(app.m_muteCount, app.m_autoMuteCount);
+    EXPECT_FALSE(AppStateAccess::Input(app).hasFocus);
+    EXPECT_EQ(AppStateAccess::Volumes(app).muteCount, AppStateAccess::Volumes(app).autoMuteCount);
 
     widget.m_dirty = false;
     app.HandleWindowMessage(Msg(MessageId::Size, Brisk::Platform::kSizeRestored));
     app.ProcessDeferredMessages(false);
     EXPECT_FALSE(app.IsMuted());
-    EXPECT_TRUE(app.m_hasFocus);
+    EXPECT_TRUE(AppStateAccess::Input(app).hasFocus);
     EXPECT_TRUE(widget.IsDirty());  // everything is redrawn
 
     app.Unmute(true);
     app.Unmute(false);
-    EXPECT_EQ(app.m_muteCount, 0);
-    EXPECT_EQ(app.m_autoMuteCount, 0);
+    EXPECT_EQ(AppStateAccess::Volumes(app).muteCount, 0);
+    EXPECT_EQ(AppStateAccess::Volumes(app).autoMuteCount, 0);
     app.GetWidgetManager()->RemoveWidget(&widget);
 }
 
@@ -253,27 +255,27 @@ TEST(WindowProc, HoveringAHandCursorWidgetSetsTheApplicationsCursor) {
     app.GetWidgetManager()->Resize({0, 0, 640, 480}, {0, 0, 640, 480});
     app.HandleWindowMessage(Msg(MessageId::MouseMove, 0, Brisk::Platform::MakePointParam(5, 5)));
     app.ProcessDeferredMessages(false);
-    EXPECT_EQ(app.m_cursorNum, 1);
+    EXPECT_EQ(AppStateAccess::Cursor(app).number, 1);
     app.HandleWindowMessage(Msg(MessageId::MouseMove, 0, Brisk::Platform::MakePointParam(100, 5)));
     app.ProcessDeferredMessages(false);
-    EXPECT_EQ(app.m_cursorNum, 0);
+    EXPECT_EQ(AppStateAccess::Cursor(app).number, 0);
     app.GetWidgetManager()->RemoveWidget(&widget);
 }
 
 TEST(WindowProc, TimerMessagesRestartTheirRunAfterAGap) {
     TestApp app;
-    app.m_running = true;
+    AppStateAccess::Life(app).running = true;
     app.HandleWindowMessage(Msg(MessageId::Timer));
     app.ProcessDeferredMessages(false);
-    const uint32_t first = app.m_timerRunStart;
+    const uint32_t first = AppStateAccess::Timing(app).timerRunStart;
     app.clock.Advance(100);
     app.HandleWindowMessage(Msg(MessageId::Timer));
     app.ProcessDeferredMessages(false);
-    EXPECT_EQ(app.m_timerRunStart, first);
+    EXPECT_EQ(AppStateAccess::Timing(app).timerRunStart, first);
     app.clock.Advance(600);
     app.HandleWindowMessage(Msg(MessageId::Timer));
     app.ProcessDeferredMessages(false);
-    EXPECT_EQ(app.m_timerRunStart, app.clock.Milliseconds());
+    EXPECT_EQ(AppStateAccess::Timing(app).timerRunStart, app.clock.Milliseconds());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include "controls/ControlsFixture.h"
 #include "controls/IDialogVO.h"
+#include "support/AppStateAccess.h"
 
 #include <atomic>
 #include <chrono>
@@ -180,13 +181,13 @@ TEST_F(ControlsTest, ACursorHidesTheSystemCursorUntilNoneIsLeft) {
     ControlLibrary::ICursor* cursor = factory->CreateCursor();
     IRectVO* r = FilledRect(0, 0, 20, 20);
     r->SetCursor(cursor);
-    EXPECT_FALSE(app.m_systemCursorHidden);
+    EXPECT_FALSE(AppStateAccess::Cursor(app).systemHidden);
     factory->MouseMove(5, 5);
     EXPECT_EQ(factory->GetCurrentCursor(), cursor);
-    EXPECT_TRUE(app.m_systemCursorHidden);
+    EXPECT_TRUE(AppStateAccess::Cursor(app).systemHidden);
     factory->MouseMove(50, 50);
     EXPECT_EQ(factory->GetCurrentCursor(), nullptr);
-    EXPECT_FALSE(app.m_systemCursorHidden);
+    EXPECT_FALSE(AppStateAccess::Cursor(app).systemHidden);
 
     // The object holds a count: the cursor outlives the creator's release
     // and goes with the object, never left current after deletion.
@@ -195,7 +196,7 @@ TEST_F(ControlsTest, ACursorHidesTheSystemCursorUntilNoneIsLeft) {
     EXPECT_EQ(factory->GetCurrentCursor(), cursor);
     factory->ReleaseRectVO(r);
     EXPECT_EQ(factory->GetCurrentCursor(), nullptr);
-    EXPECT_FALSE(app.m_systemCursorHidden);
+    EXPECT_FALSE(AppStateAccess::Cursor(app).systemHidden);
 }
 
 TEST_F(ControlsTest, AnObjectAddedRefOnceMoreSurvivesTheFirstRelease) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/AppStateAccess.h"
 #include "support/Golden.h"
 #include "support/SdlInput.h"
 #include "support/TempDir.h"
@@ -80,8 +81,8 @@ protected:
         std::srand(kDealSeed);  // the same fields at every run, for the reference pictures
         ControlLibrary::CreateFactory(app.get());
         ASSERT_NE(ControlLibrary::GetFactory(), nullptr);
-        app->m_loadingThreadStarted = true;
-        app->m_loadingThreadCompleted = true;
+        AppStateAccess::Loading(*app).threadStarted = true;
+        AppStateAccess::Loading(*app).threadCompleted = true;
         Frames(2);  // the loading completes: the game starts on the start screen
         ASSERT_NE(app->GetBridge(), nullptr);
     }

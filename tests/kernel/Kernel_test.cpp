@@ -14,6 +14,7 @@
 #include "kernel/ISysApp.h"
 #include "kernel/Kernel.h"
 #include "kernel/MainApp.h"
+#include "support/AppStateAccess.h"
 #include "time/TimeSystem_impl.h"
 
 using KernelLibrary::MainApp;
@@ -59,8 +60,8 @@ public:
 
 // Lets the main thread handle a finished loading thread, as the main loop does.
 void CompleteLoading(MainApp& app) {
-    app.m_loadingThreadStarted = true;
-    app.m_loadingThreadCompleted = true;
+    AppStateAccess::Loading(app).threadStarted = true;
+    AppStateAccess::Loading(app).threadCompleted = true;
     app.TryUpdate();
 }
 
@@ -72,12 +73,12 @@ void SendClose(MainApp& app) {
 TEST(MainApp, TakesNameVersionAndScreenSizeFromTheGame) {
     FakeGame game;
     MainApp app(&game);
-    EXPECT_EQ(app.m_productName, "Vornique");
-    EXPECT_EQ(app.m_title, "Vornique");
-    EXPECT_EQ(app.m_productVersion, "1.0");
+    EXPECT_EQ(AppStateAccess::Identity(app).productName, "Vornique");
+    EXPECT_EQ(AppStateAccess::Identity(app).title, "Vornique");
+    EXPECT_EQ(AppStateAccess::Identity(app).productVersion, "1.0");
     EXPECT_EQ(app.GetScreenSize(), (std::pair<int32_t, int32_t>{1024, 768}));
     EXPECT_EQ(KernelLibrary::GetScreenSize(), (std::pair<int32_t, int32_t>{1024, 768}));
-    EXPECT_TRUE(app.m_isWindowed);
+    EXPECT_TRUE(AppStateAccess::Window(app).isWindowed);
 }
 
 TEST(MainApp, LoadingCompletionStartsTheGameInAFullScreenBridge) {

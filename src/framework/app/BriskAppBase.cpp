@@ -136,10 +136,10 @@ BriskAppBase* BriskAppBase::Get() {
 BriskAppBase::BriskAppBase() : m_clock(&Platform::SystemClock()) {
     assert(g_app == nullptr && "only one application object may exist at a time");
     m_primaryThreadId = std::this_thread::get_id();
-    m_executablePath = Platform::ExecutablePath();
-    m_productVersion = GetProductVersion(m_executablePath);
-    m_startDirectory = Platform::DirectoryOf(m_executablePath);
-    m_constructionTick = Now();
+    m_identity.executablePath = Platform::ExecutablePath();
+    m_identity.productVersion = GetProductVersion(m_identity.executablePath);
+    m_identity.startDirectory = Platform::DirectoryOf(m_identity.executablePath);
+    m_timing.constructionTick = Now();
     for (size_t i = 0; i < m_addTable.size(); ++i) {
         m_addTable[i] = static_cast<uint8_t>(i < 256 ? i : 255);
     }
@@ -158,8 +158,8 @@ BriskAppBase::BriskAppBase() : m_clock(&Platform::SystemClock()) {
     m_widgetManager = std::make_unique<WidgetManager>();
     // Widgets that show the hand cursor on hover set the application's cursor.
     m_widgetManager->SetCursorHandler([this](int cursorNum) {
-        if (cursorNum != m_cursorNum) {
-            m_cursorNum = cursorNum;
+        if (cursorNum != m_cursor.number) {
+            m_cursor.number = cursorNum;
             ApplyCursor();
         }
     });
@@ -232,7 +232,7 @@ Platform::WindowId BriskAppBase::GetMainWindowId() const {
 
 void BriskAppBase::Init() {
     m_primaryThreadId = std::this_thread::get_id();
-    if (m_shutdown) {
+    if (m_life.shutdown) {
         return;
     }
 
@@ -243,7 +243,7 @@ void BriskAppBase::Init() {
         const std::string text = video.status == Platform::VideoStatus::NoDisplay
                                      ? video.message
                                      : "SDL could not initialise video.\n" + video.message;
-        Platform::ShowMessageBox(m_productName, text, Platform::MessageBoxIcon::Error,
+        Platform::ShowMessageBox(m_identity.productName, text, Platform::MessageBoxIcon::Error,
                                  Platform::MessageBoxButtons::Ok, nullptr);
         DoExit(1);
         return;
@@ -254,33 +254,33 @@ void BriskAppBase::Init() {
     ReadFromRegistry();
 
     std::string folder = Platform::DataHome();
-    for (const std::string* part : {&m_companyName, &m_productName}) {
+    for (const std::string* part : {&m_identity.companyName, &m_identity.productName}) {
         if (!part->empty()) {
             folder += *part + "/";
         }
     }
     if (Platform::CreateDirectories(folder)) {
-        m_appDataFolder = folder;
-        if (!m_demoFileName.empty() && m_demoFileName[0] != '/') {
-            m_demoFileName = m_appDataFolder + m_demoFileName;
+        m_identity.appDataFolder = folder;
+        if (!m_commandLine.demoFileName.empty() && m_commandLine.demoFileName[0] != '/') {
+            m_commandLine.demoFileName = m_identity.appDataFolder + m_commandLine.demoFileName;
         }
     }
 
-    if (!m_commandLineParsed) {
+    if (!m_life.commandLineParsed) {
         ParseCommandLine();
     }
-    if (m_playingDemo) {
+    if (m_commandLine.playingDemo) {
         // No demo reader exists: nothing would play, so nothing may be held
         // back for a playback (the player's own input and the close box).
-        m_playingDemo = false;
+        m_commandLine.playingDemo = false;
         std::fprintf(stderr, "%s: demo playback is not available; playing normally\n",
-                     m_productName.c_str());
+                     m_identity.productName.c_str());
     }
-    if (m_screensaverMode) {
-        m_enforceSingleInstance = false;
+    if (m_commandLine.screensaverMode) {
+        m_commandLine.enforceSingleInstance = false;
     }
-    if (!KeepWorkingDirectory(m_startDirectory)) {
-        Platform::ChangeDirectory(m_startDirectory);
+    if (!KeepWorkingDirectory(m_identity.startDirectory)) {
+        Platform::ChangeDirectory(m_identity.startDirectory);
     }
 
     // A missing framework archive is not an error: the result is not needed.
@@ -289,65 +289,68 @@ void BriskAppBase::Init() {
     // One copy per user: a later one asks this one to come to the front.
     std::string noLock;
     m_singleInstance = Platform::SingleInstance::Acquire(
-        m_productName + "Mutex", "Notify" + m_productName,
+        m_identity.productName + "Mutex", "Notify" + m_identity.productName,
         [this](int64_t wparam, int64_t lparam) {
             SendWindowMessage({kMainWindowAlias, Platform::MessageId::Notify, wparam, lparam});
         },
         &noLock);
     if (m_singleInstance == nullptr && !noLock.empty()) {
         // Nobody can tell whether another copy runs: better two copies than none.
-        std::fprintf(stderr, "%s: starting without the one-copy check: %s\n", m_productName.c_str(),
-                     noLock.c_str());
+        std::fprintf(stderr, "%s: starting without the one-copy check: %s\n",
+                     m_identity.productName.c_str(), noLock.c_str());
     } else if (m_singleInstance == nullptr) {
         HandleSecondInstance();
-        if (m_shutdown) {
+        if (m_life.shutdown) {
             return;
         }
     }
 
     // A clock that starts with the process would deal the same fields again.
-    m_randomSeed = Platform::FreshRandomSeed();
-    std::srand(m_randomSeed);
+    m_life.randomSeed = Platform::FreshRandomSeed();
+    std::srand(m_life.randomSeed);
     CreateCustomCursors();
 
     OnBeforeDisplay();
-    m_widgetManager->Resize({0, 0, m_width, m_height}, {0, 0, m_width, m_height});
+    m_widgetManager->Resize({0, 0, m_windowSettings.width, m_windowSettings.height},
+                            {0, 0, m_windowSettings.width, m_windowSettings.height});
 
-    if (m_isWindowed && !m_fullScreenWindowMode && !WindowFitsDesktop()) {
-        m_isWindowed = false;
-        m_forceFullscreen = true;
+    if (m_windowSettings.isWindowed && !m_windowSettings.fullScreenWindowMode &&
+        !WindowFitsDesktop()) {
+        m_windowSettings.isWindowed = false;
+        m_windowSettings.forceFullscreen = true;
     }
 
     MakeWindow();
-    if (m_shutdown) {
+    if (m_life.shutdown) {
         return;
     }
 
     if (m_soundManager == nullptr) {
         // Without a sound card the game runs silent: the manager then has no output.
         m_mixer = std::make_unique<Platform::Mixer>();
-        if (!m_noSound) {
+        if (!m_commandLine.noSound) {
             m_audioDevice = Platform::AudioDevice::Open(m_mixer.get());
         }
         auto manager = std::make_unique<DSoundManager>(
             m_audioDevice != nullptr ? m_mixer.get() : nullptr, m_clock);
-        manager->SetDataFolder(m_appDataFolder);
+        manager->SetDataFolder(m_identity.appDataFolder);
         m_soundManager = std::move(manager);
     }
-    SetSfxVolume(m_sfxVolume);
+    SetSfxVolume(m_volumes.sfx);
     m_musicInterface = CreateMusicInterface();
-    SetMusicVolume(m_musicVolume);
-    if (m_screensaverMode) {
-        m_cursorNum = 11;
+    SetMusicVolume(m_volumes.music);
+    if (m_commandLine.screensaverMode) {
+        m_cursor.number = 11;
         ApplyCursor();
     }
     OnInitDone();
-    m_initialized = true;
+    m_life.initialized = true;
 }
 
 bool BriskAppBase::WindowFitsDesktop() const {
     const auto work = Platform::GetWorkArea();
-    return !work || (m_width < work->width && m_height < work->height);
+    return !work ||
+           (m_windowSettings.width < work->width && m_windowSettings.height < work->height);
 }
 
 void BriskAppBase::CreateCustomCursors() {
@@ -364,21 +367,22 @@ void BriskAppBase::MakeWindow() {
     m_window.reset();
 
     Platform::WindowParams params;
-    params.title = m_title;
-    params.clientWidth = m_width;
-    params.clientHeight = m_height;
-    params.allowMaximize = m_allowMaximize;
-    const bool windowed = m_isWindowed || m_playingDemo;
+    params.title = m_identity.title;
+    params.clientWidth = m_windowSettings.width;
+    params.clientHeight = m_windowSettings.height;
+    params.allowMaximize = m_windowSettings.allowMaximize;
+    const bool windowed = m_windowSettings.isWindowed || m_commandLine.playingDemo;
     if (windowed) {
-        const Platform::Rect work =
-            Platform::GetWorkArea().value_or(Platform::Rect{0, 0, m_width, m_height});
+        const Platform::Rect work = Platform::GetWorkArea().value_or(
+            Platform::Rect{0, 0, m_windowSettings.width, m_windowSettings.height});
         const Platform::Rect placed =
-            PlaceWindow(work, m_width, m_height, m_preferredX, m_preferredY);
+            PlaceWindow(work, m_windowSettings.width, m_windowSettings.height,
+                        m_windowSettings.preferredX, m_windowSettings.preferredY);
         params.x = placed.x;
         params.y = placed.y;
     }
     params.fullScreen = !windowed;
-    m_windowIsWindowed = windowed;
+    m_windowSettings.windowIsWindowed = windowed;
 
     std::string error;
     m_window = Platform::Window::Create(params, &error);
@@ -401,26 +405,27 @@ void BriskAppBase::MakeWindow() {
         return;
     }
 
-    m_active = m_window->HasInputFocus();
-    if (m_minimized) {
-        m_minimized = false;
-        if (m_muteOnLostFocus) {
+    m_life.active = m_window->HasInputFocus();
+    if (m_life.minimized) {
+        m_life.minimized = false;
+        if (m_volumes.muteOnLostFocus) {
             Unmute(true);
         }
     }
-    m_minimizedHandled = false;
+    m_life.minimizedHandled = false;
     RefreshFocus();
     RestoreAllImages();
     m_widgetManager->SetScreenImage(m_display->GetScreenImage());
     m_widgetManager->MarkAllDirty();
-    m_timerEnabled = true;
-    m_lastTimerPost = Now();
+    m_timing.timerEnabled = true;
+    m_timing.lastTimerPost = Now();
 }
 
 int BriskAppBase::InitDisplay() {
     OnBeforeDisplayInit();
     PurgeAllImageCaches();
-    const int result = m_display->Init(m_window.get(), m_windowIsWindowed, m_width, m_height);
+    const int result = m_display->Init(m_window.get(), m_windowSettings.windowIsWindowed,
+                                       m_windowSettings.width, m_windowSettings.height);
     if (result == DDInterface::RESULT_OK) {
         ResizeWidgetArea();
         OnAfterDisplayInit();
@@ -431,8 +436,9 @@ int BriskAppBase::InitDisplay() {
 void BriskAppBase::ResizeWidgetArea() {
     const int dw = m_display->GetWidth();
     const int dh = m_display->GetHeight();
-    m_widgetManager->Resize({(m_width - dw) / 2, (m_height - dh) / 2, dw, dh},
-                            m_display->GetPresentationRect());
+    m_widgetManager->Resize(
+        {(m_windowSettings.width - dw) / 2, (m_windowSettings.height - dh) / 2, dw, dh},
+        m_display->GetPresentationRect());
 }
 
 // Reacts to a display initialisation result; false when the window was
@@ -442,13 +448,13 @@ bool BriskAppBase::HandleDisplayResult(int result) {
         case DDInterface::RESULT_OK:
             return true;
         case DDInterface::RESULT_INVALID_COLORDEPTH:
-            if (m_windowIsWindowed) {
-                if (m_forceWindowed) {
+            if (m_windowSettings.windowIsWindowed) {
+                if (m_windowSettings.forceWindowed) {
                     Popup(GetString("PLEASE_SET_COLOR_DEPTH",
                                     "Please set your desktop color depth to 16 bit."));
                     DoExit(1);
                 } else {
-                    m_forceFullscreen = true;
+                    m_windowSettings.forceFullscreen = true;
                     SwitchScreenMode(false);
                 }
                 return false;
@@ -456,8 +462,8 @@ bool BriskAppBase::HandleDisplayResult(int result) {
             break;
         case DDInterface::RESULT_EXCLUSIVE_FAIL:
         case DDInterface::RESULT_DISPCHANGE_FAIL:
-            if (!m_windowIsWindowed) {
-                m_forceWindowed = true;
+            if (!m_windowSettings.windowIsWindowed) {
+                m_windowSettings.forceWindowed = true;
                 SwitchScreenMode(true);
                 return false;
             }
@@ -467,7 +473,7 @@ bool BriskAppBase::HandleDisplayResult(int result) {
     }
     if (result == DDInterface::RESULT_3D_FAIL || m_display->Is3D()) {
         Set3DAcceleration(false, true);
-        return !m_shutdown;
+        return !m_life.shutdown;
     }
     Popup(GetString("FAILED_INIT_DIRECTDRAW", "Failed to initialize DirectDraw: ") +
           DDInterface::ResultToString(result) + " " + m_display->GetErrorText());
@@ -479,7 +485,7 @@ void BriskAppBase::Set3DAcceleration(bool on, bool reinit) {
     if (m_display == nullptr || m_display->Is3D() == on) {
         return;
     }
-    m_3dChanged = true;
+    m_life.changed3D = true;
     m_display->SetIs3D(on);
     if (!reinit || m_window == nullptr) {
         return;
@@ -500,19 +506,19 @@ void BriskAppBase::Set3DAcceleration(bool on, bool reinit) {
 }
 
 void BriskAppBase::Start() {
-    if (m_shutdown) {
+    if (m_life.shutdown) {
         return;
     }
     StartCursorThread();
-    if (m_autoStartLoadingThread && !m_loadingThreadStarted) {
+    if (m_loading.autoStart && !m_loading.threadStarted) {
         Platform::SetCurrentThreadPriority(Platform::ThreadPriority::AboveNormal);
-        m_yieldMainThread = true;
-        m_loadingThreadStarted = true;
+        m_loading.yieldMainThread = true;
+        m_loading.threadStarted = true;
         m_loadingThread = std::thread([this] {
             LoadingThreadProc();
-            DebugOutput("Resource Loading Time: " + std::to_string(Now() - m_constructionTick) +
-                        "\r\n");
-            m_loadingThreadCompleted = true;
+            DebugOutput("Resource Loading Time: " +
+                        std::to_string(Now() - m_timing.constructionTick) + "\r\n");
+            m_loading.threadCompleted = true;
         });
     }
     if (m_window != nullptr) {
@@ -521,32 +527,34 @@ void BriskAppBase::Start() {
     }
     Platform::EventPump::EnableTextInput(true);
 
-    m_startTick = Now();
-    m_lastTimeCheck = m_startTick;
-    m_nextDrawTick = m_startTick;
-    m_lastPresentTick = m_startTick;
-    m_running = true;
+    m_timing.startTick = Now();
+    m_timing.lastTimeCheck = m_timing.startTick;
+    m_timing.nextDrawTick = m_timing.startTick;
+    m_timing.lastPresentTick = m_timing.startTick;
+    m_life.running = true;
     RunMainLoop();
     // Everything still queued for deletion goes now.
-    m_updateAppDepth = 0;
+    m_timing.updateAppDepth = 0;
     ProcessSafeDeleteList();
-    m_running = false;
+    m_life.running = false;
 
-    while (m_loadingThreadStarted && !m_loadingThreadCompleted) {
+    while (m_loading.threadStarted && !m_loading.threadCompleted) {
         m_clock->Sleep(20);
     }
 
-    const uint32_t seconds = Now() - m_startTick;
+    const uint32_t seconds = Now() - m_timing.startTick;
     char buf[256];
     std::snprintf(buf, sizeof buf,
                   "Seconds       = %g\r\nSleep Count   = %d\r\nUpdate Count  = %d\r\n"
                   "Draw Count    = %d\r\nDraw Time     = %d\r\nScreen Blt    = %d\r\n",
-                  seconds / 1000.0, m_sleepCount, m_updateCount, m_drawCount, m_drawTime,
-                  m_presentTime);
+                  seconds / 1000.0, m_counters.sleeps, m_counters.updates, m_counters.draws,
+                  m_counters.drawTime, m_counters.presentTime);
     DebugOutput(buf);
-    if (m_drawTime + m_presentTime > 0) {
+    if (m_counters.drawTime + m_counters.presentTime > 0) {
         DebugOutput("Avg FPS       = " +
-                    std::to_string(m_drawCount * 1000 / (m_drawTime + m_presentTime)) + "\r\n");
+                    std::to_string(m_counters.draws * 1000 /
+                                   (m_counters.drawTime + m_counters.presentTime)) +
+                    "\r\n");
     }
     OnBeforeExit();
     WriteToRegistry();
@@ -572,12 +580,13 @@ void BriskAppBase::SetSoftwareCursorActive(bool active) {
 // a software cursor there is nothing to move, so the thread waits instead.
 void BriskAppBase::CursorThreadProc() {
     Platform::SetCurrentThreadPriority(Platform::ThreadPriority::AboveNormal);
-    while (!m_shutdown) {
+    while (!m_life.shutdown) {
         {
             std::unique_lock lock(m_cursorThreadLock);
-            m_cursorThreadWake.wait(lock, [this] { return m_shutdown || m_softwareCursorActive; });
+            m_cursorThreadWake.wait(lock,
+                                    [this] { return m_life.shutdown || m_softwareCursorActive; });
         }
-        if (m_shutdown) {
+        if (m_life.shutdown) {
             break;
         }
         int x = 0;
@@ -594,16 +603,16 @@ void BriskAppBase::CursorThreadProc() {
 
 void BriskAppBase::Shutdown() {
     if (!IsMainThread()) {
-        m_deferredShutdown = true;
+        m_life.deferredShutdown = true;
         return;
     }
-    if (m_shutdown) {
+    if (m_life.shutdown) {
         return;
     }
-    m_exitToTop = true;
+    m_life.exitToTop = true;
     {
         std::lock_guard lock(m_cursorThreadLock);
-        m_shutdown = true;
+        m_life.shutdown = true;
     }
     m_cursorThreadWake.notify_all();
     OnShutdown();
@@ -617,7 +626,7 @@ void BriskAppBase::Shutdown() {
         m_window->Hide();
     }
     RestoreScreenResolution();
-    if (m_registryRead) {
+    if (m_life.registryRead) {
         WriteToRegistry();
     }
 }
@@ -637,7 +646,7 @@ void BriskAppBase::HideWindow() {
     if (m_window != nullptr) {
         m_window->Hide();
     }
-    m_hidden = true;
+    m_life.hidden = true;
     ApplyCursor();
 }
 
@@ -645,9 +654,9 @@ void BriskAppBase::HideWindow() {
 
 void BriskAppBase::SetCursorImage(int num, Image* image, int hotX, int hotY) {
     if (image == nullptr) {
-        m_cursorImages.erase(num);
+        m_cursor.images.erase(num);
     } else {
-        m_cursorImages[num] = {image, hotX, hotY};
+        m_cursor.images[num] = {image, hotX, hotY};
     }
     ApplyCursor();
 }
@@ -659,33 +668,34 @@ void BriskAppBase::UseSoundPlayers(std::unique_ptr<SoundManager> sounds,
 }
 
 void BriskAppBase::SetSystemCursorHidden(bool hidden) {
-    if (hidden != m_systemCursorHidden) {
-        m_systemCursorHidden = hidden;
+    if (hidden != m_cursor.systemHidden) {
+        m_cursor.systemHidden = hidden;
         ApplyCursor();
     }
 }
 
 void BriskAppBase::ApplyCursor() {
     // A registered picture is drawn by the display as a software cursor.
-    const auto custom = m_cursorImages.find(m_cursorNum);
-    const bool software = !m_hidden && m_mouseInWindow && custom != m_cursorImages.end() &&
-                          (m_customCursors || m_playingDemo || m_cursorNum == 12);
+    const auto custom = m_cursor.images.find(m_cursor.number);
+    const bool software = !m_life.hidden && m_input.mouseInWindow &&
+                          custom != m_cursor.images.end() &&
+                          (m_cursor.custom || m_commandLine.playingDemo || m_cursor.number == 12);
     if (m_display != nullptr) {
         const bool changed =
             software ? m_display->SetCursorImage(custom->second.image, custom->second.hotX,
                                                  custom->second.hotY)
                      : m_display->SetCursorImage(nullptr);
-        m_cursorChanged = m_cursorChanged || changed;
+        m_cursor.changed = m_cursor.changed || changed;
     }
     SetSoftwareCursorActive(software);
     if (!m_videoStarted) {
         return;
     }
-    if (software || (m_systemCursorHidden && !m_hidden && m_mouseInWindow)) {
+    if (software || (m_cursor.systemHidden && !m_life.hidden && m_input.mouseInWindow)) {
         Platform::ShowCursor(false);
         return;
     }
-    if (m_hidden || !m_mouseInWindow) {
+    if (m_life.hidden || !m_input.mouseInWindow) {
         Platform::ShowCursor(true);
         Platform::ApplySystemCursor(Platform::SystemCursor::Arrow);
         return;
@@ -703,7 +713,7 @@ void BriskAppBase::ApplyCursor() {
             system(SystemCursor::Hand);
         }
     };
-    switch (m_cursorNum) {
+    switch (m_cursor.number) {
         case 0:
             system(SystemCursor::Arrow);
             break;
@@ -750,16 +760,16 @@ void BriskAppBase::ApplyCursor() {
 // --- popups --------------------------------------------------------------------
 
 void BriskAppBase::BeginPopup() {
-    if (!m_windowIsWindowed) {
-        m_inPopup = true;
+    if (!m_windowSettings.windowIsWindowed) {
+        m_life.inPopup = true;
     }
 }
 
 void BriskAppBase::EndPopup() {
-    m_inPopup = false;
+    m_life.inPopup = false;
     ClearUpdateBacklog(false);
-    m_ctrlDown = false;
-    m_altDown = false;
+    m_input.ctrlDown = false;
+    m_input.altDown = false;
     // Keys let go while the pop-up had them never reached the widgets.
     m_widgetManager->ReleaseHeldKeys();
     if (m_widgetManager->HasHeldButtons()) {
@@ -769,7 +779,7 @@ void BriskAppBase::EndPopup() {
 }
 
 int BriskAppBase::MsgBox(const std::string& text, const std::string& caption, int flags) {
-    if (m_screensaverMode) {
+    if (m_commandLine.screensaverMode) {
         LogScreenSaverError(text);
         return Platform::kAnswerOk;
     }
@@ -801,12 +811,12 @@ int BriskAppBase::MsgBox(const std::string& text, const std::string& caption, in
 }
 
 void BriskAppBase::Popup(const std::string& text) {
-    if (m_screensaverMode) {
+    if (m_commandLine.screensaverMode) {
         LogScreenSaverError(text);
         return;
     }
     BeginPopup();
-    if (!m_shutdown) {
+    if (!m_life.shutdown) {
         Platform::ShowMessageBox(GetString("FATAL_ERROR", "FATAL ERROR"), text,
                                  Platform::MessageBoxIcon::Error, Platform::MessageBoxButtons::Ok,
                                  m_window.get());
@@ -831,12 +841,12 @@ void BriskAppBase::LogScreenSaverError(const std::string& text) {
 // --- URLs ----------------------------------------------------------------------
 
 bool BriskAppBase::OpenURL(const std::string& url, bool shutdownAfter) {
-    if (!m_openingUrl.empty() && m_openingUrl == url) {
+    if (!m_url.url.empty() && m_url.url == url) {
         return true;
     }
-    m_openingUrl = url;
-    m_openingUrlShutdownAfter = shutdownAfter;
-    m_openingUrlTime = Now();
+    m_url.url = url;
+    m_url.shutdownAfter = shutdownAfter;
+    m_url.time = Now();
     if (Platform::OpenUrl(url)) {
         return true;
     }
@@ -845,12 +855,12 @@ bool BriskAppBase::OpenURL(const std::string& url, bool shutdownAfter) {
 }
 
 void BriskAppBase::OnURLOpenFailed(const std::string& /*url*/) {
-    m_openingUrl.clear();
+    m_url.url.clear();
 }
 
 void BriskAppBase::OnURLOpened(const std::string& /*url*/) {
-    m_openingUrl.clear();
-    if (m_openingUrlShutdownAfter) {
+    m_url.url.clear();
+    if (m_url.shutdownAfter) {
         Shutdown();
     }
 }
@@ -860,16 +870,16 @@ std::string BriskAppBase::GetProductVersion(const std::string& /*path*/) {
 }
 
 std::string BriskAppBase::GetDiagnosticInfo() {
-    return "Product: " + m_productName + " " + m_productVersion +
+    return "Product: " + m_identity.productName + " " + m_identity.productVersion +
            "\nVideo driver: " + Platform::VideoDriverName() + "\n";
 }
 
 void BriskAppBase::HandleSecondInstance() {
-    if (!m_enforceSingleInstance) {
+    if (!m_commandLine.enforceSingleInstance) {
         return;
     }
-    Platform::SingleInstance::NotifyFirst("Notify" + m_productName, 0, 0);
-    m_shutdown = true;  // the settings are not written
+    Platform::SingleInstance::NotifyFirst("Notify" + m_identity.productName, 0, 0);
+    m_life.shutdown = true;  // the settings are not written
     DoExit(0);
 }
 
@@ -886,26 +896,26 @@ bool BriskAppBase::IsReservedAltKey(int key) {
 // --- volumes -------------------------------------------------------------------
 
 double BriskAppBase::GetMasterVolume() {
-    return m_soundManager != nullptr ? m_soundManager->GetSystemVolume() : m_masterVolume;
+    return m_soundManager != nullptr ? m_soundManager->GetSystemVolume() : m_volumes.master;
 }
 
 void BriskAppBase::SetMasterVolume(double volume) {
-    m_sfxVolume = volume;
-    m_masterVolume = volume;
+    m_volumes.sfx = volume;
+    m_volumes.master = volume;
     if (m_soundManager != nullptr) {
         m_soundManager->SetSystemVolume(volume);
     }
 }
 
 void BriskAppBase::SetMusicVolume(double volume) {
-    m_musicVolume = volume;
+    m_volumes.music = volume;
     if (m_musicInterface != nullptr) {
         m_musicInterface->SetMusicMasterVolume(IsMuted() ? 0.0 : volume);
     }
 }
 
 void BriskAppBase::SetSfxVolume(double volume) {
-    m_sfxVolume = volume;
+    m_volumes.sfx = volume;
     if (m_soundManager != nullptr) {
         m_soundManager->SetSoundsVolume(IsMuted() ? 0.0 : volume);
     }
@@ -913,7 +923,7 @@ void BriskAppBase::SetSfxVolume(double volume) {
 
 std::unique_ptr<MusicInterface> BriskAppBase::CreateMusicInterface() {
     return Brisk::CreateMusicInterface(m_audioDevice != nullptr ? m_mixer.get() : nullptr,
-                                       m_noSound);
+                                       m_commandLine.noSound);
 }
 
 void BriskAppBase::PlaySample(int id, int pan) {
@@ -931,30 +941,30 @@ void BriskAppBase::PlaySample(int id) {
 }
 
 void BriskAppBase::Mute(bool autoMute) {
-    ++m_muteCount;
+    ++m_volumes.muteCount;
     if (autoMute) {
-        ++m_autoMuteCount;
+        ++m_volumes.autoMuteCount;
     }
-    SetMusicVolume(m_musicVolume);
-    SetSfxVolume(m_sfxVolume);
+    SetMusicVolume(m_volumes.music);
+    SetSfxVolume(m_volumes.sfx);
 }
 
 void BriskAppBase::Unmute(bool autoMute) {
-    if (m_muteCount > 0) {
-        --m_muteCount;
-        if (autoMute && m_autoMuteCount > 0) {
-            --m_autoMuteCount;
+    if (m_volumes.muteCount > 0) {
+        --m_volumes.muteCount;
+        if (autoMute && m_volumes.autoMuteCount > 0) {
+            --m_volumes.autoMuteCount;
         }
     }
-    SetMusicVolume(m_musicVolume);
-    SetSfxVolume(m_sfxVolume);
+    SetMusicVolume(m_volumes.music);
+    SetSfxVolume(m_volumes.sfx);
 }
 
 double BriskAppBase::GetLoadingProgress() {
-    if (m_loadingThreadCompleted) {
+    if (m_loading.threadCompleted) {
         return 1.0;
     }
-    if (!m_loadingThreadStarted) {
+    if (!m_loading.threadStarted) {
         return 0.0;
     }
     const int total = m_loadingTasksTotal;
@@ -1057,19 +1067,19 @@ FontImage BriskAppBase::AppFontHost::LoadImage(const std::string& path) {
 // --- screen modes ----------------------------------------------------------------
 
 void BriskAppBase::SwitchScreenMode(bool windowed, bool use3D, bool force) {
-    if (m_forceFullscreen) {
+    if (m_windowSettings.forceFullscreen) {
         windowed = false;
     }
-    if (windowed == m_windowIsWindowed && !force) {
+    if (windowed == m_windowSettings.windowIsWindowed && !force) {
         Set3DAcceleration(use3D, true);
         return;
     }
     Set3DAcceleration(use3D, false);
-    m_isWindowed = windowed;
+    m_windowSettings.isWindowed = windowed;
     MakeWindow();
-    if (m_window != nullptr && !m_shutdown) {
+    if (m_window != nullptr && !m_life.shutdown) {
         m_window->Show();
-        if (m_openingUrl.empty()) {
+        if (m_url.url.empty()) {
             m_window->RestoreAndRaise();
         }
     }
@@ -1080,14 +1090,14 @@ void BriskAppBase::SwitchScreenMode(bool windowed) {
 }
 
 void BriskAppBase::SwitchScreenMode() {
-    SwitchScreenMode(m_isWindowed, m_display != nullptr && m_display->Is3D(), true);
+    SwitchScreenMode(m_windowSettings.isWindowed, m_display != nullptr && m_display->Is3D(), true);
 }
 
 // --- safe deletion -----------------------------------------------------------------
 
 void BriskAppBase::SafeDeleteWidget(std::unique_ptr<Widget> widget) {
     if (widget != nullptr) {
-        m_safeDeleteList.emplace_back(m_updateAppDepth, std::move(widget));
+        m_safeDeleteList.emplace_back(m_timing.updateAppDepth, std::move(widget));
     }
 }
 
@@ -1095,7 +1105,7 @@ void BriskAppBase::ProcessSafeDeleteList() {
     // Deleting a widget may queue more deletions: take the due entries first.
     std::vector<std::unique_ptr<Widget>> due;
     for (auto it = m_safeDeleteList.begin(); it != m_safeDeleteList.end();) {
-        if (it->first >= m_updateAppDepth) {
+        if (it->first >= m_timing.updateAppDepth) {
             due.push_back(std::move(it->second));
             it = m_safeDeleteList.erase(it);
         } else {

@@ -148,9 +148,9 @@ public:
     virtual void PlaySample(int id, int pan);
     virtual void PlaySample(int id);
     virtual double GetMasterVolume();
-    virtual double GetMusicVolume() { return m_musicVolume; }
-    virtual double GetSfxVolume() { return m_sfxVolume; }
-    virtual bool IsMuted() { return m_muteCount > 0; }
+    virtual double GetMusicVolume() { return m_volumes.music; }
+    virtual double GetSfxVolume() { return m_volumes.sfx; }
+    virtual bool IsMuted() { return m_volumes.muteCount > 0; }
     virtual void SetMasterVolume(double volume);
     virtual void SetMusicVolume(double volume);
     virtual void SetSfxVolume(double volume);
@@ -210,7 +210,7 @@ public:
     virtual void RunMainLoop();
     virtual bool UpdateAppStep(bool* updated);
     virtual bool UpdateApp();
-    virtual bool IsWindowEnabled() { return !m_windowDisabled; }
+    virtual bool IsWindowEnabled() { return !m_life.windowDisabled; }
     // A termination signal arrived (session end, Ctrl+C, `timeout`): the
     // default shuts down at once, without asking, as a confirmed exit does.
     virtual void OnTerminationRequest();
@@ -271,11 +271,11 @@ public:
     DDInterface* GetDisplay() const { return m_display.get(); }
     Platform::Window* GetWindow() const { return m_window.get(); }
     Platform::WindowId GetMainWindowId() const;
-    bool IsShutdown() const { return m_shutdown.load(); }
+    bool IsShutdown() const { return m_life.shutdown.load(); }
     // True once a termination signal asked the program to end.
-    bool IsTerminating() const { return m_terminating; }
+    bool IsTerminating() const { return m_life.terminating; }
     // The seed the C runtime's generator got at start-up (different at every start).
-    unsigned GetRandomSeed() const { return m_randomSeed; }
+    unsigned GetRandomSeed() const { return m_life.randomSeed; }
     bool IsMainThread() const { return std::this_thread::get_id() == m_primaryThreadId; }
     // Replaces the time source (tests); `clock` must outlive the application.
     void SetClock(Platform::Clock* clock) { m_clock = clock; }
@@ -301,147 +301,193 @@ public:
     // Hides the system mouse cursor while a program draws its own picture in
     // its place (the control library's cursors); false shows it again.
     void SetSystemCursorHidden(bool hidden);
-    bool IsSystemCursorHidden() const { return m_systemCursorHidden; }
+    bool IsSystemCursorHidden() const { return m_cursor.systemHidden; }
     // Last pointer position recorded by the cursor thread, window coordinates.
     std::pair<int, int> GetCursorThreadPosition() const {
         return {m_cursorX.load(), m_cursorY.load()};
     }
 
     // --- state ------------------------------------------------------------
-    // Identity and window settings.
-    std::string m_companyName;
-    std::string m_productName = "Product";
-    std::string m_title = "BriskApp";
-    std::string m_productVersion;
-    std::string m_registryKey;
-    std::string m_startDirectory;
-    std::string m_appDataFolder;
-    std::string m_executablePath;
-    int m_width = 640;
-    int m_height = 480;
-    bool m_isWindowed = true;        // windowed wanted
-    bool m_windowIsWindowed = true;  // the current window is windowed
-    bool m_fullScreenWindowMode = false;
-    bool m_forceFullscreen = false;
-    bool m_forceWindowed = false;
-    int m_preferredX = -1;
-    int m_preferredY = -1;
-    bool m_allowMaximize = false;
+    // The application's state in named groups. The groups are reached by the
+    // subclass (protected members below) and, in tests, through
+    // AppStateAccess; everything else goes through the operations above.
 
-    // Volumes and muting.
-    double m_musicVolume = 0.85;
-    double m_sfxVolume = 0.85;
-    double m_masterVolume = 1.0;
-    int m_muteCount = 0;
-    int m_autoMuteCount = 0;
-    bool m_muteOnLostFocus = true;
-
-    // Timing (milliseconds unless stated).
-    int m_frameTime = 10;
-    double m_updateMultiplier = 1.0;
-    bool m_vsyncUpdates = false;
-    bool m_vsyncBroken = false;
-    bool m_waitForVSync = false;
-    bool m_softVSyncWait = true;
-    bool m_paused = false;
-    UpdateState m_updateState = UpdateState::DrainMessages;
-    int m_updateAppDepth = 0;
-    double m_pendingUpdateTime = 0;
-    double m_fractionalUpdateAccumulator = 0;
-    double m_relaxTimer = 0;
-    uint32_t m_lastTimeCheck = 0;
-    uint32_t m_lastPresentTick = 0;
-    uint32_t m_nextDrawTick = 0;
-    uint32_t m_lastTimerTick = 0;
-    uint32_t m_timerRunStart = 0;
-    uint32_t m_lastTimerPost = 0;
-    uint32_t m_lastUserInputTick = 0;
-    uint32_t m_startTick = 0;
-    uint32_t m_constructionTick = 0;
-    int m_nonDrawCount = 0;
-    bool m_drawPending = false;
-    bool m_lastDrawEmpty = false;
-    bool m_timerEnabled = false;
-    int m_vsyncCheckUpdates = 0;
-    uint32_t m_vsyncCheckTick = 0;
-    int m_vsyncStrikes = 0;
-
-    // Counters.
-    int m_updateCount = 0;
-    int m_updateChangedCount = 0;
-    int m_drawCount = 0;
-    int m_drawTime = 0;
-    int m_presentTime = 0;
-    int m_sleepCount = 0;
-    int m_presentCount = 0;
-
-    // Loading thread.
-    bool m_loadingThreadStarted = false;
-    std::atomic<bool> m_loadingThreadCompleted{false};
-    bool m_loadingCompletionHandled = false;
-    bool m_yieldMainThread = false;
-    bool m_autoStartLoadingThread = true;
-
-    // Life-cycle flags.
-    std::atomic<bool> m_shutdown{false};
-    std::atomic<bool> m_deferredShutdown{false};
-    bool m_exitToTop = false;
-    bool m_running = false;
-    bool m_initialized = false;
-    bool m_closeRequested = false;
-    bool m_active = false;
-    bool m_minimized = false;
-    bool m_minimizedHandled = false;  // the state the queued size messages last acted on
-    bool m_hasFocus = false;
-    bool m_mouseInWindow = false;
-    bool m_hidden = false;
-    bool m_inPopup = false;
-    bool m_windowDisabled = false;
-    bool m_drawing = false;
-    bool m_displayLost = false;
-    uint32_t m_lastRecoveryTry = 0;
-    bool m_ctrlDown = false;
-    bool m_altDown = false;
-    bool m_debugKeysEnabled = false;
-    bool m_registryRead = false;
-    bool m_commandLineParsed = false;
-    bool m_3dChanged = false;
-    bool m_lastRunClean = true;  // "InProgress" was 0: the previous run ended normally
-
-    // Cursor.
-    bool m_customCursors = false;
-    int m_cursorNum = 0;
-    bool m_cursorChanged = false;
-    bool m_systemCursorHidden = false;  // a picture drawn by the program replaces it
-
-    struct CursorImage {
-        Image* image = nullptr;  // not owned
-        int hotX = 0;
-        int hotY = 0;
+    // Who the program is and where it lives.
+    struct Identity {
+        std::string companyName;              // first part of the settings path
+        std::string productName = "Product";  // names the settings, lock and data folders
+        std::string title = "BriskApp";       // window caption
+        std::string productVersion;           // shown in diagnostics
+        std::string registryKey;              // settings key; empty: reads fail, writes do nothing
+        std::string startDirectory;           // the program's folder, made the working folder
+        std::string appDataFolder;            // per-user data folder (demos, screenshots)
+        std::string executablePath;           // the running program
     };
-    std::map<int, CursorImage> m_cursorImages;
+
+    // The window as wanted and as it is.
+    struct WindowSettings {
+        int width = 640;                    // client width, pixels
+        int height = 480;                   // client height, pixels
+        bool isWindowed = true;             // windowed wanted
+        bool windowIsWindowed = true;       // the current window is windowed
+        bool fullScreenWindowMode = false;  // full screen as a borderless desktop-sized window
+        bool forceFullscreen = false;       // "-fullscreen" on the command line
+        bool forceWindowed = false;         // "-windowed", or the desktop is too small
+        int preferredX = -1;                // remembered position; -1 centres
+        int preferredY = -1;
+        bool allowMaximize = false;  // the window may be maximised
+    };
+
+    // Volumes (0..1) and muting.
+    struct Volumes {
+        double music = 0.85;
+        double sfx = 0.85;
+        double master = 1.0;
+        int muteCount = 0;            // mutes in force; sound is silent while above 0
+        int autoMuteCount = 0;        // of those, the ones made by losing focus
+        bool muteOnLostFocus = true;  // mute while another window has the focus
+    };
+
+    // The main loop's clock (milliseconds unless stated).
+    struct FrameTiming {
+        int frameTime = 10;             // length of one update
+        double updateMultiplier = 1.0;  // updates per frame time (faster replays)
+        bool vsyncUpdates = false;      // updates follow the display's refresh
+        bool vsyncBroken = false;       // the refresh proved unreliable
+        bool waitForVSync = false;      // settings: present on the refresh
+        bool softVSyncWait = true;      // wait for the refresh by sleeping
+        bool paused = false;            // updates suspended
+        UpdateState updateState = UpdateState::DrainMessages;  // step within a cycle
+        int updateAppDepth = 0;                                // nesting of UpdateApp (modal loops)
+        double pendingUpdateTime = 0;                          // time owed to updates
+        double fractionalUpdateAccumulator = 0;
+        double relaxTimer = 0;       // backlog ignored until this runs out
+        uint32_t lastTimeCheck = 0;  // clock at the last timing decision
+        uint32_t lastPresentTick = 0;
+        uint32_t nextDrawTick = 0;
+        uint32_t lastTimerTick = 0;  // clock at the last timer message
+        uint32_t timerRunStart = 0;  // start of the current run of timer messages
+        uint32_t lastTimerPost = 0;
+        uint32_t lastUserInputTick = 0;
+        uint32_t startTick = 0;         // clock when the main loop started
+        uint32_t constructionTick = 0;  // clock when the application was made
+        int nonDrawCount = 0;           // updates since the last draw
+        bool drawPending = false;
+        bool lastDrawEmpty = false;  // the last draw changed nothing
+        bool timerEnabled = false;
+        int vsyncCheckUpdates = 0;    // refresh sanity check: updates counted
+        uint32_t vsyncCheckTick = 0;  //   since this clock reading
+        int vsyncStrikes = 0;         //   and failed checks so far
+    };
+
+    // Running totals (diagnostics and tests).
+    struct Counters {
+        int updates = 0;
+        int changedUpdates = 0;  // updates after which something needed drawing
+        int draws = 0;
+        int drawTime = 0;     // milliseconds spent drawing
+        int presentTime = 0;  // milliseconds spent presenting
+        int sleeps = 0;
+        int presents = 0;
+    };
+
+    // The loading thread.
+    struct Loading {
+        bool threadStarted = false;
+        std::atomic<bool> threadCompleted{false};  // set by the loading thread
+        bool completionHandled = false;            // OnLoadingComplete has run
+        bool yieldMainThread = false;              // the main loop gives the loader time
+        bool autoStart = true;                     // Start() starts the thread
+    };
+
+    // Where the program is in its life and how its window stands.
+    struct LifeCycle {
+        std::atomic<bool> shutdown{false};
+        std::atomic<bool> deferredShutdown{false};  // asked from another thread
+        bool exitToTop = false;                     // unwind nested loops to the main loop
+        bool running = false;                       // the main loop is running
+        bool initialized = false;                   // Init has finished
+        bool closeRequested = false;                // the close box was pressed
+        bool active = false;                        // the window is the active one
+        bool minimized = false;
+        bool minimizedHandled = false;  // the state the queued size messages last acted on
+        bool hidden = false;
+        bool inPopup = false;  // a system message box is showing
+        bool windowDisabled = false;
+        bool drawing = false;          // inside DrawFrame
+        bool displayLost = false;      // the display must be recreated
+        uint32_t lastRecoveryTry = 0;  // clock at the last try to recreate it
+        bool registryRead = false;
+        bool commandLineParsed = false;
+        bool changed3D = false;    // acceleration switched; the display is remade
+        bool lastRunClean = true;  // "InProgress" was 0: the previous run ended normally
+        bool terminating = false;  // a termination signal is being handled
+        unsigned randomSeed = 0;   // the C runtime generator's seed for this run
+    };
+
+    // Focus and keyboard state.
+    struct Input {
+        bool hasFocus = false;
+        bool mouseInWindow = false;
+        bool ctrlDown = false;
+        bool altDown = false;
+        bool debugKeysEnabled = false;
+    };
+
+    // The mouse cursor.
+    struct CursorState {
+        bool custom = false;        // the hand and dragging cursors were made
+        int number = 0;             // the Cursor shown
+        bool changed = false;       // ApplyCursor must run
+        bool systemHidden = false;  // a picture drawn by the program replaces it
+        struct Picture {
+            Image* image = nullptr;  // not owned
+            int hotX = 0;
+            int hotY = 0;
+        };
+        std::map<int, Picture> images;  // software cursors by cursor number
+    };
 
     // Settings from the command line.
-    bool m_screensaverMode = false;
-    bool m_enforceSingleInstance = true;
-    bool m_terminating = false;  // a termination signal is being handled
-    unsigned m_randomSeed = 0;
-    bool m_playingDemo = false;
-    bool m_recordingDemo = false;
-    int m_recordDemoCount = 5;
-    std::string m_demoFileName = "briskapp.dmo";
-    bool m_noSound = false;
-    bool m_useFMod = false;
+    struct CommandLine {
+        bool screensaverMode = false;
+        bool enforceSingleInstance = true;
+        bool playingDemo = false;
+        bool recordingDemo = false;
+        int recordDemoCount = 5;  // numbered demo files kept
+        std::string demoFileName = "briskapp.dmo";
+        bool noSound = false;
+        bool useFMod = false;
+    };
 
-    // URL opening.
-    std::string m_openingUrl;
-    bool m_openingUrlShutdownAfter = false;
-    uint32_t m_openingUrlTime = 0;
+    // A URL being opened.
+    struct UrlOpening {
+        std::string url;
+        bool shutdownAfter = false;
+        uint32_t time = 0;  // clock when the request was made
+    };
+
+    // The per-user data folder (demos, screenshots), with a trailing '/'.
+    const std::string& GetAppDataFolder() const { return m_identity.appDataFolder; }
+
+protected:
+    Identity m_identity;
+    WindowSettings m_windowSettings;
+    Volumes m_volumes;
+    FrameTiming m_timing;
+    Counters m_counters;
+    Loading m_loading;
+    LifeCycle m_life;
+    Input m_input;
+    CursorState m_cursor;
+    CommandLine m_commandLine;
+    UrlOpening m_url;
 
     // Saturating add table for additive drawing: i for i < 256, 255 above.
     std::array<uint8_t, 512> m_addTable{};
 
 private:
+    friend struct AppStateAccess;  // tests only
     void StartCursorThread();
     void CursorThreadProc();
     void PumpPlatformMessages();

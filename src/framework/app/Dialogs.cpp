@@ -69,9 +69,9 @@ Dialog* BriskAppBase::AddDialog(int id, std::unique_ptr<Dialog> dialog) {
     }
     Dialog* d = dialog.get();
     if (d->m_width == 0) {
-        const int width = m_width / 2;
+        const int width = m_windowSettings.width / 2;
         const int height = d->GetPreferredHeight(width);
-        d->Resize((m_width - width) / 2, m_height / 5, width, height);
+        d->Resize((m_windowSettings.width - width) / 2, m_windowSettings.height / 5, width, height);
     }
     m_dialogMap[id] = std::move(dialog);
     m_widgetManager->AddWidget(d);

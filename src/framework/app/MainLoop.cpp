@@ -76,7 +76,7 @@ void BriskAppBase::HandleWindowMessage(const WindowMessage& message) {
     const bool mainWindow = message.window == GetMainWindowId();
     switch (message.message) {
         case MessageId::Paint:
-            if (m_initialized && !m_hidden && m_running) {
+            if (m_life.initialized && !m_life.hidden && m_life.running) {
                 PresentFrame(nullptr);
             }
             return;
@@ -95,8 +95,8 @@ void BriskAppBase::HandleWindowMessage(const WindowMessage& message) {
             }
             return;
         case MessageId::ActivateApp:
-            if (mainWindow && !m_playingDemo) {
-                m_active = message.wparam != 0;
+            if (mainWindow && !m_commandLine.playingDemo) {
+                m_life.active = message.wparam != 0;
             }
             break;
         default:
@@ -106,7 +106,7 @@ void BriskAppBase::HandleWindowMessage(const WindowMessage& message) {
         return;
     }
 
-    if (!m_inPopup) {
+    if (!m_life.inPopup) {
         bool queue = true;
         switch (message.message) {
             case MessageId::KeyDown:
@@ -116,12 +116,12 @@ void BriskAppBase::HandleWindowMessage(const WindowMessage& message) {
                 const bool down = message.message == MessageId::KeyDown ||
                                   message.message == MessageId::SysKeyDown;
                 if (message.wparam == Platform::Vk::Control) {
-                    m_ctrlDown = down;
+                    m_input.ctrlDown = down;
                 } else if (message.wparam == Platform::Vk::Menu) {
-                    m_altDown = down;
+                    m_input.altDown = down;
                 }
-                if (down &&
-                    OnKeyDownEarly(static_cast<int>(message.wparam), m_ctrlDown, m_altDown)) {
+                if (down && OnKeyDownEarly(static_cast<int>(message.wparam), m_input.ctrlDown,
+                                           m_input.altDown)) {
                     queue = false;
                 }
                 break;
@@ -144,7 +144,7 @@ void BriskAppBase::HandleWindowMessage(const WindowMessage& message) {
     }
 
     if (message.message == MessageId::Size) {
-        m_minimized = message.wparam == Platform::kSizeMinimized;
+        m_life.minimized = message.wparam == Platform::kSizeMinimized;
     } else if (message.message == MessageId::Close) {
         OnCloseRequest();
     }
@@ -154,7 +154,7 @@ bool BriskAppBase::ProcessDeferredMessages(bool single) {
     while (!m_deferredMessages.empty()) {
         const WindowMessage message = m_deferredMessages.front();
         m_deferredMessages.pop_front();
-        if (!m_playingDemo) {
+        if (!m_commandLine.playingDemo) {
             DispatchDeferredMessage(message);
         }
         if (single) {
@@ -168,10 +168,10 @@ void BriskAppBase::DispatchDeferredMessage(const WindowMessage& message) {
     const bool mainWindow = message.window == GetMainWindowId();
     switch (message.message) {
         case MessageId::Move:
-            if (mainWindow && m_windowIsWindowed && m_window != nullptr &&
+            if (mainWindow && m_windowSettings.windowIsWindowed && m_window != nullptr &&
                 !m_window->IsMinimized()) {
-                m_preferredX = Platform::PointParamX(message.lparam);
-                m_preferredY = Platform::PointParamY(message.lparam);
+                m_windowSettings.preferredX = Platform::PointParamX(message.lparam);
+                m_windowSettings.preferredY = Platform::PointParamY(message.lparam);
             }
             break;
         case MessageId::Size: {
@@ -179,15 +179,15 @@ void BriskAppBase::DispatchDeferredMessage(const WindowMessage& message) {
                 break;
             }
             const bool minimized = message.wparam == Platform::kSizeMinimized;
-            m_minimized = minimized;
-            if (minimized != m_minimizedHandled) {
-                m_minimizedHandled = minimized;
+            m_life.minimized = minimized;
+            if (minimized != m_life.minimizedHandled) {
+                m_life.minimizedHandled = minimized;
                 if (minimized) {
-                    if (m_muteOnLostFocus) {
+                    if (m_volumes.muteOnLostFocus) {
                         Mute(true);
                     }
                 } else {
-                    if (m_muteOnLostFocus) {
+                    if (m_volumes.muteOnLostFocus) {
                         Unmute(true);
                     }
                     m_widgetManager->MarkAllDirty();
@@ -209,13 +209,13 @@ void BriskAppBase::DispatchDeferredMessage(const WindowMessage& message) {
             m_widgetManager->MarkAllDirty();
             break;
         case MessageId::ActivateApp:
-            if (mainWindow && !m_hidden && !m_shutdown) {
+            if (mainWindow && !m_life.hidden && !m_life.shutdown) {
                 RefreshFocus();
-                if (m_active && !m_windowIsWindowed) {
+                if (m_life.active && !m_windowSettings.windowIsWindowed) {
                     m_widgetManager->MarkAllDirty();
                 }
-                if (!m_active && !m_openingUrl.empty()) {
-                    OnURLOpened(m_openingUrl);
+                if (!m_life.active && !m_url.url.empty()) {
+                    OnURLOpened(m_url.url);
                 }
             }
             break;
@@ -237,7 +237,7 @@ void BriskAppBase::DispatchDeferredMessage(const WindowMessage& message) {
             m_widgetManager->MouseWheel(static_cast<int>(message.wparam / 120));
             break;
         case MessageId::Close:
-            m_closeRequested = true;
+            m_life.closeRequested = true;
             Shutdown();
             break;
         default:
@@ -250,41 +250,41 @@ void BriskAppBase::DispatchDeferredMessage(const WindowMessage& message) {
 
 void BriskAppBase::HandleKeyDownMessage(const WindowMessage& message) {
     const int key = static_cast<int>(message.wparam);
-    m_lastUserInputTick = m_lastTimerTick;
+    m_timing.lastUserInputTick = m_timing.lastTimerTick;
     if (message.message == MessageId::SysKeyDown && key == Platform::Vk::Return) {
         // Alt+Enter toggles between window and full screen.
-        if (!m_forceFullscreen && !m_forceWindowed) {
-            SwitchScreenMode(!m_windowIsWindowed);
+        if (!m_windowSettings.forceFullscreen && !m_windowSettings.forceWindowed) {
+            SwitchScreenMode(!m_windowSettings.windowIsWindowed);
         }
         return;
     }
     if (key == 'D' && m_widgetManager->IsKeyDown(Platform::Vk::Control) &&
         m_widgetManager->IsKeyDown(Platform::Vk::Menu)) {
-        m_debugKeysEnabled = !m_debugKeysEnabled;
+        m_input.debugKeysEnabled = !m_input.debugKeysEnabled;
         return;
     }
-    if (m_debugKeysEnabled && OnDebugKey(key)) {
+    if (m_input.debugKeysEnabled && OnDebugKey(key)) {
         return;
     }
     m_widgetManager->KeyDown(key);
 }
 
 void BriskAppBase::DispatchMouseMessage(const WindowMessage& message) {
-    if (m_hidden) {
+    if (m_life.hidden) {
         return;
     }
     int x = Platform::PointParamX(message.lparam);
     int y = Platform::PointParamY(message.lparam);
     m_widgetManager->MapWindowPoint(&x, &y);
-    m_lastUserInputTick = m_lastTimerTick;
+    m_timing.lastUserInputTick = m_timing.lastTimerTick;
     if (m_softwareCursorActive && m_display != nullptr) {
         // The software cursor follows the pointer at the next present.
         m_display->SetCursorPos(x, y);
-        m_cursorChanged = true;
+        m_cursor.changed = true;
     }
     m_widgetManager->MouseMove(x, y);
-    if (!m_mouseInWindow) {
-        m_mouseInWindow = true;
+    if (!m_input.mouseInWindow) {
+        m_input.mouseInWindow = true;
         ApplyCursor();
     }
     int clicks = 0;
@@ -332,27 +332,27 @@ void BriskAppBase::DispatchMouseMessage(const WindowMessage& message) {
 }
 
 void BriskAppBase::HandleTimerTick() {
-    if (m_hidden || !m_running) {
+    if (m_life.hidden || !m_life.running) {
         return;
     }
     const uint32_t now = Now();
-    if (TickDiff(now, m_lastTimerTick) > 500) {
-        m_timerRunStart = now;
+    if (TickDiff(now, m_timing.lastTimerTick) > 500) {
+        m_timing.timerRunStart = now;
     }
-    m_lastTimerTick = now;
+    m_timing.lastTimerTick = now;
 
-    if (!m_openingUrl.empty() && TickDiff(now, m_timerRunStart) > 5000) {
-        const int32_t sinceOpen = TickDiff(now, m_openingUrlTime);
-        if (!m_active && sinceOpen > 8000) {
-            OnURLOpened(m_openingUrl);
-        } else if (m_active && sinceOpen > 12000) {
-            OnURLOpenFailed(m_openingUrl);
+    if (!m_url.url.empty() && TickDiff(now, m_timing.timerRunStart) > 5000) {
+        const int32_t sinceOpen = TickDiff(now, m_url.time);
+        if (!m_life.active && sinceOpen > 8000) {
+            OnURLOpened(m_url.url);
+        } else if (m_life.active && sinceOpen > 12000) {
+            OnURLOpenFailed(m_url.url);
         }
     }
 
     const bool inside = m_window != nullptr && m_window->IsMouseInside();
-    if (inside != m_mouseInWindow) {
-        m_mouseInWindow = inside;
+    if (inside != m_input.mouseInWindow) {
+        m_input.mouseInWindow = inside;
         if (!inside) {
             int x = 0;
             int y = 0;
@@ -365,19 +365,19 @@ void BriskAppBase::HandleTimerTick() {
 }
 
 void BriskAppBase::RefreshFocus() {
-    const bool focus = m_active && !m_minimized;
-    if (focus == m_hasFocus) {
+    const bool focus = m_life.active && !m_life.minimized;
+    if (focus == m_input.hasFocus) {
         return;
     }
-    m_hasFocus = focus;
+    m_input.hasFocus = focus;
     if (focus) {
-        if (m_muteOnLostFocus) {
+        if (m_volumes.muteOnLostFocus) {
             Unmute(true);
         }
         m_widgetManager->GainFocus();
         OnGotFocus();
     } else {
-        if (m_muteOnLostFocus) {
+        if (m_volumes.muteOnLostFocus) {
             Mute(true);
         }
         m_widgetManager->LoseFocus();
@@ -392,8 +392,8 @@ void BriskAppBase::RefreshFocus() {
 // --- update state machine ------------------------------------------------------
 
 void BriskAppBase::RunMainLoop() {
-    while (!m_shutdown) {
-        m_exitToTop = false;
+    while (!m_life.shutdown) {
+        m_life.exitToTop = false;
         UpdateApp();
     }
 }
@@ -410,26 +410,26 @@ bool BriskAppBase::UpdateApp() {
 
 bool BriskAppBase::UpdateAppStep(bool* updated) {
     *updated = false;
-    if (m_exitToTop) {
+    if (m_life.exitToTop) {
         return false;
     }
-    if (m_updateState == UpdateState::CycleDone) {
-        m_updateState = UpdateState::DrainMessages;
+    if (m_timing.updateState == UpdateState::CycleDone) {
+        m_timing.updateState = UpdateState::DrainMessages;
     }
-    ++m_updateAppDepth;
-    if (m_updateState == UpdateState::DrainMessages) {
+    ++m_timing.updateAppDepth;
+    if (m_timing.updateState == UpdateState::DrainMessages) {
         PumpPlatformMessages();
         ProcessDeferredMessages(true);
         if (m_deferredMessages.empty()) {
-            m_updateState = UpdateState::Decide;
+            m_timing.updateState = UpdateState::Decide;
         }
     }
-    if (m_updateState != UpdateState::DrainMessages && !m_shutdown) {
-        const int before = m_updateCount;
+    if (m_timing.updateState != UpdateState::DrainMessages && !m_life.shutdown) {
+        const int before = m_counters.updates;
         ProcessFrame(true);
-        *updated = m_updateCount != before;
+        *updated = m_counters.updates != before;
     }
-    --m_updateAppDepth;
+    --m_timing.updateAppDepth;
     return true;
 }
 
@@ -443,12 +443,12 @@ void BriskAppBase::SendWindowMessage(const WindowMessage& message) {
 }
 
 void BriskAppBase::OnTerminationRequest() {
-    m_terminating = true;
+    m_life.terminating = true;
     Shutdown();
 }
 
 void BriskAppBase::PumpPlatformMessages() {
-    if (Platform::TakeTerminationRequest() && !m_shutdown) {
+    if (Platform::TakeTerminationRequest() && !m_life.shutdown) {
         OnTerminationRequest();
         return;
     }
@@ -465,40 +465,42 @@ void BriskAppBase::PumpPlatformMessages() {
     }
     if (m_videoStarted) {
         m_eventPump->Pump([this](const WindowMessage& m) { HandleWindowMessage(m); },
-                          [this] { return m_shutdown.load(); });
+                          [this] { return m_life.shutdown.load(); });
     }
     QueueTimerMessage(Now());
 }
 
 // The window timer: one timer message per frame time while a window exists.
 void BriskAppBase::QueueTimerMessage(uint32_t now) {
-    if (!m_timerEnabled || TickDiff(now, m_lastTimerPost) < m_frameTime) {
+    if (!m_timing.timerEnabled || TickDiff(now, m_timing.lastTimerPost) < m_timing.frameTime) {
         return;
     }
-    m_lastTimerPost = now;
+    m_timing.lastTimerPost = now;
     HandleWindowMessage({GetMainWindowId(), MessageId::Timer, 0, 0});
 }
 
 bool BriskAppBase::ProcessFrame(bool allowSleep) {
     const uint32_t start = Now();
     uint32_t slept = 0;
-    if (m_deferredShutdown) {
+    if (m_life.deferredShutdown) {
         Shutdown();
     }
 
-    const bool vblank = !m_playingDemo && m_vsyncUpdates && !m_lastDrawEmpty && !m_vsyncBroken &&
-                        (!m_windowIsWindowed || (m_waitForVSync && !m_softVSyncWait));
+    const bool vblank =
+        !m_commandLine.playingDemo && m_timing.vsyncUpdates && !m_timing.lastDrawEmpty &&
+        !m_timing.vsyncBroken &&
+        (!m_windowSettings.windowIsWindowed || (m_timing.waitForVSync && !m_timing.softVSyncWait));
     const int refreshRate = m_display != nullptr ? m_display->GetRefreshRate() : 100;
     double frameLength = 0;
     double updatesPerTick = 1;
     if (vblank) {
-        frameLength = (1000.0 / refreshRate) / m_updateMultiplier;
-        updatesPerTick = 1000.0 / (m_frameTime * refreshRate);
+        frameLength = (1000.0 / refreshRate) / m_timing.updateMultiplier;
+        updatesPerTick = 1000.0 / (m_timing.frameTime * refreshRate);
     } else {
-        frameLength = m_frameTime / m_updateMultiplier;
+        frameLength = m_timing.frameTime / m_timing.updateMultiplier;
     }
 
-    if (m_paused || m_updateMultiplier <= 0) {
+    if (m_timing.paused || m_timing.updateMultiplier <= 0) {
         ProcessSafeDeleteList();
         return true;
     }
@@ -507,73 +509,74 @@ bool BriskAppBase::ProcessFrame(bool allowSleep) {
     }
 
     bool drawOrSleep = false;
-    if (m_updateState == UpdateState::Decide) {
-        ++m_nonDrawCount;
-        const int forceDrawAfter = static_cast<int>(std::ceil(m_updateMultiplier * 10));
-        if (m_nonDrawCount >= forceDrawAfter && m_loadingCompletionHandled) {
+    if (m_timing.updateState == UpdateState::Decide) {
+        ++m_timing.nonDrawCount;
+        const int forceDrawAfter = static_cast<int>(std::ceil(m_timing.updateMultiplier * 10));
+        if (m_timing.nonDrawCount >= forceDrawAfter && m_loading.completionHandled) {
             drawOrSleep = true;
         } else {
             bool update = false;
-            if (vblank && !m_drawPending) {
+            if (vblank && !m_timing.drawPending) {
                 update = true;
             } else if (vblank) {
-                update = m_pendingUpdateTime >= std::floor(frameLength * 0.75);
+                update = m_timing.pendingUpdateTime >= std::floor(frameLength * 0.75);
             } else {
-                update = m_pendingUpdateTime >= frameLength;
+                update = m_timing.pendingUpdateTime >= frameLength;
             }
             if (update) {
                 VBlankSanityCheck(start);
                 if (TryUpdate()) {
-                    m_updateState = UpdateState::CatchUp;
+                    m_timing.updateState = UpdateState::CatchUp;
                 }
-                m_drawPending = true;
+                m_timing.drawPending = true;
             } else {
                 drawOrSleep = true;
             }
         }
-    } else if (m_updateState == UpdateState::CatchUp) {
-        m_updateState = UpdateState::CycleDone;
-        m_fractionalUpdateAccumulator += updatesPerTick - 1;
+    } else if (m_timing.updateState == UpdateState::CatchUp) {
+        m_timing.updateState = UpdateState::CycleDone;
+        m_timing.fractionalUpdateAccumulator += updatesPerTick - 1;
         ProcessSafeDeleteList();
-        while (m_fractionalUpdateAccumulator >= 1) {
-            ++m_nonDrawCount;
+        while (m_timing.fractionalUpdateAccumulator >= 1) {
+            ++m_timing.nonDrawCount;
             if (!TryUpdate()) {
                 break;
             }
             ProcessSafeDeleteList();
-            m_fractionalUpdateAccumulator -= 1;
+            m_timing.fractionalUpdateAccumulator -= 1;
         }
         UpdateFraction(updatesPerTick);
         ProcessSafeDeleteList();
         if (vblank) {
-            m_pendingUpdateTime = std::max(0.0, m_pendingUpdateTime - frameLength - 0.2);
+            m_timing.pendingUpdateTime =
+                std::max(0.0, m_timing.pendingUpdateTime - frameLength - 0.2);
         } else {
-            m_pendingUpdateTime -= frameLength;
+            m_timing.pendingUpdateTime -= frameLength;
         }
-        if (m_relaxTimer > 0) {
-            m_pendingUpdateTime = 0;
+        if (m_timing.relaxTimer > 0) {
+            m_timing.pendingUpdateTime = 0;
         }
     }
 
     if (drawOrSleep) {
-        m_updateState = UpdateState::CycleDone;
-        m_nonDrawCount = 0;
-        if (m_drawPending) {
+        m_timing.updateState = UpdateState::CycleDone;
+        m_timing.nonDrawCount = 0;
+        if (m_timing.drawPending) {
             DrawFrame();
         } else {
-            const int sleep = static_cast<int>(frameLength - m_pendingUpdateTime);
+            const int sleep = static_cast<int>(frameLength - m_timing.pendingUpdateTime);
             if (sleep > 0) {
                 if (!allowSleep) {
                     return false;
                 }
-                ++m_sleepCount;
+                ++m_counters.sleeps;
                 m_clock->Sleep(static_cast<uint32_t>(sleep));
                 slept = static_cast<uint32_t>(sleep);
             }
         }
     }
 
-    if (m_yieldMainThread) {
+    if (m_loading.yieldMainThread) {
         // While loading, give the loading thread about twice our working time.
         const int32_t worked = TickDiff(Now(), start) - static_cast<int32_t>(slept);
         const int32_t y = std::min<int32_t>(2 * worked - static_cast<int32_t>(slept), 250);
@@ -589,31 +592,31 @@ bool BriskAppBase::ProcessFrame(bool allowSleep) {
 }
 
 void BriskAppBase::VBlankSanityCheck(uint32_t now) {
-    if (m_playingDemo || m_updateMultiplier != 1.0) {
+    if (m_commandLine.playingDemo || m_timing.updateMultiplier != 1.0) {
         return;
     }
-    const int checkEvery = (m_frameTime + 999) / m_frameTime;
-    if (++m_vsyncCheckUpdates < checkEvery) {
+    const int checkEvery = (m_timing.frameTime + 999) / m_timing.frameTime;
+    if (++m_timing.vsyncCheckUpdates < checkEvery) {
         return;
     }
-    m_vsyncCheckUpdates = 0;
-    if (m_vsyncCheckTick != 0) {
-        if (TickDiff(now, m_vsyncCheckTick) <= 800) {
-            if (++m_vsyncStrikes >= 3) {
-                m_vsyncBroken = true;
+    m_timing.vsyncCheckUpdates = 0;
+    if (m_timing.vsyncCheckTick != 0) {
+        if (TickDiff(now, m_timing.vsyncCheckTick) <= 800) {
+            if (++m_timing.vsyncStrikes >= 3) {
+                m_timing.vsyncBroken = true;
             }
         } else {
-            m_vsyncStrikes = 0;
+            m_timing.vsyncStrikes = 0;
         }
     }
-    m_vsyncCheckTick = now;
+    m_timing.vsyncCheckTick = now;
 }
 
 bool BriskAppBase::TryUpdate() {
-    if (m_loadingThreadCompleted && !m_loadingCompletionHandled) {
+    if (m_loading.threadCompleted && !m_loading.completionHandled) {
         Platform::SetCurrentThreadPriority(Platform::ThreadPriority::Normal);
-        m_loadingCompletionHandled = true;
-        m_yieldMainThread = false;
+        m_loading.completionHandled = true;
+        m_loading.yieldMainThread = false;
         OnLoadingComplete();
     }
     UpdateOnce();
@@ -621,9 +624,9 @@ bool BriskAppBase::TryUpdate() {
 }
 
 void BriskAppBase::UpdateOnce() {
-    ++m_updateCount;
-    if (!m_minimized && m_widgetManager->UpdateFrame()) {
-        ++m_updateChangedCount;
+    ++m_counters.updates;
+    if (!m_life.minimized && m_widgetManager->UpdateFrame()) {
+        ++m_counters.changedUpdates;
     }
     if (m_musicInterface != nullptr) {
         m_musicInterface->UpdateMusic();
@@ -641,102 +644,106 @@ void BriskAppBase::UpdateOnce() {
 }
 
 void BriskAppBase::UpdateFraction(double fraction) {
-    if (m_vsyncUpdates && !m_minimized) {
+    if (m_timing.vsyncUpdates && !m_life.minimized) {
         m_widgetManager->UpdateFrameFraction(fraction);
     }
 }
 
 void BriskAppBase::ClearUpdateBacklog(bool relax) {
-    m_pendingUpdateTime = 0;
-    m_lastTimeCheck = Now();
+    m_timing.pendingUpdateTime = 0;
+    m_timing.lastTimeCheck = Now();
     if (relax) {
-        m_relaxTimer = 1000;
+        m_timing.relaxTimer = 1000;
     }
 }
 
 void BriskAppBase::UpdateUpdateBacklog() {
     const uint32_t now = Now();
-    const double delta = static_cast<double>(std::max<int32_t>(0, TickDiff(now, m_lastTimeCheck)));
-    m_pendingUpdateTime = std::min(m_pendingUpdateTime + delta, 200.0);
-    m_lastTimeCheck = now;
-    m_relaxTimer = std::max(0.0, m_relaxTimer - delta);
+    const double delta =
+        static_cast<double>(std::max<int32_t>(0, TickDiff(now, m_timing.lastTimeCheck)));
+    m_timing.pendingUpdateTime = std::min(m_timing.pendingUpdateTime + delta, 200.0);
+    m_timing.lastTimeCheck = now;
+    m_timing.relaxTimer = std::max(0.0, m_timing.relaxTimer - delta);
 }
 
 // --- drawing -------------------------------------------------------------------
 
 bool BriskAppBase::DrawFrame() {
     const uint32_t start = Now();
-    if (m_displayLost) {
+    if (m_life.displayLost) {
         PresentFrame(nullptr);
-        m_drawPending = false;
+        m_timing.drawPending = false;
         return false;
     }
-    m_drawing = true;
+    m_life.drawing = true;
     const bool drawn = m_widgetManager->DrawScreen();
-    m_drawing = false;
+    m_life.drawing = false;
 
     const uint32_t now = Now();
-    const bool due = drawn || TickDiff(now, m_lastPresentTick) >= 1000 || m_cursorChanged;
-    if (!due || TickDiff(now, m_nextDrawTick) < 0) {
-        m_drawPending = false;
-        m_lastDrawEmpty = true;
+    const bool due = drawn || TickDiff(now, m_timing.lastPresentTick) >= 1000 || m_cursor.changed;
+    if (!due || TickDiff(now, m_timing.nextDrawTick) < 0) {
+        m_timing.drawPending = false;
+        m_timing.lastDrawEmpty = true;
         return false;
     }
-    ++m_drawCount;
-    m_drawTime += TickDiff(now, start);
+    ++m_counters.draws;
+    m_counters.drawTime += TickDiff(now, start);
 
-    if (m_windowIsWindowed && m_waitForVSync && m_softVSyncWait && m_display != nullptr) {
-        const int32_t wait = TickDiff(m_lastPresentTick + m_display->GetRefreshPeriod(), Now());
+    if (m_windowSettings.windowIsWindowed && m_timing.waitForVSync && m_timing.softVSyncWait &&
+        m_display != nullptr) {
+        const int32_t wait =
+            TickDiff(m_timing.lastPresentTick + m_display->GetRefreshPeriod(), Now());
         if (wait > 0) {
             m_clock->Sleep(static_cast<uint32_t>(wait));
         }
     }
     const uint32_t presentStart = Now();
-    m_lastPresentTick = presentStart;
+    m_timing.lastPresentTick = presentStart;
     PresentFrame(nullptr);
     UpdateUpdateBacklog();
     const uint32_t end = Now();
-    m_presentTime += TickDiff(end, presentStart);
+    m_counters.presentTime += TickDiff(end, presentStart);
 
-    if (m_loadingThreadStarted && !m_loadingThreadCompleted) {
+    if (m_loading.threadStarted && !m_loading.threadCompleted) {
         // While loading, present at most once per max(draw, 15) + 35 ms.
         const uint32_t next =
-            m_nextDrawTick +
+            m_timing.nextDrawTick +
             static_cast<uint32_t>(std::max<int32_t>(TickDiff(end, start), 15) + 35);
-        m_nextDrawTick = TickDiff(next, end) < 0 ? end : next;
+        m_timing.nextDrawTick = TickDiff(next, end) < 0 ? end : next;
     } else {
-        m_nextDrawTick = end;
+        m_timing.nextDrawTick = end;
     }
-    m_drawPending = false;
-    m_lastDrawEmpty = false;
-    m_cursorChanged = false;
+    m_timing.drawPending = false;
+    m_timing.lastDrawEmpty = false;
+    m_cursor.changed = false;
     return true;
 }
 
 void BriskAppBase::PresentFrame(const Platform::Rect* /*clip*/) {
-    if (m_drawing || m_shutdown) {
+    if (m_life.drawing || m_life.shutdown) {
         return;
     }
-    ++m_presentCount;
+    ++m_counters.presents;
     if (m_display == nullptr || m_window == nullptr) {
         return;
     }
-    if (!m_displayLost && m_display->Redraw()) {
+    if (!m_life.displayLost && m_display->Redraw()) {
         return;
     }
-    m_displayLost = true;
+    m_life.displayLost = true;
     // Try to recover when active (windowed: at most once a second), never while minimised.
     const uint32_t now = Now();
-    if (m_minimized || m_window->IsMinimized()) {
+    if (m_life.minimized || m_window->IsMinimized()) {
         return;
     }
-    if (!m_active && (!m_windowIsWindowed || TickDiff(now, m_lastRecoveryTry) < 1000)) {
+    if (!m_life.active &&
+        (!m_windowSettings.windowIsWindowed || TickDiff(now, m_life.lastRecoveryTry) < 1000)) {
         return;
     }
-    m_lastRecoveryTry = now;
-    if (m_windowIsWindowed && !WindowFitsDesktop()) {
+    m_life.lastRecoveryTry = now;
+    if (m_windowSettings.windowIsWindowed && !WindowFitsDesktop()) {
         // The desktop shrank under the window (a lost display came back smaller).
-        if (m_forceWindowed) {
+        if (m_windowSettings.forceWindowed) {
             Popup(GetString("PLEASE_SET_COLOR_DEPTH",
                             "Please set your desktop color depth to 16 bit."));
             Shutdown();
@@ -747,14 +754,15 @@ void BriskAppBase::PresentFrame(const Platform::Rect* /*clip*/) {
     }
     const int result = InitDisplay();
     if (result == DDInterface::RESULT_OK) {
-        m_displayLost = false;
+        m_life.displayLost = false;
         RestoreAllImages();
         m_widgetManager->SetScreenImage(m_display->GetScreenImage());
         m_widgetManager->MarkAllDirty();
         return;
     }
-    if (result == DDInterface::RESULT_INVALID_COLORDEPTH && m_windowIsWindowed && m_active) {
-        m_forceFullscreen = true;
+    if (result == DDInterface::RESULT_INVALID_COLORDEPTH && m_windowSettings.windowIsWindowed &&
+        m_life.active) {
+        m_windowSettings.forceFullscreen = true;
         SwitchScreenMode(false);
     } else if (result == DDInterface::RESULT_3D_FAIL) {
         Set3DAcceleration(false, true);

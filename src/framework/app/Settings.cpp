@@ -22,7 +22,7 @@ void BriskAppBase::SetString(const std::string& id, const std::string& text) {
 }
 
 void BriskAppBase::ParseCommandLine() {
-    m_commandLineParsed = true;
+    m_life.commandLineParsed = true;
     std::string line = Platform::GetCommandLine();
     size_t pos = 0;
     if (!line.empty() && line[0] == '"') {
@@ -77,39 +77,41 @@ bool IsAbsolutePath(const std::string& path) {
 
 void BriskAppBase::HandleCommandLineParam(const std::string& name, const std::string& value) {
     if (name == "-play") {
-        m_playingDemo = true;
-        m_recordingDemo = false;
+        m_commandLine.playingDemo = true;
+        m_commandLine.recordingDemo = false;
     } else if (name == "-record") {
-        m_recordingDemo = true;
-        m_playingDemo = false;
+        m_commandLine.recordingDemo = true;
+        m_commandLine.playingDemo = false;
     } else if (name == "-recnum") {
         const int n = std::atoi(value.c_str());
-        m_recordDemoCount = n <= 0 ? 5 : n;
+        m_commandLine.recordDemoCount = n <= 0 ? 5 : n;
         std::vector<int> numbers = NumberedDemoFiles();
-        if (!numbers.empty() && m_recordDemoCount - 1 < static_cast<int>(numbers.size())) {
+        if (!numbers.empty() &&
+            m_commandLine.recordDemoCount - 1 < static_cast<int>(numbers.size())) {
             std::error_code ec;
             std::filesystem::remove(NumberedDemoFile(numbers.front()), ec);
         }
-        m_demoFileName = NumberedDemoFile(numbers.empty() ? 1 : numbers.back() + 1);
-        m_recordingDemo = true;
-        m_playingDemo = false;
+        m_commandLine.demoFileName = NumberedDemoFile(numbers.empty() ? 1 : numbers.back() + 1);
+        m_commandLine.recordingDemo = true;
+        m_commandLine.playingDemo = false;
     } else if (name == "-playnum") {
         const int back = std::max(std::atoi(value.c_str()) - 1, 0);
         const std::vector<int> numbers = NumberedDemoFiles();
         const int highest = numbers.empty() ? 0 : numbers.back();
-        m_demoFileName = NumberedDemoFile(highest - back);
-        m_playingDemo = true;
-        m_recordingDemo = false;
+        m_commandLine.demoFileName = NumberedDemoFile(highest - back);
+        m_commandLine.playingDemo = true;
+        m_commandLine.recordingDemo = false;
     } else if (name == "-demofile") {
-        m_demoFileName = IsAbsolutePath(value) ? value : m_appDataFolder + value;
+        m_commandLine.demoFileName =
+            IsAbsolutePath(value) ? value : m_identity.appDataFolder + value;
     } else if (name == "-crash") {
         // Reserved for the crash-report test.
     } else if (name == "-screensaver") {
-        m_screensaverMode = true;
+        m_commandLine.screensaverMode = true;
     } else if (name == "-changedir") {
-        m_startDirectory = value;
-        if (!m_startDirectory.empty() && m_startDirectory.back() != '/') {
-            m_startDirectory.push_back('/');
+        m_identity.startDirectory = value;
+        if (!m_identity.startDirectory.empty() && m_identity.startDirectory.back() != '/') {
+            m_identity.startDirectory.push_back('/');
         }
     } else {
         Popup(GetString("INVALID_COMMANDLINE_PARAM", "Invalid command line parameter: ") + name);
@@ -121,7 +123,7 @@ void BriskAppBase::HandleCommandLineParam(const std::string& name, const std::st
 std::vector<int> BriskAppBase::NumberedDemoFiles() const {
     std::vector<int> numbers;
     std::error_code ec;
-    const std::string folder = m_appDataFolder.empty() ? "." : m_appDataFolder;
+    const std::string folder = m_identity.appDataFolder.empty() ? "." : m_identity.appDataFolder;
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
          it.increment(ec)) {
         const std::string file = it->path().filename().string();
@@ -139,7 +141,7 @@ std::vector<int> BriskAppBase::NumberedDemoFiles() const {
 }
 
 std::string BriskAppBase::NumberedDemoFile(int number) const {
-    return m_appDataFolder + "briskapp" + std::to_string(number) + ".dmo";
+    return m_identity.appDataFolder + "briskapp" + std::to_string(number) + ".dmo";
 }
 
 // --- the registry ----------------------------------------------------------------
@@ -157,10 +159,10 @@ void BriskAppBase::SetSettingsRoot(const std::string& root) {
 
 bool BriskAppBase::SplitValueName(const std::string& name, std::string* key,
                                   std::string* value) const {
-    if (m_registryKey.empty()) {
+    if (m_identity.registryKey.empty()) {
         return false;
     }
-    *key = "SOFTWARE\\" + m_registryKey;
+    *key = "SOFTWARE\\" + m_identity.registryKey;
     const size_t slash = name.find_last_of('\\');
     if (slash == std::string::npos) {
         *value = name;
@@ -238,57 +240,57 @@ bool BriskAppBase::RegistryEraseValue(const std::string& name) {
 }
 
 void BriskAppBase::ReadFromRegistry() {
-    m_registryRead = true;
-    m_registryKey = GetString("RegistryKey", m_registryKey);
-    if (m_registryKey.empty()) {
+    m_life.registryRead = true;
+    m_identity.registryKey = GetString("RegistryKey", m_identity.registryKey);
+    if (m_identity.registryKey.empty()) {
         return;  // the defaults stay
     }
     int value = 0;
     if (RegistryReadInteger("MusicVolume", &value)) {
-        m_musicVolume = value / 100.0;
+        m_volumes.music = value / 100.0;
     }
     if (RegistryReadInteger("SfxVolume", &value)) {
-        m_sfxVolume = value / 100.0;
+        m_volumes.sfx = value / 100.0;
     }
     if (RegistryReadInteger("Muted", &value)) {
-        m_muteCount = value;
+        m_volumes.muteCount = value;
     }
     if (RegistryReadInteger("ScreenMode", &value)) {
-        m_isWindowed = value == 0;
+        m_windowSettings.isWindowed = value == 0;
     }
     if (RegistryReadInteger("PreferredX", &value)) {
-        m_preferredX = value;
+        m_windowSettings.preferredX = value;
     }
     if (RegistryReadInteger("PreferredY", &value)) {
-        m_preferredY = value;
+        m_windowSettings.preferredY = value;
     }
     if (RegistryReadInteger("CustomCursors", &value)) {
-        m_customCursors = value != 0;
+        m_cursor.custom = value != 0;
         ApplyCursor();
     }
     bool flag = false;
     if (RegistryReadBoolean("WaitForVSync", &flag)) {
-        m_waitForVSync = flag;
+        m_timing.waitForVSync = flag;
     }
     if (RegistryReadInteger("InProgress", &value)) {
-        m_lastRunClean = value == 0;
+        m_life.lastRunClean = value == 0;
     }
-    if (!m_screensaverMode) {
+    if (!m_commandLine.screensaverMode) {
         RegistryWriteInteger("InProgress", 1);
     }
 }
 
 void BriskAppBase::WriteToRegistry() {
-    RegistryWriteInteger("MusicVolume", static_cast<int>(m_musicVolume * 100));
-    RegistryWriteInteger("SfxVolume", static_cast<int>(m_sfxVolume * 100));
+    RegistryWriteInteger("MusicVolume", static_cast<int>(m_volumes.music * 100));
+    RegistryWriteInteger("SfxVolume", static_cast<int>(m_volumes.sfx * 100));
     // Only the player's own mutes are remembered, not those of focus loss.
-    RegistryWriteInteger("Muted", m_muteCount - m_autoMuteCount > 0 ? 1 : 0);
-    RegistryWriteInteger("ScreenMode", m_isWindowed ? 0 : 1);
-    RegistryWriteInteger("PreferredX", m_preferredX);
-    RegistryWriteInteger("PreferredY", m_preferredY);
-    RegistryWriteInteger("CustomCursors", m_customCursors ? 1 : 0);
+    RegistryWriteInteger("Muted", m_volumes.muteCount - m_volumes.autoMuteCount > 0 ? 1 : 0);
+    RegistryWriteInteger("ScreenMode", m_windowSettings.isWindowed ? 0 : 1);
+    RegistryWriteInteger("PreferredX", m_windowSettings.preferredX);
+    RegistryWriteInteger("PreferredY", m_windowSettings.preferredY);
+    RegistryWriteInteger("CustomCursors", m_cursor.custom ? 1 : 0);
     RegistryWriteInteger("InProgress", 0);
-    RegistryWriteBoolean("WaitForVSync", m_waitForVSync);
+    RegistryWriteBoolean("WaitForVSync", m_timing.waitForVSync);
 }
 
 }  // namespace Brisk
