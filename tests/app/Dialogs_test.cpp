@@ -298,7 +298,7 @@ TEST(FrameworkDialog, DraggingKeepsTheDialogWithin8PixelsOfTheEdges) {
     wm->MouseMove(150, 130);
     wm->MouseDown(150, 130, 1);
     EXPECT_TRUE(d->IsDragging());
-    EXPECT_EQ(AppStateAccess::Cursor(app).number, 2);
+    EXPECT_EQ(AppStateAccess::Cursor(app).number, Brisk::CursorNumber::Dragging);
 
     wm->MouseMove(170, 140);  // follows the pointer
     EXPECT_EQ(d->GetRect(), (Brisk::Rect{120, 110, 200, 150}));
@@ -314,7 +314,7 @@ TEST(FrameworkDialog, DraggingKeepsTheDialogWithin8PixelsOfTheEdges) {
 
     wm->MouseUp(5000, 5000, 1);
     EXPECT_FALSE(d->IsDragging());
-    EXPECT_EQ(AppStateAccess::Cursor(app).number, 0);
+    EXPECT_EQ(AppStateAccess::Cursor(app).number, Brisk::CursorNumber::Arrow);
     const Brisk::Rect dropped = d->GetRect();
     wm->MouseMove(300, 300);
     EXPECT_EQ(d->GetRect(), dropped);

@@ -76,8 +76,8 @@ TEST_F(DisplayTest, SoftwareCursorIsDrawnOnlyIntoThePresentedFrame) {
     Brisk::MemoryImage cursor;
     cursor.SetBits(px.data(), 8, 8);
     AppStateAccess::Input(app).mouseInWindow = true;
-    AppStateAccess::Cursor(app).number = 12;
-    app.SetCursorImage(12, &cursor, 0, 0);
+    AppStateAccess::Cursor(app).number = Brisk::CursorNumber::Software;
+    app.SetCursorImage(Brisk::CursorNumber::Software, &cursor, 0, 0);
     EXPECT_EQ(app.GetDisplay()->GetCursorImage(), &cursor);
     EXPECT_TRUE(AppStateAccess::Cursor(app).changed);
 
@@ -96,7 +96,7 @@ TEST_F(DisplayTest, SoftwareCursorIsDrawnOnlyIntoThePresentedFrame) {
     EXPECT_EQ(ScreenPixel(20, 30) & 0xFFFFFF, 0u);
 
     // Another cursor number without a picture goes back to the system cursor.
-    AppStateAccess::Cursor(app).number = 0;
+    AppStateAccess::Cursor(app).number = Brisk::CursorNumber::Arrow;
     app.ApplyCursor();
     EXPECT_EQ(app.GetDisplay()->GetCursorImage(), nullptr);
 }

@@ -255,10 +255,10 @@ TEST(WindowProc, HoveringAHandCursorWidgetSetsTheApplicationsCursor) {
     app.GetWidgetManager()->Resize({0, 0, 640, 480}, {0, 0, 640, 480});
     app.HandleWindowMessage(Msg(MessageId::MouseMove, 0, Brisk::Platform::MakePointParam(5, 5)));
     app.ProcessDeferredMessages(false);
-    EXPECT_EQ(AppStateAccess::Cursor(app).number, 1);
+    EXPECT_EQ(AppStateAccess::Cursor(app).number, Brisk::CursorNumber::Hand);
     app.HandleWindowMessage(Msg(MessageId::MouseMove, 0, Brisk::Platform::MakePointParam(100, 5)));
     app.ProcessDeferredMessages(false);
-    EXPECT_EQ(AppStateAccess::Cursor(app).number, 0);
+    EXPECT_EQ(AppStateAccess::Cursor(app).number, Brisk::CursorNumber::Arrow);
     app.GetWidgetManager()->RemoveWidget(&widget);
 }
 

@@ -157,7 +157,7 @@ BriskAppBase::BriskAppBase() : m_clock(&Platform::SystemClock()) {
     m_eventPump = std::make_unique<Platform::EventPump>();
     m_widgetManager = std::make_unique<WidgetManager>();
     // Widgets that show the hand cursor on hover set the application's cursor.
-    m_widgetManager->SetCursorHandler([this](int cursorNum) {
+    m_widgetManager->SetCursorHandler([this](CursorNumber cursorNum) {
         if (cursorNum != m_cursor.number) {
             m_cursor.number = cursorNum;
             ApplyCursor();
@@ -340,7 +340,7 @@ void BriskAppBase::Init() {
     m_musicInterface = CreateMusicInterface();
     SetMusicVolume(m_volumes.music);
     if (m_commandLine.screensaverMode) {
-        m_cursor.number = 11;
+        m_cursor.number = CursorNumber::None;
         ApplyCursor();
     }
     OnInitDone();
@@ -652,7 +652,7 @@ void BriskAppBase::HideWindow() {
 
 // --- cursor --------------------------------------------------------------------
 
-void BriskAppBase::SetCursorImage(int num, Image* image, int hotX, int hotY) {
+void BriskAppBase::SetCursorImage(CursorNumber num, Image* image, int hotX, int hotY) {
     if (image == nullptr) {
         m_cursor.images.erase(num);
     } else {
@@ -677,9 +677,9 @@ void BriskAppBase::SetSystemCursorHidden(bool hidden) {
 void BriskAppBase::ApplyCursor() {
     // A registered picture is drawn by the display as a software cursor.
     const auto custom = m_cursor.images.find(m_cursor.number);
-    const bool software = !m_life.hidden && m_input.mouseInWindow &&
-                          custom != m_cursor.images.end() &&
-                          (m_cursor.custom || m_commandLine.playingDemo || m_cursor.number == 12);
+    const bool software =
+        !m_life.hidden && m_input.mouseInWindow && custom != m_cursor.images.end() &&
+        (m_cursor.custom || m_commandLine.playingDemo || m_cursor.number == CursorNumber::Software);
     if (m_display != nullptr) {
         const bool changed =
             software ? m_display->SetCursorImage(custom->second.image, custom->second.hotX,
@@ -714,41 +714,41 @@ void BriskAppBase::ApplyCursor() {
         }
     };
     switch (m_cursor.number) {
-        case 0:
+        case CursorNumber::Arrow:
             system(SystemCursor::Arrow);
             break;
-        case 1:
+        case CursorNumber::Hand:
             customOr(m_handCursor);
             break;
-        case 2:
+        case CursorNumber::Dragging:
             customOr(m_draggingCursor);
             break;
-        case 3:
+        case CursorNumber::Text:
             system(SystemCursor::Text);
             break;
-        case 4:
+        case CursorNumber::NoEntry:
             system(SystemCursor::NoEntry);
             break;
-        case 5:
+        case CursorNumber::SizeAll:
             system(SystemCursor::SizeAll);
             break;
-        case 6:
+        case CursorNumber::SizeNESW:
             system(SystemCursor::SizeNESW);
             break;
-        case 7:
+        case CursorNumber::SizeNS:
             system(SystemCursor::SizeNS);
             break;
-        case 8:
+        case CursorNumber::SizeNWSE:
             system(SystemCursor::SizeNWSE);
             break;
-        case 9:
+        case CursorNumber::SizeWE:
             system(SystemCursor::SizeWE);
             break;
-        case 10:
+        case CursorNumber::Wait:
             system(SystemCursor::Wait);
             break;
-        case 11:
-        case 12:
+        case CursorNumber::None:
+        case CursorNumber::Software:
             Platform::ShowCursor(false);
             break;
         default:

@@ -21,6 +21,7 @@
 #include "framework/platform/Video.h"
 #include "framework/resources/ImageFont.h"
 #include "framework/widgets/ButtonListener.h"
+#include "framework/widgets/CursorNumber.h"
 
 namespace Brisk {
 
@@ -294,7 +295,7 @@ public:
     }
     // Registers the picture drawn as software cursor for cursor number `num`
     // (null removes it). `image` must outlive its registration.
-    void SetCursorImage(int num, Image* image, int hotX = 0, int hotY = 0);
+    void SetCursorImage(CursorNumber num, Image* image, int hotX = 0, int hotY = 0);
     // Turns the cursor thread's 10 ms polling on while a software cursor is
     // shown; without one the thread sleeps. Any thread.
     void SetSoftwareCursorActive(bool active);
@@ -436,16 +437,16 @@ public:
 
     // The mouse cursor.
     struct CursorState {
-        bool custom = false;        // the hand and dragging cursors were made
-        int number = 0;             // the Cursor shown
-        bool changed = false;       // ApplyCursor must run
-        bool systemHidden = false;  // a picture drawn by the program replaces it
+        bool custom = false;                        // the hand and dragging cursors were made
+        CursorNumber number = CursorNumber::Arrow;  // the cursor shown
+        bool changed = false;                       // ApplyCursor must run
+        bool systemHidden = false;                  // a picture drawn by the program replaces it
         struct Picture {
             Image* image = nullptr;  // not owned
             int hotX = 0;
             int hotY = 0;
         };
-        std::map<int, Picture> images;  // software cursors by cursor number
+        std::map<CursorNumber, Picture> images;  // software cursors by cursor number
     };
 
     // Settings from the command line.

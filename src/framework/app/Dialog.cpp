@@ -227,7 +227,7 @@ void Dialog::MouseDown(int x, int y, int button, int clickCount) {
         m_dragMouseX = x;
         m_dragMouseY = y;
         if (m_widgetManager != nullptr) {
-            m_widgetManager->SetCursor(2);
+            m_widgetManager->SetCursor(CursorNumber::Dragging);
         }
     }
 }
@@ -257,7 +257,7 @@ void Dialog::MouseUp(int x, int y, int button, int clickCount) {
     if (m_dragging) {
         m_dragging = false;
         if (m_widgetManager != nullptr) {
-            m_widgetManager->SetCursor(0);
+            m_widgetManager->SetCursor(CursorNumber::Arrow);
         }
     }
 }

@@ -89,7 +89,7 @@ void Widget::SetDisabled(bool disabled) {
 
 void Widget::ShowHandCursor(bool on) {
     if (m_widgetManager != nullptr) {
-        m_widgetManager->SetCursor(on ? 1 : 0);
+        m_widgetManager->SetCursor(on ? CursorNumber::Hand : CursorNumber::Arrow);
     }
 }
 

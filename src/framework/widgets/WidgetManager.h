@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "framework/graphics/Geometry.h"
+#include "framework/widgets/CursorNumber.h"
 #include "framework/widgets/WidgetContainer.h"
 
 namespace Brisk {
@@ -96,10 +97,10 @@ public:
     // `listener` (may be null) must outlive its registration.
     void SetKeyboardListener(KeyboardListener* listener) { m_keyboardListener = listener; }
     // What ShowHandCursor calls: sets the application's cursor number.
-    void SetCursorHandler(std::function<void(int)> handler) {
+    void SetCursorHandler(std::function<void(CursorNumber)> handler) {
         m_cursorHandler = std::move(handler);
     }
-    void SetCursor(int cursorNum) {
+    void SetCursor(CursorNumber cursorNum) {
         if (m_cursorHandler) {
             m_cursorHandler(cursorNum);
         }
@@ -150,7 +151,7 @@ private:
     Widget* m_popupCommandWidget = nullptr;
     Widget* m_defaultTab = nullptr;
     KeyboardListener* m_keyboardListener = nullptr;
-    std::function<void(int)> m_cursorHandler;
+    std::function<void(CursorNumber)> m_cursorHandler;
     std::vector<ModalLayer> m_modalLayers;
     std::vector<Overlay> m_overlays;
     int m_minOverlayPriority = INT_MAX;
