@@ -115,19 +115,19 @@ LevelsDlg::LevelsDlg(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(
     m_dialog->SetBackgroundImage("images/dialog/dlg_menu.jpg");
     ControlLibrary::IFont* font = MakeFont(kMenuFont);
     const char* names[] = {"Easy", "Medium", "Hard"};
-    for (int i = 0; i < 3; ++i) {
+    for (uint16_t i = 0; i < kDifficultyCount; ++i) {
         m_buttons[i] = MakeMenuButton(font, names[i]);
     }
 }
 
 void LevelsDlg::Layout() {
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < kDifficultyCount; ++i) {
         Place(m_buttons[i], Width() / 2, Height() / 2 + (i - 1) * 60);
     }
 }
 
 void LevelsDlg::OnMouseClick(int32_t id) {
-    for (uint16_t i = 0; i < 3; ++i) {
+    for (uint16_t i = 0; i < kDifficultyCount; ++i) {
         if (id == m_buttons[i]->GetId()) {
             m_result = i;
             Show(false);

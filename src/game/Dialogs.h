@@ -11,6 +11,7 @@
 #include "controls/IStringVO.h"
 #include "controls/ITextVO.h"
 #include "controls/Resources.h"
+#include "game/Difficulty.h"
 #include "game/Owned.h"
 #include "game/Style.h"
 #include "time/ITimeSystem.h"
@@ -94,20 +95,20 @@ private:
     uint8_t m_result = 0;
 };
 
-// The difficulty choice: "Easy", "Medium", "Hard" give results 0, 1, 2.
+// The difficulty choice: "Easy", "Medium", "Hard" give kEasy, kMedium, kHard.
 class LevelsDlg : public BaseDialog {
 public:
     explicit LevelsDlg(ControlLibrary::DialogMessageObserver* owner);
     void Layout() override;
     void OnMouseClick(int32_t id) override;
     uint16_t GetResult() const { return m_result; }
-    // The button choosing `difficulty` (0 Easy, 1 Medium, 2 Hard).
+    // The button choosing `difficulty` (a Difficulty).
     ControlLibrary::IButtonVO* GetButton(uint16_t difficulty) const {
         return m_buttons[difficulty];
     }
 
 private:
-    ControlLibrary::IButtonVO* m_buttons[3];
+    ControlLibrary::IButtonVO* m_buttons[kDifficultyCount];
     uint16_t m_result = 0;
 };
 

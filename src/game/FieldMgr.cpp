@@ -173,7 +173,7 @@ const std::vector<CardLayout>& CardLayouts::ForDifficulty(uint16_t difficulty) {
     if (g_layouts.empty()) {
         Build();
     }
-    return g_layouts[std::min<size_t>(difficulty, 2)];
+    return g_layouts[std::min<size_t>(difficulty, kHardest)];
 }
 
 const std::string& PicturePath(size_t number) {

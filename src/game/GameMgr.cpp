@@ -160,15 +160,15 @@ void GameMgr::NewGame() {
 void GameMgr::RefreshDifficultyButton() {
     Colour normal = kGold;
     switch (PlayerList::Instance()->GetCurrent().difficulty) {
-        case 0:
+        case kEasy:
             m_difficultyButton->SetText("Easy");
             normal = kGreen;
             break;
-        case 1:
+        case kMedium:
             m_difficultyButton->SetText("Meduim");
             normal = kYellow;
             break;
-        case 2:
+        case kHard:
             m_difficultyButton->SetText("Hard");
             normal = kRose;
             break;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "game/Difficulty.h"
+
 namespace Gamespace {
 
 // One access to a small binary file: fields read and written at positions,
@@ -53,12 +55,11 @@ private:
 // One player profile.
 struct Player {
     bool current = false;
-    std::string name;         // at most 14 characters as typed; 15 bytes stored
-    uint16_t difficulty = 2;  // 0 Easy, 1 Medium, 2 Hard
+    std::string name;             // at most 14 characters as typed; 15 bytes stored
+    uint16_t difficulty = kHard;  // a Difficulty
 };
 
 inline constexpr size_t kNameBytes = 15;
-inline constexpr uint16_t kHardest = 2;
 // The characters a name may hold: those the name box accepts.
 inline constexpr uint8_t kFirstNameCharacter = 48;
 inline constexpr uint8_t kLastNameCharacter = 122;

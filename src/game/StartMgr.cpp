@@ -85,7 +85,7 @@ void NewPlayerDialog::OnMouseClick(int32_t id) {
         Player record;
         record.current = false;
         m_edit->GetText(record.name);
-        record.difficulty = 2;
+        record.difficulty = kHard;
         PlayerList* players = PlayerList::Instance();
         if (players->Add(record)) {
             players->SetCurrent(*players->GetPlayers().back(), true);

@@ -227,7 +227,7 @@ TEST_F(WholeGame, APlayerNamedAnnaWinsAnEasyGameAndEverythingIsSaved) {
     EnterGame();
     Click(Play()->GetDifficultyButton());
     ASSERT_TRUE(Shown(Play()->GetLevelsDialog()));
-    Click(Play()->GetLevelsDialog()->GetButton(0));  // "Easy"
+    Click(Play()->GetLevelsDialog()->GetButton(Gamespace::kEasy));
     ASSERT_EQ(FieldMgr::Instance()->GetCards().size(), 10u);
     Wait(3000);
 
@@ -341,14 +341,14 @@ TEST_F(WholeGame, TheSameDifficultyResumesAnotherDealsANewFieldAndIsStored) {
     EXPECT_EQ(FieldMgr::Instance()->GetCards().size(), 20u);  // new players play Hard
     const FieldMgr::Card* first = FieldMgr::Instance()->GetCards()[0].get();
     Click(Play()->GetDifficultyButton());
-    Click(Play()->GetLevelsDialog()->GetButton(2));  // "Hard" again
+    Click(Play()->GetLevelsDialog()->GetButton(Gamespace::kHard));  // again
     EXPECT_EQ(FieldMgr::Instance()->GetCards()[0].get(), first);
     EXPECT_FALSE(Play()->IsPaused());
 
     Click(Play()->GetDifficultyButton());
-    Click(Play()->GetLevelsDialog()->GetButton(1));  // "Medium"
+    Click(Play()->GetLevelsDialog()->GetButton(Gamespace::kMedium));
     EXPECT_EQ(FieldMgr::Instance()->GetCards().size(), 16u);
-    EXPECT_EQ(Gamespace::PlayerList::Instance()->GetCurrent().difficulty, 1);
+    EXPECT_EQ(Gamespace::PlayerList::Instance()->GetCurrent().difficulty, Gamespace::kMedium);
     CloseWindow();
     Click(game->GetExitDialog()->GetYesButton());
     ASSERT_TRUE(app->IsShutdown());
@@ -517,7 +517,7 @@ TEST_F(WholeGame, EveryScreenIsDrawn) {
     Click(Play()->GetMenuDialog()->GetResumeButton());
     Click(Play()->GetDifficultyButton());
     look("8-difficulty");
-    Click(Play()->GetLevelsDialog()->GetButton(0));  // "Easy"
+    Click(Play()->GetLevelsDialog()->GetButton(Gamespace::kEasy));
     Wait(3000);
     Wait(12'000);
     for (const auto& [pair, two] : Pairs()) {
@@ -542,7 +542,7 @@ TEST_P(WholeGameSignal, EndsTheGameAndSavesWithoutAsking) {
     CreatePlayer("Anna");
     EnterGame();
     Click(Play()->GetDifficultyButton());
-    Click(Play()->GetLevelsDialog()->GetButton(1));  // "Medium"
+    Click(Play()->GetLevelsDialog()->GetButton(Gamespace::kMedium));
     fs::remove("save/Anna.usr");
     fs::remove("options.opt");
     std::raise(GetParam());
@@ -564,7 +564,7 @@ TEST_F(WholeGame, ProfilesAreWrittenWhenThePlayerSeesTheChange) {
     EXPECT_EQ(ReadBytes("save/Anna.usr").size(), 18u);  // created
     EnterGame();
     Click(Play()->GetDifficultyButton());
-    Click(Play()->GetLevelsDialog()->GetButton(0));  // "Easy"
+    Click(Play()->GetLevelsDialog()->GetButton(Gamespace::kEasy));
     EXPECT_EQ(ReadBytes("save/Anna.usr").back(), 0);
     Wait(3000);
     fs::remove("save/Anna.usr");
