@@ -201,156 +201,170 @@ bool IsControlCharacterKey(int vk) {
 
 }  // namespace
 
+namespace {
+
+// The window the keyboard focus is in, for events that name no window.
+WindowId FocusWindow() {
+    SDL_Window* w = SDL_GetKeyboardFocus();
+    return w != nullptr ? SDL_GetWindowID(w) : 0;
+}
+
+// A window event as a message; MessageId::None for those the program ignores.
+WindowMessage TranslateWindowEvent(const SDL_WindowEvent& e) {
+    WindowMessage m;
+    m.window = e.windowID;
+    switch (e.event) {
+        case SDL_WINDOWEVENT_CLOSE:
+            m.message = MessageId::Close;
+            break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            m.message = MessageId::ActivateApp;
+            m.wparam = e.event == SDL_WINDOWEVENT_FOCUS_GAINED ? 1 : 0;
+            break;
+        case SDL_WINDOWEVENT_MINIMIZED:
+            m.message = MessageId::Size;
+            m.wparam = kSizeMinimized;
+            break;
+        case SDL_WINDOWEVENT_MAXIMIZED:
+            m.message = MessageId::Size;
+            m.wparam = kSizeMaximized;
+            break;
+        case SDL_WINDOWEVENT_RESTORED:
+            m.message = MessageId::Size;
+            m.wparam = kSizeRestored;
+            break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            m.message = MessageId::Size;
+            m.wparam = kSizeRestored;
+            m.lparam = MakePointParam(e.data1, e.data2);
+            break;
+        case SDL_WINDOWEVENT_MOVED:
+            m.message = MessageId::Move;
+            m.lparam = MakePointParam(e.data1, e.data2);
+            break;
+        case SDL_WINDOWEVENT_EXPOSED:
+            m.message = MessageId::Paint;
+            break;
+        default:
+            break;
+    }
+    return m;
+}
+
+// A key press or release: the key message, and for control keys the
+// character they type (text input does not report those).
+void TranslateKey(const SDL_KeyboardEvent& e, const EventPump::Handler& handler) {
+    const int vk = detail::VirtualKeyFromSdl(e.keysym.sym);
+    if (vk == 0) {
+        return;
+    }
+    const bool down = e.type == SDL_KEYDOWN;
+    const bool alt = (e.keysym.mod & KMOD_ALT) != 0 || vk == Vk::Menu;
+    const bool sys = alt || vk == Vk::F10;
+    WindowMessage m;
+    m.window = e.windowID;
+    m.message = down ? (sys ? MessageId::SysKeyDown : MessageId::KeyDown)
+                     : (sys ? MessageId::SysKeyUp : MessageId::KeyUp);
+    m.wparam = vk;
+    handler(m);
+    if (down && IsControlCharacterKey(vk)) {
+        m.message = alt ? MessageId::SysChar : MessageId::Char;
+        handler(m);
+    }
+}
+
+// Typed text: one character message per Latin-1 code point.
+void TranslateText(const SDL_TextInputEvent& e, const EventPump::Handler& handler) {
+    WindowMessage m;
+    m.window = e.windowID;
+    m.message = MessageId::Char;
+    for (char32_t cp : detail::DecodeUtf8(e.text)) {
+        if (cp >= 32 && cp < 256) {
+            m.wparam = static_cast<int64_t>(cp);
+            handler(m);
+        }
+    }
+}
+
+}  // namespace
+
+WindowMessage EventPump::TranslateMouseButton(const SDL_MouseButtonEvent& e) {
+    const bool down = e.type == SDL_MOUSEBUTTONDOWN;
+    const int64_t bit = ButtonBit(e.button);
+    WindowMessage m;
+    if (bit == 0) {
+        return m;
+    }
+    m_buttons = down ? (m_buttons | bit) : (m_buttons & ~bit);
+    m.window = e.windowID;
+    // The second press of a double click arrives as a double-click message.
+    m.message = ButtonMessage(e.button, down, down && e.clicks >= 2 && e.clicks % 2 == 0);
+    m.wparam = m_buttons;
+    m.lparam = MakePointParam(e.x, e.y);
+    return m;
+}
+
+void EventPump::Translate(const SDL_Event& e, const Handler& handler) {
+    WindowMessage m;
+    switch (e.type) {
+        case SDL_QUIT:
+            // A termination request from outside: handled like the close box.
+            m = {FocusWindow(), MessageId::Close, 0, 0};
+            break;
+        case SDL_WINDOWEVENT:
+            m = TranslateWindowEvent(e.window);
+            break;
+        case SDL_DISPLAYEVENT:
+        case SDL_RENDER_DEVICE_RESET:
+            m = {FocusWindow(), MessageId::DisplayChange, 0, 0};
+            break;
+        case SDL_MOUSEMOTION:
+            if (e.motion.which != SDL_TOUCH_MOUSEID) {
+                m = {e.motion.windowID, MessageId::MouseMove, m_buttons,
+                     MakePointParam(e.motion.x, e.motion.y)};
+            }
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            m = TranslateMouseButton(e.button);
+            break;
+        case SDL_MOUSEWHEEL: {
+            int x = 0;
+            int y = 0;
+            SDL_GetMouseState(&x, &y);
+            const int dir = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -1 : 1;
+            m = {e.wheel.windowID, MessageId::MouseWheel,
+                 static_cast<int64_t>(e.wheel.y) * 120 * dir, MakePointParam(x, y)};
+            if (m.wparam == 0) {
+                return;
+            }
+            break;
+        }
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            TranslateKey(e.key, handler);
+            return;
+        case SDL_TEXTINPUT:
+            TranslateText(e.text, handler);
+            return;
+        default:
+            if (e.type == NotifyEventType()) {
+                m = {e.user.windowID, MessageId::Notify, e.user.code, 0};
+            }
+            break;
+    }
+    if (m.message != MessageId::None) {
+        handler(m);
+    }
+}
+
 int EventPump::Pump(const Handler& handler, const std::function<bool()>& stop) {
     int taken = 0;
     SDL_Event e;
     while ((!stop || !stop()) && SDL_PollEvent(&e) != 0) {
         ++taken;
-        WindowMessage m;
-        switch (e.type) {
-            case SDL_QUIT:
-                // A termination request from outside (a signal): handled like the close box.
-                m.message = MessageId::Close;
-                if (SDL_Window* w = SDL_GetKeyboardFocus()) {
-                    m.window = SDL_GetWindowID(w);
-                }
-                handler(m);
-                break;
-            case SDL_WINDOWEVENT: {
-                m.window = e.window.windowID;
-                switch (e.window.event) {
-                    case SDL_WINDOWEVENT_CLOSE:
-                        m.message = MessageId::Close;
-                        break;
-                    case SDL_WINDOWEVENT_FOCUS_GAINED:
-                        m.message = MessageId::ActivateApp;
-                        m.wparam = 1;
-                        break;
-                    case SDL_WINDOWEVENT_FOCUS_LOST:
-                        m.message = MessageId::ActivateApp;
-                        m.wparam = 0;
-                        break;
-                    case SDL_WINDOWEVENT_MINIMIZED:
-                        m.message = MessageId::Size;
-                        m.wparam = kSizeMinimized;
-                        break;
-                    case SDL_WINDOWEVENT_MAXIMIZED:
-                        m.message = MessageId::Size;
-                        m.wparam = kSizeMaximized;
-                        break;
-                    case SDL_WINDOWEVENT_RESTORED:
-                        m.message = MessageId::Size;
-                        m.wparam = kSizeRestored;
-                        break;
-                    case SDL_WINDOWEVENT_SIZE_CHANGED:
-                        m.message = MessageId::Size;
-                        m.wparam = kSizeRestored;
-                        m.lparam = MakePointParam(e.window.data1, e.window.data2);
-                        break;
-                    case SDL_WINDOWEVENT_MOVED:
-                        m.message = MessageId::Move;
-                        m.lparam = MakePointParam(e.window.data1, e.window.data2);
-                        break;
-                    case SDL_WINDOWEVENT_EXPOSED:
-                        m.message = MessageId::Paint;
-                        break;
-                    default:
-                        break;
-                }
-                if (m.message != MessageId::None) {
-                    handler(m);
-                }
-                break;
-            }
-            case SDL_DISPLAYEVENT:
-            case SDL_RENDER_DEVICE_RESET:
-                m.message = MessageId::DisplayChange;
-                if (SDL_Window* w = SDL_GetKeyboardFocus()) {
-                    m.window = SDL_GetWindowID(w);
-                }
-                handler(m);
-                break;
-            case SDL_MOUSEMOTION:
-                if (e.motion.which == SDL_TOUCH_MOUSEID) {
-                    break;
-                }
-                m.window = e.motion.windowID;
-                m.message = MessageId::MouseMove;
-                m.wparam = m_buttons;
-                m.lparam = MakePointParam(e.motion.x, e.motion.y);
-                handler(m);
-                break;
-            case SDL_MOUSEBUTTONDOWN:
-            case SDL_MOUSEBUTTONUP: {
-                const bool down = e.type == SDL_MOUSEBUTTONDOWN;
-                const int64_t bit = ButtonBit(e.button.button);
-                if (bit == 0) {
-                    break;
-                }
-                m_buttons = down ? (m_buttons | bit) : (m_buttons & ~bit);
-                m.window = e.button.windowID;
-                // The second press of a double click arrives as a double-click message.
-                m.message = ButtonMessage(e.button.button, down,
-                                          down && e.button.clicks >= 2 && e.button.clicks % 2 == 0);
-                m.wparam = m_buttons;
-                m.lparam = MakePointParam(e.button.x, e.button.y);
-                handler(m);
-                break;
-            }
-            case SDL_MOUSEWHEEL: {
-                int x = 0;
-                int y = 0;
-                SDL_GetMouseState(&x, &y);
-                m.window = e.wheel.windowID;
-                m.message = MessageId::MouseWheel;
-                const int dir = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -1 : 1;
-                m.wparam = static_cast<int64_t>(e.wheel.y) * 120 * dir;
-                m.lparam = MakePointParam(x, y);
-                if (m.wparam != 0) {
-                    handler(m);
-                }
-                break;
-            }
-            case SDL_KEYDOWN:
-            case SDL_KEYUP: {
-                const int vk = detail::VirtualKeyFromSdl(e.key.keysym.sym);
-                if (vk == 0) {
-                    break;
-                }
-                const bool down = e.type == SDL_KEYDOWN;
-                const bool alt = (e.key.keysym.mod & KMOD_ALT) != 0 || vk == Vk::Menu;
-                const bool sys = alt || vk == Vk::F10;
-                m.window = e.key.windowID;
-                m.message = down ? (sys ? MessageId::SysKeyDown : MessageId::KeyDown)
-                                 : (sys ? MessageId::SysKeyUp : MessageId::KeyUp);
-                m.wparam = vk;
-                handler(m);
-                // Control keys produce a character too; text input does not report them.
-                if (down && IsControlCharacterKey(vk)) {
-                    m.message = alt ? MessageId::SysChar : MessageId::Char;
-                    handler(m);
-                }
-                break;
-            }
-            case SDL_TEXTINPUT:
-                m.window = e.text.windowID;
-                m.message = MessageId::Char;
-                for (char32_t cp : detail::DecodeUtf8(e.text.text)) {
-                    if (cp >= 32 && cp < 256) {
-                        m.wparam = static_cast<int64_t>(cp);
-                        handler(m);
-                    }
-                }
-                break;
-            default:
-                if (e.type == NotifyEventType()) {
-                    m.window = e.user.windowID;
-                    m.message = MessageId::Notify;
-                    m.wparam = e.user.code;
-                    handler(m);
-                }
-                break;
-        }
+        Translate(e, handler);
     }
     return taken;
 }

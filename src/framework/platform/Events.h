@@ -4,6 +4,9 @@
 
 #include "framework/platform/Messages.h"
 
+union SDL_Event;
+struct SDL_MouseButtonEvent;
+
 namespace Brisk::Platform {
 
 // Turns the platform's input and window events into WindowMessages.
@@ -15,6 +18,8 @@ public:
     // Delivers every pending event to `handler`, in arrival order; returns the
     // number of platform events taken. Stops early when `stop` returns true.
     int Pump(const Handler& handler, const std::function<bool()>& stop = {});
+    // Delivers the messages one platform event makes (none, one or more).
+    void Translate(const SDL_Event& event, const Handler& handler);
 
     // Asks the event source to deliver `message` through the next Pump.
     // Safe from any thread (used by the single-instance listener).
@@ -25,6 +30,9 @@ public:
     static void EnableTextInput(bool on);
 
 private:
+    // Also tracks the buttons held.
+    WindowMessage TranslateMouseButton(const SDL_MouseButtonEvent& event);
+
     int64_t m_buttons = 0;  // kMouseLeft | kMouseRight | kMouseMiddle currently held
 };
 
