@@ -230,13 +230,7 @@ Platform::WindowId BriskAppBase::GetMainWindowId() const {
 
 // --- start-up ----------------------------------------------------------------
 
-void BriskAppBase::Init() {
-    m_primaryThreadId = std::this_thread::get_id();
-    if (m_life.shutdown) {
-        return;
-    }
-
-    Platform::InstallTerminationHandlers();
+bool BriskAppBase::StartVideo() {
     // Without a working video system there is nothing to show: fatal.
     const Platform::VideoInit video = Platform::InitVideo();
     if (video.status != Platform::VideoStatus::Ok) {
@@ -246,13 +240,13 @@ void BriskAppBase::Init() {
         Platform::ShowMessageBox(m_identity.productName, text, Platform::MessageBoxIcon::Error,
                                  Platform::MessageBoxButtons::Ok, nullptr);
         DoExit(1);
-        return;
+        return false;
     }
     m_videoStarted = true;
+    return true;
+}
 
-    OnBeforeInit();
-    ReadFromRegistry();
-
+void BriskAppBase::FindDataFolder() {
     std::string folder = Platform::DataHome();
     for (const std::string* part : {&m_identity.companyName, &m_identity.productName}) {
         if (!part->empty()) {
@@ -265,7 +259,9 @@ void BriskAppBase::Init() {
             m_commandLine.demoFileName = m_identity.appDataFolder + m_commandLine.demoFileName;
         }
     }
+}
 
+void BriskAppBase::ApplyCommandLine() {
     if (!m_life.commandLineParsed) {
         ParseCommandLine();
     }
@@ -279,13 +275,9 @@ void BriskAppBase::Init() {
     if (m_commandLine.screensaverMode) {
         m_commandLine.enforceSingleInstance = false;
     }
-    if (!KeepWorkingDirectory(m_identity.startDirectory)) {
-        Platform::ChangeDirectory(m_identity.startDirectory);
-    }
+}
 
-    // A missing framework archive is not an error: the result is not needed.
-    static_cast<void>(PakInterface::Get()->AddArchive("main.pak"));
-
+bool BriskAppBase::ClaimSingleInstance() {
     // One copy per user: a later one asks this one to come to the front.
     std::string noLock;
     m_singleInstance = Platform::SingleInstance::Acquire(
@@ -300,31 +292,11 @@ void BriskAppBase::Init() {
                      m_identity.productName.c_str(), noLock.c_str());
     } else if (m_singleInstance == nullptr) {
         HandleSecondInstance();
-        if (m_life.shutdown) {
-            return;
-        }
     }
+    return !m_life.shutdown;
+}
 
-    // A clock that starts with the process would deal the same fields again.
-    m_life.randomSeed = Platform::FreshRandomSeed();
-    std::srand(m_life.randomSeed);
-    CreateCustomCursors();
-
-    OnBeforeDisplay();
-    m_widgetManager->Resize({0, 0, m_windowSettings.width, m_windowSettings.height},
-                            {0, 0, m_windowSettings.width, m_windowSettings.height});
-
-    if (m_windowSettings.isWindowed && !m_windowSettings.fullScreenWindowMode &&
-        !WindowFitsDesktop()) {
-        m_windowSettings.isWindowed = false;
-        m_windowSettings.forceFullscreen = true;
-    }
-
-    MakeWindow();
-    if (m_life.shutdown) {
-        return;
-    }
-
+void BriskAppBase::StartSound() {
     if (m_soundManager == nullptr) {
         // Without a sound card the game runs silent: the manager then has no output.
         m_mixer = std::make_unique<Platform::Mixer>();
@@ -339,6 +311,49 @@ void BriskAppBase::Init() {
     SetSfxVolume(m_volumes.sfx);
     m_musicInterface = CreateMusicInterface();
     SetMusicVolume(m_volumes.music);
+}
+
+void BriskAppBase::Init() {
+    m_primaryThreadId = std::this_thread::get_id();
+    if (m_life.shutdown) {
+        return;
+    }
+    Platform::InstallTerminationHandlers();
+    if (!StartVideo()) {
+        return;
+    }
+    OnBeforeInit();
+    ReadFromRegistry();
+    FindDataFolder();
+    ApplyCommandLine();
+    if (!KeepWorkingDirectory(m_identity.startDirectory)) {
+        Platform::ChangeDirectory(m_identity.startDirectory);
+    }
+    // A missing framework archive is not an error: the result is not needed.
+    static_cast<void>(PakInterface::Get()->AddArchive("main.pak"));
+    if (!ClaimSingleInstance()) {
+        return;
+    }
+
+    // A clock that starts with the process would deal the same fields again.
+    m_life.randomSeed = Platform::FreshRandomSeed();
+    std::srand(m_life.randomSeed);
+    CreateCustomCursors();
+
+    OnBeforeDisplay();
+    const Rect area{0, 0, m_windowSettings.width, m_windowSettings.height};
+    m_widgetManager->Resize(area, area);
+    if (m_windowSettings.isWindowed && !m_windowSettings.fullScreenWindowMode &&
+        !WindowFitsDesktop()) {
+        m_windowSettings.isWindowed = false;
+        m_windowSettings.forceFullscreen = true;
+    }
+    MakeWindow();
+    if (m_life.shutdown) {
+        return;
+    }
+
+    StartSound();
     if (m_commandLine.screensaverMode) {
         m_cursor.number = CursorNumber::None;
         ApplyCursor();

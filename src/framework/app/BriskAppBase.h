@@ -489,6 +489,33 @@ protected:
 
 private:
     friend struct AppStateAccess;  // tests only
+    // The steps of Init. Those returning bool return false when the
+    // program is ending.
+    bool StartVideo();
+    void FindDataFolder();
+    void ApplyCommandLine();
+    bool ClaimSingleInstance();
+    void StartSound();
+
+    // The steps of ProcessFrame. The pace of the coming frame: whether updates
+    // follow the display's refresh, the frame's length in milliseconds and
+    // the updates one refresh is worth.
+    struct FramePace {
+        bool vblank = false;
+        double frameLength = 0;
+        double updatesPerTick = 1;
+    };
+    FramePace CurrentPace() const;
+    // Updates when enough time is owed; true when the frame should draw or sleep instead.
+    bool DecideStep(const FramePace& pace, uint32_t start);
+    // Catch-up and fractional updates after an update ran.
+    void CatchUpStep(const FramePace& pace);
+    // Draws a pending frame or sleeps the rest of the frame; false when it
+    // would have slept and `allowSleep` is false.
+    bool DrawOrSleep(const FramePace& pace, bool allowSleep, uint32_t* slept);
+    // Sleeps to give the loading thread time; false as above.
+    bool YieldToLoader(uint32_t start, uint32_t slept, bool allowSleep);
+
     void StartCursorThread();
     void CursorThreadProc();
     void PumpPlatformMessages();

@@ -479,113 +479,132 @@ void BriskAppBase::QueueTimerMessage(uint32_t now) {
     HandleWindowMessage({GetMainWindowId(), MessageId::Timer, 0, 0});
 }
 
-bool BriskAppBase::ProcessFrame(bool allowSleep) {
-    const uint32_t start = Now();
-    uint32_t slept = 0;
-    if (m_life.deferredShutdown) {
-        Shutdown();
-    }
-
-    const bool vblank =
+BriskAppBase::FramePace BriskAppBase::CurrentPace() const {
+    FramePace pace;
+    pace.vblank =
         !m_commandLine.playingDemo && m_timing.vsyncUpdates && !m_timing.lastDrawEmpty &&
         !m_timing.vsyncBroken &&
         (!m_windowSettings.windowIsWindowed || (m_timing.waitForVSync && !m_timing.softVSyncWait));
-    const int refreshRate = m_display != nullptr ? m_display->GetRefreshRate() : 100;
-    double frameLength = 0;
-    double updatesPerTick = 1;
-    if (vblank) {
-        frameLength = (1000.0 / refreshRate) / m_timing.updateMultiplier;
-        updatesPerTick = 1000.0 / (m_timing.frameTime * refreshRate);
+    if (pace.vblank) {
+        const int refreshRate = m_display != nullptr ? m_display->GetRefreshRate() : 100;
+        pace.frameLength = (1000.0 / refreshRate) / m_timing.updateMultiplier;
+        pace.updatesPerTick = 1000.0 / (m_timing.frameTime * refreshRate);
     } else {
-        frameLength = m_timing.frameTime / m_timing.updateMultiplier;
+        pace.frameLength = m_timing.frameTime / m_timing.updateMultiplier;
     }
+    return pace;
+}
 
+bool BriskAppBase::DecideStep(const FramePace& pace, uint32_t start) {
+    ++m_timing.nonDrawCount;
+    const int forceDrawAfter = static_cast<int>(std::ceil(m_timing.updateMultiplier * 10));
+    if (m_timing.nonDrawCount >= forceDrawAfter && m_loading.completionHandled) {
+        return true;
+    }
+    bool update = false;
+    if (pace.vblank && !m_timing.drawPending) {
+        update = true;
+    } else if (pace.vblank) {
+        update = m_timing.pendingUpdateTime >= std::floor(pace.frameLength * 0.75);
+    } else {
+        update = m_timing.pendingUpdateTime >= pace.frameLength;
+    }
+    if (!update) {
+        return true;
+    }
+    VBlankSanityCheck(start);
+    if (TryUpdate()) {
+        m_timing.updateState = UpdateState::CatchUp;
+    }
+    m_timing.drawPending = true;
+    return false;
+}
+
+void BriskAppBase::CatchUpStep(const FramePace& pace) {
+    m_timing.updateState = UpdateState::CycleDone;
+    m_timing.fractionalUpdateAccumulator += pace.updatesPerTick - 1;
+    ProcessSafeDeleteList();
+    while (m_timing.fractionalUpdateAccumulator >= 1) {
+        ++m_timing.nonDrawCount;
+        if (!TryUpdate()) {
+            break;
+        }
+        ProcessSafeDeleteList();
+        m_timing.fractionalUpdateAccumulator -= 1;
+    }
+    UpdateFraction(pace.updatesPerTick);
+    ProcessSafeDeleteList();
+    if (pace.vblank) {
+        m_timing.pendingUpdateTime =
+            std::max(0.0, m_timing.pendingUpdateTime - pace.frameLength - 0.2);
+    } else {
+        m_timing.pendingUpdateTime -= pace.frameLength;
+    }
+    if (m_timing.relaxTimer > 0) {
+        m_timing.pendingUpdateTime = 0;
+    }
+}
+
+bool BriskAppBase::DrawOrSleep(const FramePace& pace, bool allowSleep, uint32_t* slept) {
+    m_timing.updateState = UpdateState::CycleDone;
+    m_timing.nonDrawCount = 0;
+    if (m_timing.drawPending) {
+        DrawFrame();
+        return true;
+    }
+    const int sleep = static_cast<int>(pace.frameLength - m_timing.pendingUpdateTime);
+    if (sleep <= 0) {
+        return true;
+    }
+    if (!allowSleep) {
+        return false;
+    }
+    ++m_counters.sleeps;
+    m_clock->Sleep(static_cast<uint32_t>(sleep));
+    *slept = static_cast<uint32_t>(sleep);
+    return true;
+}
+
+bool BriskAppBase::YieldToLoader(uint32_t start, uint32_t slept, bool allowSleep) {
+    // While loading, give the loading thread about twice our working time.
+    const int32_t worked = TickDiff(Now(), start) - static_cast<int32_t>(slept);
+    const int32_t y = std::min<int32_t>(2 * worked - static_cast<int32_t>(slept), 250);
+    if (y < 0) {
+        return true;
+    }
+    if (!allowSleep) {
+        return false;
+    }
+    m_clock->Sleep(static_cast<uint32_t>(y));
+    return true;
+}
+
+bool BriskAppBase::ProcessFrame(bool allowSleep) {
+    const uint32_t start = Now();
+    if (m_life.deferredShutdown) {
+        Shutdown();
+    }
+    const FramePace pace = CurrentPace();
     if (m_timing.paused || m_timing.updateMultiplier <= 0) {
         ProcessSafeDeleteList();
         return true;
     }
-    if (!vblank) {
+    if (!pace.vblank) {
         UpdateUpdateBacklog();
     }
 
     bool drawOrSleep = false;
     if (m_timing.updateState == UpdateState::Decide) {
-        ++m_timing.nonDrawCount;
-        const int forceDrawAfter = static_cast<int>(std::ceil(m_timing.updateMultiplier * 10));
-        if (m_timing.nonDrawCount >= forceDrawAfter && m_loading.completionHandled) {
-            drawOrSleep = true;
-        } else {
-            bool update = false;
-            if (vblank && !m_timing.drawPending) {
-                update = true;
-            } else if (vblank) {
-                update = m_timing.pendingUpdateTime >= std::floor(frameLength * 0.75);
-            } else {
-                update = m_timing.pendingUpdateTime >= frameLength;
-            }
-            if (update) {
-                VBlankSanityCheck(start);
-                if (TryUpdate()) {
-                    m_timing.updateState = UpdateState::CatchUp;
-                }
-                m_timing.drawPending = true;
-            } else {
-                drawOrSleep = true;
-            }
-        }
+        drawOrSleep = DecideStep(pace, start);
     } else if (m_timing.updateState == UpdateState::CatchUp) {
-        m_timing.updateState = UpdateState::CycleDone;
-        m_timing.fractionalUpdateAccumulator += updatesPerTick - 1;
-        ProcessSafeDeleteList();
-        while (m_timing.fractionalUpdateAccumulator >= 1) {
-            ++m_timing.nonDrawCount;
-            if (!TryUpdate()) {
-                break;
-            }
-            ProcessSafeDeleteList();
-            m_timing.fractionalUpdateAccumulator -= 1;
-        }
-        UpdateFraction(updatesPerTick);
-        ProcessSafeDeleteList();
-        if (vblank) {
-            m_timing.pendingUpdateTime =
-                std::max(0.0, m_timing.pendingUpdateTime - frameLength - 0.2);
-        } else {
-            m_timing.pendingUpdateTime -= frameLength;
-        }
-        if (m_timing.relaxTimer > 0) {
-            m_timing.pendingUpdateTime = 0;
-        }
+        CatchUpStep(pace);
     }
-
-    if (drawOrSleep) {
-        m_timing.updateState = UpdateState::CycleDone;
-        m_timing.nonDrawCount = 0;
-        if (m_timing.drawPending) {
-            DrawFrame();
-        } else {
-            const int sleep = static_cast<int>(frameLength - m_timing.pendingUpdateTime);
-            if (sleep > 0) {
-                if (!allowSleep) {
-                    return false;
-                }
-                ++m_counters.sleeps;
-                m_clock->Sleep(static_cast<uint32_t>(sleep));
-                slept = static_cast<uint32_t>(sleep);
-            }
-        }
+    uint32_t slept = 0;
+    if (drawOrSleep && !DrawOrSleep(pace, allowSleep, &slept)) {
+        return false;
     }
-
-    if (m_loading.yieldMainThread) {
-        // While loading, give the loading thread about twice our working time.
-        const int32_t worked = TickDiff(Now(), start) - static_cast<int32_t>(slept);
-        const int32_t y = std::min<int32_t>(2 * worked - static_cast<int32_t>(slept), 250);
-        if (y >= 0) {
-            if (!allowSleep) {
-                return false;
-            }
-            m_clock->Sleep(static_cast<uint32_t>(y));
-        }
+    if (m_loading.yieldMainThread && !YieldToLoader(start, slept, allowSleep)) {
+        return false;
     }
     ProcessSafeDeleteList();
     return true;
