@@ -334,14 +334,265 @@ bool FontData::GetLayerParam(const DataElement& e, FontLayer** out) {
     return *out != nullptr ? true : Error("Undefined Layer");
 }
 
+bool FontData::Define(const Params& p) {
+    if (p[1].isList) {
+        return Error("Invalid Paramater Type");
+    }
+    const std::string& key = p[1].text;
+    if (key.empty() || std::isdigit(static_cast<unsigned char>(key[0])) || key[0] == '-' ||
+        key[0] == '+' || key[0] == '"' || key[0] == '\'') {
+        return Error("Invalid Paramater Type");
+    }
+    m_defines[key] = Resolve(p[2]);
+    return true;
+}
+
+bool FontData::CreateHorzSpanRectList(const Params& p) {
+    Rect r;
+    std::vector<int> widths;
+    if (p[1].isList || !GetRect(p[2], &r) || !GetInts(p[3], &widths)) {
+        return p[1].isList ? Error("Invalid Paramater Type") : false;
+    }
+    DataElement list;
+    list.isList = true;
+    int x = r.x;
+    for (int w : widths) {
+        DataElement rect;
+        rect.isList = true;
+        for (int v : {x, r.y, w, r.height}) {
+            rect.list.push_back(DataElement::Text(std::to_string(v)));
+        }
+        list.list.push_back(std::move(rect));
+        x += w;
+    }
+    m_defines[p[1].text] = std::move(list);
+    return true;
+}
+
+bool FontData::SetDefaultPointSize(const Params& p) {
+    return GetInt(p[1], &m_defaultPointSize);
+}
+
+bool FontData::SetCharMap(const Params& p) {
+    std::vector<uint8_t> from, to;
+    if (!GetChars(p[1], &from) || !GetChars(p[2], &to)) {
+        return false;
+    }
+    if (from.size() != to.size()) {
+        return Error("List Size Mismatch");
+    }
+    for (size_t i = 0; i < from.size(); ++i) {
+        m_charMap[from[i]] = to[i];
+    }
+    return true;
+}
+
+bool FontData::CreateLayer(const Params& p) {
+    const bool from = p.size() == 3;  // "CreateLayerFrom" names a source layer
+    std::string layerName;
+    if (!GetText(p[1], &layerName)) {
+        return false;
+    }
+    if (GetLayer(layerName) != nullptr) {
+        return Error("Layer Already Exists");
+    }
+    auto created = std::make_unique<FontLayer>();
+    if (from) {
+        FontLayer* source = nullptr;
+        if (!GetLayerParam(p[2], &source)) {
+            return false;
+        }
+        *created = *source;
+    }
+    created->name = layerName;
+    m_layers.push_back(std::move(created));
+    return true;
+}
+
+bool FontData::ReadTags(const DataElement& e, std::vector<std::string>* tags) {
+    const DataElement* list = nullptr;
+    if (!GetList(e, &list)) {
+        return false;
+    }
+    for (const DataElement& t : list->list) {
+        std::string tag;
+        if (!GetText(t, &tag)) {
+            return false;
+        }
+        tags->push_back(ToLowerAscii(tag));
+    }
+    return true;
+}
+
+bool FontData::LayerRequireTags(const Params& p, FontLayer* layer) {
+    return ReadTags(p[2], &layer->requiredTags);
+}
+
+bool FontData::LayerExcludeTags(const Params& p, FontLayer* layer) {
+    return ReadTags(p[2], &layer->excludedTags);
+}
+
+bool FontData::LayerPointRange(const Params& p, FontLayer* layer) {
+    return GetInt(p[2], &layer->minPointSize) && GetInt(p[3], &layer->maxPointSize);
+}
+
+bool FontData::LayerSetImage(const Params& p, FontLayer* layer) {
+    std::string file;
+    if (!GetText(p[2], &file)) {
+        return false;
+    }
+    // Relative to the descriptor's folder.
+    const size_t sep = m_path.find_last_of("/\\");
+    const std::string path = sep == std::string::npos ? file : m_path.substr(0, sep + 1) + file;
+    FontImage image = m_host != nullptr ? m_host->LoadImage(path) : FontImage{};
+    if (image.image == nullptr) {
+        return Error("Failed to Load Image");
+    }
+    if (image.isNew) {
+        image.image->Palettize();
+    }
+    layer->image = std::move(image);
+    return true;
+}
+
+bool FontData::LayerSetDrawMode(const Params& p, FontLayer* layer) {
+    int mode = 0;
+    if (!GetInt(p[2], &mode)) {
+        return false;
+    }
+    if (mode != 0 && mode != 1) {
+        return Error("Invalid Paramater Type");
+    }
+    layer->drawMode = mode;
+    return true;
+}
+
+bool FontData::LayerSetOffset(const Params& p, FontLayer* layer) {
+    std::vector<int> v;
+    if (!GetInts(p[2], &v)) {
+        return false;
+    }
+    if (v.size() != 2) {
+        return Error("Invalid Paramater Type");
+    }
+    layer->offset = {v[0], v[1]};
+    return true;
+}
+
+bool FontData::ReadCharTable(const DataElement& charList, const DataElement& valueList,
+                             std::array<int, 256>* table) {
+    std::vector<uint8_t> chars;
+    std::vector<int> values;
+    if (!GetChars(charList, &chars) || !GetInts(valueList, &values)) {
+        return false;
+    }
+    if (chars.size() != values.size()) {
+        return Error("List Size Mismatch");
+    }
+    for (size_t i = 0; i < chars.size(); ++i) {
+        (*table)[chars[i]] = values[i];
+    }
+    return true;
+}
+
+bool FontData::LayerSetCharWidths(const Params& p, FontLayer* layer) {
+    return ReadCharTable(p[2], p[3], &layer->charWidths);
+}
+
+bool FontData::LayerSetCharOrders(const Params& p, FontLayer* layer) {
+    return ReadCharTable(p[2], p[3], &layer->charOrders);
+}
+
+bool FontData::LayerSetImageMap(const Params& p, FontLayer* layer) {
+    std::vector<uint8_t> chars;
+    const DataElement* rects = nullptr;
+    if (!GetChars(p[2], &chars) || !GetList(p[3], &rects)) {
+        return false;
+    }
+    if (chars.size() != rects->list.size()) {
+        return Error("List Size Mismatch");
+    }
+    if (layer->image.image == nullptr) {
+        return Error("Layer image not set");
+    }
+    const Rect bounds = layer->image.image->GetRect();
+    std::vector<Rect> parsed(chars.size());
+    for (size_t i = 0; i < chars.size(); ++i) {
+        if (!GetRect(rects->list[i], &parsed[i])) {
+            return false;
+        }
+        const Rect& r = parsed[i];
+        if (r.x < 0 || r.y < 0 || r.width < 0 || r.height < 0 ||
+            int64_t{r.x} + r.width > bounds.width || int64_t{r.y} + r.height > bounds.height) {
+            return Error("Image rectangle out of bounds");
+        }
+    }
+    for (size_t i = 0; i < chars.size(); ++i) {
+        layer->imageRects[chars[i]] = parsed[i];
+    }
+    layer->defaultHeight = 0;
+    for (int c = 0; c < 256; ++c) {
+        layer->defaultHeight =
+            std::max(layer->defaultHeight, layer->imageRects[static_cast<size_t>(c)].height +
+                                               layer->charOffsets[static_cast<size_t>(c)].y);
+    }
+    return true;
+}
+
+bool FontData::LayerSetCharOffsets(const Params& p, FontLayer* layer) {
+    std::vector<uint8_t> chars;
+    const DataElement* pairs = nullptr;
+    if (!GetChars(p[2], &chars) || !GetList(p[3], &pairs)) {
+        return false;
+    }
+    if (chars.size() != pairs->list.size()) {
+        return Error("List Size Mismatch");
+    }
+    for (size_t i = 0; i < chars.size(); ++i) {
+        std::vector<int> v;
+        if (!GetInts(pairs->list[i], &v)) {
+            return false;
+        }
+        if (v.size() != 2) {
+            return Error("Invalid Paramater Type");
+        }
+        layer->charOffsets[chars[i]] = {v[0], v[1]};
+    }
+    return true;
+}
+
+bool FontData::LayerSetKerningPairs(const Params& p, FontLayer* layer) {
+    const DataElement* pairs = nullptr;
+    std::vector<int> values;
+    if (!GetList(p[2], &pairs) || !GetInts(p[3], &values)) {
+        return false;
+    }
+    if (pairs->list.size() != values.size()) {
+        return Error("List Size Mismatch");
+    }
+    for (size_t i = 0; i < values.size(); ++i) {
+        std::string pair;
+        if (!GetText(pairs->list[i], &pair)) {
+            return false;
+        }
+        if (pair.size() != 2) {
+            return Error("Invalid Paramater Type");
+        }
+        // Stored as a signed 8-bit value: 200 becomes -56.
+        layer->kerning[static_cast<uint8_t>(pair[0])][static_cast<uint8_t>(pair[1])] =
+            static_cast<int8_t>(static_cast<uint8_t>(values[i] & 0xFF));
+    }
+    return true;
+}
+
 bool FontData::HandleCommand(const DataElement& command) {
-    const auto& p = command.list;
+    const Params& p = command.list;
     const std::string name = ToLowerAscii(p[0].text);
     auto count = [&](size_t n) {
         return p.size() == n ? true : Error("Invalid Number of Parameters");
     };
     FontLayer* layer = nullptr;
-    // Most commands start with a layer.
+    // Layer commands name their layer first.
     auto layerCommand = [&](size_t n) { return count(n) && GetLayerParam(p[1], &layer); };
 
     // The commands that set one number or colour of a layer.
@@ -374,234 +625,45 @@ bool FontData::HandleCommand(const DataElement& command) {
         }
     }
 
-    if (name == "define") {
-        if (!count(3)) {
-            return false;
+    // The other commands: their parameter count (with the command) and body.
+    struct Plain {
+        const char* command;
+        size_t params;
+        bool (FontData::*run)(const Params&);
+    };
+    static constexpr Plain kPlain[] = {
+        {"define", 3, &FontData::Define},
+        {"createhorzspanrectlist", 4, &FontData::CreateHorzSpanRectList},
+        {"setdefaultpointsize", 2, &FontData::SetDefaultPointSize},
+        {"setcharmap", 3, &FontData::SetCharMap},
+        {"createlayer", 2, &FontData::CreateLayer},
+        {"createlayerfrom", 3, &FontData::CreateLayer}};
+    struct Layered {
+        const char* command;
+        size_t params;
+        bool (FontData::*run)(const Params&, FontLayer*);
+    };
+    static constexpr Layered kLayered[] = {
+        {"layerrequiretags", 3, &FontData::LayerRequireTags},
+        {"layerexcludetags", 3, &FontData::LayerExcludeTags},
+        {"layerpointrange", 4, &FontData::LayerPointRange},
+        {"layersetimage", 3, &FontData::LayerSetImage},
+        {"layersetdrawmode", 3, &FontData::LayerSetDrawMode},
+        {"layersetoffset", 3, &FontData::LayerSetOffset},
+        {"layersetcharwidths", 4, &FontData::LayerSetCharWidths},
+        {"layersetcharorders", 4, &FontData::LayerSetCharOrders},
+        {"layersetimagemap", 4, &FontData::LayerSetImageMap},
+        {"layersetcharoffsets", 4, &FontData::LayerSetCharOffsets},
+        {"layersetkerningpairs", 4, &FontData::LayerSetKerningPairs}};
+    for (const Plain& c : kPlain) {
+        if (name == c.command) {
+            return count(c.params) && (this->*c.run)(p);
         }
-        if (p[1].isList) {
-            return Error("Invalid Paramater Type");
-        }
-        const std::string& key = p[1].text;
-        if (key.empty() || std::isdigit(static_cast<unsigned char>(key[0])) || key[0] == '-' ||
-            key[0] == '+' || key[0] == '"' || key[0] == '\'') {
-            return Error("Invalid Paramater Type");
-        }
-        m_defines[key] = Resolve(p[2]);
-        return true;
     }
-    if (name == "createhorzspanrectlist") {
-        if (!count(4)) {
-            return false;
+    for (const Layered& c : kLayered) {
+        if (name == c.command) {
+            return layerCommand(c.params) && (this->*c.run)(p, layer);
         }
-        Rect r;
-        std::vector<int> widths;
-        if (p[1].isList || !GetRect(p[2], &r) || !GetInts(p[3], &widths)) {
-            return p[1].isList ? Error("Invalid Paramater Type") : false;
-        }
-        DataElement list;
-        list.isList = true;
-        int x = r.x;
-        for (int w : widths) {
-            DataElement rect;
-            rect.isList = true;
-            for (int v : {x, r.y, w, r.height}) {
-                rect.list.push_back(DataElement::Text(std::to_string(v)));
-            }
-            list.list.push_back(std::move(rect));
-            x += w;
-        }
-        m_defines[p[1].text] = std::move(list);
-        return true;
-    }
-    if (name == "setdefaultpointsize") {
-        return count(2) && GetInt(p[1], &m_defaultPointSize);
-    }
-    if (name == "setcharmap") {
-        std::vector<uint8_t> from, to;
-        if (!count(3) || !GetChars(p[1], &from) || !GetChars(p[2], &to)) {
-            return false;
-        }
-        if (from.size() != to.size()) {
-            return Error("List Size Mismatch");
-        }
-        for (size_t i = 0; i < from.size(); ++i) {
-            m_charMap[from[i]] = to[i];
-        }
-        return true;
-    }
-    if (name == "createlayer" || name == "createlayerfrom") {
-        const bool from = name == "createlayerfrom";
-        std::string layerName;
-        if (!count(from ? 3 : 2) || !GetText(p[1], &layerName)) {
-            return false;
-        }
-        if (GetLayer(layerName) != nullptr) {
-            return Error("Layer Already Exists");
-        }
-        auto created = std::make_unique<FontLayer>();
-        if (from) {
-            FontLayer* source = nullptr;
-            if (!GetLayerParam(p[2], &source)) {
-                return false;
-            }
-            *created = *source;
-        }
-        created->name = layerName;
-        m_layers.push_back(std::move(created));
-        return true;
-    }
-    if (name == "layerrequiretags" || name == "layerexcludetags") {
-        const DataElement* list = nullptr;
-        if (!layerCommand(3) || !GetList(p[2], &list)) {
-            return false;
-        }
-        auto& tags = name == "layerrequiretags" ? layer->requiredTags : layer->excludedTags;
-        for (const DataElement& t : list->list) {
-            std::string tag;
-            if (!GetText(t, &tag)) {
-                return false;
-            }
-            tags.push_back(ToLowerAscii(tag));
-        }
-        return true;
-    }
-    if (name == "layerpointrange") {
-        return layerCommand(4) && GetInt(p[2], &layer->minPointSize) &&
-               GetInt(p[3], &layer->maxPointSize);
-    }
-    if (name == "layersetimage") {
-        std::string file;
-        if (!layerCommand(3) || !GetText(p[2], &file)) {
-            return false;
-        }
-        // Relative to the descriptor's folder.
-        const size_t sep = m_path.find_last_of("/\\");
-        const std::string path = sep == std::string::npos ? file : m_path.substr(0, sep + 1) + file;
-        FontImage image = m_host != nullptr ? m_host->LoadImage(path) : FontImage{};
-        if (image.image == nullptr) {
-            return Error("Failed to Load Image");
-        }
-        if (image.isNew) {
-            image.image->Palettize();
-        }
-        layer->image = std::move(image);
-        return true;
-    }
-    if (name == "layersetdrawmode") {
-        int mode = 0;
-        if (!layerCommand(3) || !GetInt(p[2], &mode)) {
-            return false;
-        }
-        if (mode != 0 && mode != 1) {
-            return Error("Invalid Paramater Type");
-        }
-        layer->drawMode = mode;
-        return true;
-    }
-    if (name == "layersetoffset") {
-        std::vector<int> v;
-        if (!layerCommand(3) || !GetInts(p[2], &v)) {
-            return false;
-        }
-        if (v.size() != 2) {
-            return Error("Invalid Paramater Type");
-        }
-        layer->offset = {v[0], v[1]};
-        return true;
-    }
-    if (name == "layersetcharwidths" || name == "layersetcharorders") {
-        std::vector<uint8_t> chars;
-        std::vector<int> values;
-        if (!layerCommand(4) || !GetChars(p[2], &chars) || !GetInts(p[3], &values)) {
-            return false;
-        }
-        if (chars.size() != values.size()) {
-            return Error("List Size Mismatch");
-        }
-        auto& table = name == "layersetcharwidths" ? layer->charWidths : layer->charOrders;
-        for (size_t i = 0; i < chars.size(); ++i) {
-            table[chars[i]] = values[i];
-        }
-        return true;
-    }
-    if (name == "layersetimagemap") {
-        std::vector<uint8_t> chars;
-        const DataElement* rects = nullptr;
-        if (!layerCommand(4) || !GetChars(p[2], &chars) || !GetList(p[3], &rects)) {
-            return false;
-        }
-        if (chars.size() != rects->list.size()) {
-            return Error("List Size Mismatch");
-        }
-        if (layer->image.image == nullptr) {
-            return Error("Layer image not set");
-        }
-        const Rect bounds = layer->image.image->GetRect();
-        std::vector<Rect> parsed(chars.size());
-        for (size_t i = 0; i < chars.size(); ++i) {
-            if (!GetRect(rects->list[i], &parsed[i])) {
-                return false;
-            }
-            const Rect& r = parsed[i];
-            if (r.x < 0 || r.y < 0 || r.width < 0 || r.height < 0 ||
-                int64_t{r.x} + r.width > bounds.width || int64_t{r.y} + r.height > bounds.height) {
-                return Error("Image rectangle out of bounds");
-            }
-        }
-        for (size_t i = 0; i < chars.size(); ++i) {
-            layer->imageRects[chars[i]] = parsed[i];
-        }
-        layer->defaultHeight = 0;
-        for (int c = 0; c < 256; ++c) {
-            layer->defaultHeight =
-                std::max(layer->defaultHeight, layer->imageRects[static_cast<size_t>(c)].height +
-                                                   layer->charOffsets[static_cast<size_t>(c)].y);
-        }
-        return true;
-    }
-    if (name == "layersetcharoffsets") {
-        std::vector<uint8_t> chars;
-        const DataElement* pairs = nullptr;
-        if (!layerCommand(4) || !GetChars(p[2], &chars) || !GetList(p[3], &pairs)) {
-            return false;
-        }
-        if (chars.size() != pairs->list.size()) {
-            return Error("List Size Mismatch");
-        }
-        for (size_t i = 0; i < chars.size(); ++i) {
-            std::vector<int> v;
-            if (!GetInts(pairs->list[i], &v)) {
-                return false;
-            }
-            if (v.size() != 2) {
-                return Error("Invalid Paramater Type");
-            }
-            layer->charOffsets[chars[i]] = {v[0], v[1]};
-        }
-        return true;
-    }
-    if (name == "layersetkerningpairs") {
-        const DataElement* pairs = nullptr;
-        std::vector<int> values;
-        if (!layerCommand(4) || !GetList(p[2], &pairs) || !GetInts(p[3], &values)) {
-            return false;
-        }
-        if (pairs->list.size() != values.size()) {
-            return Error("List Size Mismatch");
-        }
-        for (size_t i = 0; i < values.size(); ++i) {
-            std::string pair;
-            if (!GetText(pairs->list[i], &pair)) {
-                return false;
-            }
-            if (pair.size() != 2) {
-                return Error("Invalid Paramater Type");
-            }
-            // Stored as a signed 8-bit value: 200 becomes -56.
-            layer->kerning[static_cast<uint8_t>(pair[0])][static_cast<uint8_t>(pair[1])] =
-                static_cast<int8_t>(static_cast<uint8_t>(values[i] & 0xFF));
-        }
-        return true;
     }
     return Error("Unknown Command");
 }

@@ -110,6 +110,30 @@ private:
     bool GetRect(const DataElement& e, Rect* out);
     DataElement Resolve(const DataElement& e);
 
+    // The descriptor's commands; `p` holds the command and its parameters,
+    // already counted, `layer` the layer a layer command names.
+    using Params = std::vector<DataElement>;
+    bool Define(const Params& p);
+    bool CreateHorzSpanRectList(const Params& p);
+    bool SetDefaultPointSize(const Params& p);
+    bool SetCharMap(const Params& p);
+    bool CreateLayer(const Params& p);  // and CreateLayerFrom
+    bool LayerRequireTags(const Params& p, FontLayer* layer);
+    bool LayerExcludeTags(const Params& p, FontLayer* layer);
+    bool LayerPointRange(const Params& p, FontLayer* layer);
+    bool LayerSetImage(const Params& p, FontLayer* layer);
+    bool LayerSetDrawMode(const Params& p, FontLayer* layer);
+    bool LayerSetOffset(const Params& p, FontLayer* layer);
+    bool LayerSetCharWidths(const Params& p, FontLayer* layer);
+    bool LayerSetCharOrders(const Params& p, FontLayer* layer);
+    bool LayerSetImageMap(const Params& p, FontLayer* layer);
+    bool LayerSetCharOffsets(const Params& p, FontLayer* layer);
+    bool LayerSetKerningPairs(const Params& p, FontLayer* layer);
+    // Shared by the commands above.
+    bool ReadTags(const DataElement& list, std::vector<std::string>* tags);
+    bool ReadCharTable(const DataElement& charList, const DataElement& valueList,
+                       std::array<int, 256>* table);
+
     FontHost* m_host;  // not owned
     std::vector<std::unique_ptr<FontLayer>> m_layers;
     std::array<uint8_t, 256> m_charMap{};
