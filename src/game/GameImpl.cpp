@@ -7,6 +7,7 @@
 #include "game/GameMgr.h"
 #include "game/Profiles.h"
 #include "game/StartMgr.h"
+#include "kernel/FileStore.h"
 #include "kernel/ISysApp.h"
 
 namespace Gamespace {
@@ -33,7 +34,10 @@ std::string LocalPage(const char* file) {
 
 GameImpl::GameImpl()
     : m_startModule(std::make_unique<StartMgr>(this, kStartModuleId)),
-      m_gameModule(std::make_unique<GameMgr>(this, kGameModuleId)) {}
+      m_gameModule(std::make_unique<GameMgr>(this, kGameModuleId)) {
+    // What a demo recording copies: the profiles and the options.
+    KernelLibrary::SetPlayerFileNames({kSaveFolder, kOptionsFile});
+}
 
 GameImpl::~GameImpl() = default;
 

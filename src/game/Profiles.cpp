@@ -118,6 +118,14 @@ namespace {
 std::function<void(const std::string&)> g_saveFailureReporter;
 bool g_saveFailureReported = false;
 
+// The player's save folder and options file, below the player's data folder.
+std::string SaveFolder() {
+    return KernelLibrary::PlayerDataPath(kSaveFolder);
+}
+std::string OptionsPath() {
+    return KernelLibrary::PlayerDataPath(kOptionsFile);
+}
+
 // Writes through the safe replace step; the first failure of a run is reported.
 bool WriteReported(const std::string& path, const std::vector<uint8_t>& bytes, bool keepTail) {
     std::string error;
@@ -182,12 +190,12 @@ bool Save(const Player& player) {
         return false;
     }
     std::error_code ec;
-    fs::create_directories(kSaveFolder, ec);  // a missing folder must not lose players
+    fs::create_directories(SaveFolder(), ec);  // a missing folder must not lose players
     std::vector<uint8_t> bytes(kProfileBytes, 0);
     bytes[0] = player.current ? 1 : 0;
     std::copy(player.name.begin(), player.name.end(), bytes.begin() + 1);
     PutU16(bytes, 16, player.difficulty);
-    return WriteReported(std::string(kSaveFolder) + player.name + ".usr", bytes, true);
+    return WriteReported(SaveFolder() + player.name + ".usr", bytes, true);
 }
 
 // --- player list ----------------------------------------------------------------
@@ -259,7 +267,7 @@ void PlayerList::LoadAll() {
     // depend on the file system's order.
     std::vector<std::string> names;
     std::error_code ec;
-    for (fs::directory_iterator it(kSaveFolder, ec), end; !ec && it != end; it.increment(ec)) {
+    for (fs::directory_iterator it(SaveFolder(), ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
         if (!name.empty() && name[0] != '.' && HasProfileExtension(name)) {
             names.push_back(name);
@@ -269,7 +277,7 @@ void PlayerList::LoadAll() {
     std::vector<bool> fromOwnFile;  // loaded from "<name>.usr", where it is saved
     for (const std::string& name : names) {
         Player record;
-        if (!Load(record, kSaveFolder + name)) {
+        if (!Load(record, SaveFolder() + name)) {
             continue;
         }
         const bool ownFile = name == record.name + ".usr";
@@ -310,7 +318,7 @@ OptionValues& GetOptionValues() {
 void LoadOptions() {
     std::string error;
     auto& values = GetOptionValues().values;
-    const auto bytes = KernelLibrary::ReadPlayerFile(kOptionsFile, 2 * values.size(), &error);
+    const auto bytes = KernelLibrary::ReadPlayerFile(OptionsPath(), 2 * values.size(), &error);
     if (!bytes) {
         return;
     }
@@ -325,7 +333,7 @@ bool SaveOptions() {
     for (size_t i = 0; i < values.size(); ++i) {
         PutU16(bytes, 2 * i, values[i]);
     }
-    return WriteReported(kOptionsFile, bytes, false);
+    return WriteReported(OptionsPath(), bytes, false);
 }
 
 namespace {

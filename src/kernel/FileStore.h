@@ -25,4 +25,21 @@ namespace KernelLibrary {
 [[nodiscard]] bool WritePlayerFile(const std::string& path, const std::vector<uint8_t>& bytes,
                                    bool keepTail, std::string* error);
 
+// Where the player's files live, with a trailing '/': empty (the working
+// folder) until set. A demo's playback sets a scratch folder here.
+void SetPlayerDataRoot(const std::string& root);
+std::string GetPlayerDataRoot();
+// `relative` below the player's data folder.
+std::string PlayerDataPath(const std::string& relative);
+
+// The player's files the game keeps below that folder: a name ending in
+// '/' stands for every file in that folder. A demo recording takes a copy.
+void SetPlayerFileNames(const std::vector<std::string>& names);
+std::vector<std::string> GetPlayerFileNames();
+
+// While on, every successful WritePlayerFile is noted (the path as given):
+// a playback reports what it would have written.
+void LogPlayerWrites(bool on);
+std::vector<std::string> LoggedPlayerWrites();
+
 }  // namespace KernelLibrary

@@ -39,7 +39,7 @@ bool RunApplication(const InstanceHandle* instance, IGame* game) {
     if (auto* effects = EffectLibrary::GetEffectSystem()) {
         effects->SetTimeSystem(TimeLibrary::GetTimeSystem());
     }
-    TimeLibrary::GetTimeSystem()->StartTimer();
+    g_mainApp->StartTime();
     g_mainApp->Start();
     return true;
 }

@@ -3,11 +3,26 @@
 #include <algorithm>
 #include <cstdio>
 
+#include <filesystem>
+
 #include "controls/Factory_impl.h"
+#include "framework/app/Demo.h"
+#include "framework/platform/Files.h"
 #include "framework/widgets/WidgetManager.h"
+#include "kernel/FileStore.h"
 #include "kernel/IGame.h"
+#include "time/TimeSystem_impl.h"
 
 namespace KernelLibrary {
+namespace {
+
+// Bump when a change to the game makes an old demo play differently (a rule,
+// a layout, the order the deal draws its numbers in).
+constexpr uint32_t kDemoRules = 1;
+
+constexpr size_t kMaxPlayerFile = 1u << 20;
+
+}  // namespace
 
 std::pair<int32_t, int32_t> GetScreenSize() {
     return {1024, 768};
@@ -94,9 +109,95 @@ MainApp::MainApp(IGame* game) : m_game(game) {
     m_windowSettings.isWindowed = true;
     m_windowSettings.fullScreenWindowMode = false;
     m_windowSettings.forceWindowed = false;
+    m_commandLine.demoRules = kDemoRules;
 }
 
 MainApp::~MainApp() = default;
+
+void MainApp::StartTime() {
+    auto* time = TimeLibrary::GetTimeSystem();
+    if (time == nullptr) {
+        return;
+    }
+    m_timeFollowsUpdates = IsPlayingDemo() || IsRecordingDemo();
+    if (!m_timeFollowsUpdates) {
+        time->StartTimer();
+    }
+}
+
+void MainApp::UpdateOnce() {
+    if (m_timeFollowsUpdates) {
+        auto* time = TimeLibrary::GetTimeSystem();
+        if (IsPlayingDemo() || IsRecordingDemo()) {
+            const int steps =
+                m_timing.frameTime / static_cast<int>(TimeLibrary::TimeSystem_impl::kStepMs);
+            for (int i = 0; i < steps; ++i) {
+                time->Step();
+            }
+        } else {
+            // The playback has ended: the player plays on in real time.
+            m_timeFollowsUpdates = false;
+            time->StartTimer();
+        }
+    }
+    BriskAppBase::UpdateOnce();
+}
+
+std::vector<Brisk::DemoFile> MainApp::CollectDemoFiles() {
+    namespace fs = std::filesystem;
+    std::vector<Brisk::DemoFile> files;
+    const std::string root = GetPlayerDataRoot();
+    auto take = [&](const std::string& relative) {
+        std::string error;
+        auto bytes = Brisk::Platform::ReadRegularFile(root + relative, kMaxPlayerFile, &error);
+        if (bytes) {
+            files.push_back({relative, std::move(*bytes)});
+        }
+    };
+    for (const std::string& name : GetPlayerFileNames()) {
+        if (name.empty() || name.back() != '/') {
+            take(name);
+            continue;
+        }
+        std::vector<std::string> inFolder;
+        std::error_code ec;
+        for (fs::directory_iterator it(root + name, ec), end; !ec && it != end; it.increment(ec)) {
+            inFolder.push_back(it->path().filename().string());
+        }
+        std::sort(inFolder.begin(), inFolder.end());
+        for (const std::string& file : inFolder) {
+            take(name + file);
+        }
+    }
+    return files;
+}
+
+bool MainApp::UseDemoFiles(const std::vector<Brisk::DemoFile>& files, std::string* error) {
+    namespace fs = std::filesystem;
+    if (GetAppDataFolder().empty()) {
+        *error = "there is no data folder to hold its copy of the player's files";
+        return false;
+    }
+    m_playbackFolder = GetAppDataFolder() + "_playback/";
+    std::error_code ec;
+    fs::remove_all(m_playbackFolder, ec);
+    if (!fs::create_directories(m_playbackFolder, ec) && !fs::is_directory(m_playbackFolder)) {
+        *error = "the folder \"" + m_playbackFolder + "\" cannot be made";
+        return false;
+    }
+    for (const Brisk::DemoFile& file : files) {
+        const std::string path = m_playbackFolder + file.path;
+        fs::create_directories(fs::path(path).parent_path(), ec);
+        if (!Brisk::Platform::ReplaceFile(path, file.bytes, false, error)) {
+            return false;
+        }
+    }
+    SetPlayerDataRoot(m_playbackFolder);
+    LogPlayerWrites(true);
+    std::fprintf(stderr, "%s: playing against a copy of the recorded player files in %s\n",
+                 m_identity.productName.c_str(), m_playbackFolder.c_str());
+    return true;
+}
 
 void MainApp::SetScreenSize(std::pair<int32_t, int32_t> size) {
     m_windowSettings.width = size.first;
@@ -191,10 +292,23 @@ void MainApp::Shutdown() {
         return;
     }
     if (m_bridge != nullptr) {
-        GetWidgetManager()->RemoveWidget(m_bridge.get());
+        GetWidgetManager()->RemoveWidget(m_bridge.get());  // the game saves here
         m_bridge.reset();
     }
     BriskAppBase::Shutdown();
+    if (!m_playbackFolder.empty()) {
+        // What the replayed game saved went to the scratch copy; say what it was.
+        std::string written;
+        for (const std::string& path : LoggedPlayerWrites()) {
+            written += "\n  " + path;
+        }
+        std::fprintf(stderr, "%s: the playback wrote %s%s\n", m_identity.productName.c_str(),
+                     written.empty() ? "no player files" : "these player files instead of yours:",
+                     written.c_str());
+        std::fflush(stderr);
+        LogPlayerWrites(false);
+        m_playbackFolder.clear();
+    }
 }
 
 }  // namespace KernelLibrary

@@ -38,6 +38,18 @@ public:
     void Init() override;
     // Ends the game as a confirmed exit does: the game saves, no question.
     void OnTerminationRequest() override;
+    // While a demo records or plays, the game's time follows the updates
+    // (two 5 ms steps per 10 ms update) so that a replay at any speed is the
+    // same game; otherwise the time system's own thread keeps it.
+    void UpdateOnce() override;
+    std::vector<Brisk::DemoFile> CollectDemoFiles() override;
+    // The recorded files go into "_playback/" in the data folder, which the
+    // game then uses instead of the player's own.
+    bool UseDemoFiles(const std::vector<Brisk::DemoFile>& files, std::string* error) override;
+
+    // Starts the game's time: its own thread, or the updates while a demo
+    // records or plays.
+    void StartTime();
 
     IGame* GetGame() const { return m_game; }
     // Where the bridge sends frames and input instead of the process-wide
@@ -51,6 +63,8 @@ private:
     std::unique_ptr<IGameBridge> m_bridge;
     ControlLibrary::IFactoryFrameTarget* m_factoryTarget = nullptr;
     bool m_quitRequested = false;
+    bool m_timeFollowsUpdates = false;
+    std::string m_playbackFolder;  // the scratch copy a playback uses
 };
 
 }  // namespace KernelLibrary

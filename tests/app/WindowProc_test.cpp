@@ -111,21 +111,6 @@ TEST(WindowProc, CloseIsHandledInOrderAfterEarlierInput) {
     app.GetWidgetManager()->RemoveWidget(&widget);
 }
 
-// "-play" without a demo to play holds nothing back: the window still closes
-// and input still arrives.
-TEST(WindowProc, APlaybackSwitchWithNothingToPlaySuppressesNothing) {
-    TestApp app;
-    AppStateAccess::Identity(app).productName = "Playless";
-    app.ParseCommandLineText("-play");
-    testing::internal::CaptureStderr();
-    app.Init();
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("playback is not available"),
-              std::string::npos);
-    app.HandleWindowMessage(Msg(MessageId::Close));
-    EXPECT_FALSE(app.ProcessDeferredMessages(false));
-    EXPECT_TRUE(app.IsShutdown());
-}
-
 struct ClickCase {
     MessageId down;
     MessageId up;

@@ -1,4 +1,5 @@
 #include "framework/app/BriskAppBase.h"
+#include "framework/app/Demo.h"
 
 #include <cassert>
 #include <chrono>
@@ -265,13 +266,6 @@ void BriskAppBase::ApplyCommandLine() {
     if (!m_life.commandLineParsed) {
         ParseCommandLine();
     }
-    if (m_commandLine.playingDemo) {
-        // No demo reader exists: nothing would play, so nothing may be held
-        // back for a playback (the player's own input and the close box).
-        m_commandLine.playingDemo = false;
-        std::fprintf(stderr, "%s: demo playback is not available; playing normally\n",
-                     m_identity.productName.c_str());
-    }
     if (m_commandLine.screensaverMode) {
         m_commandLine.enforceSingleInstance = false;
     }
@@ -334,9 +328,13 @@ void BriskAppBase::Init() {
     if (!ClaimSingleInstance()) {
         return;
     }
+    // After the one-copy check: a copy that ends at once must not replace a demo.
+    if (!StartDemo()) {
+        return;
+    }
 
     // A clock that starts with the process would deal the same fields again.
-    m_life.randomSeed = Platform::FreshRandomSeed();
+    m_life.randomSeed = DemoSeed();
     std::srand(m_life.randomSeed);
     CreateCustomCursors();
 
@@ -351,6 +349,24 @@ void BriskAppBase::Init() {
     MakeWindow();
     if (m_life.shutdown) {
         return;
+    }
+    if (m_demoWriter != nullptr) {
+        m_demoWriter->Window(m_windowSettings.windowIsWindowed,
+                             m_display != nullptr ? m_display->GetRefreshRate() : 0);
+        for (const DemoFile& file : CollectDemoFiles()) {
+            m_demoWriter->File(file);
+        }
+        m_demoWriter->Flush();
+    } else if (m_demo != nullptr) {
+        std::string problem;
+        if (!UseDemoFiles(m_demo->files, &problem)) {
+            // Playing on would touch the player's own files: not at all.
+            m_commandLine.playingDemo = false;
+            Popup("The demo \"" + m_commandLine.demoFileName + "\" cannot be played: " + problem +
+                  ".");
+            DoExit(0);
+            return;
+        }
     }
 
     StartSound();
@@ -604,9 +620,11 @@ void BriskAppBase::CursorThreadProc() {
         if (m_life.shutdown) {
             break;
         }
-        int x = 0;
-        int y = 0;
-        Platform::GetMouseState(&x, &y);
+        int x = m_demoMouseX;
+        int y = m_demoMouseY;
+        if (!m_commandLine.playingDemo) {
+            Platform::GetMouseState(&x, &y);
+        }
         m_cursorX = x;
         m_cursorY = y;
         m_clock->Sleep(10);
@@ -630,6 +648,7 @@ void BriskAppBase::Shutdown() {
         m_life.shutdown = true;
     }
     m_cursorThreadWake.notify_all();
+    FinishDemo();
     OnShutdown();
     if (m_cursorThread.joinable()) {
         m_cursorThread.join();
@@ -819,9 +838,26 @@ int BriskAppBase::MsgBox(const std::string& text, const std::string& caption, in
     } else if ((flags & 0xF) == MB_YESNO) {
         buttons = Platform::MessageBoxButtons::YesNo;
     }
+    if (m_demo != nullptr && m_commandLine.playingDemo) {
+        // The recording's answer, without asking the person watching.
+        const auto& events = m_demo->events;
+        while (m_demoMsgBoxNext < events.size()) {
+            const DemoEvent& e = events[m_demoMsgBoxNext++];
+            if (e.kind == DemoRecord::MsgBox) {
+                std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+                return e.answer;
+            }
+        }
+    }
     BeginPopup();
     const int answer = Platform::ShowMessageBox(caption, text, icon, buttons, m_window.get());
     EndPopup();
+    if (m_commandLine.recordingDemo) {
+        DemoEvent e;
+        e.kind = DemoRecord::MsgBox;
+        e.answer = answer;
+        RecordDemoEvent(e);
+    }
     return answer;
 }
 

@@ -39,6 +39,10 @@ class Window;
 
 class DDImage;
 class DDInterface;
+struct Demo;
+struct DemoEvent;
+struct DemoFile;
+class DemoWriter;
 class Dialog;
 class Image;
 class ResourceManager;
@@ -215,6 +219,13 @@ public:
     // A termination signal arrived (session end, Ctrl+C, `timeout`): the
     // default shuts down at once, without asking, as a confirmed exit does.
     virtual void OnTerminationRequest();
+    // Demos: the player's saved files as they are when a recording starts
+    // (paths relative to the player's data folder) ...
+    virtual std::vector<DemoFile> CollectDemoFiles();
+    // ... and, for a playback, a scratch folder holding the recorded ones
+    // that the game then reads and writes instead of the player's own.
+    // False, with `error`, when it cannot be made.
+    virtual bool UseDemoFiles(const std::vector<DemoFile>& files, std::string* error);
 
     // --- non-virtual -----------------------------------------------------
     void Set3DAcceleration(bool on, bool reinit);
@@ -275,8 +286,15 @@ public:
     bool IsShutdown() const { return m_life.shutdown.load(); }
     // True once a termination signal asked the program to end.
     bool IsTerminating() const { return m_life.terminating; }
-    // The seed the C runtime's generator got at start-up (different at every start).
+    // The seed the C runtime's generator got at start-up (different at every
+    // start; a played demo's own).
     unsigned GetRandomSeed() const { return m_life.randomSeed; }
+    bool IsPlayingDemo() const { return m_commandLine.playingDemo; }
+    bool IsRecordingDemo() const { return m_commandLine.recordingDemo; }
+    // Writes the drawn picture as "_screenshots/screenN.png" (the next free
+    // N) in the data folder and flashes the screen's edge; the file's path,
+    // or empty when it could not be written.
+    std::string TakeScreenshot();
     bool IsMainThread() const { return std::this_thread::get_id() == m_primaryThreadId; }
     // Replaces the time source (tests); `clock` must outlive the application.
     void SetClock(Platform::Clock* clock) { m_clock = clock; }
@@ -457,6 +475,9 @@ public:
         bool recordingDemo = false;
         int recordDemoCount = 5;  // numbered demo files kept
         std::string demoFileName = "briskapp.dmo";
+        double playSpeed = 1.0;  // "-play=N": replay N times as fast
+        bool playFast = false;   // "-play=max": replay with updates back to back
+        uint32_t demoRules = 0;  // the game's rules version, written into demos
         bool noSound = false;
         bool useFMod = false;
     };
@@ -516,13 +537,39 @@ private:
     // Sleeps to give the loading thread time; false as above.
     bool YieldToLoader(uint32_t start, uint32_t slept, bool allowSleep);
 
+    // Demo recording and playback (DemoPlayback.cpp).
+    // Opens the demo to play or record after the command line is read;
+    // false when the program is ending (a demo that cannot be played).
+    bool StartDemo();
+    // The seed for this run: a played demo's, else a fresh one (recorded).
+    unsigned DemoSeed();
+    void RecordDemoEvent(const DemoEvent& event);
+    void RecordDemoMessage(const WindowMessage& message);
+    // Plays the demo's records due before the next update; false while the
+    // update must wait (the loading it recorded as complete is not done yet).
+    bool PlayDueDemoEvents();
+    void PlayDemoEvent(const DemoEvent& event);
+    // Handles the loading thread's completion (at once, or when a played
+    // demo recorded it).
+    void HandleLoadingCompletion();
+    // Turns playback off: the player's input counts again.
+    void StopPlayback(const char* why);
+    // Finishes a recording (at shutdown).
+    void FinishDemo();
+    // Runs updates back to back while a demo plays with "-play=max".
+    bool FastForward();
+    // The mouse message with its position in widget coordinates.
+    WindowMessage MapMouseMessage(const WindowMessage& message);
+    int DrawScreenshotFlash();
+
     void StartCursorThread();
     void CursorThreadProc();
     void PumpPlatformMessages();
     void QueueTimerMessage(uint32_t now);
     void HandleTimerTick();
     void DispatchDeferredMessage(const WindowMessage& message);
-    void DispatchMouseMessage(const WindowMessage& message);
+    // `mapped`: the position is already in widget coordinates (a played demo).
+    void DispatchMouseMessage(const WindowMessage& message, bool mapped = false);
     void HandleKeyDownMessage(const WindowMessage& message);
     int InitDisplay();
     bool HandleDisplayResult(int result);
@@ -593,6 +640,16 @@ private:
     std::atomic<int> m_cursorX{0};
     std::atomic<int> m_cursorY{0};
     std::thread m_loadingThread;
+
+    // Demos.
+    std::unique_ptr<DemoWriter> m_demoWriter;  // while recording
+    std::unique_ptr<Demo> m_demo;              // while playing
+    size_t m_demoNext = 0;                     // the next event of m_demo to play
+    size_t m_demoRegistryNext = 0;             // the next settings read to answer
+    size_t m_demoMsgBoxNext = 0;               // the next message-box answer
+    std::atomic<int> m_demoMouseX{0};          // the played pointer, for the cursor thread
+    std::atomic<int> m_demoMouseY{0};
+    int m_flashFrames = 0;  // frames left of the screenshot flash
     std::atomic<int> m_loadingTasksDone{0};
     std::atomic<int> m_loadingTasksTotal{0};
 };

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "framework/app/BriskAppBase.h"
+#include "framework/app/Demo.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/platform/Events.h"
@@ -143,7 +144,7 @@ void BriskAppBase::HandleWindowMessage(const WindowMessage& message) {
         }
     }
 
-    if (message.message == MessageId::Size) {
+    if (message.message == MessageId::Size && !m_commandLine.playingDemo) {
         m_life.minimized = message.wparam == Platform::kSizeMinimized;
     } else if (message.message == MessageId::Close) {
         OnCloseRequest();
@@ -155,7 +156,14 @@ bool BriskAppBase::ProcessDeferredMessages(bool single) {
         const WindowMessage message = m_deferredMessages.front();
         m_deferredMessages.pop_front();
         if (!m_commandLine.playingDemo) {
+            if (m_commandLine.recordingDemo) {
+                RecordDemoMessage(message);
+            }
             DispatchDeferredMessage(message);
+        } else if (message.message == MessageId::Close) {
+            // The player's own input waits while a demo plays, but the close
+            // box (or the game's own quit) ends the program.
+            OnTerminationRequest();
         }
         if (single) {
             break;
@@ -266,16 +274,32 @@ void BriskAppBase::HandleKeyDownMessage(const WindowMessage& message) {
     if (m_input.debugKeysEnabled && OnDebugKey(key)) {
         return;
     }
+    if (key == Platform::Vk::F12) {
+        // In the queue like any key, so that a demo's playback takes it at the same moment.
+        TakeScreenshot();
+        return;
+    }
     m_widgetManager->KeyDown(key);
 }
 
-void BriskAppBase::DispatchMouseMessage(const WindowMessage& message) {
+WindowMessage BriskAppBase::MapMouseMessage(const WindowMessage& message) {
+    WindowMessage mapped = message;
+    int x = Platform::PointParamX(message.lparam);
+    int y = Platform::PointParamY(message.lparam);
+    m_widgetManager->MapWindowPoint(&x, &y);
+    mapped.lparam = Platform::MakePointParam(x, y);
+    return mapped;
+}
+
+void BriskAppBase::DispatchMouseMessage(const WindowMessage& message, bool mapped) {
     if (m_life.hidden) {
         return;
     }
     int x = Platform::PointParamX(message.lparam);
     int y = Platform::PointParamY(message.lparam);
-    m_widgetManager->MapWindowPoint(&x, &y);
+    if (!mapped) {
+        m_widgetManager->MapWindowPoint(&x, &y);
+    }
     m_timing.lastUserInputTick = m_timing.lastTimerTick;
     if (m_softwareCursorActive && m_display != nullptr) {
         // The software cursor follows the pointer at the next present.
@@ -350,15 +374,26 @@ void BriskAppBase::HandleTimerTick() {
         }
     }
 
+    if (m_commandLine.playingDemo) {
+        return;  // the demo says where the pointer is
+    }
     const bool inside = m_window != nullptr && m_window->IsMouseInside();
     if (inside != m_input.mouseInWindow) {
         m_input.mouseInWindow = inside;
+        int x = 0;
+        int y = 0;
         if (!inside) {
-            int x = 0;
-            int y = 0;
             m_window->GetMousePosition(&x, &y);
             m_widgetManager->MapWindowPoint(&x, &y);
             m_widgetManager->MouseLeave(x, y);
+        }
+        if (m_commandLine.recordingDemo) {
+            DemoEvent e;
+            e.kind = DemoRecord::MouseInside;
+            e.flag = inside;
+            e.x = x;
+            e.y = y;
+            RecordDemoEvent(e);
         }
         ApplyCursor();
     }
@@ -443,6 +478,11 @@ void BriskAppBase::SendWindowMessage(const WindowMessage& message) {
 }
 
 void BriskAppBase::OnTerminationRequest() {
+    if (m_commandLine.recordingDemo) {
+        DemoEvent e;
+        e.kind = DemoRecord::Terminate;
+        RecordDemoEvent(e);
+    }
     m_life.terminating = true;
     Shutdown();
 }
@@ -584,6 +624,9 @@ bool BriskAppBase::ProcessFrame(bool allowSleep) {
     if (m_life.deferredShutdown) {
         Shutdown();
     }
+    if (m_commandLine.playingDemo && m_commandLine.playFast && m_loading.completionHandled) {
+        return FastForward();
+    }
     const FramePace pace = CurrentPace();
     if (m_timing.paused || m_timing.updateMultiplier <= 0) {
         ProcessSafeDeleteList();
@@ -632,14 +675,29 @@ void BriskAppBase::VBlankSanityCheck(uint32_t now) {
 }
 
 bool BriskAppBase::TryUpdate() {
-    if (m_loading.threadCompleted && !m_loading.completionHandled) {
-        Platform::SetCurrentThreadPriority(Platform::ThreadPriority::Normal);
-        m_loading.completionHandled = true;
-        m_loading.yieldMainThread = false;
-        OnLoadingComplete();
+    if (m_commandLine.playingDemo && !PlayDueDemoEvents()) {
+        return false;
+    }
+    if (!m_commandLine.playingDemo && m_loading.threadCompleted && !m_loading.completionHandled) {
+        HandleLoadingCompletion();
     }
     UpdateOnce();
+    if (m_demoWriter != nullptr) {
+        m_demoWriter->Flush();  // a crash keeps everything up to this update
+    }
     return true;
+}
+
+void BriskAppBase::HandleLoadingCompletion() {
+    if (m_commandLine.recordingDemo) {
+        DemoEvent e;
+        e.kind = DemoRecord::Loaded;
+        RecordDemoEvent(e);
+    }
+    Platform::SetCurrentThreadPriority(Platform::ThreadPriority::Normal);
+    m_loading.completionHandled = true;
+    m_loading.yieldMainThread = false;
+    OnLoadingComplete();
 }
 
 void BriskAppBase::UpdateOnce() {
@@ -695,7 +753,8 @@ bool BriskAppBase::DrawFrame() {
         return false;
     }
     m_life.drawing = true;
-    const bool drawn = m_widgetManager->DrawScreen();
+    const bool widgetsDrawn = m_widgetManager->DrawScreen();
+    const bool drawn = DrawScreenshotFlash() > 0 || widgetsDrawn;
     m_life.drawing = false;
 
     const uint32_t now = Now();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "framework/app/BriskAppBase.h"
+#include "framework/app/Demo.h"
 #include "framework/platform/Paths.h"
 #include "framework/platform/Process.h"
 
@@ -77,6 +78,13 @@ bool IsAbsolutePath(const std::string& path) {
 
 void BriskAppBase::HandleCommandLineParam(const std::string& name, const std::string& value) {
     if (name == "-play") {
+        // "-play=N" replays N times as fast; "-play=max" as fast as the machine goes.
+        if (value == "max") {
+            m_commandLine.playFast = true;
+        } else if (!value.empty()) {
+            const double speed = std::atof(value.c_str());
+            m_commandLine.playSpeed = speed > 0 ? speed : 1.0;
+        }
         m_commandLine.playingDemo = true;
         m_commandLine.recordingDemo = false;
     } else if (name == "-record") {
@@ -174,12 +182,36 @@ bool BriskAppBase::SplitValueName(const std::string& name, std::string* key,
 }
 
 bool BriskAppBase::RegistryRead(const std::string& name, Platform::StoredValue* out) {
-    std::string key;
-    std::string value;
-    if (!SplitValueName(name, &key, &value)) {
+    if (m_demo != nullptr) {
+        // A played demo answers with what the recording read, in order.
+        const auto& events = m_demo->events;
+        while (m_demoRegistryNext < events.size()) {
+            const DemoEvent& e = events[m_demoRegistryNext++];
+            if (e.kind == DemoRecord::Registry && e.name == name) {
+                if (e.flag) {
+                    *out = e.value;
+                }
+                return e.flag;
+            }
+        }
         return false;
     }
-    auto stored = Settings().Read(key, value);
+    std::string key;
+    std::string value;
+    std::optional<Platform::StoredValue> stored;
+    if (SplitValueName(name, &key, &value)) {
+        stored = Settings().Read(key, value);
+    }
+    if (m_commandLine.recordingDemo) {
+        DemoEvent e;
+        e.kind = DemoRecord::Registry;
+        e.name = name;
+        e.flag = stored.has_value();
+        if (stored) {
+            e.value = *stored;
+        }
+        RecordDemoEvent(e);
+    }
     if (!stored) {
         return false;
     }
@@ -188,6 +220,9 @@ bool BriskAppBase::RegistryRead(const std::string& name, Platform::StoredValue* 
 }
 
 bool BriskAppBase::RegistryWrite(const std::string& name, const Platform::StoredValue& value) {
+    if (m_demo != nullptr) {
+        return true;  // a run that replays a demo leaves the player's settings alone
+    }
     std::string key;
     std::string valueName;
     return SplitValueName(name, &key, &valueName) && Settings().Write(key, valueName, value);
@@ -236,6 +271,9 @@ bool BriskAppBase::RegistryWriteString(const std::string& name, const std::strin
 bool BriskAppBase::RegistryEraseValue(const std::string& name) {
     std::string key;
     std::string value;
+    if (m_demo != nullptr) {
+        return true;  // as for writes: the player's settings stay as they are
+    }
     return SplitValueName(name, &key, &value) && Settings().Erase(key, value);
 }
 

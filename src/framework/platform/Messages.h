@@ -111,6 +111,7 @@ inline constexpr int Divide = 111;
 inline constexpr int F1 = 112;  // F1..F24 are 112..135
 inline constexpr int F4 = 115;
 inline constexpr int F10 = 121;
+inline constexpr int F12 = 123;
 inline constexpr int NumLock = 144;
 inline constexpr int Scroll = 145;
 inline constexpr int Oem1 = 186;  // ;:
