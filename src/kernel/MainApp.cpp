@@ -16,10 +16,6 @@
 namespace KernelLibrary {
 namespace {
 
-// Bump when a change to the game makes an old demo play differently (a rule,
-// a layout, the order the deal draws its numbers in).
-constexpr uint32_t kDemoRules = 1;
-
 constexpr size_t kMaxPlayerFile = 1u << 20;
 
 }  // namespace

@@ -10,6 +10,11 @@ namespace KernelLibrary {
 
 class IGame;
 
+// The game's rules version, written into demos: bump it when a change to the
+// game makes an old demo play differently (a rule, a layout, the order the
+// deal draws its numbers in), so that old demos are refused, not misplayed.
+inline constexpr uint32_t kDemoRules = 1;
+
 // The application: the framework's application object bound to the game.
 class MainApp : public ISysApp, public Brisk::BriskAppBase {
 public:

@@ -1,13 +1,10 @@
-// The whole program on SDL's dummy drivers: the real application object,
-// kernel, control factory and game, with input pushed through SDL's event
-// queue as a player's would travel, and the timer thread stepped by hand.
+// The whole program on SDL's dummy drivers: the player's main paths, the
+// rules other pairs games break, signals, and every screen against its
+// reference picture.
 
 #include <gtest/gtest.h>
 
-#include "support/AppStateAccess.h"
-#include "support/Golden.h"
-#include "support/SdlInput.h"
-#include "support/TempDir.h"
+#include "support/WholeGameFixture.h"
 
 #include <SDL.h>
 
@@ -39,173 +36,7 @@
 #include "kernel/MainApp.h"
 #include "time/TimeSystem_impl.h"
 
-namespace fs = std::filesystem;
-using Gamespace::FieldMgr;
-using Bytes = std::vector<uint8_t>;
-
 namespace {
-
-Bytes ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-std::string LabelText(ControlLibrary::IStringVO* label) {
-    std::string text;
-    label->GetText(text);
-    return text;
-}
-
-class WholeGame : public TestSupport::TempDirTest {
-protected:
-    void SetUp() override {
-        TempDirTest::SetUp();
-        if (m_linkData) {
-            fs::create_symlink(VQ_DATA_PAK, "data.pak");
-        }
-        m_dirArg = "-changedir=" + fs::current_path().string();
-        const char* argv[] = {"vornique", m_dirArg.c_str()};
-        Brisk::Platform::SetCommandLine(2, argv);
-        TimeLibrary::CreateTimeSystem(timeClock);
-        game = std::make_unique<Gamespace::GameImpl>();
-        app = std::make_unique<KernelLibrary::MainApp>(game.get());
-        app->SetClock(&appClock);
-        app->SetExitHandler([this](int code) {
-            if (m_linkData) {
-                FAIL() << "exit " << code;
-            }
-            exitCodes.push_back(code);
-        });
-        app->Init();
-        ASSERT_NE(app->GetWindow(), nullptr);
-        std::srand(kDealSeed);  // the same fields at every run, for the reference pictures
-        ControlLibrary::CreateFactory(app.get());
-        ASSERT_NE(ControlLibrary::GetFactory(), nullptr);
-        AppStateAccess::Loading(*app).threadStarted = true;
-        AppStateAccess::Loading(*app).threadCompleted = true;
-        Frames(2);  // the loading completes: the game starts on the start screen
-        ASSERT_NE(app->GetBridge(), nullptr);
-    }
-    void TearDown() override {
-        if (TimeLibrary::GetTimeSystem() != nullptr) {
-            TimeLibrary::GetTimeSystem()->DestroyAllTimeObjects();
-        }
-        ControlLibrary::DestroyFactory();
-        app.reset();
-        game.reset();
-        FieldMgr::Destroy();
-        Gamespace::PlayerList::Destroy();
-        Gamespace::ClearOptionObservers();
-        TimeLibrary::DestroyTimeSystem();
-        const char* argv[] = {"vornique"};
-        Brisk::Platform::SetCommandLine(1, argv);
-        TempDirTest::TearDown();
-    }
-
-    uint32_t Window() const { return app->GetWindow()->Id(); }
-    // Main-loop steps: events pumped and handled, updates, drawing.
-    void Frames(int n) {
-        for (int i = 0; i < n && !app->IsShutdown(); ++i) {
-            bool updated = false;
-            app->UpdateAppStep(&updated);
-            appClock.Advance(10'000);
-        }
-    }
-    // Lets `ms` pass on the timer thread, with the main loop running along.
-    void Wait(int ms) {
-        for (int t = 0; t < ms; t += 5) {
-            TimeLibrary::GetTimeSystem()->Step();
-            if (t % 50 == 0) {
-                Frames(1);
-            }
-        }
-        Frames(3);
-    }
-    void Click(int x, int y, int clicks = 1) {
-        TestSupport::PushMouseMove(Window(), x, y);
-        TestSupport::PushMouseButton(Window(), true, x, y, clicks);
-        TestSupport::PushMouseButton(Window(), false, x, y, clicks);
-        Frames(8);
-    }
-    void Click(ControlLibrary::IVisibleObject* object) {
-        const ControlLibrary::Rect r = object->GetScreenRect();
-        Click(r.x + r.width / 2, r.y + r.height / 2);
-    }
-    void Key(int32_t sdlKey) {
-        TestSupport::PushKey(Window(), sdlKey, true);
-        TestSupport::PushKey(Window(), sdlKey, false);
-        Frames(6);
-    }
-    void Type(const std::string& text) {
-        TestSupport::PushText(Window(), text);
-        Frames(6);
-    }
-    void CloseWindow() {
-        app->SendWindowMessage({app->GetMainWindowId(), Brisk::Platform::MessageId::Close, 0, 0});
-        Frames(4);
-    }
-    // The drawn back buffer; written as `name`.png into $VQ_SCREENS_DIR when
-    // that is set, to look at.
-    std::vector<uint32_t> Screen(const std::string& name) {
-        Wait(20);  // the factory's 5 ms poll asks for the redraw
-        Frames(30);
-        Brisk::DDImage* screen = app->GetDisplay()->GetScreenImage();
-        const uint32_t* bits = screen->GetBits();
-        std::vector<uint32_t> pixels(bits, bits + screen->GetWidth() * screen->GetHeight());
-        if (const char* dir = std::getenv("VQ_SCREENS_DIR")) {
-            ImageLib::Image out(screen->GetWidth(), screen->GetHeight());
-            for (size_t i = 0; i < pixels.size(); ++i) {
-                out.m_bits[i] = pixels[i] | 0xFF000000u;
-            }
-            EXPECT_TRUE(ImageLib::WritePNG(std::string(dir) + "/" + name + ".png", out));
-        }
-        return pixels;
-    }
-    Gamespace::StartMgr* Start() const { return game->GetStartModule(); }
-    Gamespace::GameMgr* Play() const { return game->GetGameModule(); }
-    bool Shown(Gamespace::BaseDialog* dialog) const { return dialog->GetDialog()->IsShown(); }
-    // The cards of every pair, by pair number.
-    std::map<uint16_t, std::vector<FieldMgr::Card*>> Pairs() const {
-        std::map<uint16_t, std::vector<FieldMgr::Card*>> pairs;
-        for (const auto& card : FieldMgr::Instance()->GetCards()) {
-            pairs[card->pair].push_back(card.get());
-        }
-        return pairs;
-    }
-    std::string FinishText() const {
-        auto* impl = static_cast<ControlLibrary::TextBoxVO_impl*>(
-            static_cast<ControlLibrary::TextBoxVO_bridge*>(Play()->GetFinishDialog()->GetTextBox())
-                ->GetImpl());
-        std::string text;
-        for (const auto& line : impl->GetLines()) {
-            text += line.text;
-        }
-        return text;
-    }
-    // Creates the first player through the new-player dialog that opens by itself.
-    void CreatePlayer(const std::string& name) {
-        Wait(5);
-        ASSERT_TRUE(Shown(Start()->GetNewPlayerDialog()));
-        Type(name);
-        Key(SDLK_RETURN);
-        ASSERT_FALSE(Shown(Start()->GetNewPlayerDialog()));
-    }
-    // From the start screen into a running game, past the count-down.
-    void EnterGame() {
-        Click(Start()->GetPlayButton());
-        ASSERT_TRUE(Play()->IsActive());
-        Wait(3000);
-    }
-
-    Brisk::Platform::ManualClock appClock{1'000'000'000};
-    Brisk::Platform::ManualClock timeClock;
-    std::unique_ptr<Gamespace::GameImpl> game;
-    std::unique_ptr<KernelLibrary::MainApp> app;
-    static constexpr unsigned kDealSeed = 20261210;
-    std::string m_dirArg;
-    bool m_linkData = true;      // data.pak beside the program
-    std::vector<int> exitCodes;  // exits asked for where m_linkData is false
-};
 
 TEST_F(WholeGame, APlayerNamedAnnaWinsAnEasyGameAndEverythingIsSaved) {
     // First run: the new-player dialog opens once, "Cancel" unusable.
@@ -259,10 +90,6 @@ TEST_F(WholeGame, APlayerNamedAnnaWinsAnEasyGameAndEverythingIsSaved) {
               (Bytes{1, 'A', 'n', 'n', 'a', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(ReadBytes("options.opt"), (Bytes{0, 20, 0, 40, 0, 3}));
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(WholeGame, ATakenNameShowsTheErrorAndLeadsBackToAnEmptyBox) {
     CreatePlayer("Anna");

@@ -42,6 +42,9 @@ bool BriskAppBase::StartDemo() {
         std::string problem;
         std::optional<Demo> demo;
         const auto bytes = Platform::ReadRegularFile(path, kMaxDemoBytes, &problem);
+        if (problem.rfind(path + ": ", 0) == 0) {
+            problem.erase(0, path.size() + 2);  // the message names the file once
+        }
         if (bytes) {
             demo = ParseDemo(*bytes, m_commandLine.demoRules, &problem);
             if (!demo) {

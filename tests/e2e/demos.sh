@@ -1,0 +1,171 @@
+#!/usr/bin/env bash
+# The real program replays the kept demos of the player's main paths
+# (tests/demos, recorded by the game tests with VQ_RECORD_DEMOS) on SDL's
+# dummy drivers, as fast as it can: each must end by itself with exit code 0,
+# leave exactly the player files its recording left, and show its F12
+# screenshot again. Then the demo switches' failures, and a demo recorded
+# under Xvfb with real X input replayed on the dummy driver.
+# Usage: demos.sh GAME DATA_PAK DEMO_FOLDER COMPARE_TOOL
+set -u
+game=$(realpath "$1")
+pak=$(realpath "$2")
+demos=$(realpath "$3")
+compare=$(realpath "$4")
+. "$(dirname "$0")/setup.sh"
+export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
+failures=0
+
+fail() {
+    echo "FAIL [$case]: $*"
+    failures=$((failures + 1))
+}
+
+# A fresh game folder ($dir) and per-user folders for one run.
+fresh() {
+    dir=$work/$1
+    rm -rf "$dir" "$work/data" "$work/config" "$work/run"
+    mkdir -p "$dir" "$work/data" "$work/config"
+    mkdir -m 0700 "$work/run"
+    ln -s "$pak" "$dir/data.pak"
+    data=$work/data/Vornique
+}
+
+# Replays demo $1 in a fresh folder named $2; sets $rc, stderr in $work/err.txt.
+replay() {
+    fresh "$2"
+    timeout 120 "$game" -changedir="$dir" -play=max -demofile="$1" 2>"$work/err.txt"
+    rc=$?
+}
+
+# Starts the game with "$@", waits until it has loaded, ends it with SIGTERM.
+run_and_end() {
+    "$game" -changedir="$dir" "$@" 2>"$work/err.txt" &
+    local pid=$!
+    for _ in $(seq 1 100); do
+        [ -S "$work/run/NotifyVornique.sock" ] && break
+        sleep 0.05
+    done
+    sleep 2
+    kill -TERM "$pid"
+    wait "$pid"
+    rc=$?
+}
+
+# --- every kept demo --------------------------------------------------------------
+count=0
+for demo in "$demos"/*.dmo; do
+    name=$(basename "$demo" .dmo)
+    case=$name
+    count=$((count + 1))
+    replay "$demo" "$name"
+    [ "$rc" -eq 0 ] || fail "exit code $rc: $(cat "$work/err.txt")"
+    diff -r "$data/_playback" "$demos/$name" >/dev/null ||
+        fail "the player files differ from the recording's: $(diff -r "$data/_playback" "$demos/$name" 2>&1 | head -3)"
+    "$compare" "$data/_screenshots/screen1.png" "$demos/$name.png" >/dev/null 2>"$work/cmp.txt" ||
+        fail "$(cat "$work/cmp.txt")"
+    grep -q "the playback wrote" "$work/err.txt" || fail "no report of the files the playback wrote"
+done
+case=kept
+[ "$count" -ge 7 ] || fail "only $count demos in $demos"
+
+# --- the same demo twice: the same picture and files, byte for byte -----------------
+case=twice
+replay "$demos/medium_wrong_pairs.dmo" first
+cp "$data/_screenshots/screen1.png" "$work/first.png"
+cp -r "$data/_playback" "$work/first_files"
+replay "$demos/medium_wrong_pairs.dmo" second
+cmp -s "$work/first.png" "$data/_screenshots/screen1.png" || fail "the two final pictures differ"
+diff -r "$work/first_files" "$data/_playback" >/dev/null || fail "the two replays saved different files"
+
+# --- a demo recorded under other rules is refused, naming the version -------------
+case=other-rules
+cp "$demos/easy_perfect.dmo" "$work/old.dmo"
+printf '\x00\x00\x00\x00' | dd of="$work/old.dmo" bs=1 seek=10 conv=notrunc status=none
+replay "$work/old.dmo" old-rules
+[ "$rc" -eq 0 ] || fail "exit code $rc"
+grep -q "was recorded by Vornique .* under game rules 0; this program plays rules" "$work/err.txt" ||
+    fail "message: $(cat "$work/err.txt")"
+[ ! -e "$data/_playback" ] && [ ! -e "$data/_screenshots" ] || fail "it played anyway"
+
+# --- a cut demo (the recording crashed mid-record) is refused ---------------------
+case=cut
+head -c 200 "$demos/easy_perfect.dmo" >"$work/cut.dmo"
+replay "$work/cut.dmo" cut
+[ "$rc" -eq 0 ] || fail "exit code $rc"
+grep -q "\"$work/cut.dmo\" cannot be played: it is cut off at byte" "$work/err.txt" ||
+    fail "message: $(cat "$work/err.txt")"
+
+# --- "-play" without a demo file ----------------------------------------------------
+case=play-without-file
+fresh nofile
+timeout 20 "$game" -changedir="$dir" -play 2>"$work/err.txt"
+rc=$?
+[ "$rc" -eq 0 ] || fail "exit code $rc"
+grep -q "\"$data/briskapp.dmo\" cannot be played: No such file" "$work/err.txt" ||
+    fail "message: $(cat "$work/err.txt")"
+
+# --- "-record" into a place that cannot be written: the game plays on -----------
+case=record-unwritable
+fresh unwritable
+mkdir -p "$dir/save"
+printf '\x01Anna\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x01' >"$dir/save/Anna.usr"
+cp "$dir/save/Anna.usr" "$work/Anna.before"
+run_and_end -record -demofile="$dir/data.pak/x.dmo"
+[ "$rc" -eq 0 ] || fail "exit code $rc"
+grep -q "The demo cannot be recorded to \"$dir/data.pak/x.dmo\": Not a directory" "$work/err.txt" ||
+    fail "message: $(cat "$work/err.txt")"
+cmp -s "$dir/save/Anna.usr" "$work/Anna.before" || fail "the profile changed"
+
+# --- "-recnum=0" keeps five numbered demos, and the new one plays ----------------
+case=recnum
+fresh recnum
+mkdir -p "$data"
+for n in 1 2 3 4 5; do echo "old $n" >"$data/briskapp$n.dmo"; done
+run_and_end -recnum=0
+[ "$rc" -eq 0 ] || fail "exit code $rc: $(cat "$work/err.txt")"
+[ ! -e "$data/briskapp1.dmo" ] && [ -e "$data/briskapp2.dmo" ] && [ -s "$data/briskapp6.dmo" ] ||
+    fail "numbered demos: $(ls "$data")"
+timeout 60 "$game" -changedir="$dir" -playnum=1 -play=max 2>"$work/err.txt"
+rc=$?
+[ "$rc" -eq 0 ] || fail "replaying it: exit code $rc"
+grep -q "cannot be played" "$work/err.txt" && fail "replaying it: $(cat "$work/err.txt")"
+
+# --- recorded with real X input under Xvfb, replayed on the dummy driver ----------
+case=xvfb
+if command -v xvfb-run >/dev/null && command -v xdotool >/dev/null &&
+    (export -n SDL_VIDEODRIVER && xvfb-run -a true) 2>/dev/null; then
+    fresh xvfb
+    cat >"$work/record.sh" <<EOF
+"$game" -changedir="$dir" -record -demofile="$work/x.dmo" 2>"$work/rec.txt" &
+pid=\$!
+sleep 3
+xdotool type --delay 60 Kim
+sleep 0.3
+xdotool key Return
+sleep 1
+xdotool key F12
+sleep 0.5
+kill -TERM \$pid
+wait \$pid
+EOF
+    (export -n SDL_VIDEODRIVER SDL_AUDIODRIVER && xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/record.sh")
+    if [ -s "$data/_screenshots/screen1.png" ]; then
+        cp "$data/_screenshots/screen1.png" "$work/x.png"
+        cp -r "$dir/save" "$work/x_save"
+        replay "$work/x.dmo" xreplay
+        [ "$rc" -eq 0 ] || fail "exit code $rc: $(cat "$work/err.txt")"
+        "$compare" "$data/_screenshots/screen1.png" "$work/x.png" >/dev/null 2>"$work/cmp.txt" ||
+            fail "$(cat "$work/cmp.txt")"
+        diff -r "$data/_playback/save" "$work/x_save" >/dev/null || fail "the profiles differ"
+    else
+        fail "the recording under Xvfb took no screenshot: $(cat "$work/rec.txt")"
+    fi
+else
+    echo "SKIP [xvfb]: no Xvfb or xdotool here; the other cases ran"
+fi
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures demo case(s) failed"
+    exit 1
+fi
+echo "all demo cases passed ($count kept demos)"
