@@ -148,19 +148,33 @@ FinishDlg::FinishDlg(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(
     m_text->SetAlignment(kAlignCentre, kAlignCentre);
     m_dialog->AddChild(m_text);
     m_font = MakeFont("fonts/KBChopinScript36.txt");
+    m_smallFont = MakeFont("fonts/KBChopinScript28.txt");
+}
+
+std::string ResultTime(uint32_t seconds) {
+    return std::to_string(seconds / 60) + ":" + std::to_string(seconds % 60);
 }
 
 void FinishDlg::Show(bool on) {
     if (on) {
         m_text->Clear();
-        const std::string minutes = std::to_string(m_time / 60);
-        const std::string seconds = std::to_string(m_time % 60);
         m_text->AddParagraph("Congratulations!", m_font, 1, kGold);
-        m_text->AddParagraph("\nTime:      " + minutes + ":" + seconds, m_font, 0, kYellow);
+        m_text->AddParagraph("\nTime:      " + ResultTime(m_time), m_font, 0, kYellow);
         m_text->AddParagraph("Attempts:    " + std::to_string(m_attempts), m_font, 0, kYellow);
+        if (m_best.games > 0) {
+            m_text->AddParagraph("\nBest time:          " + ResultTime(m_best.bestSeconds),
+                                 m_smallFont, 0, kPaleYellow);
+            m_text->AddParagraph("Fewest attempts:   " + std::to_string(m_best.fewestAttempts),
+                                 m_smallFont, 0, kPaleYellow);
+        }
+        if (m_change.Beaten()) {
+            m_text->AddParagraph("New best!", m_font, 1, kGold);
+        }
     } else {
         m_time = 0;
         m_attempts = 0;
+        m_best = {};
+        m_change = {};
     }
     Layout();
     m_dialog->SetShown(on);

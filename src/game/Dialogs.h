@@ -13,6 +13,7 @@
 #include "controls/Resources.h"
 #include "game/Difficulty.h"
 #include "game/Owned.h"
+#include "game/Profiles.h"
 #include "game/Style.h"
 #include "time/ITimeSystem.h"
 
@@ -112,7 +113,11 @@ private:
     uint16_t m_result = 0;
 };
 
-// The result: "Congratulations!" with the time and the attempts.
+// m:s as the result shows a time ("0:5", "1:12").
+std::string ResultTime(uint32_t seconds);
+
+// The result: "Congratulations!" with the time and the attempts, then the
+// player's best for the difficulty and "New best!" when this game beat it.
 class FinishDlg : public BaseDialog {
 public:
     explicit FinishDlg(ControlLibrary::DialogMessageObserver* owner);
@@ -125,6 +130,12 @@ public:
         m_time = seconds;
         m_attempts = attempts;
     }
+    // The player's best for this difficulty, this game counted, and whether
+    // this game beat the one before.
+    void SetBest(const PersonalBest& best, const BestChange& change) {
+        m_best = best;
+        m_change = change;
+    }
     ControlLibrary::ITextBoxVO* GetTextBox() const { return m_text; }
     ControlLibrary::IButtonVO* GetOkButton() const { return m_ok; }
 
@@ -132,8 +143,11 @@ private:
     ControlLibrary::IButtonVO* m_ok;
     ControlLibrary::ITextBoxVO* m_text;
     ControlLibrary::IFont* m_font;
+    ControlLibrary::IFont* m_smallFont;
     uint32_t m_time = 0;
     uint16_t m_attempts = 0;
+    PersonalBest m_best;
+    BestChange m_change;
 };
 
 // The three-second count-down before play. Counts on the timer thread and

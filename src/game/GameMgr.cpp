@@ -189,9 +189,12 @@ void GameMgr::OnMemorizeFinished() {
 
 void GameMgr::OnFieldCleared(uint16_t attempts) {
     Pause(true);
+    Player& player = PlayerList::Instance()->GetCurrent();
+    const BestChange change = RecordFinishedGame(player, player.difficulty, m_seconds, attempts);
     // What the player just achieved is kept; a failure is told by the reporter.
     static_cast<void>(PlayerList::Instance()->SaveAll());
     m_finishDialog->SetResult(m_seconds, attempts);
+    m_finishDialog->SetBest(player.bests[std::min<uint16_t>(player.difficulty, kHardest)], change);
     m_finishDialog->Show(true);
 }
 

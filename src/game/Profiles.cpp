@@ -144,7 +144,69 @@ void PutU16(std::vector<uint8_t>& bytes, size_t at, uint16_t value) {
     bytes[at + 1] = static_cast<uint8_t>(value);
 }
 
+void PutU32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
+    PutU16(bytes, at, static_cast<uint16_t>(value >> 16));
+    PutU16(bytes, at + 2, static_cast<uint16_t>(value));
+}
+
+uint32_t GetU32(const std::vector<uint8_t>& bytes, size_t at) {
+    uint32_t v = 0;
+    for (size_t i = 0; i < 4; ++i) {
+        v = (v << 8) | bytes[at + i];
+    }
+    return v;
+}
+
+// The bests block after the first 18 bytes; all zero when it is missing,
+// of another version, or holds figures no game could have made.
+std::array<PersonalBest, kDifficultyCount> ReadBests(const std::vector<uint8_t>& bytes) {
+    std::array<PersonalBest, kDifficultyCount> bests{};
+    if (bytes.size() < kProfileBytes + kBestBlockBytes ||
+        !std::equal(std::begin(kBestTag), std::end(kBestTag), bytes.begin() + kProfileBytes) ||
+        bytes[kProfileBytes + 4] != kBestVersion) {
+        return {};
+    }
+    size_t at = kProfileBytes + 5;
+    for (PersonalBest& best : bests) {
+        best.games = GetU32(bytes, at);
+        best.bestSeconds = GetU32(bytes, at + 4);
+        best.fewestAttempts = static_cast<uint16_t>(bytes[at + 8] * 256 + bytes[at + 9]);
+        at += 10;
+        // A finished game took at least one attempt; no game, no figures.
+        const bool sane = best.games > 0 ? best.fewestAttempts > 0
+                                         : best.bestSeconds == 0 && best.fewestAttempts == 0;
+        if (!sane) {
+            return {};
+        }
+    }
+    return bests;
+}
+
 }  // namespace
+
+bool Player::HasBests() const {
+    return std::any_of(bests.begin(), bests.end(), [](const auto& b) { return b.games > 0; });
+}
+
+BestChange RecordFinishedGame(Player& player, uint16_t difficulty, uint32_t seconds,
+                              uint16_t attempts) {
+    PersonalBest& best = player.bests[std::min<uint16_t>(difficulty, kHardest)];
+    BestChange change;
+    if (best.games == 0) {
+        change.first = true;
+        best.bestSeconds = seconds;
+        best.fewestAttempts = std::max<uint16_t>(attempts, 1);
+    } else {
+        change.time = seconds < best.bestSeconds;
+        change.attempts = attempts < best.fewestAttempts;
+        best.bestSeconds = std::min(best.bestSeconds, seconds);
+        best.fewestAttempts = std::max<uint16_t>(std::min(best.fewestAttempts, attempts), 1);
+    }
+    if (best.games < UINT32_MAX) {
+        ++best.games;
+    }
+    return change;
+}
 
 bool IsValidPlayerName(const std::string& name) {
     if (name.empty() || name.size() > kNameBytes) {
@@ -163,7 +225,7 @@ void SetSaveFailureReporter(std::function<void(const std::string& error)> report
 
 bool Load(Player& player, const std::string& path) {
     std::string error;
-    const auto bytes = KernelLibrary::ReadPlayerFile(path, kProfileBytes, &error);
+    const auto bytes = KernelLibrary::ReadPlayerFile(path, kProfileBytes + kBestBlockBytes, &error);
     if (!bytes) {
         return false;  // missing, or not a regular file: never a profile
     }
@@ -178,6 +240,7 @@ bool Load(Player& player, const std::string& path) {
                                     ? static_cast<uint16_t>((*bytes)[16] * 256 + (*bytes)[17])
                                     : 0;
     read.difficulty = std::min<uint16_t>(difficulty, kHardest);
+    read.bests = ReadBests(*bytes);
     if (!IsValidPlayerName(read.name)) {
         return false;  // not a profile the game wrote; the file stays as it is
     }
@@ -191,10 +254,19 @@ bool Save(const Player& player) {
     }
     std::error_code ec;
     fs::create_directories(SaveFolder(), ec);  // a missing folder must not lose players
-    std::vector<uint8_t> bytes(kProfileBytes, 0);
+    std::vector<uint8_t> bytes(kProfileBytes + kBestBlockBytes, 0);
     bytes[0] = player.current ? 1 : 0;
     std::copy(player.name.begin(), player.name.end(), bytes.begin() + 1);
     PutU16(bytes, 16, player.difficulty);
+    std::copy(std::begin(kBestTag), std::end(kBestTag), bytes.begin() + kProfileBytes);
+    bytes[kProfileBytes + 4] = kBestVersion;
+    size_t at = kProfileBytes + 5;
+    for (const PersonalBest& best : player.bests) {
+        PutU32(bytes, at, best.games);
+        PutU32(bytes, at + 4, best.bestSeconds);
+        PutU16(bytes, at + 8, best.fewestAttempts);
+        at += 10;
+    }
     return WriteReported(SaveFolder() + player.name + ".usr", bytes, true);
 }
 

@@ -52,18 +52,47 @@ private:
     int m_mode = 0;
 };
 
+// A player's figures for one difficulty.
+struct PersonalBest {
+    uint32_t games = 0;           // games finished
+    uint32_t bestSeconds = 0;     // the fastest of them (when games > 0)
+    uint16_t fewestAttempts = 0;  // the fewest attempts of them (when games > 0)
+    bool operator==(const PersonalBest&) const = default;
+};
+
 // One player profile.
 struct Player {
     bool current = false;
     std::string name;             // at most 14 characters as typed; 15 bytes stored
     uint16_t difficulty = kHard;  // a Difficulty
+    std::array<PersonalBest, kDifficultyCount> bests{};
+    // At least one game finished, on any difficulty.
+    bool HasBests() const;
 };
+
+// What a finished game did to its difficulty's bests.
+struct BestChange {
+    bool first = false;     // the first game finished on this difficulty: its first best
+    bool time = false;      // faster than the best before
+    bool attempts = false;  // fewer attempts than the best before
+    bool Beaten() const { return time || attempts; }
+};
+// Counts a finished game; a shorter time or fewer attempts becomes the best.
+BestChange RecordFinishedGame(Player& player, uint16_t difficulty, uint32_t seconds,
+                              uint16_t attempts);
 
 inline constexpr size_t kNameBytes = 15;
 // The characters a name may hold: those the name box accepts.
 inline constexpr uint8_t kFirstNameCharacter = 48;
 inline constexpr uint8_t kLastNameCharacter = 122;
 inline constexpr size_t kProfileBytes = 18;
+// After those 18 bytes: the personal bests, a block of our own: the tag
+// "BEST", a version byte, then for Easy, Medium and Hard the games finished
+// (4 bytes), the best time in seconds (4) and the fewest attempts (2), all
+// big-endian like the rest of the file.
+inline constexpr uint8_t kBestTag[4] = {'B', 'E', 'S', 'T'};
+inline constexpr uint8_t kBestVersion = 1;
+inline constexpr size_t kBestBlockBytes = 4 + 1 + kDifficultyCount * (4 + 4 + 2);
 inline constexpr const char* kSaveFolder = "save/";
 inline constexpr const char* kOptionsFile = "options.opt";
 
@@ -100,12 +129,15 @@ bool IsValidPlayerName(const std::string& name);
 
 // The profile at `path`: false when it is missing, not a regular file (a
 // link, folder or FIFO is never opened for reading) or holds a name that
-// could not have been typed. A difficulty past Hard reads as Hard.
+// could not have been typed. A difficulty past Hard reads as Hard. A missing,
+// damaged or unknown bests block reads as no games finished (the next save
+// writes it anew); it never costs the player.
 [[nodiscard]] bool Load(Player& player, const std::string& path);
-// Writes "save/<name>.usr" (18 bytes, the folder made when missing) under a
-// temporary name, flushed and renamed into place, so a failure or a crash
-// never costs the previous profile. Bytes past the 18 of an existing file are
-// kept. False when it could not be written (reported, see below).
+// Writes "save/<name>.usr" (the 18 bytes and the bests block, the folder made
+// when missing) under a temporary name, flushed and renamed into place, so a
+// failure or a crash never costs the previous profile. Bytes past the block
+// in an existing file are kept. False when it could not be written
+// (reported, see below).
 [[nodiscard]] bool Save(const Player& player);
 
 // Hears the first failure of this run to write a profile or the options,

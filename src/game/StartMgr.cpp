@@ -167,6 +167,13 @@ void StartMgr::Initialize() {
         (*label)->SetFont(m_labelFont);
     }
     factory->ReleaseFont(smallFont);  // the labels moved on to the larger font
+    m_bestsFont = LoadFont("fonts/Pristina18.txt");
+    m_bests = factory->CreateStringVO();
+    m_bests->SetFont(m_bestsFont);
+    m_bests->SetAlignment(kAlignCentre, kAlignCentre);
+    m_bests->SetZOrder(100);
+    m_bests->SetColour(kDarkOlive);
+    m_bests->SetShown(false);
     m_greeting->SetText("Welcom,");
     m_greeting->SetColour(kBlack);
     m_name->SetColour(kBlue);
@@ -180,11 +187,12 @@ void StartMgr::Initialize() {
     const int32_t cy = 384;
     m_greeting->SetPosition(cx, cy - 100);
     m_name->SetPosition(cx, cy - 30);
+    m_bests->SetPosition(cx, cy + 25);
     m_play->SetPosition(cx, cy + 125);
     m_create->SetPosition(cx, cy + 240);
     m_background->SetPosition(cx, cy);
     m_owned.Keep(m_measuringFont, m_labelFont, m_pressSound, m_background, m_play, m_create,
-                 m_greeting, m_name);
+                 m_greeting, m_name, m_bestsFont, m_bests);
 }
 
 void StartMgr::Release() {
@@ -212,6 +220,7 @@ void StartMgr::Hide() {
     m_create->SetShown(false);
     m_greeting->SetShown(false);
     m_name->SetShown(false);
+    m_bests->SetShown(false);
     m_active = false;
 }
 
@@ -220,8 +229,21 @@ void StartMgr::Refresh() {
     if (players->GetPlayers().empty()) {
         return;
     }
-    const std::string& name = players->GetCurrent().name;
+    const Player& current = players->GetCurrent();
+    const std::string& name = current.name;
     m_name->SetText(name + "!");
+    // "Your bests   Easy 0:12 in 5   Medium 1:2 in 11": the difficulties played to the end.
+    std::string bests;
+    const char* names[kDifficultyCount] = {"Easy", "Medium", "Hard"};
+    for (uint16_t d = 0; d < kDifficultyCount; ++d) {
+        const PersonalBest& best = current.bests[d];
+        if (best.games > 0) {
+            bests += std::string("   ") + names[d] + " " + ResultTime(best.bestSeconds) + " in " +
+                     std::to_string(best.fewestAttempts);
+        }
+    }
+    m_bests->SetText(bests.empty() ? "" : "Your bests" + bests);
+    m_bests->SetShown(m_active && !bests.empty());
     const std::string invitation = "if you not " + name + " click here";
     m_create->SetText(invitation);
     m_create->SetSize(static_cast<uint16_t>(m_measuringFont->GetTextWidth(invitation)), 27);

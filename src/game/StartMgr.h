@@ -95,6 +95,8 @@ private:
     ControlLibrary::IImageVO* m_background = nullptr;
     ControlLibrary::IStringVO* m_greeting = nullptr;
     ControlLibrary::IStringVO* m_name = nullptr;
+    ControlLibrary::IStringVO* m_bests = nullptr;  // the current player's bests, when any
+    ControlLibrary::IFont* m_bestsFont = nullptr;
     std::unique_ptr<NewPlayerDialog> m_newPlayer;
     TimeLibrary::ITimeObject* m_firstRunTimer = nullptr;  // owned by the time system
     ControlLibrary::IFont* m_measuringFont = nullptr;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/ProfileBytes.h"
 #include "support/TempDir.h"
 
 #include <sys/stat.h>
@@ -37,14 +38,8 @@ void WriteBytes(const std::string& path, const Bytes& bytes) {
 }
 
 // An 18-byte profile.
-Bytes Profile(uint8_t current, const std::string& name, uint16_t difficulty) {
-    Bytes b(18, 0);
-    b[0] = current;
-    std::copy(name.begin(), name.end(), b.begin() + 1);
-    b[16] = static_cast<uint8_t>(difficulty >> 8);
-    b[17] = static_cast<uint8_t>(difficulty);
-    return b;
-}
+using TestSupport::Profile;
+using TestSupport::SavedProfile;
 
 class ProfilesTest : public TestSupport::TempDirTest {
 protected:
@@ -59,7 +54,7 @@ TEST_F(ProfilesTest, AProfileIsEighteenBigEndianBytesAndReadsBackTheSame) {
     // The "save" folder is missing: saving makes it instead of losing the player.
     Player anna{true, "Anna", 1};
     ASSERT_TRUE(Gamespace::Save(anna));
-    EXPECT_EQ(ReadBytes("save/Anna.usr"), Profile(1, "Anna", 1));
+    EXPECT_EQ(ReadBytes("save/Anna.usr"), SavedProfile(1, "Anna", 1));
     EXPECT_FALSE(fs::exists("save/Anna.usr.tmp"));
 
     Player back;
@@ -71,17 +66,17 @@ TEST_F(ProfilesTest, AProfileIsEighteenBigEndianBytesAndReadsBackTheSame) {
     // Fifteen characters fill the field without a terminating zero.
     Player longName{false, "ABCDEFGHIJKLMNO", 2};
     ASSERT_TRUE(Gamespace::Save(longName));
-    EXPECT_EQ(ReadBytes("save/ABCDEFGHIJKLMNO.usr"), Profile(0, "ABCDEFGHIJKLMNO", 2));
+    EXPECT_EQ(ReadBytes("save/ABCDEFGHIJKLMNO.usr"), SavedProfile(0, "ABCDEFGHIJKLMNO", 2));
     ASSERT_TRUE(Gamespace::Load(back, "save/ABCDEFGHIJKLMNO.usr"));
     EXPECT_EQ(back.name, "ABCDEFGHIJKLMNO");
 }
 
 TEST_F(ProfilesTest, SavingOverwritesTheFieldsAndKeepsWhatFollows) {
-    Bytes longer = Profile(1, "Bo", 0);
+    Bytes longer = SavedProfile(1, "Bo", 0);
     longer.push_back(0xAB);
     WriteBytes("save/Bo.usr", longer);
     ASSERT_TRUE(Gamespace::Save(Player{false, "Bo", 2}));
-    Bytes expected = Profile(0, "Bo", 2);
+    Bytes expected = SavedProfile(0, "Bo", 2);
     expected.push_back(0xAB);
     EXPECT_EQ(ReadBytes("save/Bo.usr"), expected);
 }
@@ -197,7 +192,7 @@ TEST_F(ProfilesTest, AReadOnlyProfileLoadsAndIsSavedWithItsMode) {
     ASSERT_TRUE(Gamespace::Load(cy, "save/Cy.usr"));
     cy.difficulty = 1;
     ASSERT_TRUE(Gamespace::Save(cy));
-    EXPECT_EQ(ReadBytes("save/Cy.usr"), Profile(1, "Cy", 1));
+    EXPECT_EQ(ReadBytes("save/Cy.usr"), SavedProfile(1, "Cy", 1));
     EXPECT_EQ(fs::status("save/Cy.usr").permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
 }
@@ -276,6 +271,98 @@ TEST_F(ProfilesTest, RecordFilesRefuseWorkWhileClosed) {
     file.Close();
     EXPECT_TRUE(file.Delete());
     EXPECT_FALSE(file.Exists());
+}
+
+}  // namespace
+
+// --- personal bests -----------------------------------------------------------------
+
+namespace {
+
+using Gamespace::PersonalBest;
+
+TEST_F(ProfilesTest, AnOldProfileLoadsWithoutBestsAndGainsTheBlockAtItsNextSave) {
+    WriteBytes("save/Ola.usr", Profile(1, "Ola", 0));  // written before bests existed
+    Player ola;
+    ASSERT_TRUE(Gamespace::Load(ola, "save/Ola.usr"));
+    EXPECT_FALSE(ola.HasBests());
+    Gamespace::RecordFinishedGame(ola, Gamespace::kEasy, 75, 9);
+    ASSERT_TRUE(Gamespace::Save(ola));
+    EXPECT_EQ(ReadBytes("save/Ola.usr"), SavedProfile(1, "Ola", 0, {{{1, 75, 9}, {}, {}}}));
+    Player back;
+    ASSERT_TRUE(Gamespace::Load(back, "save/Ola.usr"));
+    EXPECT_EQ(back.bests, ola.bests);
+}
+
+struct DamagedBlock {
+    const char* what;
+    void (*damage)(Bytes*);
+};
+
+// Each keeps the player and the first 18 bytes' meaning; the bests read as none.
+const DamagedBlock kDamagedBlocks[] = {
+    {"CutShort", [](Bytes* b) { b->resize(b->size() - 1); }},
+    {"TagOnly", [](Bytes* b) { b->resize(22); }},
+    {"UnknownVersion", [](Bytes* b) { (*b)[22] = 2; }},
+    {"OtherTag", [](Bytes* b) { (*b)[18] = 'X'; }},
+    {"GamesWithoutAttempts", [](Bytes* b) { (*b)[32] = (*b)[31] = 0; }},
+    {"AttemptsWithoutGames", [](Bytes* b) { (*b)[26] = 0; }},
+};
+
+TEST_F(ProfilesTest, ADamagedBestsBlockCostsTheBestsButNeverThePlayer) {
+    const Bytes good = SavedProfile(1, "Kai", 2, {{{3, 40, 7}, {}, {}}});
+    {
+        WriteBytes("save/Kai.usr", good);
+        Player kai;
+        ASSERT_TRUE(Gamespace::Load(kai, "save/Kai.usr"));
+        ASSERT_EQ(kai.bests[0], (PersonalBest{3, 40, 7}));  // the block the cases damage
+    }
+    for (const DamagedBlock& c : kDamagedBlocks) {
+        SCOPED_TRACE(c.what);
+        Bytes bytes = good;
+        c.damage(&bytes);
+        WriteBytes("save/Kai.usr", bytes);
+        Player kai;
+        ASSERT_TRUE(Gamespace::Load(kai, "save/Kai.usr"));
+        EXPECT_TRUE(kai.current);
+        EXPECT_EQ(kai.name, "Kai");
+        EXPECT_EQ(kai.difficulty, 2);
+        EXPECT_FALSE(kai.HasBests());
+        ASSERT_TRUE(Gamespace::Save(kai));  // written anew, whole
+        const Bytes saved = ReadBytes("save/Kai.usr");
+        EXPECT_EQ(Bytes(saved.begin(), saved.begin() + 53), SavedProfile(1, "Kai", 2));
+    }
+}
+
+struct Game {
+    uint32_t seconds;
+    uint16_t attempts;
+    bool first, time, attempt;  // what it did to the best
+    PersonalBest after;
+};
+
+TEST_F(ProfilesTest, BestsChangeOnlyWhenBeatenAndEachDifficultyKeepsItsOwn) {
+    const Game games[] = {
+        {60, 10, true, false, false, {1, 60, 10}},   // the first game is the first best
+        {70, 12, false, false, false, {2, 60, 10}},  // worse in both: nothing new
+        {60, 10, false, false, false, {3, 60, 10}},  // a tie is not a new best
+        {50, 11, false, true, false, {4, 50, 10}},   // faster only
+        {55, 8, false, false, true, {5, 50, 8}},     // fewer attempts only
+        {40, 7, false, true, true, {6, 40, 7}},      // both
+    };
+    Player p{true, "Liv", Gamespace::kMedium};
+    for (const Game& g : games) {
+        SCOPED_TRACE(g.seconds);
+        const auto change =
+            Gamespace::RecordFinishedGame(p, Gamespace::kMedium, g.seconds, g.attempts);
+        EXPECT_EQ(change.first, g.first);
+        EXPECT_EQ(change.time, g.time);
+        EXPECT_EQ(change.attempts, g.attempt);
+        EXPECT_EQ(change.Beaten(), g.time || g.attempt);
+        EXPECT_EQ(p.bests[Gamespace::kMedium], g.after);
+    }
+    EXPECT_EQ(p.bests[Gamespace::kEasy], PersonalBest{});
+    EXPECT_EQ(p.bests[Gamespace::kHard], PersonalBest{});
 }
 
 }  // namespace

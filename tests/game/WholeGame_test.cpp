@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/ProfileBytes.h"
 #include "support/WholeGameFixture.h"
 
 #include <SDL.h>
@@ -69,7 +70,10 @@ TEST_F(WholeGame, APlayerNamedAnnaWinsAnEasyGameAndEverythingIsSaved) {
         }
     }
     ASSERT_TRUE(Shown(Play()->GetFinishDialog()));
-    EXPECT_EQ(FinishText(), "Congratulations!\nTime:      0:0Attempts:    5");
+    // The first Easy game finished is the first best: no "New best!".
+    EXPECT_EQ(FinishText(),
+              "Congratulations!\nTime:      0:0Attempts:    5\nBest time:          0:0Fewest "
+              "attempts:   5");
 
     // "Ok" deals again; after its count-down the menu leads back to the start.
     Click(Play()->GetFinishDialog()->GetOkButton());
@@ -86,8 +90,9 @@ TEST_F(WholeGame, APlayerNamedAnnaWinsAnEasyGameAndEverythingIsSaved) {
     ASSERT_TRUE(Shown(game->GetExitDialog()));
     Click(game->GetExitDialog()->GetYesButton());
     EXPECT_TRUE(app->IsShutdown());
+    // Easy, and one Easy game finished: no time on the manual clock, five attempts.
     EXPECT_EQ(ReadBytes("save/Anna.usr"),
-              (Bytes{1, 'A', 'n', 'n', 'a', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+              TestSupport::SavedProfile(1, "Anna", Gamespace::kEasy, {{{1, 0, 5}, {}, {}}}));
     EXPECT_EQ(ReadBytes("options.opt"), (Bytes{0, 20, 0, 40, 0, 3}));
 }
 
@@ -96,7 +101,7 @@ TEST_F(WholeGame, ATakenNameShowsTheErrorAndLeadsBackToAnEmptyBox) {
     Gamespace::NewPlayerDialog* dialog = Start()->GetNewPlayerDialog();
     EXPECT_EQ(LabelText(Start()->GetNameLabel()), "Anna!");
     const Bytes anna = ReadBytes("save/Anna.usr");  // written when she was created
-    ASSERT_EQ(anna.size(), 18u);
+    ASSERT_EQ(anna.size(), Gamespace::kProfileBytes + Gamespace::kBestBlockBytes);
     Click(Start()->GetCreateButton());  // "if you not Anna click here"
     ASSERT_TRUE(Shown(dialog));
     EXPECT_TRUE(dialog->GetCancelButton()->IsEnabled());  // a player exists now
@@ -179,7 +184,7 @@ TEST_F(WholeGame, TheSameDifficultyResumesAnotherDealsANewFieldAndIsStored) {
     CloseWindow();
     Click(game->GetExitDialog()->GetYesButton());
     ASSERT_TRUE(app->IsShutdown());
-    EXPECT_EQ(ReadBytes("save/Anna.usr").back(), 1);
+    EXPECT_EQ(ReadBytes("save/Anna.usr").at(17), Gamespace::kMedium);
 }
 
 TEST_F(WholeGame, PauseDoesNothingWhileTheResultIsShown) {
@@ -375,8 +380,7 @@ TEST_P(WholeGameSignal, EndsTheGameAndSavesWithoutAsking) {
     std::raise(GetParam());
     Frames(2);
     EXPECT_TRUE(app->IsShutdown());  // without asking: a question would have held it up
-    EXPECT_EQ(ReadBytes("save/Anna.usr"),
-              (Bytes{1, 'A', 'n', 'n', 'a', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}));
+    EXPECT_EQ(ReadBytes("save/Anna.usr"), TestSupport::SavedProfile(1, "Anna", Gamespace::kMedium));
     EXPECT_EQ(ReadBytes("options.opt"), (Bytes{0, 20, 0, 40, 0, 3}));
 }
 
@@ -388,11 +392,11 @@ INSTANTIATE_TEST_SUITE_P(
 // What the player saw happen is on disk at once, not only after a clean exit.
 TEST_F(WholeGame, ProfilesAreWrittenWhenThePlayerSeesTheChange) {
     CreatePlayer("Anna");
-    EXPECT_EQ(ReadBytes("save/Anna.usr").size(), 18u);  // created
+    EXPECT_EQ(ReadBytes("save/Anna.usr"), TestSupport::SavedProfile(1, "Anna", Gamespace::kHard));
     EnterGame();
     Click(Play()->GetDifficultyButton());
     Click(Play()->GetLevelsDialog()->GetButton(Gamespace::kEasy));
-    EXPECT_EQ(ReadBytes("save/Anna.usr").back(), 0);
+    EXPECT_EQ(ReadBytes("save/Anna.usr").at(17), Gamespace::kEasy);
     Wait(3000);
     fs::remove("save/Anna.usr");
     for (const auto& [pair, two] : Pairs()) {
@@ -401,7 +405,8 @@ TEST_F(WholeGame, ProfilesAreWrittenWhenThePlayerSeesTheChange) {
         }
     }
     ASSERT_TRUE(Shown(Play()->GetFinishDialog()));
-    EXPECT_EQ(ReadBytes("save/Anna.usr").size(), 18u);  // a finished game
+    EXPECT_EQ(ReadBytes("save/Anna.usr"),  // a finished game
+              TestSupport::SavedProfile(1, "Anna", Gamespace::kEasy, {{{1, 0, 5}, {}, {}}}));
 }
 
 // "Exit" during the count-down pauses it under the confirmation; "No" lets it

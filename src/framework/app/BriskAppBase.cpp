@@ -622,7 +622,7 @@ void BriskAppBase::CursorThreadProc() {
         }
         int x = m_demoMouseX;
         int y = m_demoMouseY;
-        if (!m_commandLine.playingDemo) {
+        if (!m_demoPointer) {
             Platform::GetMouseState(&x, &y);
         }
         m_cursorX = x;

@@ -647,6 +647,7 @@ private:
     size_t m_demoNext = 0;                     // the next event of m_demo to play
     size_t m_demoRegistryNext = 0;             // the next settings read to answer
     size_t m_demoMsgBoxNext = 0;               // the next message-box answer
+    std::atomic<bool> m_demoPointer{false};    // the cursor thread takes the played pointer
     std::atomic<int> m_demoMouseX{0};          // the played pointer, for the cursor thread
     std::atomic<int> m_demoMouseY{0};
     int m_flashFrames = 0;  // frames left of the screenshot flash

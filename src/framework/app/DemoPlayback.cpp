@@ -67,6 +67,7 @@ bool BriskAppBase::StartDemo() {
         m_windowSettings.isWindowed = m_demo->windowed;
         m_timing.updateMultiplier = std::clamp(m_commandLine.playSpeed, 0.125, 64.0);
         m_demoNext = 0;
+        m_demoPointer = true;
     } else if (m_commandLine.recordingDemo) {
         std::string problem;
         DemoHeader header;
@@ -204,6 +205,7 @@ void BriskAppBase::StopPlayback(const char* why) {
     }
     m_commandLine.playingDemo = false;
     m_commandLine.playFast = false;
+    m_demoPointer = false;
     m_timing.updateMultiplier = 1.0;
     ClearUpdateBacklog(false);
     std::fprintf(stderr, "%s: playback stopped: %s\n", m_identity.productName.c_str(), why);

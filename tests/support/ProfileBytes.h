@@ -1,0 +1,47 @@
+#pragma once
+
+// Profile files as the game writes them, spelled out byte by byte so that a
+// test compares the format itself, not the game's own writer with itself.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "game/Profiles.h"
+
+namespace TestSupport {
+
+// The 18 bytes of a profile: current flag, 15 name bytes, difficulty (big-endian).
+inline std::vector<uint8_t> Profile(uint8_t current, const std::string& name, uint16_t difficulty) {
+    std::vector<uint8_t> b(18, 0);
+    b[0] = current;
+    std::copy(name.begin(), name.end(), b.begin() + 1);
+    b[16] = static_cast<uint8_t>(difficulty >> 8);
+    b[17] = static_cast<uint8_t>(difficulty);
+    return b;
+}
+
+// A profile as the game saves it: the 18 bytes, then "BEST", version 1 and
+// per difficulty the games, best seconds and fewest attempts (big-endian).
+inline std::vector<uint8_t> SavedProfile(
+    uint8_t current, const std::string& name, uint16_t difficulty,
+    const std::array<Gamespace::PersonalBest, Gamespace::kDifficultyCount>& bests = {}) {
+    std::vector<uint8_t> b = Profile(current, name, difficulty);
+    for (uint8_t c : {'B', 'E', 'S', 'T', '\x01'}) {
+        b.push_back(c);
+    }
+    auto put = [&](uint32_t v, int bytes) {
+        for (int i = bytes - 1; i >= 0; --i) {
+            b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+        }
+    };
+    for (const auto& best : bests) {
+        put(best.games, 4);
+        put(best.bestSeconds, 4);
+        put(best.fewestAttempts, 2);
+    }
+    return b;
+}
+
+}  // namespace TestSupport
