@@ -92,14 +92,17 @@ void Cards(const Options& o, FT_Library ft) {
     }
     FT_Done_Face(emoji);
 
-    // The back: a deep blue face with a gold lattice, the same size.
+    // The back: a deep blue face with a gold lattice, the same size and the
+    // same rounded, shadowed shape as the faces (its alpha in a companion).
     Canvas back(kCard, kCard);
     cairo_t* cr = back.Cr();
-    cairo_set_source_rgb(cr, 0.16, 0.19, 0.30);
-    cairo_paint(cr);
-    back.RoundedRect(3, 3, kCard - 6, kCard - 6, 12);
+    back.Shadow(4, 5, kCard - 8, kCard - 8, 12, 2, 0.45);
+    back.RoundedRect(2, 2, kCard - 6, kCard - 6, 12);
     cairo_set_source_rgb(cr, 0.10, 0.22, 0.48);
-    cairo_fill(cr);
+    cairo_fill_preserve(cr);
+    cairo_set_line_width(cr, 2.5);
+    cairo_set_source_rgb(cr, 0.07, 0.14, 0.30);
+    cairo_stroke(cr);
     cairo_save(cr);
     back.RoundedRect(9, 9, kCard - 18, kCard - 18, 8);
     cairo_clip(cr);
@@ -123,7 +126,28 @@ void Cards(const Options& o, FT_Library ft) {
     cairo_arc(cr, kCard / 2.0, kCard / 2.0, 7, 0, 2 * M_PI);
     cairo_set_source_rgb(cr, 0.10, 0.22, 0.48);
     cairo_fill(cr);
-    Check(back.WriteJpeg(o.out + "images/vis_cover/01.jpg", 95, true), "card back");
+    Check(back.WriteJpegWithAlpha(o.out + "images/vis_cover/01.jpg", 0x1A2A4A, 95), "card back");
+
+    // The keyboard's focus ring: a gold rounded frame with a soft glow, a
+    // little larger than a card, drawn centred on the focused card.
+    constexpr int kRing = kCard + 14;
+    Canvas ring(kRing, kRing);
+    cairo_t* rc = ring.Cr();
+    for (int glow = 4; glow >= 1; --glow) {
+        ring.RoundedRect(5, 5, kRing - 10, kRing - 10, 15);
+        cairo_set_line_width(rc, 2.0 * glow + 2);
+        cairo_set_source_rgba(rc, 1.0, 0.85, 0.40, 0.10);
+        cairo_stroke(rc);
+    }
+    ring.RoundedRect(5, 5, kRing - 10, kRing - 10, 15);
+    cairo_set_line_width(rc, 4);
+    cairo_set_source_rgb(rc, 0.97, 0.80, 0.34);
+    cairo_stroke(rc);
+    ring.RoundedRect(5, 5, kRing - 10, kRing - 10, 15);
+    cairo_set_line_width(rc, 1.2);
+    cairo_set_source_rgba(rc, 1.0, 0.97, 0.80, 0.9);
+    cairo_stroke(rc);
+    Check(ring.WritePng(o.out + "images/vis_cover/focus.png"), "focus ring");
 }
 
 // Soft circles of light scattered over a picture.
@@ -191,8 +215,10 @@ void Panel(Canvas& c, double inset, bool shadow) {
     cairo_stroke(c.Cr());
 }
 
-// A plate for a caption centred at (cx, cy).
-void Plate(Canvas& c, double cx, double cy, double w, double h, Rgb top, Rgb bottom) {
+// A plate for a caption centred at (cx, cy), with a faint white rim or, for
+// captions that must stand out, a gold one.
+void Plate(Canvas& c, double cx, double cy, double w, double h, Rgb top, Rgb bottom,
+           bool goldRim = false) {
     c.RoundedRect(cx - w / 2, cy - h / 2, w, h, h / 2.5);
     cairo_pattern_t* p = cairo_pattern_create_linear(0, cy - h / 2, 0, cy + h / 2);
     cairo_pattern_add_color_stop_rgb(p, 0, top.r, top.g, top.b);
@@ -200,13 +226,18 @@ void Plate(Canvas& c, double cx, double cy, double w, double h, Rgb top, Rgb bot
     cairo_set_source(c.Cr(), p);
     cairo_fill_preserve(c.Cr());
     cairo_pattern_destroy(p);
-    cairo_set_line_width(c.Cr(), 1.5);
-    cairo_set_source_rgba(c.Cr(), 1, 1, 1, 0.35);
+    if (goldRim) {
+        cairo_set_line_width(c.Cr(), 2);
+        cairo_set_source_rgba(c.Cr(), 0.90, 0.72, 0.32, 0.9);
+    } else {
+        cairo_set_line_width(c.Cr(), 1.5);
+        cairo_set_source_rgba(c.Cr(), 1, 1, 1, 0.35);
+    }
     cairo_stroke(c.Cr());
 }
 
-constexpr Rgb kPlateTop{0.42, 0.36, 0.55};
-constexpr Rgb kPlateBottom{0.25, 0.21, 0.36};
+constexpr Rgb kPlateTop{0.30, 0.24, 0.42};
+constexpr Rgb kPlateBottom{0.16, 0.13, 0.24};
 
 void Dialogs(const Options& o) {
     {
@@ -219,14 +250,14 @@ void Dialogs(const Options& o) {
         cairo_set_source_rgba(c.Cr(), 0.85, 0.68, 0.30, 0.8);
         cairo_set_line_width(c.Cr(), 1.5);
         cairo_stroke(c.Cr());
-        Plate(c, 100, 160, 112, 34, kPlateTop, kPlateBottom);
-        Plate(c, 300, 160, 112, 34, kPlateTop, kPlateBottom);
+        Plate(c, 100, 160, 112, 34, kPlateTop, kPlateBottom, true);
+        Plate(c, 300, 160, 112, 34, kPlateTop, kPlateBottom, true);
         Check(c.WritePng(o.out + "images/dialog/new_player.png"), "new player dialog");
     }
     {
         Canvas c(400, 200);
         Panel(c, 6, true);
-        Plate(c, 200, 150, 112, 34, kPlateTop, kPlateBottom);
+        Plate(c, 200, 150, 112, 34, kPlateTop, kPlateBottom, true);
         Check(c.WritePng(o.out + "images/dialog_add_del.png"), "message dialog");
     }
     {
@@ -257,7 +288,7 @@ void Dialogs(const Options& o) {
         c.RoundedRect(12, 12, 376, 376, 14);
         cairo_fill(c.Cr());
         cairo_pattern_destroy(g);
-        Plate(c, 200, 355, 112, 34, kPlateTop, kPlateBottom);
+        Plate(c, 200, 355, 112, 34, kPlateTop, kPlateBottom, true);
         Check(c.WritePng(o.out + "images/dialog/dlg_finish.png"), "finish dialog");
     }
     {
@@ -278,13 +309,15 @@ void Dialogs(const Options& o) {
 }
 
 // A strip of button looks stacked top to bottom.
-void Strip(const Options& o, const std::string& name, int w, int h, const std::vector<Rgb>& faces) {
+void Strip(const Options& o, const std::string& name, int w, int h, const std::vector<Rgb>& faces,
+           bool goldRim = false) {
     Canvas c(w, h * static_cast<int>(faces.size()));
     for (size_t i = 0; i < faces.size(); ++i) {
         const double y = static_cast<double>(i) * h;
         const Rgb f = faces[i];
         Plate(c, w / 2.0, y + h / 2.0, w - 4, h - 4,
-              {std::min(1.0, f.r + 0.15), std::min(1.0, f.g + 0.15), std::min(1.0, f.b + 0.15)}, f);
+              {std::min(1.0, f.r + 0.15), std::min(1.0, f.g + 0.15), std::min(1.0, f.b + 0.15)}, f,
+              goldRim);
     }
     Check(c.WritePng(o.out + name), name);
 }
@@ -292,7 +325,10 @@ void Strip(const Options& o, const std::string& name, int w, int h, const std::v
 void Buttons(const Options& o) {
     const Rgb normal{0.30, 0.26, 0.42}, over{0.45, 0.38, 0.62}, pressed{0.20, 0.17, 0.30},
         disabled{0.32, 0.32, 0.34};
-    Strip(o, "images/btn_def.png", 108, 27, {normal, over, pressed, disabled});
+    // The menus' and the result's buttons carry white captions: deeper plates
+    // and a gold rim so that every caption reads at a glance.
+    Strip(o, "images/btn_def.png", 108, 27,
+          {{0.19, 0.15, 0.29}, {0.33, 0.26, 0.49}, {0.12, 0.10, 0.20}, disabled}, true);
     Strip(o, "images/btn_default.png", 100, 26, {normal, over, pressed, disabled});
     Strip(o, "images/dialog/btn_def.png", 114, 44, {normal, disabled, over});
     Strip(o, "images/dialog/btn_yes.png", 108, 55,
