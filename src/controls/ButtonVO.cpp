@@ -111,10 +111,21 @@ int ButtonVO_impl::GetLook() {
     if (!m_enabled) {
         return 3;
     }
-    if (m_over) {
+    if (m_over || m_highlighted) {
         return m_pressed ? 2 : 1;
     }
     return 0;
+}
+
+void ButtonVO_impl::SetHighlighted(bool on) {
+    {
+        auto lock = Lock();
+        if (m_highlighted == on) {
+            return;
+        }
+        m_highlighted = on;
+    }
+    SetDirty();
 }
 
 void ButtonVO_impl::Draw() {

@@ -63,7 +63,8 @@ public:
     void SetTextColours(const ColourSet& colours);
     void SetBackgroundHidden(bool hidden);
     void Press();
-    // 0 normal, 1 over, 2 down, 3 disabled.
+    void SetHighlighted(bool on);
+    // 0 normal, 1 over (or highlighted), 2 down, 3 disabled.
     int GetLook();
 
 protected:
@@ -72,6 +73,7 @@ protected:
 
 private:
     bool m_backgroundHidden = false;
+    bool m_highlighted = false;
 };
 
 class CheckBoxVO_impl : public PressableVO_impl {
@@ -119,6 +121,7 @@ class ButtonVO_bridge : public PressableVO_bridge<IButtonVO, ButtonVO_impl> {
 public:
     using PressableVO_bridge::PressableVO_bridge;
     void SetBackgroundHidden(bool hidden) override { GetKind().SetBackgroundHidden(hidden); }
+    void SetHighlighted(bool on) override { GetKind().SetHighlighted(on); }
 };
 
 class CheckBoxVO_bridge : public PressableVO_bridge<ICheckBoxVO, CheckBoxVO_impl> {

@@ -43,6 +43,8 @@ public:
     virtual void SetBackgroundHidden(bool hidden) = 0;
     // Acts as a press and release with the mouse over the button.
     virtual void Press() = 0;
+    // Shows the button as if the mouse were over it (the keyboard's choice).
+    virtual void SetHighlighted(bool on) = 0;
 };
 
 // A box with a caption to its right. Looks: checked, unchecked, disabled

@@ -32,7 +32,72 @@ BaseDialog::~BaseDialog() {
     m_owned.ReleaseAll();
 }
 
+bool BaseDialog::HandleKey(int32_t key, bool shift) {
+    const std::vector<ControlLibrary::IButtonVO*> buttons = KeyButtons();
+    auto press = [&](ControlLibrary::IButtonVO* button) {
+        Highlight(-1);
+        button->Press();  // a disabled button gives no click, as with the mouse
+    };
+    Direction direction{};
+    switch (key) {
+        case kKeyEscape:
+            if (ControlLibrary::IButtonVO* button = EscapeButton()) {
+                press(button);
+            }
+            return true;
+        case kKeyTab:
+            MoveHighlight(shift ? -1 : 1);
+            return true;
+        case kKeyReturn:
+        case kKeySpace:
+            if (TakesText()) {
+                return false;  // the name box's: typing, or Enter on the highlighted button
+            }
+            if (m_highlight >= 0) {
+                press(buttons[static_cast<size_t>(m_highlight)]);
+            } else if (!buttons.empty()) {
+                press(buttons.front());
+            }
+            return true;
+        default:
+            if (!TakesText() && ArrowDirection(key, &direction)) {
+                MoveHighlight(direction == Direction::Left || direction == Direction::Up ? -1 : 1);
+                return true;
+            }
+            return false;
+    }
+}
+
+void BaseDialog::MoveHighlight(int step) {
+    const std::vector<ControlLibrary::IButtonVO*> buttons = KeyButtons();
+    const int n = static_cast<int>(buttons.size());
+    int i = m_highlight < 0 ? (step > 0 ? -1 : n) : m_highlight;
+    for (int tries = 0; tries < n; ++tries) {
+        i = ((i + step) % n + n) % n;
+        if (buttons[static_cast<size_t>(i)]->IsEnabled()) {
+            Highlight(i);
+            return;
+        }
+    }
+}
+
+void BaseDialog::Highlight(int index) {
+    const std::vector<ControlLibrary::IButtonVO*> buttons = KeyButtons();
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        buttons[i]->SetHighlighted(static_cast<int>(i) == index);
+    }
+    m_highlight = index;
+}
+
+ControlLibrary::IButtonVO* BaseDialog::GetHighlighted() const {
+    const std::vector<ControlLibrary::IButtonVO*> buttons = KeyButtons();
+    return m_highlight >= 0 && m_highlight < static_cast<int>(buttons.size())
+               ? buttons[static_cast<size_t>(m_highlight)]
+               : nullptr;
+}
+
 void BaseDialog::Show(bool on) {
+    Highlight(-1);
     Layout();
     m_dialog->SetShown(on);
 }
@@ -120,6 +185,10 @@ LevelsDlg::LevelsDlg(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(
     }
 }
 
+ControlLibrary::IButtonVO* LevelsDlg::EscapeButton() const {
+    return m_buttons[std::min<uint16_t>(PlayerList::Instance()->GetCurrent().difficulty, kHardest)];
+}
+
 void LevelsDlg::Layout() {
     for (int i = 0; i < kDifficultyCount; ++i) {
         Place(m_buttons[i], Width() / 2, Height() / 2 + (i - 1) * 60);
@@ -176,6 +245,7 @@ void FinishDlg::Show(bool on) {
         m_best = {};
         m_change = {};
     }
+    Highlight(-1);
     Layout();
     m_dialog->SetShown(on);
 }

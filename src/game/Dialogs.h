@@ -12,6 +12,7 @@
 #include "controls/ITextVO.h"
 #include "controls/Resources.h"
 #include "game/Difficulty.h"
+#include "game/KeyboardNav.h"
 #include "game/Owned.h"
 #include "game/Profiles.h"
 #include "game/Style.h"
@@ -49,6 +50,16 @@ public:
 
     ControlLibrary::IDialogVO* GetDialog() const { return m_dialog; }
     int32_t GetDialogId() const { return m_dialog != nullptr ? m_dialog->GetId() : -1; }
+    bool IsShown() const { return m_dialog != nullptr && m_dialog->IsShown(); }
+
+    // The keyboard. The buttons Tab, Shift+Tab and the arrows move a
+    // highlight between (in their order on the screen) and Enter or Space
+    // presses, and the one Escape presses (null: Escape does nothing here).
+    virtual std::vector<ControlLibrary::IButtonVO*> KeyButtons() const { return {}; }
+    virtual ControlLibrary::IButtonVO* EscapeButton() const { return nullptr; }
+    // Handles a key while the dialog is shown; true when it was the dialog's.
+    bool HandleKey(int32_t key, bool shift);
+    ControlLibrary::IButtonVO* GetHighlighted() const;
 
 protected:
     // A font through the factory; released by this dialog.
@@ -66,6 +77,11 @@ protected:
     static void Place(ControlLibrary::IVisibleObject* child, int32_t x, int32_t y);
     int32_t Width() const;
     int32_t Height() const;
+    // A dialog whose name box takes the typing: Space and the arrows stay
+    // with the box, and Enter is the box's (which presses a highlighted button).
+    virtual bool TakesText() const { return false; }
+    // Highlights KeyButtons()[index] (-1: none).
+    void Highlight(int index);
     // Remembers a control or resource for release with the dialog.
     template <class T>
     T* Own(T* object) {
@@ -75,7 +91,11 @@ protected:
     ControlLibrary::IDialogVO* m_dialog = nullptr;
 
 private:
+    // Moves the highlight by `step` over the usable buttons, round the ends.
+    void MoveHighlight(int step);
+
     OwnedControls m_owned;
+    int m_highlight = -1;
 };
 
 // The in-game menu: "Resume" and "Main menu".
@@ -86,6 +106,10 @@ public:
     void Layout() override;
     void OnMouseClick(int32_t id) override;
     uint8_t GetResult() const { return m_result; }
+    std::vector<ControlLibrary::IButtonVO*> KeyButtons() const override {
+        return {m_resume, m_mainMenu};
+    }
+    ControlLibrary::IButtonVO* EscapeButton() const override { return m_resume; }
     ControlLibrary::IButtonVO* GetResumeButton() const { return m_resume; }
     ControlLibrary::IButtonVO* GetMainMenuButton() const { return m_mainMenu; }
 
@@ -103,6 +127,11 @@ public:
     void Layout() override;
     void OnMouseClick(int32_t id) override;
     uint16_t GetResult() const { return m_result; }
+    std::vector<ControlLibrary::IButtonVO*> KeyButtons() const override {
+        return {m_buttons[kEasy], m_buttons[kMedium], m_buttons[kHard]};
+    }
+    // Escape keeps the difficulty as it is, as choosing it again does.
+    ControlLibrary::IButtonVO* EscapeButton() const override;
     // The button choosing `difficulty` (a Difficulty).
     ControlLibrary::IButtonVO* GetButton(uint16_t difficulty) const {
         return m_buttons[difficulty];
@@ -138,6 +167,8 @@ public:
     }
     ControlLibrary::ITextBoxVO* GetTextBox() const { return m_text; }
     ControlLibrary::IButtonVO* GetOkButton() const { return m_ok; }
+    std::vector<ControlLibrary::IButtonVO*> KeyButtons() const override { return {m_ok}; }
+    ControlLibrary::IButtonVO* EscapeButton() const override { return m_ok; }
 
 private:
     ControlLibrary::IButtonVO* m_ok;
@@ -182,6 +213,10 @@ public:
     ControlLibrary::IImageVO* GetShade() const { return m_shade; }
     ControlLibrary::IButtonVO* GetYesButton() const { return m_yesButton; }
     ControlLibrary::IButtonVO* GetNoButton() const { return m_noButton; }
+    std::vector<ControlLibrary::IButtonVO*> KeyButtons() const override {
+        return {m_noButton, m_yesButton};
+    }
+    ControlLibrary::IButtonVO* EscapeButton() const override { return m_noButton; }
 
 private:
     ControlLibrary::IButtonVO* m_yesButton;

@@ -342,6 +342,12 @@ void FieldMgr::OnMouseDown(int32_t id) {
     }
 }
 
+void FieldMgr::OnMouseMove(int32_t /*id*/, int32_t /*x*/, int32_t /*y*/) {
+    if (m_observer != nullptr) {
+        m_observer->OnFieldPointer();
+    }
+}
+
 void FieldMgr::CheckCompletion() {
     for (const auto& card : m_cards) {
         if (card->inPlay) {

@@ -47,6 +47,8 @@ public:
     virtual ~FieldMgrObserver() = default;
     virtual void OnMemorizeFinished() = 0;
     virtual void OnFieldCleared(uint16_t attempts) = 0;
+    // The mouse moved over a card.
+    virtual void OnFieldPointer() {}
 };
 
 // Deals and runs the field of cards: picks a layout for the current player's
@@ -87,6 +89,7 @@ public:
     void OnOptionsChanged() override {}
     void OnOptionsReset() override {}
     void OnMouseDown(int32_t id) override;
+    void OnMouseMove(int32_t id, int32_t x, int32_t y) override;
     void OnDialogShown(int32_t id, bool shown) override;
 
     const std::vector<std::unique_ptr<Card>>& GetCards() const { return m_cards; }

@@ -114,6 +114,7 @@ void GameImpl::Initialize() {
     m_links[0]->SetPosition(w - 10, h - 20);
     m_exitButton->SetPosition(35, h - 20);
     m_owned.Keep(m_font, m_music, m_links[0], m_links[1], m_backdrop, m_exitButton);
+    factory->AddKeybdSysObserver(this);
 }
 
 void GameImpl::Activate() {
@@ -172,6 +173,40 @@ void GameImpl::RequestClose() {
         return;
     }
     AskExit();
+}
+
+std::vector<BaseDialog*> GameImpl::OpenableDialogs() const {
+    NewPlayerDialog* newPlayer = m_startModule->GetNewPlayerDialog();
+    return {m_exitDialog.get(),
+            newPlayer != nullptr ? newPlayer->GetErrorDialog() : nullptr,
+            newPlayer,
+            m_gameModule->GetFinishDialog(),
+            m_gameModule->GetLevelsDialog(),
+            m_gameModule->GetMenuDialog()};
+}
+
+void GameImpl::OnSysKeyDown(int32_t key) {
+    if (key == kKeyShift) {
+        m_shiftDown = true;
+        return;
+    }
+    for (BaseDialog* dialog : OpenableDialogs()) {
+        if (dialog != nullptr && dialog->IsShown()) {
+            dialog->HandleKey(key, m_shiftDown);
+            return;
+        }
+    }
+    if (m_gameModule->IsActive()) {
+        m_gameModule->HandleKey(key);
+    } else if (key == kKeyEscape && m_startModule->IsActive()) {
+        AskExit();
+    }
+}
+
+void GameImpl::OnSysKeyUp(int32_t key) {
+    if (key == kKeyShift) {
+        m_shiftDown = false;
+    }
 }
 
 void GameImpl::AskExit() {

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "controls/IButtonVO.h"
 #include "controls/IRectVO.h"
@@ -26,7 +27,8 @@ class GameImpl final : public KernelLibrary::IGame,
                        public GameModuleObserver,
                        public ControlLibrary::MouseMessageObserver,
                        public ControlLibrary::DialogMessageObserver,
-                       public TimeLibrary::TimeObjectMessageObserver {
+                       public TimeLibrary::TimeObjectMessageObserver,
+                       public ControlLibrary::KeybdSysMessageObserver {
 public:
     GameImpl();
     ~GameImpl() override;
@@ -46,6 +48,12 @@ public:
     void OnCountDown(bool running) override;
     void OnMouseClick(int32_t id) override;
     void OnDialogShown(int32_t id, bool shown) override;
+    // The keyboard: the open dialog on top takes the keys; otherwise the
+    // game screen plays (GameMgr::HandleKey), and on the start screen
+    // Escape asks to exit as "Exit" does.
+    void OnSysKeyDown(int32_t key) override;
+    void OnSysKeyUp(int32_t key) override;
+    bool IsKeybdActive() override { return m_exitButton != nullptr; }
 
     StartMgr* GetStartModule() const { return m_startModule.get(); }
     GameMgr* GetGameModule() const { return m_gameModule.get(); }
@@ -58,6 +66,8 @@ private:
     bool CheckGameData();
     // Pauses the game and asks "Are you sure want to exit?".
     void AskExit();
+    // The game's dialogs that may be open, the one on top first.
+    std::vector<BaseDialog*> OpenableDialogs() const;
 
     KernelLibrary::ISysApp* m_sysApp = nullptr;  // not owned
     std::string m_name = "Vornique";
@@ -71,6 +81,7 @@ private:
     ControlLibrary::ISound* m_music = nullptr;
     ControlLibrary::IFont* m_font = nullptr;
     std::atomic<bool> m_countingDown{false};  // set on the timer thread at the end
+    bool m_shiftDown = false;                 // for Shift+Tab
     OwnedControls m_owned;                    // the controls and resources above
 };
 

@@ -47,6 +47,12 @@ void GameMgr::Initialize() {
     m_background->SetAlignment(kAlignCentre, kAlignCentre);
     m_background->LoadImage("images/game_fon/1.jpg", true);
     m_background->SetZOrder(5);
+    m_background->AddMouseObserver(this);  // the mouse over the field hides the ring
+    m_ring = factory->CreateImageVO();
+    m_ring->SetAlignment(kAlignCentre, kAlignCentre);
+    m_ring->LoadImage("images/vis_cover/focus.png", true);
+    m_ring->SetZOrder(160);  // over the cards, under the dialogs
+    m_ring->SetShown(false);
 
     for (ControlLibrary::IStringVO** label : {&m_minutes, &m_colon, &m_secondsLabel}) {
         *label = factory->CreateStringVO();
@@ -84,8 +90,8 @@ void GameMgr::Initialize() {
     m_minutes->SetPosition(cx + 150, cy - 335);
     m_colon->SetPosition(cx + 170, cy - 335);
     m_secondsLabel->SetPosition(cx + 190, cy - 335);
-    m_owned.Keep(m_background, m_minutes, m_colon, m_secondsLabel, m_menuButton, m_difficultyButton,
-                 m_fontA, m_fontB, m_pressSound);
+    m_owned.Keep(m_background, m_ring, m_minutes, m_colon, m_secondsLabel, m_menuButton,
+                 m_difficultyButton, m_fontA, m_fontB, m_pressSound);
 }
 
 void GameMgr::Release() {
@@ -114,7 +120,82 @@ void GameMgr::Hide() {
     m_secondsLabel->SetShown(false);
     m_menuButton->SetShown(false);
     m_difficultyButton->SetShown(false);
+    HideRing();
     m_active = false;
+}
+
+void GameMgr::ShowRing(size_t card) {
+    const auto& cards = FieldMgr::Instance()->GetCards();
+    if (card >= cards.size()) {
+        return;
+    }
+    m_focusCard = card;
+    const ControlLibrary::Rect r = cards[card]->cover->GetScreenRect();
+    m_ring->SetPosition(r.x + r.width / 2, r.y + r.height / 2);
+    m_ring->SetShown(true);
+}
+
+void GameMgr::HideRing() {
+    if (m_ring != nullptr) {
+        m_ring->SetShown(false);
+    }
+}
+
+int32_t GameMgr::GetFocusedCard() const {
+    return m_ring != nullptr && m_ring->IsShown() ? static_cast<int32_t>(m_focusCard) : -1;
+}
+
+void GameMgr::OnFieldPointer() {
+    HideRing();
+}
+
+void GameMgr::OnMouseMove(int32_t /*id*/, int32_t /*x*/, int32_t /*y*/) {
+    HideRing();
+}
+
+void GameMgr::HandleKey(int32_t key) {
+    if (key == kKeyEscape) {
+        m_menuButton->Press();  // as a click: nothing while the count-down holds the screen
+        return;
+    }
+    FieldMgr* field = FieldMgr::Instance();
+    const auto& cards = field->GetCards();
+    if (cards.empty()) {
+        return;
+    }
+    Direction direction{};
+    const bool arrow = ArrowDirection(key, &direction);
+    if (!arrow && key != kKeyReturn && key != kKeySpace) {
+        return;
+    }
+    if (GetFocusedCard() < 0 || m_focusCard >= cards.size()) {
+        // The first key shows the ring where it was, or on a new deal on the
+        // card nearest the top left.
+        size_t first = 0;
+        for (size_t i = 1; i < cards.size(); ++i) {
+            const auto a = cards[i]->cover->GetScreenRect();
+            const auto b = cards[first]->cover->GetScreenRect();
+            if (a.y < b.y || (a.y == b.y && a.x < b.x)) {
+                first = i;
+            }
+        }
+        ShowRing(m_focusCard < cards.size() ? m_focusCard : first);
+        return;
+    }
+    if (arrow) {
+        std::vector<NavPoint> points;
+        for (const auto& card : cards) {
+            const auto r = card->cover->GetScreenRect();
+            points.push_back({r.x + r.width / 2, r.y + r.height / 2});
+        }
+        ShowRing(NextInDirection(points, m_focusCard, direction));
+        return;
+    }
+    // Space or Enter: exactly what a click on the focused card does.
+    FieldMgr::Card& card = *cards[m_focusCard];
+    if (card.cover->IsShown() && card.cover->IsEnabled()) {
+        field->OnMouseDown(card.cover->GetId());
+    }
 }
 
 void GameMgr::SetClockColour(const Colour& colour) {
@@ -143,6 +224,8 @@ void GameMgr::Pause(bool on) {
 
 void GameMgr::NewGame() {
     m_paused = false;
+    HideRing();
+    m_focusCard = SIZE_MAX;  // a new deal: the next key starts from the top left
     FieldMgr* field = FieldMgr::Instance();
     field->BuildField();
     m_observer->OnCountDown(true);

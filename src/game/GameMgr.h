@@ -10,6 +10,7 @@
 #include "game/Dialogs.h"
 #include "game/FieldMgr.h"
 #include "game/GameModule.h"
+#include "game/KeyboardNav.h"
 #include "game/Owned.h"
 #include "game/Profiles.h"
 #include "time/ITimeSystem.h"
@@ -51,6 +52,16 @@ public:
     void OnOptionsChanged() override {}
     void OnOptionsReset() override {}
     bool IsKeybdActive() override { return m_active; }
+    // Keyboard play on the field, when no dialog is open: the arrows move the
+    // focus ring, Space or Enter turn the focused card as a click would,
+    // Escape opens the menu as "Menu" does.
+    void HandleKey(int32_t key);
+    // The mouse over the field hides the ring: mouse players never see it.
+    void OnFieldPointer() override;
+    void OnMouseMove(int32_t id, int32_t x, int32_t y) override;
+    // The focused card's index in the field, or -1 while the ring is hidden.
+    int32_t GetFocusedCard() const;
+    ControlLibrary::IImageVO* GetFocusRing() const { return m_ring; }
 
     bool IsPaused() const { return m_paused; }
     uint32_t GetSeconds() const { return m_seconds; }
@@ -65,8 +76,12 @@ public:
 
 private:
     void SetClockColour(const Colour& colour);
+    void ShowRing(size_t card);
+    void HideRing();
 
     ControlLibrary::IImageVO* m_background = nullptr;
+    ControlLibrary::IImageVO* m_ring = nullptr;  // the keyboard's focus ring
+    size_t m_focusCard = SIZE_MAX;               // SIZE_MAX: none yet on this deal
     ControlLibrary::IStringVO* m_minutes = nullptr;
     ControlLibrary::IStringVO* m_colon = nullptr;
     ControlLibrary::IStringVO* m_secondsLabel = nullptr;

@@ -101,9 +101,15 @@ void NewPlayerDialog::OnMouseClick(int32_t id) {
 }
 
 void NewPlayerDialog::OnKeyDown(int32_t /*id*/, int32_t key) {
-    if (key == 13) {
-        m_create->Press();  // a disabled button gives no click: an empty name does nothing
+    if (key != kKeyReturn) {
+        return;
     }
+    if (ControlLibrary::IButtonVO* chosen = GetHighlighted()) {
+        Highlight(-1);
+        chosen->Press();  // the button Tab moved to
+        return;
+    }
+    m_create->Press();  // a disabled button gives no click: an empty name does nothing
 }
 
 void NewPlayerDialog::OnTextChanged(int32_t /*id*/) {

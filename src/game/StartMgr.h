@@ -21,6 +21,8 @@ public:
     void Layout() override;
     void OnMouseClick(int32_t id) override;
     ControlLibrary::IButtonVO* GetOkButton() const { return m_ok; }
+    std::vector<ControlLibrary::IButtonVO*> KeyButtons() const override { return {m_ok}; }
+    ControlLibrary::IButtonVO* EscapeButton() const override { return m_ok; }
 
 private:
     ControlLibrary::IButtonVO* m_ok;
@@ -43,10 +45,17 @@ public:
     // Shown, or back from the error dialog: an empty, focused name box.
     void OnDialogShown(int32_t id, bool shown) override;
 
+    std::vector<ControlLibrary::IButtonVO*> KeyButtons() const override {
+        return {m_cancel, m_create};  // left to right
+    }
+    ControlLibrary::IButtonVO* EscapeButton() const override { return m_cancel; }
     ControlLibrary::IButtonVO* GetCreateButton() const { return m_create; }
     ControlLibrary::IButtonVO* GetCancelButton() const { return m_cancel; }
     ControlLibrary::IEditBoxVO* GetEditBox() const { return m_edit; }
     ErrorDialog* GetErrorDialog() const { return m_error.get(); }
+
+protected:
+    bool TakesText() const override { return true; }
 
 private:
     ControlLibrary::IButtonVO* m_create;
