@@ -231,13 +231,13 @@ void FinishDlg::Show(bool on) {
         m_text->AddParagraph("\nTime:      " + ResultTime(m_time), m_font, 0, kYellow);
         m_text->AddParagraph("Attempts:    " + std::to_string(m_attempts), m_font, 0, kYellow);
         if (m_best.games > 0) {
-            m_text->AddParagraph("\nBest time:          " + ResultTime(m_best.bestSeconds),
+            m_text->AddParagraph("Best time:          " + ResultTime(m_best.bestSeconds),
                                  m_smallFont, 0, kPaleYellow);
             m_text->AddParagraph("Fewest attempts:   " + std::to_string(m_best.fewestAttempts),
                                  m_smallFont, 0, kPaleYellow);
         }
         if (m_change.Beaten()) {
-            m_text->AddParagraph("New best!", m_font, 1, kGold);
+            m_text->AddParagraph("New best!", m_smallFont, 1, kGold);
         }
     } else {
         m_time = 0;

@@ -348,6 +348,12 @@ void FieldMgr::OnMouseMove(int32_t /*id*/, int32_t /*x*/, int32_t /*y*/) {
     }
 }
 
+void FieldMgr::OnMouseEnter(int32_t /*id*/) {
+    if (m_observer != nullptr) {
+        m_observer->OnFieldPointer();
+    }
+}
+
 void FieldMgr::CheckCompletion() {
     for (const auto& card : m_cards) {
         if (card->inPlay) {

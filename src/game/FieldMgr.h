@@ -90,6 +90,7 @@ public:
     void OnOptionsReset() override {}
     void OnMouseDown(int32_t id) override;
     void OnMouseMove(int32_t id, int32_t x, int32_t y) override;
+    void OnMouseEnter(int32_t id) override;
     void OnDialogShown(int32_t id, bool shown) override;
 
     const std::vector<std::unique_ptr<Card>>& GetCards() const { return m_cards; }

@@ -197,7 +197,7 @@ void GameImpl::OnSysKeyDown(int32_t key) {
         }
     }
     if (m_gameModule->IsActive()) {
-        m_gameModule->HandleKey(key);
+        m_gameModule->HandleKey(key, m_shiftDown);
     } else if (key == kKeyEscape && m_startModule->IsActive()) {
         AskExit();
     }

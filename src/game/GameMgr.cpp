@@ -51,7 +51,9 @@ void GameMgr::Initialize() {
     m_ring = factory->CreateImageVO();
     m_ring->SetAlignment(kAlignCentre, kAlignCentre);
     m_ring->LoadImage("images/vis_cover/focus.png", true);
-    m_ring->SetZOrder(160);  // over the cards, under the dialogs
+    // Under the cards, which it frames: a click on a card always reaches the card.
+    m_ring->SetZOrder(140);
+    m_ring->AddMouseObserver(this);
     m_ring->SetShown(false);
 
     for (ControlLibrary::IStringVO** label : {&m_minutes, &m_colon, &m_secondsLabel}) {
@@ -121,6 +123,7 @@ void GameMgr::Hide() {
     m_menuButton->SetShown(false);
     m_difficultyButton->SetShown(false);
     HideRing();
+    FocusButton(-1);
     m_active = false;
 }
 
@@ -153,9 +156,31 @@ void GameMgr::OnMouseMove(int32_t /*id*/, int32_t /*x*/, int32_t /*y*/) {
     HideRing();
 }
 
-void GameMgr::HandleKey(int32_t key) {
+void GameMgr::OnMouseEnter(int32_t /*id*/) {
+    HideRing();
+}
+
+void GameMgr::FocusButton(int index) {
+    m_buttonFocus = index;
+    m_menuButton->SetHighlighted(index == 0);
+    m_difficultyButton->SetHighlighted(index == 1);
+}
+
+void GameMgr::HandleKey(int32_t key, bool shift) {
     if (key == kKeyEscape) {
+        FocusButton(-1);
         m_menuButton->Press();  // as a click: nothing while the count-down holds the screen
+        return;
+    }
+    if (key == kKeyTab) {
+        // -1 (the field), 0, 1, round again; backwards with Shift.
+        FocusButton(((m_buttonFocus + 1 + (shift ? -1 : 1)) % 3 + 3) % 3 - 1);
+        return;
+    }
+    if (m_buttonFocus >= 0 && (key == kKeyReturn || key == kKeySpace)) {
+        ControlLibrary::IButtonVO* button = m_buttonFocus == 0 ? m_menuButton : m_difficultyButton;
+        FocusButton(-1);
+        button->Press();
         return;
     }
     FieldMgr* field = FieldMgr::Instance();
@@ -167,6 +192,10 @@ void GameMgr::HandleKey(int32_t key) {
     const bool arrow = ArrowDirection(key, &direction);
     if (!arrow && key != kKeyReturn && key != kKeySpace) {
         return;
+    }
+    FocusButton(-1);  // back on the field
+    if (!arrow && GetFocusedCard() < 0) {
+        return;  // Space and Enter act on a ring the player has seen
     }
     if (GetFocusedCard() < 0 || m_focusCard >= cards.size()) {
         // The first key shows the ring where it was, or on a new deal on the

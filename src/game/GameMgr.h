@@ -54,11 +54,14 @@ public:
     bool IsKeybdActive() override { return m_active; }
     // Keyboard play on the field, when no dialog is open: the arrows move the
     // focus ring, Space or Enter turn the focused card as a click would,
-    // Escape opens the menu as "Menu" does.
-    void HandleKey(int32_t key);
+    // Escape opens the menu as "Menu" does. Tab (Shift+Tab) highlights
+    // "Menu", then the difficulty button, then the field again; Space or
+    // Enter press a highlighted button.
+    void HandleKey(int32_t key, bool shift = false);
     // The mouse over the field hides the ring: mouse players never see it.
     void OnFieldPointer() override;
     void OnMouseMove(int32_t id, int32_t x, int32_t y) override;
+    void OnMouseEnter(int32_t id) override;
     // The focused card's index in the field, or -1 while the ring is hidden.
     int32_t GetFocusedCard() const;
     ControlLibrary::IImageVO* GetFocusRing() const { return m_ring; }
@@ -78,10 +81,12 @@ private:
     void SetClockColour(const Colour& colour);
     void ShowRing(size_t card);
     void HideRing();
+    void FocusButton(int index);
 
     ControlLibrary::IImageVO* m_background = nullptr;
     ControlLibrary::IImageVO* m_ring = nullptr;  // the keyboard's focus ring
     size_t m_focusCard = SIZE_MAX;               // SIZE_MAX: none yet on this deal
+    int m_buttonFocus = -1;  // Tab's choice: 0 "Menu", 1 the difficulty, -1 the field
     ControlLibrary::IStringVO* m_minutes = nullptr;
     ControlLibrary::IStringVO* m_colon = nullptr;
     ControlLibrary::IStringVO* m_secondsLabel = nullptr;

@@ -97,6 +97,7 @@ public:
     ControlLibrary::IButtonVO* GetCreateButton() const { return m_create; }
     ControlLibrary::IStringVO* GetNameLabel() const { return m_name; }
     NewPlayerDialog* GetNewPlayerDialog() const { return m_newPlayer.get(); }
+    ControlLibrary::IStringVO* GetBestsLabel() const { return m_bests; }
 
 private:
     ControlLibrary::IButtonVO* m_play = nullptr;

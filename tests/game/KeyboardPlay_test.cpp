@@ -1,0 +1,349 @@
+// Keyboard play and personal bests: the focus ring's navigation on every
+// layout, whole games played with keys only through SDL's event queue, the
+// keys of every dialog, and "New best!" exactly when a game beats the best.
+
+#include "support/ProfileBytes.h"
+#include "support/WholeGameFixture.h"
+
+#include <deque>
+
+#include "game/KeyboardNav.h"
+
+using Gamespace::Direction;
+using Gamespace::NavPoint;
+using Gamespace::NextInDirection;
+
+namespace {
+
+constexpr Direction kDirections[] = {Direction::Left, Direction::Up, Direction::Right,
+                                     Direction::Down};
+
+TEST(KeyboardNav, OnEveryLayoutEveryArrowMovesAndEveryCardCanBeReached) {
+    Gamespace::CardLayouts::Build();
+    for (uint16_t d = 0; d < Gamespace::kDifficultyCount; ++d) {
+        for (const Gamespace::CardLayout& layout : Gamespace::CardLayouts::ForDifficulty(d)) {
+            std::vector<NavPoint> points;
+            for (const auto& p : layout) {
+                points.push_back({p.x, p.y});
+            }
+            for (size_t from = 0; from < points.size(); ++from) {
+                std::vector<bool> reached(points.size(), false);
+                std::deque<size_t> queue{from};
+                reached[from] = true;
+                while (!queue.empty()) {
+                    const size_t at = queue.front();
+                    queue.pop_front();
+                    for (Direction dir : kDirections) {
+                        const size_t next = NextInDirection(points, at, dir);
+                        ASSERT_NE(next, at) << "difficulty " << d << " card " << at;
+                        if (!reached[next]) {
+                            reached[next] = true;
+                            queue.push_back(next);
+                        }
+                    }
+                }
+                EXPECT_EQ(std::count(reached.begin(), reached.end(), true),
+                          static_cast<long>(points.size()))
+                    << "difficulty " << d << " from card " << from;
+            }
+        }
+    }
+}
+
+TEST(KeyboardNav, OnAGridArrowsTakeTheNeighbourAndWrapToTheFarSideInLine) {
+    // 0 1 2
+    // 3 4 5   (5 a little lower: the layouts are not exact grids)
+    const std::vector<NavPoint> grid = {{0, 0},   {100, 0},   {200, 0},
+                                        {0, 100}, {100, 100}, {200, 115}};
+    const struct {
+        size_t from;
+        Direction direction;
+        size_t to;
+    } cases[] = {
+        {0, Direction::Right, 1}, {1, Direction::Down, 4},  {4, Direction::Right, 5},
+        {5, Direction::Up, 2},    {2, Direction::Right, 0}, {3, Direction::Left, 5},
+        {0, Direction::Up, 3},    {4, Direction::Down, 1},  {3, Direction::Up, 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(NextInDirection(grid, c.from, c.direction), c.to)
+            << "from " << c.from << " direction " << static_cast<int>(c.direction);
+    }
+    EXPECT_EQ(NextInDirection({{5, 5}}, 0, Direction::Left), 0u);  // alone: it stays
+}
+
+class KeyboardPlay : public WholeGame {
+protected:
+    // The ring onto card `target`, by arrows planned over the game's own
+    // navigation (a shortest path), then checked against where it went.
+    void RingTo(size_t target) {
+        if (Play()->GetFocusedCard() < 0) {
+            Key(SDLK_RIGHT);  // the first arrow only shows the ring
+        }
+        ASSERT_GE(Play()->GetFocusedCard(), 0);
+        std::vector<NavPoint> points;
+        for (const auto& card : FieldMgr::Instance()->GetCards()) {
+            const ControlLibrary::Rect r = card->cover->GetScreenRect();
+            points.push_back({r.x + r.width / 2, r.y + r.height / 2});
+        }
+        const auto from = static_cast<size_t>(Play()->GetFocusedCard());
+        std::vector<int> via(points.size(), -1);  // the direction that first reached a card
+        std::vector<size_t> parent(points.size(), from);
+        std::deque<size_t> queue{from};
+        via[from] = 4;
+        while (!queue.empty() && via[target] < 0) {
+            const size_t at = queue.front();
+            queue.pop_front();
+            for (int d = 0; d < 4; ++d) {
+                const size_t next = NextInDirection(points, at, kDirections[d]);
+                if (via[next] < 0) {
+                    via[next] = d;
+                    parent[next] = at;
+                    queue.push_back(next);
+                }
+            }
+        }
+        ASSERT_GE(via[target], 0);
+        std::vector<int> path;
+        for (size_t at = target; at != from; at = parent[at]) {
+            path.insert(path.begin(), via[at]);
+        }
+        const int32_t keys[] = {SDLK_LEFT, SDLK_UP, SDLK_RIGHT, SDLK_DOWN};
+        for (int d : path) {
+            Key(keys[d]);
+        }
+        ASSERT_EQ(Play()->GetFocusedCard(), static_cast<int32_t>(target));
+    }
+    size_t IndexOf(const FieldMgr::Card* card) const {
+        const auto& cards = FieldMgr::Instance()->GetCards();
+        for (size_t i = 0; i < cards.size(); ++i) {
+            if (cards[i].get() == card) {
+                return i;
+            }
+        }
+        return cards.size();
+    }
+    void TurnByKeys(const FieldMgr::Card* card) {
+        RingTo(IndexOf(card));
+        Key(SDLK_SPACE);
+    }
+    void PlayAllPairsByKeys() {
+        for (const auto& [pair, two] : Pairs()) {
+            for (FieldMgr::Card* card : two) {
+                TurnByKeys(card);
+            }
+        }
+    }
+    // Tab to the difficulty button, Enter, the arrows to `difficulty`, Enter.
+    void ChooseDifficultyByKeys(uint16_t difficulty) {
+        Key(SDLK_TAB);
+        Key(SDLK_TAB);
+        Key(SDLK_RETURN);
+        ASSERT_TRUE(Shown(Play()->GetLevelsDialog()));
+        for (uint16_t i = 0; i <= difficulty; ++i) {
+            Key(SDLK_DOWN);
+        }
+        EXPECT_EQ(Play()->GetLevelsDialog()->GetHighlighted(),
+                  Play()->GetLevelsDialog()->GetButton(difficulty));
+        Key(SDLK_RETURN);
+        ASSERT_FALSE(Shown(Play()->GetLevelsDialog()));
+        Wait(3000);
+    }
+    std::string Shot(const std::string& name) {
+        Screen(name);
+        return name;
+    }
+};
+
+TEST_F(KeyboardPlay, AGameOnEveryDifficultyWithKeysOnlyFromTheFirstStart) {
+    Wait(5);
+    ASSERT_TRUE(Shown(Start()->GetNewPlayerDialog()));
+    Type("Kai");
+    Key(SDLK_RETURN);
+    ASSERT_FALSE(Shown(Start()->GetNewPlayerDialog()));
+    const uint16_t pairs[] = {5, 8, 10};
+    const char* names[] = {"easy", "medium", "hard"};
+    for (uint16_t d = 0; d < Gamespace::kDifficultyCount; ++d) {
+        SCOPED_TRACE(names[d]);
+        Key(SDLK_RETURN);  // "Play"
+        ASSERT_TRUE(Play()->IsActive());
+        Wait(3000);
+        ChooseDifficultyByKeys(d);
+        ASSERT_EQ(FieldMgr::Instance()->GetCards().size(), 2u * pairs[d]);
+        RingTo(0);
+        Shot(std::string("keys-ring-") + names[d]);
+        PlayAllPairsByKeys();
+        ASSERT_TRUE(Shown(Play()->GetFinishDialog()));
+        EXPECT_NE(FinishText().find("Attempts:    " + std::to_string(pairs[d])), std::string::npos)
+            << FinishText();
+        Key(SDLK_RETURN);  // "Ok": a new deal and its count-down
+        ASSERT_FALSE(Shown(Play()->GetFinishDialog()));
+        Wait(3000);
+        Key(SDLK_ESCAPE);  // the menu
+        ASSERT_TRUE(Shown(Play()->GetMenuDialog()));
+        Key(SDLK_DOWN);
+        Key(SDLK_DOWN);  // "Main menu"
+        Key(SDLK_RETURN);
+        ASSERT_TRUE(Start()->IsActive());
+    }
+    Shot("keys-start-with-bests");
+    EXPECT_EQ(LabelText(Start()->GetBestsLabel()),
+              "Your bests   Easy 0:0 in 5   Medium 0:0 in 8   Hard 0:0 in 10");
+    // Each game's time on the manual clock is 0 s.
+    EXPECT_EQ(ReadBytes("save/Kai.usr"),
+              TestSupport::SavedProfile(1, "Kai", Gamespace::kHard,
+                                        {{{1, 0, 5}, {1, 0, 8}, {1, 0, 10}}}));
+}
+
+TEST_F(KeyboardPlay, AWrongPairByKeysTurnsBackAtTheThirdPressAndCostsAnAttempt) {
+    CreatePlayer("Liv");
+    Key(SDLK_SPACE);  // "Play" (a Hard deal, the new player's difficulty)
+    Wait(3000);
+    auto pairs = Pairs();
+    FieldMgr* field = FieldMgr::Instance();
+    TurnByKeys(pairs[0][0]);
+    TurnByKeys(pairs[1][0]);
+    EXPECT_EQ(field->GetTurnedCount(), 2);
+    EXPECT_TRUE(pairs[1][0]->face->IsShown());
+    TurnByKeys(pairs[0][1]);  // the third press: the wrong two turn back, this one up
+    EXPECT_FALSE(pairs[1][0]->face->IsShown());
+    EXPECT_FALSE(pairs[0][0]->face->IsShown());
+    EXPECT_TRUE(pairs[0][1]->face->IsShown());
+    TurnByKeys(pairs[0][0]);
+    EXPECT_FALSE(pairs[0][0]->inPlay);
+    for (uint16_t p = 1; p < pairs.size(); ++p) {
+        TurnByKeys(pairs[p][0]);
+        TurnByKeys(pairs[p][1]);
+    }
+    ASSERT_TRUE(Shown(Play()->GetFinishDialog()));
+    EXPECT_NE(FinishText().find("Attempts:    11"), std::string::npos) << FinishText();
+}
+
+TEST_F(KeyboardPlay, EscapeInEveryDialogAndTabBetweenItsButtons) {
+    // The first new-player dialog cannot be cancelled: Escape leaves it open.
+    Wait(5);
+    Key(SDLK_ESCAPE);
+    ASSERT_TRUE(Shown(Start()->GetNewPlayerDialog()));
+    Type("Mia");
+    Key(SDLK_RETURN);
+
+    // Another player: the dialog again, the name taken, Escape on the error,
+    // then Escape on the dialog (now "Cancel" is usable).
+    Click(Start()->GetCreateButton());
+    Gamespace::NewPlayerDialog* dialog = Start()->GetNewPlayerDialog();
+    ASSERT_TRUE(Shown(dialog));
+    Type("Mia");
+    Key(SDLK_RETURN);
+    ASSERT_TRUE(Shown(dialog->GetErrorDialog()));
+    Key(SDLK_ESCAPE);
+    EXPECT_FALSE(Shown(dialog->GetErrorDialog()));
+    ASSERT_TRUE(Shown(dialog));
+    Key(SDLK_ESCAPE);
+    EXPECT_FALSE(Shown(dialog));
+    EXPECT_EQ(Gamespace::PlayerList::Instance()->GetPlayers().size(), 1u);
+
+    // The exit confirmation from the start screen: Tab, Tab, Shift+Tab, Escape.
+    Gamespace::ExitDialog* exit = game->GetExitDialog();
+    Key(SDLK_ESCAPE);
+    ASSERT_TRUE(Shown(exit));
+    Key(SDLK_TAB);
+    EXPECT_EQ(exit->GetHighlighted(), exit->GetNoButton());
+    Key(SDLK_TAB);
+    EXPECT_EQ(exit->GetHighlighted(), exit->GetYesButton());
+    TestSupport::PushKey(Window(), SDLK_LSHIFT, true);
+    Key(SDLK_TAB);
+    TestSupport::PushKey(Window(), SDLK_LSHIFT, false);
+    EXPECT_EQ(exit->GetHighlighted(), exit->GetNoButton());
+    Key(SDLK_ESCAPE);  // "No"
+    EXPECT_FALSE(Shown(exit));
+    EXPECT_FALSE(app->IsShutdown());
+
+    // The game: Escape opens the menu and Escape resumes.
+    Key(SDLK_RETURN);
+    Wait(3000);
+    Key(SDLK_ESCAPE);
+    ASSERT_TRUE(Shown(Play()->GetMenuDialog()));
+    EXPECT_TRUE(Play()->IsPaused());
+    Key(SDLK_ESCAPE);
+    EXPECT_FALSE(Shown(Play()->GetMenuDialog()));
+    EXPECT_FALSE(Play()->IsPaused());
+
+    // The difficulty dialog: Escape keeps the difficulty and the deal.
+    const auto* firstCard = FieldMgr::Instance()->GetCards().front().get();
+    Key(SDLK_TAB);
+    Key(SDLK_TAB);
+    Key(SDLK_RETURN);
+    ASSERT_TRUE(Shown(Play()->GetLevelsDialog()));
+    Key(SDLK_ESCAPE);
+    EXPECT_FALSE(Shown(Play()->GetLevelsDialog()));
+    EXPECT_EQ(Gamespace::PlayerList::Instance()->GetCurrent().difficulty, Gamespace::kHard);
+    EXPECT_EQ(FieldMgr::Instance()->GetCards().front().get(), firstCard);
+
+    // The result: Escape is "Ok".
+    for (const auto& [pair, two] : Pairs()) {
+        for (FieldMgr::Card* card : two) {
+            Click(card->cover);
+        }
+    }
+    ASSERT_TRUE(Shown(Play()->GetFinishDialog()));
+    Key(SDLK_ESCAPE);
+    EXPECT_FALSE(Shown(Play()->GetFinishDialog()));
+}
+
+// The mouse over the field hides the ring: mouse players never see it.
+TEST_F(KeyboardPlay, TheRingAppearsWithAKeyAndHidesWhenTheMouseMovesOverTheField) {
+    CreatePlayer("Ned");
+    Key(SDLK_RETURN);
+    Wait(3000);
+    EXPECT_FALSE(Play()->GetFocusRing()->IsShown());
+    Key(SDLK_DOWN);
+    EXPECT_TRUE(Play()->GetFocusRing()->IsShown());
+    const ControlLibrary::Rect r = FieldMgr::Instance()->GetCards()[3]->cover->GetScreenRect();
+    TestSupport::PushMouseMove(Window(), r.x + 5, r.y + 5);
+    Frames(6);
+    EXPECT_FALSE(Play()->GetFocusRing()->IsShown());
+    EXPECT_EQ(Play()->GetFocusedCard(), -1);
+}
+
+// "New best!" exactly when a game beats the best of its difficulty.
+TEST_F(KeyboardPlay, NewBestOnlyWhenTheTimeOrTheAttemptsBeatTheBest) {
+    CreatePlayer("Ova");
+    EnterGame();
+    ChooseDifficultyByKeys(Gamespace::kEasy);
+    const struct {
+        int waitMs;      // clock time spent before the pairs
+        bool wrongPair;  // one wrong pair first (one attempt more)
+        bool newBest;
+        const char* shot;
+    } games[] = {
+        {2000, false, false, "keys-result-first"},   // the first: its own best, nothing beaten
+        {0, true, true, "keys-result-new-best"},     // faster (more attempts): a new best
+        {3000, true, false, "keys-result-no-best"},  // slower and more attempts
+    };
+    for (const auto& g : games) {
+        SCOPED_TRACE(g.shot);
+        Wait(g.waitMs);
+        auto pairs = Pairs();
+        if (g.wrongPair) {
+            // A wrong pair, then the third press turns it back and starts pair 0 again.
+            Click(pairs[0][0]->cover);
+            Click(pairs[1][0]->cover);
+            Click(pairs[0][1]->cover);
+            Click(pairs[0][0]->cover);
+            pairs.erase(0);
+        }
+        for (const auto& [pair, two] : pairs) {
+            for (FieldMgr::Card* card : two) {
+                Click(card->cover);
+            }
+        }
+        ASSERT_TRUE(Shown(Play()->GetFinishDialog()));
+        EXPECT_EQ(FinishText().find("New best!") != std::string::npos, g.newBest) << FinishText();
+        Shot(g.shot);
+        Key(SDLK_RETURN);
+        Wait(3000);
+    }
+    const auto& best = Gamespace::PlayerList::Instance()->GetCurrent().bests[Gamespace::kEasy];
+    EXPECT_EQ(best, (Gamespace::PersonalBest{3, 0, 5}));
+}
+
+}  // namespace
