@@ -76,7 +76,9 @@ run_and_signal() {
 
 private_note=${VQ_PRIVATE_MOUNTS:+" (private mounts)"}
 echo "player-data cases$private_note"
-saved_anna=$(profile 01 Anna 01 | od -An -tx1 -v | tr -d ' \n')
+# Saved: the 18 bytes, then the bests block ("BEST", version 1, no games yet).
+bests_none="4245535401$(printf '0%.0s' $(seq 1 60))"
+saved_anna="$(profile 01 Anna 01 | od -An -tx1 -v | tr -d ' \n')$bests_none"
 old_anna=$(profile 00 Anna 01 | od -An -tx1 -v | tr -d ' \n')
 
 # 1. Signals: saved as at a confirmed exit (Anna became current), exit code 0.

@@ -72,7 +72,7 @@ TEST_F(WholeGame, APlayerNamedAnnaWinsAnEasyGameAndEverythingIsSaved) {
     ASSERT_TRUE(Shown(Play()->GetFinishDialog()));
     // The first Easy game finished is the first best: no "New best!".
     EXPECT_EQ(FinishText(),
-              "Congratulations!\nTime:      0:0Attempts:    5\nBest time:          0:0Fewest "
+              "Congratulations!\nTime:      0:0Attempts:    5Best time:          0:0Fewest "
               "attempts:   5");
 
     // "Ok" deals again; after its count-down the menu leads back to the start.
