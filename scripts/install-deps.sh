@@ -12,6 +12,7 @@ packages=(
     googletest libgtest-dev libbenchmark-dev libpixman-1-dev
     clang libclang-rt-14-dev
     xvfb xauth x11-utils libx11-dev xdotool
+    dpkg-dev desktop-file-utils appstream lintian
 )
 
 missing=()

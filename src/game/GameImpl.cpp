@@ -66,8 +66,10 @@ void GameImpl::Initialize() {
             return;
         }
         std::error_code ec;
+        const std::string root = KernelLibrary::GetPlayerDataRoot();
         m_sysApp->ShowMessage("Your progress cannot be saved in " +
-                              std::filesystem::current_path(ec).string() + ":\n" + error +
+                              (root.empty() ? std::filesystem::current_path(ec).string() : root) +
+                              ":\n" + error +
                               "\nYou can play on, but new players and changes will be lost "
                               "when the game ends.");
     });

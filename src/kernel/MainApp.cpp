@@ -8,6 +8,7 @@
 #include "controls/Factory_impl.h"
 #include "framework/app/Demo.h"
 #include "framework/platform/Files.h"
+#include "framework/platform/Paths.h"
 #include "framework/widgets/WidgetManager.h"
 #include "kernel/FileStore.h"
 #include "kernel/IGame.h"
@@ -166,6 +167,26 @@ std::vector<Brisk::DemoFile> MainApp::CollectDemoFiles() {
         }
     }
     return files;
+}
+
+bool MainApp::KeepWorkingDirectory(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (fs::is_regular_file(fs::path(path) / "data.pak", ec)) {
+        return false;  // the game's own folder: everything beside the program, as always
+    }
+    const fs::path installed = (fs::path(Brisk::Platform::DirectoryOf(m_identity.executablePath)) /
+                                ".." / "share" / "vornique")
+                                   .lexically_normal();
+    if (!fs::is_regular_file(installed / "data.pak", ec) ||
+        !Brisk::Platform::ChangeDirectory(installed.string())) {
+        return false;  // no data anywhere: the game says so
+    }
+    // Installed: profiles and options in the per-user data folder, made on first use.
+    if (!GetAppDataFolder().empty()) {
+        SetPlayerDataRoot(GetAppDataFolder());
+    }
+    return true;
 }
 
 bool MainApp::UseDemoFiles(const std::vector<Brisk::DemoFile>& files, std::string* error) {

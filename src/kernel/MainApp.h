@@ -55,6 +55,12 @@ public:
     // Starts the game's time: its own thread, or the updates while a demo
     // records or plays.
     void StartTime();
+    // Where the game runs from. A folder holding "data.pak" (the build
+    // folder, an unpacked copy, "-changedir"): as always, the player's files
+    // next to it. Otherwise, when the program is installed (its data in
+    // "../share/vornique/" from the program's folder): that folder, read
+    // only, and the player's files in the per-user data folder.
+    bool KeepWorkingDirectory(const std::string& path) override;
 
     IGame* GetGame() const { return m_game; }
     // Where the bridge sends frames and input instead of the process-wide

@@ -4,8 +4,11 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <cairo-svg.h>
+
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <random>
 #include <string>
 
@@ -16,6 +19,8 @@ namespace AssetGen {
 namespace {
 
 constexpr int kCard = 96;
+// The desktop's name for the game (desktop entry, icons, software centres).
+constexpr const char* kAppId = "io.vornique.Vornique";
 
 // Draws one colour emoji, scaled to `size`, centred at (cx, cy).
 bool DrawEmoji(Canvas& c, FT_Face face, uint32_t codepoint, double cx, double cy, double size) {
@@ -337,14 +342,22 @@ void Buttons(const Options& o) {
           {{0.60, 0.28, 0.28}, {0.75, 0.36, 0.36}, {0.45, 0.20, 0.20}, disabled});
 }
 
-void Icon(const Options& o) {
-    Canvas c(64, 64);
-    cairo_t* cr = c.Cr();
+// The icon, drawn in a 64 x 64 design space onto any surface: two cards,
+// one face down, one face up with a berry.
+void DrawIcon(cairo_t* cr) {
+    auto roundedRect = [cr](double x, double y, double w, double h, double r) {
+        cairo_new_sub_path(cr);
+        cairo_arc(cr, x + w - r, y + r, r, -M_PI / 2, 0);
+        cairo_arc(cr, x + w - r, y + h - r, r, 0, M_PI / 2);
+        cairo_arc(cr, x + r, y + h - r, r, M_PI / 2, M_PI);
+        cairo_arc(cr, x + r, y + r, r, M_PI, 3 * M_PI / 2);
+        cairo_close_path(cr);
+    };
     for (int k = 0; k < 2; ++k) {
         cairo_save(cr);
         cairo_translate(cr, 32, 34);
         cairo_rotate(cr, k == 0 ? -0.25 : 0.2);
-        c.RoundedRect(-16, -22, 32, 44, 6);
+        roundedRect(-16, -22, 32, 44, 6);
         cairo_set_source_rgb(cr, k == 0 ? 0.10 : 1.0, k == 0 ? 0.22 : 0.97, k == 0 ? 0.48 : 0.90);
         cairo_fill_preserve(cr);
         cairo_set_source_rgb(cr, 0.85, 0.68, 0.30);
@@ -355,7 +368,33 @@ void Icon(const Options& o) {
     cairo_arc(cr, 35, 34, 8, 0, 2 * M_PI);
     cairo_set_source_rgb(cr, 0.95, 0.35, 0.40);
     cairo_fill(cr);
-    Check(c.WritePng(o.out + "icon.png"), "icon");
+}
+
+// The window's icon (in the data), and beside the data folder the desktop's
+// icons: PNGs at 48, 64, 128 and 256 pixels and a scalable SVG.
+void Icon(const Options& o) {
+    const std::string desktop = o.out + "../icons/hicolor/";
+    for (int size : {64, 48, 128, 256}) {
+        Canvas c(size, size);
+        cairo_scale(c.Cr(), size / 64.0, size / 64.0);
+        DrawIcon(c.Cr());
+        if (size == 64) {
+            Check(c.WritePng(o.out + "icon.png"), "icon");
+        }
+        const std::string dir =
+            desktop + std::to_string(size) + "x" + std::to_string(size) + "/apps/";
+        std::filesystem::create_directories(dir);
+        Check(c.WritePng(dir + kAppId + ".png"), "desktop icon");
+    }
+    const std::string scalable = desktop + "scalable/apps/";
+    std::filesystem::create_directories(scalable);
+    cairo_surface_t* svg = cairo_svg_surface_create((scalable + kAppId + ".svg").c_str(), 64, 64);
+    cairo_t* cr = cairo_create(svg);
+    DrawIcon(cr);
+    cairo_destroy(cr);
+    cairo_surface_finish(svg);
+    Check(cairo_surface_status(svg) == CAIRO_STATUS_SUCCESS, "scalable icon");
+    cairo_surface_destroy(svg);
 }
 
 }  // namespace
