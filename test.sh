@@ -36,3 +36,6 @@ configure_and_build build-tsan -DCMAKE_BUILD_TYPE=Debug -DVQ_SANITIZE_THREAD=ON 
     -DVQ_GAME_DATA="$PWD/build/data.pak"
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
     ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L '^(time|kernel|app|sound|controls|game|effects)$'
+
+echo "== every fuzz target for 15 s, from its seeds and kept corpus"
+./scripts/fuzz.sh 15

@@ -1102,6 +1102,20 @@ SharedImageRef BriskAppBase::GetSharedImage(const std::string& file, const std::
     return SharedImageRef(slot.get());
 }
 
+void BriskAppBase::AppFontHost::ReportError(const std::string& text) {
+    if (!m_reported.insert(text).second) {
+        return;
+    }
+    std::string shown = text;
+    for (char& c : shown) {
+        const auto u = static_cast<unsigned char>(c);
+        if ((u < 32 && c != '\n' && c != '\t') || u >= 127) {
+            c = '?';  // a damaged descriptor's bytes, quoted in the error
+        }
+    }
+    m_app->Popup(shown);
+}
+
 FontImage BriskAppBase::AppFontHost::LoadImage(const std::string& path) {
     bool isNew = false;
     SharedImageRef ref = m_app->GetSharedImage(path, "", &isNew);

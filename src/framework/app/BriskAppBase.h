@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <utility>
@@ -620,10 +621,13 @@ private:
     public:
         explicit AppFontHost(BriskAppBase* app) : m_app(app) {}
         FontImage LoadImage(const std::string& path) override;
-        void ReportError(const std::string& text) override { m_app->Popup(text); }
+        // Each descriptor error once per run (a font used twice fails twice),
+        // with bytes that cannot be shown replaced.
+        void ReportError(const std::string& text) override;
 
     private:
         BriskAppBase* m_app;  // not owned
+        std::set<std::string> m_reported;
     } m_fontHost{this};
     // The shared-image cache; entries with no references are deleted after an update.
     std::map<std::pair<std::string, std::string>, std::unique_ptr<SharedImageRef::Entry>>
