@@ -7,8 +7,11 @@
 # Prints one line per target: runs, seconds and whether it found anything;
 # a finding fails the script and leaves the crashing input in build-fuzz/.
 # Usage: scripts/fuzz.sh [--keep] [SECONDS] [TARGET ...]
+# (VQ_FUZZ_BUILD names another build folder, for a long run beside the tests.)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+bf=${VQ_FUZZ_BUILD:-build-fuzz}
+bf=$(realpath -m "$bf")
 keep=0
 if [ "${1:-}" = "--keep" ]; then
     keep=1
@@ -16,31 +19,31 @@ if [ "${1:-}" = "--keep" ]; then
 fi
 seconds=${1:-600}
 shift || true
-cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S . -B $bf -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DVQ_BUILD_FUZZERS=ON \
     -DVQ_BUILD_TESTS=OFF -DVQ_BUILD_BENCH=OFF -DVQ_BUILD_GAME=OFF >/dev/null
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-    mapfile -t targets <build-fuzz/fuzz-targets.txt
+    mapfile -t targets <$bf/fuzz-targets.txt
 fi
-cmake --build build-fuzz --target "${targets[@]}" >/dev/null
+cmake --build $bf --target "${targets[@]}" >/dev/null
 
 run_one() {
-    local t=$1 work=build-fuzz/corpus/$1 kept=fuzz/corpus/$1 log=build-fuzz/$1.log
+    local t=$1 work=$bf/corpus/$1 kept=$PWD/fuzz/corpus/$1 log=$bf/$1.log
     mkdir -p "$work" "$kept"
-    local seeds=fuzz/seeds/${t#fuzz_}
+    local seeds=$PWD/fuzz/seeds/${t#fuzz_}
     local dirs=("$work" "$kept")
     [ -d "$seeds" ] && dirs+=("$seeds")
-    if (cd build-fuzz && "fuzz/$t" "${dirs[@]/#/../}" -max_total_time="$seconds" \
+    if (cd $bf && "fuzz/$t" "${dirs[@]}" -max_total_time="$seconds" \
         -print_final_stats=1 -rss_limit_mb=2048 -artifact_prefix="$t-" >"$t.log" 2>&1); then
         local runs
         runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
         echo "$t: ${runs:-?} runs in ${seconds} s, no finding"
         if [ "$keep" -eq 1 ]; then
-            "build-fuzz/fuzz/$t" -merge=1 "$kept" "$work" >/dev/null 2>&1
+            "$bf/fuzz/$t" -merge=1 "$kept" "$work" >/dev/null 2>&1
         fi
     else
-        echo "$t: FINDING after $(grep -c . "$log") log lines; see $log and build-fuzz/$t-*"
+        echo "$t: FINDING after $(grep -c . "$log") log lines; see $log and $bf/$t-*"
         return 1
     fi
 }
