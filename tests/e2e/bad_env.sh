@@ -14,11 +14,6 @@ pak=$(realpath "$2")
 paktool=$(realpath "$3")
 . "$(dirname "$0")/setup.sh"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
-failures=0
-fail() {
-    echo "FAIL [$case]: $*"
-    failures=$((failures + 1))
-}
 
 # A fresh game folder $dir (with the real data unless told otherwise).
 fresh() {

@@ -13,12 +13,6 @@ demos=$(realpath "$3")
 compare=$(realpath "$4")
 . "$(dirname "$0")/setup.sh"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
-failures=0
-
-fail() {
-    echo "FAIL [$case]: $*"
-    failures=$((failures + 1))
-}
 
 # A fresh game folder ($dir) and per-user folders for one run.
 fresh() {

@@ -9,11 +9,6 @@
 set -u
 build=$(realpath "$1")
 . "$(dirname "$0")/setup.sh"
-failures=0
-fail() {
-    echo "FAIL [$case]: $*"
-    failures=$((failures + 1))
-}
 
 case=package
 cpack --config "$build/CPackConfig.cmake" -B "$work/pkg" >"$work/cpack.txt" 2>&1 ||

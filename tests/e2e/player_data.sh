@@ -15,12 +15,6 @@ if [ "$(id -u)" -eq 0 ] && [ -z "${VQ_PRIVATE_MOUNTS:-}" ] && unshare -m true 2>
 fi
 . "$(dirname "$0")/setup.sh"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
-failures=0
-
-fail() {
-    echo "FAIL [$case]: $*"
-    failures=$((failures + 1))
-}
 
 hex() { od -An -tx1 -v "$1" 2>/dev/null | tr -d ' \n'; }
 

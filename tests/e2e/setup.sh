@@ -11,3 +11,11 @@ mkdir -p "$work/game"
 if [ -n "${1:-}" ]; then
     ln -s "$1" "$work/game/data.pak"
 fi
+
+# Checks report through fail, naming the current $case; the script's end
+# looks at $failures.
+failures=0
+fail() {
+    echo "FAIL [$case]: $*"
+    failures=$((failures + 1))
+}

@@ -19,9 +19,6 @@ Canvas::~Canvas() {
     cairo_surface_destroy(m_surface);
 }
 
-namespace {
-
-// Adds a rectangle with corners of radius r to the current path of cr.
 void RoundedRectPath(cairo_t* cr, double x, double y, double w, double h, double r) {
     cairo_new_sub_path(cr);
     cairo_arc(cr, x + w - r, y + r, r, -M_PI / 2, 0);
@@ -30,8 +27,6 @@ void RoundedRectPath(cairo_t* cr, double x, double y, double w, double h, double
     cairo_arc(cr, x + r, y + r, r, M_PI, 3 * M_PI / 2);
     cairo_close_path(cr);
 }
-
-}  // namespace
 
 void Canvas::RoundedRect(double x, double y, double w, double h, double r) {
     RoundedRectPath(m_cr, x, y, w, h, r);

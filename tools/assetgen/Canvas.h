@@ -17,6 +17,10 @@ struct Rgb {
     double r, g, b;
 };
 
+// Adds a rectangle with corners of radius r to the current path of cr (any
+// cairo surface: the canvases, and the icon's SVG).
+void RoundedRectPath(cairo_t* cr, double x, double y, double w, double h, double r);
+
 class Canvas {
 public:
     Canvas(int width, int height);

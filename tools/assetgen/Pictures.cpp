@@ -345,19 +345,11 @@ void Buttons(const Options& o) {
 // The icon, drawn in a 64 x 64 design space onto any surface: two cards,
 // one face down, one face up with a berry.
 void DrawIcon(cairo_t* cr) {
-    auto roundedRect = [cr](double x, double y, double w, double h, double r) {
-        cairo_new_sub_path(cr);
-        cairo_arc(cr, x + w - r, y + r, r, -M_PI / 2, 0);
-        cairo_arc(cr, x + w - r, y + h - r, r, 0, M_PI / 2);
-        cairo_arc(cr, x + r, y + h - r, r, M_PI / 2, M_PI);
-        cairo_arc(cr, x + r, y + r, r, M_PI, 3 * M_PI / 2);
-        cairo_close_path(cr);
-    };
     for (int k = 0; k < 2; ++k) {
         cairo_save(cr);
         cairo_translate(cr, 32, 34);
         cairo_rotate(cr, k == 0 ? -0.25 : 0.2);
-        roundedRect(-16, -22, 32, 44, 6);
+        RoundedRectPath(cr, -16, -22, 32, 44, 6);
         cairo_set_source_rgb(cr, k == 0 ? 0.10 : 1.0, k == 0 ? 0.22 : 0.97, k == 0 ? 0.48 : 0.90);
         cairo_fill_preserve(cr);
         cairo_set_source_rgb(cr, 0.85, 0.68, 0.30);

@@ -15,18 +15,11 @@ using Platform::MessageId;
 // The messages a demo may hold: the input and window messages the main loop
 // dispatches from its queue.
 bool IsDemoMessage(uint16_t id) {
+    if (Platform::IsMouseMessage(static_cast<MessageId>(id))) {
+        return true;
+    }
     switch (static_cast<MessageId>(id)) {
         case MessageId::Close:
-        case MessageId::MouseMove:
-        case MessageId::LButtonDown:
-        case MessageId::LButtonUp:
-        case MessageId::LButtonDoubleClick:
-        case MessageId::RButtonDown:
-        case MessageId::RButtonUp:
-        case MessageId::RButtonDoubleClick:
-        case MessageId::MButtonDown:
-        case MessageId::MButtonUp:
-        case MessageId::MButtonDoubleClick:
         case MessageId::MouseWheel:
         case MessageId::KeyDown:
         case MessageId::KeyUp:

@@ -106,34 +106,15 @@ void BriskAppBase::RecordDemoEvent(const DemoEvent& event) {
 }
 
 void BriskAppBase::RecordDemoMessage(const WindowMessage& message) {
-    switch (message.message) {
-        case MessageId::Timer:
-            return;  // only real time, which a playback does not share
-        case MessageId::MouseMove:
-        case MessageId::LButtonDown:
-        case MessageId::LButtonUp:
-        case MessageId::LButtonDoubleClick:
-        case MessageId::RButtonDown:
-        case MessageId::RButtonUp:
-        case MessageId::RButtonDoubleClick:
-        case MessageId::MButtonDown:
-        case MessageId::MButtonUp:
-        case MessageId::MButtonDoubleClick: {
-            // Widget coordinates: the replay's window may be placed or scaled otherwise.
-            DemoEvent e;
-            e.message = MapMouseMessage(message);
-            e.message.window = 0;
-            RecordDemoEvent(e);
-            return;
-        }
-        default: {
-            DemoEvent e;
-            e.message = message;
-            e.message.window = 0;
-            RecordDemoEvent(e);
-            return;
-        }
+    if (message.message == MessageId::Timer) {
+        return;  // only real time, which a playback does not share
     }
+    DemoEvent e;
+    // Mouse positions in widget coordinates: the replay's window may be placed
+    // or scaled otherwise.
+    e.message = Platform::IsMouseMessage(message.message) ? MapMouseMessage(message) : message;
+    e.message.window = 0;
+    RecordDemoEvent(e);
 }
 
 bool BriskAppBase::PlayDueDemoEvents() {
@@ -171,9 +152,7 @@ void BriskAppBase::PlayDemoEvent(const DemoEvent& e) {
             if (m.message == MessageId::ActivateApp) {
                 m_life.active = m.wparam != 0;  // the recording's focus, not ours
             }
-            const bool mouse =
-                m.message >= MessageId::MouseMove && m.message <= MessageId::MButtonDoubleClick;
-            if (mouse) {
+            if (Platform::IsMouseMessage(m.message)) {
                 m_demoMouseX = Platform::PointParamX(m.lparam);
                 m_demoMouseY = Platform::PointParamY(m.lparam);
                 DispatchMouseMessage(m, true);

@@ -25,24 +25,6 @@ int32_t TickDiff(uint32_t later, uint32_t earlier) {
     return static_cast<int32_t>(later - earlier);
 }
 
-bool IsMouseMessage(MessageId id) {
-    switch (id) {
-        case MessageId::MouseMove:
-        case MessageId::LButtonDown:
-        case MessageId::LButtonUp:
-        case MessageId::LButtonDoubleClick:
-        case MessageId::RButtonDown:
-        case MessageId::RButtonUp:
-        case MessageId::RButtonDoubleClick:
-        case MessageId::MButtonDown:
-        case MessageId::MButtonUp:
-        case MessageId::MButtonDoubleClick:
-            return true;
-        default:
-            return false;
-    }
-}
-
 bool IsQueuedMessage(MessageId id) {
     switch (id) {
         case MessageId::ActivateApp:
@@ -60,7 +42,7 @@ bool IsQueuedMessage(MessageId id) {
         case MessageId::MouseWheel:
             return true;
         default:
-            return IsMouseMessage(id);
+            return Platform::IsMouseMessage(id);
     }
 }
 
@@ -249,7 +231,7 @@ void BriskAppBase::DispatchDeferredMessage(const WindowMessage& message) {
             Shutdown();
             break;
         default:
-            if (IsMouseMessage(message.message)) {
+            if (Platform::IsMouseMessage(message.message)) {
                 DispatchMouseMessage(message);
             }
             break;

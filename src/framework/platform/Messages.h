@@ -58,6 +58,11 @@ struct WindowMessage {
     int64_t lparam = 0;
 };
 
+// A client-area mouse move, press, release or double click.
+constexpr bool IsMouseMessage(MessageId id) {
+    return id >= MessageId::MouseMove && id <= MessageId::MButtonDoubleClick;
+}
+
 inline constexpr int64_t kMouseLeft = 0x0001;
 inline constexpr int64_t kMouseRight = 0x0002;
 inline constexpr int64_t kMouseMiddle = 0x0010;
