@@ -4,6 +4,7 @@
 # game's figure is split into its main thread (the main loop) and the rest
 # (the 5 ms timer thread).
 # Usage: bench/idle_cpu.sh BUILD_DIR [SECONDS]   (needs xvfb-run)
+# The game and the sleeper run at the same time, so both see the same machine.
 set -euo pipefail
 build=${1:-build}
 seconds=${2:-10}
@@ -18,29 +19,42 @@ cpu_ns() {
     echo "$total $(awk '{print $1}' "/proc/$1/task/$1/schedstat")"
 }
 
-# Runs a command, lets it settle for 2 s, and prints the CPU milliseconds of
-# the whole process and of its main thread over the next $seconds.
+# Starts the game and the sleeper side by side, lets them settle for 2 s,
+# and prints the CPU milliseconds of the game, of its main thread and of the
+# sleeper over the same $seconds.
 measure() {
-    "$@" &
-    local pid=$!
+    local game=$1 sleeper=$2
+    "$game" -changedir="$work/game" &
+    local gpid=$!
+    "$sleeper" $((seconds + 5)) &
+    local spid=$!
     sleep 2
-    local before after
-    read -r -a before <<<"$(cpu_ns "$pid")"
+    local g0 g1 s0 s1
+    read -r -a g0 <<<"$(cpu_ns "$gpid")"
+    read -r -a s0 <<<"$(cpu_ns "$spid")"
     sleep "$seconds"
-    read -r -a after <<<"$(cpu_ns "$pid")"
-    kill -TERM "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-    echo "$(( (after[0] - before[0]) / 1000000 )) $(( (after[1] - before[1]) / 1000000 ))"
+    read -r -a g1 <<<"$(cpu_ns "$gpid")"
+    read -r -a s1 <<<"$(cpu_ns "$spid")"
+    kill -TERM "$gpid" "$spid" 2>/dev/null || true
+    wait "$gpid" "$spid" 2>/dev/null || true
+    echo "$(( (g1[0] - g0[0]) / 1000000 )) $(( (g1[1] - g0[1]) / 1000000 )) $(( (s1[0] - s0[0]) / 1000000 ))"
 }
 
 export -n SDL_VIDEODRIVER SDL_AUDIODRIVER
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config
+# Folders of its own: another copy of the game on this machine cannot make
+# this one a second instance, and nothing is written into the build.
+export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
+mkdir -m 0700 "$work/run"
+mkdir -p "$work/game/save"
+ln -s "$(realpath "$build/data.pak")" "$work/game/data.pak"
+# One player, so that the game idles on the start screen, not in the new-player dialog.
+printf '\x01Bench\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02' >"$work/game/save/Bench.usr"
 
-read -r game_ms game_main_ms <<<"$(xvfb-run -a -s "-screen 0 1280x1024x24" \
-    bash -c "$(declare -f cpu_ns measure); seconds=$seconds; measure '$build/vornique'")"
-read -r sleeper_ms _ <<<"$(measure "$build/bench/sleep_loop" $((seconds + 5)))"
+read -r game_ms game_main_ms sleeper_ms <<<"$(xvfb-run -a -s "-screen 0 1280x1024x24" \
+    bash -c "$(declare -f cpu_ns measure); seconds=$seconds; work=$work; \
+             measure '$(realpath "$build/vornique")' '$(realpath "$build/bench/sleep_loop")'")"
 
 echo "idle game, whole process:  ${game_ms} ms CPU in ${seconds} s"
 echo "idle game, main loop:      ${game_main_ms} ms"
