@@ -192,6 +192,14 @@ TEST_F(KeyboardPlay, AGameOnEveryDifficultyWithKeysOnlyFromTheFirstStart) {
     EXPECT_EQ(ReadBytes("save/Kai.usr"),
               TestSupport::SavedProfile(1, "Kai", Gamespace::kHard,
                                         {{{1, 0, 5}, {1, 0, 8}, {1, 0, 10}}}));
+
+    // Another player: no bests yet, so no line.
+    Click(Start()->GetCreateButton());
+    Type("Bo");
+    Key(SDLK_RETURN);
+    ASSERT_EQ(Gamespace::PlayerList::Instance()->GetCurrent().name, "Bo");
+    EXPECT_FALSE(Start()->GetBestsLabel()->IsShown());
+    EXPECT_EQ(LabelText(Start()->GetBestsLabel()), "");
 }
 
 TEST_F(KeyboardPlay, AWrongPairByKeysTurnsBackAtTheThirdPressAndCostsAnAttempt) {
