@@ -35,11 +35,7 @@ replay() {
 run_and_end() {
     "$game" -changedir="$dir" "$@" 2>"$work/err.txt" &
     local pid=$!
-    for _ in $(seq 1 100); do
-        [ -S "$work/run/NotifyVornique.sock" ] && break
-        sleep 0.05
-    done
-    sleep 2
+    wait_until_running
     kill -TERM "$pid"
     wait "$pid"
     rc=$?

@@ -44,12 +44,7 @@ run_and_signal() {
     shift
     "$@" "$game" -changedir="$dir" 2>"$work/stderr.txt" &
     local pid=$!
-    # Running: the one-copy socket exists; then the data is loaded.
-    for _ in $(seq 1 100); do
-        [ -S "$work/run/NotifyVornique.sock" ] && break
-        sleep 0.05
-    done
-    sleep 2
+    wait_until_running
     kill -"$sig" "$pid"
     local start=$(date +%s%N)
     rc=124

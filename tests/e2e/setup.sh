@@ -12,6 +12,16 @@ if [ -n "${1:-}" ]; then
     ln -s "$1" "$work/game/data.pak"
 fi
 
+# Waits until the game is running (its one-copy socket exists, at most 5 s)
+# and then 2 s for its data to load.
+wait_until_running() {
+    for _ in $(seq 1 100); do
+        [ -S "$work/run/NotifyVornique.sock" ] && break
+        sleep 0.05
+    done
+    sleep 2
+}
+
 # Checks report through fail, naming the current $case; the script's end
 # looks at $failures.
 failures=0

@@ -100,10 +100,9 @@ public:
     void Event(const DemoEvent& event);
     // Pushes what was written to the file.
     void Flush();
-    // Writes the End record and closes the file; false when any write failed.
+    // Writes the End record and closes the file; false when any write failed
+    // (after a failed write, a full disk, the demo stops growing).
     bool Finish(uint32_t update);
-    // False once a write failed (a full disk): the demo stops growing.
-    bool IsHealthy() const { return m_healthy; }
 
 private:
     explicit DemoWriter(std::FILE* file) : m_file(file) {}
