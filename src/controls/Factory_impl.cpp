@@ -64,19 +64,9 @@ Factory_impl::Factory_impl(Brisk::BriskAppBase* app, TimeLibrary::ITimeSystem* t
     m_images.resize(kImageCacheSize);
     m_fonts.resize(kFontCacheSize);
     m_sounds.resize(kSoundTableSize);
-    if (m_timeSystem != nullptr) {
-        m_pollTimer = m_timeSystem->CreateTimeObject(this, -1, 5);
-        if (m_pollTimer != nullptr) {
-            m_pollTimer->SetLooped(true);
-            m_pollTimer->Start(false, 0);
-        }
-    }
 }
 
 Factory_impl::~Factory_impl() {
-    if (m_pollTimer != nullptr) {
-        m_timeSystem->DestroyTimeObject(m_pollTimer);
-    }
     // The factory owns every visible object and counted resource: what the
     // game did not release goes now, before the caches it refers to.
     m_tearingDown = true;
@@ -541,6 +531,9 @@ void Factory_impl::TakeRedrawRequest(bool* flag) {
         std::lock_guard lock(m_lock);
         ApplySystemCursor(m_systemCursorShown);
     }
+    // The poll runs here, at the rate its only reader takes the request, so
+    // that the timer thread need not wake every 5 ms for it.
+    OnTimeObjectTick(0);
     if (m_redrawPending.exchange(false, std::memory_order_relaxed)) {
         *flag = true;
     }

@@ -136,7 +136,8 @@ public:
     void KeyDown(int key) override;
     void KeyUp(int key) override;
 
-    // The redraw poll, every 5 ms on the timer thread.
+    // The redraw poll: asks for a redraw when a shown object changed. Run by
+    // TakeRedrawRequest, once an update.
     void OnTimeObjectTick(int32_t id) override;
 
     // --- services for visible objects -------------------------------------
@@ -296,8 +297,7 @@ private:
     Brisk::BriskAppBase* m_app;  // not owned
     std::function<void(const std::string&)> m_openAddress;
     std::atomic<bool> m_tearingDown{false};
-    TimeLibrary::ITimeSystem* m_timeSystem;           // not owned
-    TimeLibrary::ITimeObject* m_pollTimer = nullptr;  // owned by the time system
+    TimeLibrary::ITimeSystem* m_timeSystem;  // not owned
 
     // Guarded by m_lock.
     std::recursive_mutex m_lock;
@@ -322,7 +322,7 @@ private:
     std::vector<bool> m_keybdFlags;
     std::atomic<int> m_dispatchDepth{0};
 
-    // Written by the timer thread, taken by the main thread.
+    // Set by the poll and by hiding an object (any thread), taken by the main thread.
     std::atomic<bool> m_redrawPending{false};
 
     // Visible-object ids only grow; they are never reused.

@@ -1,18 +1,60 @@
 #include "time/TimeObject_impl.h"
 
+#include <algorithm>
+
 namespace TimeLibrary {
 
 namespace {
 constexpr int32_t kStep = 5;
+
+// Advances of 5 ms needed to add at least `remaining` ms; always at least one.
+uint64_t StepsToReach(int64_t remaining) {
+    return remaining <= kStep ? 1 : static_cast<uint64_t>((remaining + kStep - 1) / kStep);
+}
 }  // namespace
 
 TimeObject_impl::TimeObject_impl(int32_t id, TimeObjectMessageObserver* observer, int32_t duration,
-                                 int32_t period)
-    : m_id(id), m_observer(observer), m_duration(duration), m_period(period) {}
+                                 int32_t period, StepSchedule& schedule)
+    : m_id(id),
+      m_observer(observer),
+      m_schedule(schedule),
+      m_duration(duration),
+      m_period(period) {}
 
 void TimeObject_impl::SetTimes(int32_t duration, int32_t period) {
+    std::lock_guard lock(m_lock);
+    CatchUp();
     m_duration = duration;
     m_period = period;
+    ScheduleNext();
+}
+
+void TimeObject_impl::SetDuration(int32_t duration) {
+    std::lock_guard lock(m_lock);
+    CatchUp();
+    m_duration = duration;
+    ScheduleNext();
+}
+
+void TimeObject_impl::SetPeriod(int32_t period) {
+    std::lock_guard lock(m_lock);
+    CatchUp();
+    m_period = period;
+    ScheduleNext();
+}
+
+void TimeObject_impl::SetLooped(bool looped) {
+    std::lock_guard lock(m_lock);
+    CatchUp();
+    m_looped = looped;
+    ScheduleNext();
+}
+
+void TimeObject_impl::SetPaused(bool paused) {
+    std::lock_guard lock(m_lock);
+    CatchUp();
+    m_paused = paused;
+    ScheduleNext();
 }
 
 bool TimeObject_impl::Start(bool paused, uint16_t delay) {
@@ -35,11 +77,15 @@ bool TimeObject_impl::Start(bool paused, uint16_t delay) {
     m_running = true;
     m_paused = paused;
     m_startDelay = delay;
+    // Counting starts with the next step.
+    m_step = m_schedule.CurrentStep(m_id);
+    ScheduleNext();
     return true;
 }
 
 void TimeObject_impl::Stop() {
     std::lock_guard lock(m_lock);
+    CatchUp();
     m_running = false;
 }
 
@@ -48,13 +94,67 @@ bool TimeObject_impl::IsNotifying() {
     return m_notifying > 0;
 }
 
-void TimeObject_impl::Advance() {
+void TimeObject_impl::AdvanceTo(uint64_t step) {
     std::lock_guard lock(m_lock);
-    // Checked again under the lock: a Stop or pause that returned before this
-    // step took the lock is never followed by a notification.
-    if (!m_running || m_paused) {
-        return;
+    // Checked again under the lock, and at each advance: a Stop or pause that
+    // returned before this step took the lock, or one made by a notification
+    // of this object, is never followed by a notification.
+    while (m_step < step && m_running && !m_paused) {
+        ++m_step;
+        AdvanceOne();
     }
+    m_step = std::max(m_step, step);
+}
+
+void TimeObject_impl::CatchUp() {
+    const uint64_t now = m_schedule.CurrentStep(m_id);
+    while (m_step < now && m_running && !m_paused) {
+        if (NextAdvanceNotifies()) {
+            // Due already (the timer thread is late): it notifies on the
+            // timer thread, at its next step, as a late step would.
+            return;
+        }
+        ++m_step;
+        AdvanceOne();
+    }
+    m_step = std::max(m_step, now);
+}
+
+void TimeObject_impl::ScheduleNext() {
+    const uint64_t due = DueStepLocked();
+    if (due != kNever) {
+        m_schedule.Reschedule(due);
+    }
+}
+
+uint64_t TimeObject_impl::DueStep() {
+    std::lock_guard lock(m_lock);
+    return DueStepLocked();
+}
+
+uint64_t TimeObject_impl::DueStepLocked() const {
+    if (!m_running || m_paused) {
+        return kNever;
+    }
+    // Each step while a delay remains only takes 5 ms off it.
+    const uint64_t delaySteps = m_startDelay > 0 ? StepsToReach(m_startDelay) : 0;
+    const int64_t elapsed = std::max<int64_t>(m_elapsed, 0);
+    uint64_t steps = StepsToReach(int64_t{m_period} - m_accumulator);
+    if (!m_looped) {
+        steps = std::min(steps, StepsToReach(int64_t{m_duration} - elapsed));
+    }
+    return m_step + delaySteps + steps;
+}
+
+bool TimeObject_impl::NextAdvanceNotifies() const {
+    if (m_startDelay > 0) {
+        return false;
+    }
+    const int64_t elapsed = std::max<int64_t>(m_elapsed, 0) + kStep;
+    return (elapsed >= m_duration && !m_looped) || m_accumulator + kStep >= m_period;
+}
+
+void TimeObject_impl::AdvanceOne() {
     if (m_startDelay > 0) {
         m_startDelay -= kStep;
         return;

@@ -2,6 +2,7 @@
 #include "common/ProcessWide.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "framework/platform/Threads.h"
 
@@ -31,12 +32,23 @@ TimeSystem_impl::~TimeSystem_impl() {
     DestroyAllTimeObjects();
 }
 
+uint64_t TimeSystem_impl::GetTime() {
+    if (!m_running || m_stepRunning.load() != 0) {
+        return m_clockMs.load(std::memory_order_relaxed);
+    }
+    std::lock_guard lock(m_planLock);
+    const uint64_t passed = std::min(PassedStepLocked(m_clock.Counter()), m_plannedStep - 1);
+    return kStepMs * (std::max(m_lastStep.load(), passed) - m_startStep);
+}
+
 ITimeObject* TimeSystem_impl::CreateTimeObject(TimeObjectMessageObserver* observer,
                                                int32_t duration, int32_t period) {
+    StepSchedule& schedule = *this;
     std::lock_guard lock(m_tableLock);
     for (int id = 1; id < kTableSize; ++id) {
         if (m_table[id] == nullptr) {
-            m_table[id] = std::make_unique<TimeObject_impl>(id, observer, duration, period);
+            m_table[id] =
+                std::make_unique<TimeObject_impl>(id, observer, duration, period, schedule);
             return m_table[id].get();
         }
     }
@@ -79,21 +91,80 @@ void TimeSystem_impl::DeletePending() {
 }
 
 void TimeSystem_impl::Step() {
+    StepTo(m_lastStep.load() + 1);
+}
+
+void TimeSystem_impl::StepTo(uint64_t step) {
     {
         std::lock_guard lock(m_tableLock);
+        // Notifications read the clock of the step before, slept-through steps included.
+        m_clockMs.store(kStepMs * (step - 1 - m_startStep), std::memory_order_relaxed);
+        m_stepDoneThrough = -1;
+        m_stepRunning = step;
         for (int i = 0; i < kTableSize; ++i) {
-            TimeObject_impl* object = m_table[i].get();
-            if (object != nullptr && object->IsRunning() && !object->IsPaused()) {
-                object->Advance();
+            if (TimeObject_impl* object = m_table[i].get()) {
+                object->AdvanceTo(step);
             }
+            m_stepDoneThrough = i;
         }
         DeletePending();
+        m_lastStep = step;
+        m_stepRunning = 0;
     }
-    m_clockMs.fetch_add(kStepMs, std::memory_order_relaxed);
+    m_clockMs.store(kStepMs * (step - m_startStep), std::memory_order_relaxed);
+}
+
+uint64_t TimeSystem_impl::CurrentStep(int32_t id) {
+    if (const uint64_t running = m_stepRunning.load(); running != 0) {
+        // Inside a step: objects it has passed have had it, the others not yet.
+        return id <= m_stepDoneThrough.load() ? running : running - 1;
+    }
+    const uint64_t last = m_lastStep.load();
+    if (!m_running) {
+        return last;
+    }
+    std::lock_guard lock(m_planLock);
+    // Never the planned step itself: that one the thread runs, with notifications.
+    return std::max(last, std::min(PassedStepLocked(m_clock.Counter()), m_plannedStep - 1));
+}
+
+void TimeSystem_impl::Reschedule(uint64_t due) {
+    std::lock_guard lock(m_planLock);
+    m_rescheduled = std::min(m_rescheduled, due);
+    if (due < m_plannedStep) {
+        m_plannedStep = due;
+        m_woken = true;
+        m_wake.notify_one();
+    }
+}
+
+uint64_t TimeSystem_impl::StepTimeLocked(uint64_t step) const {
+    const uint64_t grid = m_startCounter + (step - m_startStep) * m_timing.step;
+    const uint64_t paced =
+        m_lastRealCounter + (step - m_lastRealStep) * (m_timing.step - m_timing.catchUp);
+    return std::max(grid, paced);
+}
+
+uint64_t TimeSystem_impl::PassedStepLocked(uint64_t now) const {
+    if (now < m_lastRealCounter) {
+        return m_lastRealStep;
+    }
+    const uint64_t grid = m_startStep + (now - m_startCounter) / m_timing.step;
+    const uint64_t paced =
+        m_lastRealStep + (now - m_lastRealCounter) / (m_timing.step - m_timing.catchUp);
+    return std::max(m_lastRealStep, std::min(grid, paced));
 }
 
 bool TimeSystem_impl::StartTimer() {
-    if (m_thread.joinable()) {
+    if (m_thread.joinable() || !StartSchedule()) {
+        return false;
+    }
+    m_thread = std::thread([this] { ThreadProc(); });
+    return true;
+}
+
+bool TimeSystem_impl::StartSchedule() {
+    if (m_running) {
         return false;
     }
     const uint64_t frequency = m_clock.CounterFrequency();
@@ -104,73 +175,137 @@ bool TimeSystem_impl::StartTimer() {
     m_timing.perMs = v;
     m_timing.step = 5 * v;
     m_timing.catchUp = v >> 3;
-    m_lateness = 0;
+    {
+        std::lock_guard lock(m_planLock);
+        m_startStep = m_lastStep.load();
+        m_startCounter = m_clock.Counter();
+        m_lastRealStep = m_startStep;
+        m_lastRealCounter = m_startCounter;
+        m_plannedStep = m_startStep + 1;
+        m_rescheduled = TimeObject_impl::kNever;
+        m_woken = false;
+    }
     m_clockMs = 0;
+    m_wakes = 0;
     m_running = true;
-    m_thread = std::thread([this] { ThreadProc(); });
     return true;
 }
 
 void TimeSystem_impl::StopTimer() {
-    if (!m_thread.joinable()) {
+    if (!m_running) {
         return;
     }
-    m_running = false;
+    uint64_t passed = 0;
+    {
+        std::lock_guard lock(m_planLock);
+        passed = std::min(PassedStepLocked(m_clock.Counter()), m_plannedStep - 1);
+        m_running = false;
+        m_wake.notify_all();
+    }
     {
         // Waits until the thread has left its loop.
         std::lock_guard alive(m_aliveLock);
         std::lock_guard table(m_tableLock);
+        // The steps the thread slept through count as done: the clock keeps
+        // them, and each object takes them when it is next stepped or changed.
+        if (passed > m_lastStep) {
+            m_lastStep = passed;
+            m_clockMs = kStepMs * (passed - m_startStep);
+        }
     }
-    m_thread.join();
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+}
+
+bool TimeSystem_impl::WaitForPlannedStep() {
+    const Timing t = m_timing;
+    std::unique_lock lock(m_planLock);
+    while (m_running) {
+        const uint64_t due = StepTimeLocked(m_plannedStep);
+        const uint64_t now = m_clock.Counter();
+        // Waiting stops within 1/8 ms of the target.
+        if (now >= due || due - now < t.catchUp) {
+            return true;
+        }
+        // Each wait asks for a little less than what remains, by the
+        // wake-up delay seen so far, so that steps start on time, not late.
+        const auto remainingUs = static_cast<int64_t>((due - now) * 1000 / t.perMs);
+        const int64_t requestUs = remainingUs - m_wakeDelayUs;
+        if (requestUs <= 0) {
+            lock.unlock();
+            m_clock.Yield();
+            lock.lock();
+            continue;
+        }
+        // A sooner step (an object started or changed) or StopTimer wakes it early.
+        m_woken = false;
+        const uint64_t before = m_clock.Counter();
+        m_wake.wait_for(lock, std::chrono::microseconds(requestUs),
+                        [this] { return m_woken || !m_running; });
+        if (!m_woken) {
+            const auto sleptUs =
+                static_cast<int64_t>((m_clock.Counter() - before) * 1000 / t.perMs);
+            m_wakeDelayUs +=
+                (std::clamp<int64_t>(sleptUs - requestUs, 0, 1000) - m_wakeDelayUs) / 8;
+        }
+    }
+    return false;
 }
 
 void TimeSystem_impl::ThreadProc() {
     std::lock_guard alive(m_aliveLock);
     Brisk::Platform::SetCurrentThreadPriority(Brisk::Platform::ThreadPriority::Highest);
-    // Sleeps here end within a few microseconds of their target, so the end
+    // Waits here end within a few microseconds of their target, so the end
     // of each wait sleeps too instead of spinning on yields.
     Brisk::Platform::SetCurrentThreadTimerSlack(1000);
-    const Timing t = m_timing;
-    uint64_t waitTarget = t.step;
-    const uint64_t lateLimit = t.step + t.catchUp;
-    while (m_running) {
-        const uint64_t t0 = m_clock.Counter();
-        m_stepStart = t0;
-        Step();
-        uint64_t elapsed = m_clock.Counter() - t0;
-        // Wait until the target, stopping within 1/8 ms of it. Each sleep
-        // asks for a little less than what remains, by the wake-up delay
-        // seen so far, so that steps end on time rather than late.
-        while (elapsed < waitTarget && waitTarget - elapsed >= t.catchUp) {
-            const int64_t remainingUs =
-                static_cast<int64_t>((waitTarget - elapsed) * 1000 / t.perMs);
-            const int64_t requestUs = remainingUs - m_wakeDelayUs;
-            const uint64_t before = m_clock.Counter();
-            if (requestUs > 0) {
-                m_clock.SleepMicros(static_cast<uint64_t>(requestUs));
-                const auto sleptUs =
-                    static_cast<int64_t>((m_clock.Counter() - before) * 1000 / t.perMs);
-                m_wakeDelayUs +=
-                    (std::clamp<int64_t>(sleptUs - requestUs, 0, 1000) - m_wakeDelayUs) / 8;
-            } else {
-                m_clock.Yield();
+    while (WaitForPlannedStep()) {
+        RunPlannedStep();
+    }
+}
+
+int TimeSystem_impl::RunDueSteps() {
+    int steps = 0;
+    for (;;) {
+        {
+            std::lock_guard lock(m_planLock);
+            if (!m_running || m_clock.Counter() < StepTimeLocked(m_plannedStep)) {
+                return steps;
             }
-            elapsed = m_clock.Counter() - t0;
         }
-        if (elapsed > lateLimit) {
-            m_lateness += elapsed - t.step;
-        }
-        // Lateness is repaid by shortening later steps by at most 1/8 ms each.
-        if (m_lateness == 0) {
-            waitTarget = t.step;
-        } else if (m_lateness <= t.catchUp) {
-            waitTarget = t.step - m_lateness;
-            m_lateness = 0;
-        } else {
-            waitTarget = t.step - t.catchUp;
-            m_lateness -= t.catchUp;
+        RunPlannedStep();
+        ++steps;
+    }
+}
+
+void TimeSystem_impl::RunPlannedStep() {
+    uint64_t step = 0;
+    {
+        std::lock_guard lock(m_planLock);
+        step = m_plannedStep;
+        m_lastRealStep = step;
+        m_lastRealCounter = m_clock.Counter();
+    }
+    m_wakes.fetch_add(1, std::memory_order_relaxed);
+    StepTo(step);
+    // The next step worth waking for: the earliest notification any object
+    // has coming, or a second from now. Changes made while the table is read
+    // are caught by Reschedule.
+    {
+        std::lock_guard lock(m_planLock);
+        m_rescheduled = TimeObject_impl::kNever;
+    }
+    uint64_t next = step + kMaxSilentSteps;
+    {
+        std::lock_guard lock(m_tableLock);
+        for (const auto& object : m_table) {
+            if (object != nullptr) {
+                next = std::min(next, object->DueStep());
+            }
         }
     }
+    std::lock_guard lock(m_planLock);
+    m_plannedStep = std::max(step + 1, std::min(next, m_rescheduled));
 }
 
 }  // namespace TimeLibrary

@@ -318,34 +318,33 @@ TEST_F(ControlsTest, AnObserverMayReleaseTheObjectThatIsNotifyingIt) {
     EXPECT_EQ(factory->CountRegistered(), 0);
 }
 
+// The poll runs when the frame takes the request: a change made just before
+// is drawn in that frame, with no timer step in between.
 TEST_F(ControlsTest, TheRedrawPollAsksOnceForAChangedShownObject) {
     Brisk::Platform::ManualClock clock;
     TimeLibrary::TimeSystem_impl time(clock);
     factory = std::make_unique<Factory_impl>(&app, &time);
     bool redraw = false;
-    time.Step();
     factory->TakeRedrawRequest(&redraw);
     EXPECT_FALSE(redraw);
 
     IRectVO* r = FilledRect(0, 0, 5, 5);
     IRectVO* hidden = factory->CreateRectVO();
-    time.Step();
     factory->TakeRedrawRequest(&redraw);
     EXPECT_TRUE(redraw);
+    Draw();  // drawing clears the dirty flags
     redraw = false;
     factory->TakeRedrawRequest(&redraw);
-    EXPECT_FALSE(redraw);  // taken: not repeated
+    EXPECT_FALSE(redraw);  // drawn: not asked again
 
-    Draw();                     // drawing clears the dirty flags
     hidden->SetPosition(3, 3);  // not listed: no redraw
-    time.Step();
     factory->TakeRedrawRequest(&redraw);
     EXPECT_FALSE(redraw);
     r->SetPosition(1, 1);
-    time.Step();
     factory->TakeRedrawRequest(&redraw);
     EXPECT_TRUE(redraw);
-    factory.reset();  // stops the poll before the time system goes
+    EXPECT_EQ(time.GetTime(), 0u);  // no step was needed
+    factory.reset();
 }
 
 // Moves an object on every tick, as effects and the game's clock do on the

@@ -229,11 +229,11 @@ TEST_F(TimeSystemTest, AStepAfterStopOrPauseSendsNothing) {
     ASSERT_TRUE(t->Start(false, 0));
     recorder.events.clear();
     t->Stop();
-    t->Advance();  // as the timer thread does after its own check
+    t->AdvanceTo(1);  // as the timer thread does after its own check
     t->SetLooped(true);
     ASSERT_TRUE(t->Start(true, 0));
     recorder.events.clear();
-    t->Advance();
+    t->AdvanceTo(2);
     EXPECT_TRUE(recorder.events.empty());
 }
 
@@ -257,6 +257,158 @@ TEST_F(TimeSystemTest, ClockCountsStepsNotWallTime) {
     EXPECT_EQ(system.GetTime(), 0u);
     Steps(7);
     EXPECT_EQ(system.GetTime(), 35u);
+}
+
+// The timer thread wakes only for steps at which something notifies. The
+// same script of objects and main-thread changes, on a manual clock moved
+// 1 ms at a time, must give exactly the notifications (and clock readings)
+// of a system stepped at every 5 ms boundary, for far fewer wake-ups.
+class ScriptRun {
+public:
+    explicit ScriptRun(bool sleeping) : m_sleeping(sleeping) {}
+
+    std::vector<std::string> Run(int* wakes) {
+        // An animation: each frame a one-shot object, restarted with the next
+        // frame's time from its own finish, as the effects do.
+        class Animation : public Recorder {
+        public:
+            using Recorder::Recorder;
+            void OnTimeObjectFinish(int32_t id) override {
+                Recorder::OnTimeObjectFinish(id);
+                if (++frame < 8) {
+                    const int32_t ms = 15 + 20 * (frame % 3);
+                    self->SetTimes(ms, ms);
+                    self->Start(false, 0);
+                }
+            }
+            ITimeObject* self = nullptr;
+            int frame = 0;
+        };
+        // The game clock's tick starts a short one-shot from the timer thread.
+        class Starter : public Recorder {
+        public:
+            using Recorder::Recorder;
+            void OnTimeObjectTick(int32_t id) override {
+                Recorder::OnTimeObjectTick(id);
+                other->Start(false, 0);
+            }
+            ITimeObject* other = nullptr;
+        };
+        Recorder& log = m_recorder;
+        Animation animation(&m_system);
+        Starter starter(&m_system);
+        ITimeObject* clock = m_system.CreateTimeObject(&starter, -1, 1000);
+        clock->SetLooped(true);
+        ITimeObject* countDown = m_system.CreateTimeObject(&log, 3000, 1000);
+        ITimeObject* caret = m_system.CreateTimeObject(&log, -1, 500);
+        caret->SetLooped(true);
+        ITimeObject* odd = m_system.CreateTimeObject(&log, 400, 7);
+        ITimeObject* shortOne = m_system.CreateTimeObject(&log, 20, 5);
+        starter.other = shortOne;
+        ITimeObject* frames = m_system.CreateTimeObject(&animation, 35, 35);
+        animation.self = frames;
+        if (m_sleeping) {
+            EXPECT_TRUE(m_system.StartSchedule());
+        }
+        clock->Start(false, 0);
+        for (int ms = 1; ms <= 4200; ++ms) {
+            m_clock.Advance(1);
+            if (m_sleeping) {
+                *wakes += m_system.RunDueSteps();
+            } else if (ms % 5 == 0) {
+                m_system.Step();
+                ++*wakes;
+            }
+            // Changes from the main thread, between and on step boundaries.
+            switch (ms) {
+                case 1:
+                    countDown->Start(false, 0);
+                    break;
+                case 3:
+                    odd->Start(false, 10);
+                    break;
+                case 123:
+                    caret->Start(false, 0);
+                    break;
+                case 250:
+                    frames->Start(false, 3);
+                    break;
+                case 777:
+                    caret->SetPaused(true);
+                    break;
+                case 1234:
+                    caret->SetPaused(false);
+                    break;
+                case 1300:
+                    odd->SetPeriod(100);
+                    break;
+                case 2500:
+                    caret->Stop();
+                    break;
+                case 2502:
+                    countDown->Start(true, 0);
+                    break;
+                case 2600:
+                    countDown->SetPaused(false);
+                    break;
+                case 3101:
+                    clock->SetPeriod(333);
+                    break;
+                default:
+                    break;
+            }
+            if (ms % 250 == 0) {
+                log.events.push_back("clock " + std::to_string(m_system.GetTime()) + " at " +
+                                     std::to_string(ms));
+            }
+        }
+        m_system.StopTimer();
+        return log.events;
+    }
+
+private:
+    bool m_sleeping;
+    Brisk::Platform::ManualClock m_clock;
+    TimeSystem_impl m_system{m_clock};
+    Recorder m_recorder{&m_system};
+};
+
+TEST(TimeSystemSchedule, SleepingThroughSilentStepsChangesNoNotification) {
+    int steps = 0;
+    int wakes = 0;
+    const std::vector<std::string> everyStep = ScriptRun(false).Run(&steps);
+    const std::vector<std::string> sleeping = ScriptRun(true).Run(&wakes);
+    EXPECT_EQ(sleeping, everyStep);
+    EXPECT_GT(everyStep.size(), 60u);
+    EXPECT_EQ(steps, 840);
+    EXPECT_LT(wakes, steps / 5) << wakes << " wake-ups";
+}
+
+// A step that starts late is caught up on the 5 ms grid by at most 1/8 ms a
+// step; the clock then reads the grid again.
+TEST(TimeSystemSchedule, ALateStepIsRepaidAnEighthOfAMillisecondAStep) {
+    Brisk::Platform::ManualClock clock;
+    TimeSystem_impl system(clock);
+    Recorder log(&system);
+    ITimeObject* t = system.CreateTimeObject(&log, -1, 5);
+    t->SetLooped(true);
+    ASSERT_TRUE(t->Start(false, 0));
+    ASSERT_TRUE(system.StartSchedule());
+    clock.Advance(20);  // the step due at 5 ms starts at 20 ms
+    EXPECT_EQ(system.RunDueSteps(), 1);
+    clock.AdvanceMicros(4874);
+    EXPECT_EQ(system.RunDueSteps(), 0);
+    clock.AdvanceMicros(1);  // 4.875 ms after the late one
+    EXPECT_EQ(system.RunDueSteps(), 1);
+    // 15 ms behind: 120 steps of 4.875 ms to get back on the grid.
+    // (The clock moves by 1/8 ms, so that no step starts later than planned.)
+    for (int i = 0; i < 130 * 5 * 8; ++i) {
+        clock.AdvanceMicros(125);
+        system.RunDueSteps();
+    }
+    EXPECT_EQ(system.GetTime(), 20u + 130 * 5);
+    EXPECT_EQ(log.events.size(), 1 + (20 + 130 * 5) / 5);  // the start and a tick a step
+    system.StopTimer();
 }
 
 TEST(TimeSystemThread, StartStopAndConcurrentUse) {

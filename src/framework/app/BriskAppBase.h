@@ -388,6 +388,10 @@ public:
         uint32_t lastTimerTick = 0;  // clock at the last timer message
         uint32_t timerRunStart = 0;  // start of the current run of timer messages
         uint32_t lastTimerPost = 0;
+        // The window system is read once per cycle that slept, and at least
+        // once a frame time when the loop never sleeps.
+        bool pumpDue = true;
+        uint32_t lastPumpTick = 0;
         uint32_t lastUserInputTick = 0;
         uint32_t startTick = 0;         // clock when the main loop started
         uint32_t constructionTick = 0;  // clock when the application was made

@@ -485,11 +485,15 @@ void BriskAppBase::PumpPlatformMessages() {
         }
         HandleWindowMessage(m);
     }
-    if (m_videoStarted) {
+    const uint32_t now = Now();
+    if (m_videoStarted &&
+        (m_timing.pumpDue || TickDiff(now, m_timing.lastPumpTick) >= m_timing.frameTime)) {
+        m_timing.pumpDue = false;
+        m_timing.lastPumpTick = now;
         m_eventPump->Pump([this](const WindowMessage& m) { HandleWindowMessage(m); },
                           [this] { return m_life.shutdown.load(); });
     }
-    QueueTimerMessage(Now());
+    QueueTimerMessage(now);
 }
 
 // The window timer: one timer message per frame time while a window exists.
@@ -583,6 +587,7 @@ bool BriskAppBase::DrawOrSleep(const FramePace& pace, bool allowSleep, uint32_t*
     }
     ++m_counters.sleeps;
     m_clock->Sleep(static_cast<uint32_t>(sleep));
+    m_timing.pumpDue = true;
     *slept = static_cast<uint32_t>(sleep);
     return true;
 }
@@ -598,6 +603,7 @@ bool BriskAppBase::YieldToLoader(uint32_t start, uint32_t slept, bool allowSleep
         return false;
     }
     m_clock->Sleep(static_cast<uint32_t>(y));
+    m_timing.pumpDue = true;
     return true;
 }
 

@@ -362,7 +362,11 @@ void EventPump::Translate(const SDL_Event& e, const Handler& handler) {
 int EventPump::Pump(const Handler& handler, const std::function<bool()>& stop) {
     int taken = 0;
     SDL_Event e;
-    while ((!stop || !stop()) && SDL_PollEvent(&e) != 0) {
+    // One read of the window system, then what it queued: SDL_PollEvent would
+    // read the connection again for every event taken.
+    SDL_PumpEvents();
+    while ((!stop || !stop()) &&
+           SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
         ++taken;
         Translate(e, handler);
     }
