@@ -9,6 +9,7 @@
 #include "framework/app/Demo.h"
 #include "framework/platform/Files.h"
 #include "framework/platform/Paths.h"
+#include "framework/resources/PakInterface.h"
 #include "framework/widgets/WidgetManager.h"
 #include "kernel/FileStore.h"
 #include "kernel/IGame.h"
@@ -18,6 +19,8 @@ namespace KernelLibrary {
 namespace {
 
 constexpr size_t kMaxPlayerFile = 1u << 20;
+// The game's data, next to the program or in the installed data folder.
+constexpr const char* kDataArchive = "data.pak";
 
 }  // namespace
 
@@ -172,13 +175,13 @@ std::vector<Brisk::DemoFile> MainApp::CollectDemoFiles() {
 bool MainApp::KeepWorkingDirectory(const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    if (fs::is_regular_file(fs::path(path) / "data.pak", ec)) {
+    if (fs::is_regular_file(fs::path(path) / kDataArchive, ec)) {
         return false;  // the game's own folder: everything beside the program, as always
     }
     const fs::path installed = (fs::path(Brisk::Platform::DirectoryOf(m_identity.executablePath)) /
                                 ".." / "share" / "vornique")
                                    .lexically_normal();
-    if (!fs::is_regular_file(installed / "data.pak", ec) ||
+    if (!fs::is_regular_file(installed / kDataArchive, ec) ||
         !Brisk::Platform::ChangeDirectory(installed.string())) {
         return false;  // no data anywhere: the game says so
     }
@@ -286,6 +289,15 @@ void MainApp::OnTerminationRequest() {
 void MainApp::Init() {
     BriskAppBase::Init();
     m_game->SetSysApp(this);
+    if (!m_life.shutdown) {
+        // Mounted here, on the main thread, so that the loading thread only
+        // reads it; the game's own mount of the same archive then does nothing.
+        static_cast<void>(Brisk::PakInterface::Get()->AddArchive(kDataArchive));
+    }
+}
+
+void MainApp::LoadingThreadProc() {
+    PrefetchPictures(kDataArchive);
 }
 
 void MainApp::OnLoadingComplete() {
@@ -297,6 +309,7 @@ void MainApp::OnLoadingComplete() {
         this, m_game, m_factoryTarget != nullptr ? m_factoryTarget : ControlLibrary::GetFactory());
     m_bridge->Resize(0, 0, m_windowSettings.width, m_windowSettings.height);
     GetWidgetManager()->AddWidget(m_bridge.get());
+    DropPrefetchedPictures();  // the game has taken what it needs at start
 }
 
 void MainApp::Shutdown() {

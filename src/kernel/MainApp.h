@@ -41,6 +41,8 @@ public:
     // Until the game has called Quit, a close only asks the game (RequestClose).
     void Shutdown() override;
     void Init() override;
+    // The loading thread decodes the game's pictures while the window is shown.
+    void LoadingThreadProc() override;
     // Ends the game as a confirmed exit does: the game saves, no question.
     void OnTerminationRequest() override;
     // While a demo records or plays, the game's time follows the updates

@@ -225,3 +225,58 @@ TEST(BriskAppBase, ImagesAreDecodedAndSharedByFileAndVariant) {
 }
 
 }  // namespace
+
+#include "framework/resources/PakInterface.h"
+#include "support/PakFiles.h"
+#include "support/TempDir.h"
+
+namespace {
+
+class PrefetchTest : public TestSupport::TempDirTest {};
+
+// Pictures decoded ahead on the loading thread are the pictures GetImage
+// would decode (alpha image applied), taken once; what is not asked for is
+// dropped, and GetImage still decodes it.
+TEST_F(PrefetchTest, PrefetchedPicturesAreTheDecodedOnesTakenOnce) {
+    ImageLib::Image colour(4, 3);
+    ImageLib::Image alpha(4, 3);
+    ImageLib::Image other(2, 2);
+    for (size_t i = 0; i < colour.m_bits.size(); ++i) {
+        colour.m_bits[i] = 0xFF000000u | static_cast<uint32_t>(i * 0x010203);
+        alpha.m_bits[i] = 0xFF000000u | static_cast<uint32_t>(i * 20);
+    }
+    for (uint32_t& p : other.m_bits) {
+        p = 0xFF112233u;
+    }
+    auto bytes = [](const ImageLib::Image& image) {
+        const std::vector<uint8_t> png = ImageLib::EncodePNG(image);
+        return std::string(png.begin(), png.end());
+    };
+    TestSupport::WriteScrambled("prefetch.pak",
+                                TestSupport::PlainArchive({{"images\\card.png", bytes(colour)},
+                                                           {"images\\_card.png", bytes(alpha)},
+                                                           {"images\\other.png", bytes(other)},
+                                                           {"notes.txt", "not a picture"}}));
+    ASSERT_TRUE(Brisk::PakInterface::Get()->AddArchive("prefetch.pak"));
+    const auto expected = ImageLib::DecodeImageFile("images/card.png", true);
+    ASSERT_NE(expected, nullptr);
+
+    TestApp app;
+    app.PrefetchPictures("prefetch.pak");
+    EXPECT_EQ(app.CountPrefetchedPictures(), 2u);  // the alpha image goes with its picture
+    auto image = app.GetImage("Images/Card.PNG");
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(app.CountPrefetchedPictures(), 1u);
+    ASSERT_EQ(image->GetWidth(), 4);
+    EXPECT_TRUE(std::equal(expected->m_bits.begin(), expected->m_bits.end(), image->GetBits()));
+    EXPECT_NE(image->GetBits()[5] >> 24, 0xFFu);          // the alpha image was applied
+    EXPECT_NE(app.GetImage("images/card.png"), nullptr);  // taken once, decoded again
+
+    app.DropPrefetchedPictures();
+    EXPECT_EQ(app.CountPrefetchedPictures(), 0u);
+    auto again = app.GetImage("images/other.png");
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->GetBits()[3], 0xFF112233u);
+}
+
+}  // namespace

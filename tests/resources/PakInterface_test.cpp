@@ -90,6 +90,19 @@ TEST_F(PakTest, EntriesOpenByAnySpellingAndTheLastArchiveWins) {
     EXPECT_EQ(Open("missing.txt"), "<none>");
 }
 
+// The game mounts its archive where the program mounted it already: the
+// second mount changes nothing, even with another archive in between.
+TEST_F(PakTest, AnArchiveMountedTwiceKeepsItsPlace) {
+    WriteScrambled("main.pak", PlainArchive({{"shared.txt", "from main"}}));
+    WriteScrambled("data.pak", PlainArchive({{"shared.txt", "from data"}}));
+    ASSERT_TRUE(pak.AddArchive("data.pak"));
+    ASSERT_TRUE(pak.AddArchive("main.pak"));
+    const size_t entries = pak.Entries().size();
+    EXPECT_TRUE(pak.AddArchive("data.pak"));
+    EXPECT_EQ(pak.Entries().size(), entries);
+    EXPECT_EQ(Open("shared.txt"), "from main");
+}
+
 TEST_F(PakTest, WritingModesAndMissingEntriesGoToDisk) {
     WriteScrambled("data.pak", PlainArchive({{"note.txt", "archived"}}));
     ASSERT_TRUE(pak.AddArchive("data.pak"));

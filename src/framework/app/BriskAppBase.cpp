@@ -21,6 +21,7 @@
 #include "framework/platform/SingleInstance.h"
 #include "framework/platform/Threads.h"
 #include "framework/platform/Window.h"
+#include "framework/resources/Ascii.h"
 #include "framework/resources/ImageLib.h"
 #include "framework/resources/PakInterface.h"
 #include "framework/sound/MusicInterface.h"
@@ -1064,14 +1065,70 @@ DDImage* SharedImageRef::GetImage() const {
     return m_entry != nullptr ? m_entry->image.get() : nullptr;
 }
 
+void BriskAppBase::PrefetchPictures(const std::string& archive) {
+    std::vector<std::string> names;
+    for (const auto& [key, entry] : PakInterface::Get()->Entries()) {
+        if (entry.archive == nullptr || entry.archive->name != archive) {
+            continue;
+        }
+        const std::string& name = entry.name;
+        const size_t sep = name.find_last_of("/\\");
+        const size_t dot = name.find_last_of('.');
+        if (dot == std::string::npos || (sep != std::string::npos && dot < sep)) {
+            continue;
+        }
+        const std::string extension = ToLowerAscii(name.substr(dot));
+        const std::string stem = name.substr(sep == std::string::npos ? 0 : sep + 1,
+                                             dot - (sep == std::string::npos ? 0 : sep + 1));
+        const bool picture = extension == ".png" || extension == ".jpg" || extension == ".jpeg" ||
+                             extension == ".gif" || extension == ".tga";
+        // Alpha images ("_name" or "name_") are read with their colour picture.
+        if (picture && !stem.empty() && stem.front() != '_' && stem.back() != '_') {
+            names.push_back(name);
+        }
+    }
+    for (const std::string& name : names) {
+        std::unique_ptr<ImageLib::Image> decoded = ImageLib::DecodeImageFile(name, true);
+        if (decoded != nullptr) {
+            std::lock_guard lock(m_prefetchLock);
+            m_prefetched[PakInterface::NormalizePakName(name)] = std::move(decoded);
+        }
+    }
+}
+
+void BriskAppBase::DropPrefetchedPictures() {
+    std::lock_guard lock(m_prefetchLock);
+    m_prefetched.clear();
+}
+
+size_t BriskAppBase::CountPrefetchedPictures() {
+    std::lock_guard lock(m_prefetchLock);
+    return m_prefetched.size();
+}
+
 std::unique_ptr<DDImage> BriskAppBase::GetImage(const std::string& file, bool commitBits) {
-    std::unique_ptr<ImageLib::Image> decoded = ImageLib::DecodeImageFile(file, true);
+    std::unique_ptr<ImageLib::Image> decoded;
+    {
+        std::lock_guard lock(m_prefetchLock);
+        if (!m_prefetched.empty()) {
+            const auto it = m_prefetched.find(PakInterface::NormalizePakName(file));
+            if (it != m_prefetched.end()) {
+                decoded = std::move(it->second);
+                m_prefetched.erase(it);
+            }
+        }
+    }
+    if (decoded == nullptr) {
+        decoded = ImageLib::DecodeImageFile(file, true);
+    }
     if (decoded == nullptr) {
         return nullptr;
     }
     auto image = std::make_unique<DDImage>(m_display.get());
     image->m_name = file;
-    image->SetBits(decoded->GetBits(), decoded->GetWidth(), decoded->GetHeight(), commitBits);
+    const int width = decoded->GetWidth();
+    const int height = decoded->GetHeight();
+    image->SetBits(decoded->TakeBits(), width, height, commitBits);
     return image;
 }
 

@@ -24,6 +24,10 @@
 #include "framework/widgets/ButtonListener.h"
 #include "framework/widgets/CursorNumber.h"
 
+namespace ImageLib {
+class Image;
+}
+
 namespace Brisk {
 
 class MusicInterface;
@@ -166,6 +170,14 @@ public:
     // Decodes a picture (with its alpha image) into a new display image
     // named after the file; null when it cannot be decoded.
     virtual std::unique_ptr<DDImage> GetImage(const std::string& file, bool commitBits = true);
+    // Decodes, on the calling thread (the loading thread), every colour
+    // picture of the mounted archive `archive` with its alpha image, exactly
+    // as GetImage would; GetImage then takes the decoded pixels instead of
+    // decoding again. Start-up work done while the window is being shown.
+    void PrefetchPictures(const std::string& archive);
+    // Frees what was prefetched and not asked for.
+    void DropPrefetchedPictures();
+    size_t CountPrefetchedPictures();
     // The cached image for (file, variant), loaded on first use; a file name
     // starting with "!" gives an empty image. `isNew` tells whether it was
     // just made. An empty reference when the file cannot be decoded.
@@ -413,6 +425,11 @@ public:
         int presentTime = 0;  // milliseconds spent presenting
         int sleeps = 0;
         int presents = 0;
+        // Start-up marks for benchmarks: the first frame after loading, and
+        // the first frame after the first key pressed after it.
+        bool firstFrameMarked = false;
+        bool keyAfterLoading = false;
+        bool keyFrameMarked = false;
     };
 
     // The loading thread.
@@ -570,6 +587,7 @@ private:
     void StartCursorThread();
     void CursorThreadProc();
     void PumpPlatformMessages();
+    void MarkStartupFrames();
     void QueueTimerMessage(uint32_t now);
     void HandleTimerTick();
     void DispatchDeferredMessage(const WindowMessage& message);
@@ -638,6 +656,9 @@ private:
         m_sharedImages;
     bool m_sharedImageReleased = false;
     friend class SharedImageRef;
+    // Pictures decoded ahead by PrefetchPictures, by normalised archive name.
+    std::mutex m_prefetchLock;
+    std::map<std::string, std::unique_ptr<ImageLib::Image>> m_prefetched;
 
     // Threads. The flags are written by one thread and polled by another.
     std::thread m_cursorThread;

@@ -9,6 +9,7 @@
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/platform/Events.h"
+#include "framework/platform/Process.h"
 #include "framework/platform/Signals.h"
 #include "framework/platform/Threads.h"
 #include "framework/platform/Window.h"
@@ -240,6 +241,7 @@ void BriskAppBase::DispatchDeferredMessage(const WindowMessage& message) {
 
 void BriskAppBase::HandleKeyDownMessage(const WindowMessage& message) {
     const int key = static_cast<int>(message.wparam);
+    m_counters.keyAfterLoading = m_counters.keyAfterLoading || m_loading.completionHandled;
     m_timing.lastUserInputTick = m_timing.lastTimerTick;
     if (message.message == MessageId::SysKeyDown && key == Platform::Vk::Return) {
         // Alt+Enter toggles between window and full screen.
@@ -766,6 +768,7 @@ bool BriskAppBase::DrawFrame() {
     const uint32_t presentStart = Now();
     m_timing.lastPresentTick = presentStart;
     PresentFrame(nullptr);
+    MarkStartupFrames();
     UpdateUpdateBacklog();
     const uint32_t end = Now();
     m_counters.presentTime += TickDiff(end, presentStart);
@@ -783,6 +786,19 @@ bool BriskAppBase::DrawFrame() {
     m_timing.lastDrawEmpty = false;
     m_cursor.changed = false;
     return true;
+}
+
+void BriskAppBase::MarkStartupFrames() {
+    if (!m_loading.completionHandled) {
+        return;
+    }
+    if (!m_counters.firstFrameMarked) {
+        m_counters.firstFrameMarked = true;
+        Platform::StartupMark("frame");
+    } else if (m_counters.keyAfterLoading && !m_counters.keyFrameMarked) {
+        m_counters.keyFrameMarked = true;
+        Platform::StartupMark("key-frame");
+    }
 }
 
 void BriskAppBase::PresentFrame(const Platform::Rect* /*clip*/) {

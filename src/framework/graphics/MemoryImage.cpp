@@ -167,6 +167,25 @@ void MemoryImage::SetBits(const uint32_t* pixels, int width, int height, bool co
     }
 }
 
+void MemoryImage::SetBits(std::vector<uint32_t>&& pixels, int width, int height, bool commit) {
+    const size_t count =
+        static_cast<size_t>(std::max(width, 0)) * static_cast<size_t>(std::max(height, 0));
+    if (pixels.size() != count) {
+        SetBits(nullptr, width, height, commit);  // not a picture of that size: blank
+        return;
+    }
+    m_colorIndices.clear();
+    m_palette.clear();
+    m_width = std::max(width, 0);
+    m_height = std::max(height, 0);
+    m_bits = std::move(pixels);
+    m_bits.push_back(kGuardWord);
+    BitsChanged();
+    if (commit) {
+        CommitBits();
+    }
+}
+
 void MemoryImage::Create(int width, int height) {
     m_bits.clear();
     m_colorIndices.clear();

@@ -71,6 +71,9 @@ public:
     virtual void Clear();
     // Copies width x height pixels in (drops the palette form).
     virtual void SetBits(const uint32_t* pixels, int width, int height, bool commit = true);
+    // The same, taking the pixels over instead of copying them (a decoded
+    // picture's bits: no second buffer to fill and fault in).
+    void SetBits(std::vector<uint32_t>&& pixels, int width, int height, bool commit = true);
     // An empty (transparent) image of that size; the bits appear on first access.
     virtual void Create(int width, int height);
     // The ARGB pixels, made from the palette form or the native data when needed.

@@ -1,11 +1,16 @@
 #include "framework/platform/Process.h"
 
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <random>
 #include <string>
 #include <thread>
@@ -63,6 +68,29 @@ unsigned FreshRandomSeed() {
     seed ^= now + 0x9E3779B97F4A7C15ull + (seed << 6) + (seed >> 2);
     seed ^= static_cast<uint64_t>(::getpid()) << 17;
     return static_cast<unsigned>(seed ^ (seed >> 32));
+}
+
+void StartupMark(const char* mark) {
+    const char* report = std::getenv("VQ_STARTUP_REPORT");
+    if (report == nullptr || *report == '\0') {
+        return;
+    }
+    timespec wall{};
+    timespec cpu{};
+    clock_gettime(CLOCK_REALTIME, &wall);
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
+    const char* t0 = std::getenv("VQ_STARTUP_T0_NS");
+    const long long startNs = t0 != nullptr ? std::atoll(t0) : 0;
+    const long long wallNs = wall.tv_sec * 1000000000LL + wall.tv_nsec - startNs;
+    const long long cpuNs = cpu.tv_sec * 1000000000LL + cpu.tv_nsec;
+    if (FILE* f = std::fopen(report, "a")) {
+        std::fprintf(f, "%s %.2f %.2f\n", mark, wallNs / 1e6, cpuNs / 1e6);
+        std::fclose(f);
+    }
+    const char* exitAt = std::getenv("VQ_STARTUP_EXIT");
+    if (exitAt != nullptr && std::strcmp(exitAt, mark) == 0) {
+        kill(getpid(), SIGTERM);
+    }
 }
 
 }  // namespace Brisk::Platform

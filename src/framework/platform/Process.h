@@ -19,4 +19,12 @@ std::string GetCommandLine();
 // random source mixed with the wall clock and the process id.
 [[nodiscard]] unsigned FreshRandomSeed();
 
+// Start-up measurement for benchmarks. When VQ_STARTUP_REPORT names a file,
+// appends "<mark> <wall ms> <cpu ms>": the wall time since VQ_STARTUP_T0_NS
+// (the launcher's CLOCK_REALTIME in ns, taken just before exec) and the CPU
+// time of the whole process. When VQ_STARTUP_EXIT equals the mark, the
+// process then asks itself to end (SIGTERM, the desktop's polite request).
+// Nothing at all without VQ_STARTUP_REPORT.
+void StartupMark(const char* mark);
+
 }  // namespace Brisk::Platform

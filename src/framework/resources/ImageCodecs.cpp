@@ -160,9 +160,7 @@ std::unique_ptr<Image> DecodePNG(const uint8_t* data, size_t size) {
     if (png_get_rowbytes(s.png, s.info) != width * 4) {
         return nullptr;
     }
-    image->m_width = static_cast<int>(width);
-    image->m_height = static_cast<int>(height);
-    image->m_bits.assign(static_cast<size_t>(width) * height, 0);
+    image->Allocate(static_cast<int>(width), static_cast<int>(height));
     rows.resize(height);
     for (png_uint_32 y = 0; y < height; ++y) {
         rows[y] =
@@ -200,9 +198,7 @@ std::unique_ptr<Image> DecodeJPEG(const uint8_t* data, size_t size) {
     jpeg_start_decompress(&cinfo);
     const int width = static_cast<int>(cinfo.output_width);
     const int height = static_cast<int>(cinfo.output_height);
-    image->m_width = width;
-    image->m_height = height;
-    image->m_bits.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+    image->Allocate(width, height);
     row.resize(static_cast<size_t>(width) * 3);
     while (cinfo.output_scanline < cinfo.output_height) {
         const size_t y = cinfo.output_scanline;

@@ -80,7 +80,9 @@ FontImage DecodingFontHost::LoadImage(const std::string& path) {
         return {};
     }
     auto image = std::make_shared<MemoryImage>();
-    image->SetBits(decoded->GetBits(), decoded->GetWidth(), decoded->GetHeight());
+    const int width = decoded->GetWidth();
+    const int height = decoded->GetHeight();
+    image->SetBits(decoded->TakeBits(), width, height);
     return {image.get(), image, true};
 }
 

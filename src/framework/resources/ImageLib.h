@@ -11,11 +11,24 @@ namespace ImageLib {
 class Image {
 public:
     Image() = default;
-    Image(int width, int height)
-        : m_width(width),
-          m_height(height),
-          m_bits(static_cast<size_t>(width) * static_cast<size_t>(height), 0) {}
+    Image(int width, int height) { Allocate(width, height); }
     virtual ~Image() = default;
+
+    // width x height zero pixels, with room for one more word, so that the
+    // bits can be handed on to an image that keeps a guard word after them.
+    void Allocate(int width, int height) {
+        m_width = width;
+        m_height = height;
+        const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+        m_bits.reserve(count + 1);
+        m_bits.assign(count, 0);
+    }
+    // Hands the pixels over; the image is empty afterwards.
+    std::vector<uint32_t> TakeBits() {
+        m_width = 0;
+        m_height = 0;
+        return std::move(m_bits);
+    }
 
     int GetWidth() const { return m_width; }
     int GetHeight() const { return m_height; }

@@ -205,6 +205,11 @@ bool ParsePakDirectory(const uint8_t* data, size_t fileSize, std::vector<PakDirR
 }
 
 bool PakInterface::AddArchive(const std::string& fileName) {
+    for (const auto& mounted : m_archives) {
+        if (mounted->name == fileName) {
+            return true;  // already mounted: its entries are there
+        }
+    }
     std::string error;
     auto mapped = Platform::MappedFile::Open(DiskPath(fileName, true), &error);
     std::vector<PakDirRecord> records;

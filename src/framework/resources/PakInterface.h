@@ -113,6 +113,7 @@ public:
 
     // Mounts an archive; false (and nothing reported) when it is missing,
     // unreadable or malformed. The last mounted archive wins on equal names.
+    // An archive already mounted under the same file name is not mounted again.
     [[nodiscard]] bool AddArchive(const std::string& fileName);
 
     // The lookup key of a name: upper case, backslashes, runs of separators
