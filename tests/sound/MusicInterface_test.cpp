@@ -8,9 +8,12 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 #include <vector>
 
 #include "framework/platform/Audio.h"
@@ -122,6 +125,39 @@ TEST_F(MusicTest, Mp3StreamsPlayToTheirEndOnceOrLooped) {
         EXPECT_EQ(music.IsMusicPlaying(1), looped);
         music.StopMusic(1);
     }
+}
+
+// A looping Ogg song is decoded whole on a thread of its own and then played
+// from memory: sample for sample what streaming it gives, repeats included.
+TEST_F(MusicTest, ALoopingOggSongSoundsTheSameFromMemoryAsStreamed) {
+    auto render = [&](bool whole) {
+        Brisk::SetWholeSongDecodeLimit(whole ? Brisk::kWholeSongDecodeLimit : 0);
+        Brisk::Platform::Mixer own;
+        StreamMusicInterface music(&own);
+        EXPECT_TRUE(music.LoadMusicFile(1, "tune.ogg"));
+        // Bounded by time: the decoding thread needs a few milliseconds.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (whole && !music.IsSongDecodedWhole(1) &&
+               std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        EXPECT_EQ(music.IsSongDecodedWhole(1), whole);
+        music.StartMusic(1, 0, false);
+        std::vector<int16_t> out(static_cast<size_t>(44100 * 5 / 2) * 2);
+        for (size_t at = 0; at < out.size(); at += 2 * 1000) {
+            own.Render(out.data() + at,
+                       static_cast<int>(std::min<size_t>(1000, (out.size() - at) / 2)));
+        }
+        return out;
+    };
+    const std::vector<int16_t> streamed = render(false);
+    const std::vector<int16_t> fromMemory = render(true);
+    Brisk::SetWholeSongDecodeLimit(Brisk::kWholeSongDecodeLimit);
+    EXPECT_GT(*std::max_element(streamed.begin(), streamed.end()), 1000);
+    EXPECT_TRUE(streamed == fromMemory);
+    // The second pass (a repeat) sounds like the first.
+    EXPECT_TRUE(std::equal(fromMemory.begin() + 2 * 44100, fromMemory.begin() + 2 * 44100 + 2000,
+                           fromMemory.begin()));
 }
 
 TEST_F(MusicTest, UnknownIdsAndTheSilentPlayerDoNothing) {

@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "framework/platform/SdlKeys.h"
+#include "framework/platform/WindowSystemWatch.h"
 
 namespace Brisk::Platform {
 namespace detail {
@@ -359,12 +360,22 @@ void EventPump::Translate(const SDL_Event& e, const Handler& handler) {
     }
 }
 
+namespace {
+Uint32 g_lastFullPump = 0;
+constexpr Uint32 kFullPumpEveryMs = 250;
+}  // namespace
+
 int EventPump::Pump(const Handler& handler, const std::function<bool()>& stop) {
     int taken = 0;
     SDL_Event e;
     // One read of the window system, then what it queued: SDL_PollEvent would
-    // read the connection again for every event taken.
-    SDL_PumpEvents();
+    // read the connection again for every event taken. An idle connection is
+    // not read at all, except a few times a second for SDL's own upkeep.
+    const Uint32 now = SDL_GetTicks();
+    if (!WindowSystemQuiet() || now - g_lastFullPump >= kFullPumpEveryMs) {
+        g_lastFullPump = now;
+        SDL_PumpEvents();
+    }
     while ((!stop || !stop()) &&
            SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
         ++taken;

@@ -1,4 +1,5 @@
 #include "framework/platform/Video.h"
+#include "framework/platform/WindowSystemWatch.h"
 
 #include "framework/platform/Paths.h"
 
@@ -88,6 +89,7 @@ VideoInit InitVideo() {
 }
 
 void ShutdownVideo() {
+    WatchWindowSystemOf(nullptr);
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
 }
 

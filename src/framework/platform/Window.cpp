@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include "framework/platform/WindowSystemWatch.h"
+
 namespace Brisk::Platform {
 namespace {
 SDL_Window* Sdl(void* p) {
@@ -29,6 +31,7 @@ std::unique_ptr<Window> Window::Create(const WindowParams& params, std::string* 
     if (!params.fullScreen) {
         SDL_SetWindowMinimumSize(w, 320, 240);
     }
+    WatchWindowSystemOf(w);
     std::unique_ptr<Window> window(new Window());
     window->m_native = w;
     window->m_id = SDL_GetWindowID(w);

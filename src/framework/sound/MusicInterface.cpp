@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <mutex>
+#include <thread>
 
 #include "framework/platform/Audio.h"
 #include "framework/resources/PakInterface.h"
@@ -43,6 +44,8 @@ public:
     // Restarts at a position: an order for modules, a byte offset for streams.
     virtual void Seek(int position) = 0;
     virtual void SetAmplification(double /*value*/) {}
+    // Whether the song is held decoded in memory (played by copying).
+    virtual bool IsDecodedWhole() const { return false; }
 
     // Written by the main thread, read by the audio thread.
     std::atomic<bool> looping{false};
@@ -171,7 +174,7 @@ private:
 };
 
 struct MemoryStream {
-    std::vector<uint8_t> data;
+    std::shared_ptr<const std::vector<uint8_t>> data;
     size_t pos = 0;
 };
 
@@ -180,8 +183,8 @@ size_t MemRead(void* ptr, size_t size, size_t count, void* source) {
     if (size == 0) {
         return 0;
     }
-    const size_t n = std::min(count, (m->data.size() - m->pos) / size);
-    std::memcpy(ptr, m->data.data() + m->pos, n * size);
+    const size_t n = std::min(count, (m->data->size() - m->pos) / size);
+    std::memcpy(ptr, m->data->data() + m->pos, n * size);
     m->pos += n * size;
     return n;
 }
@@ -189,9 +192,9 @@ int MemSeek(void* source, ogg_int64_t offset, int whence) {
     auto* m = static_cast<MemoryStream*>(source);
     int64_t base = whence == SEEK_SET   ? 0
                    : whence == SEEK_CUR ? static_cast<int64_t>(m->pos)
-                                        : static_cast<int64_t>(m->data.size());
+                                        : static_cast<int64_t>(m->data->size());
     const int64_t p = base + offset;
-    if (p < 0 || p > static_cast<int64_t>(m->data.size())) {
+    if (p < 0 || p > static_cast<int64_t>(m->data->size())) {
         return -1;
     }
     m->pos = static_cast<size_t>(p);
@@ -201,47 +204,72 @@ long MemTell(void* source) {
     return static_cast<long>(static_cast<MemoryStream*>(source)->pos);
 }
 
+// An Ogg Vorbis stream held in memory, opened for reading.
+struct VorbisReader {
+    MemoryStream stream;
+    OggVorbis_File vf{};
+    bool open = false;
+
+    bool Open(std::shared_ptr<const std::vector<uint8_t>> data) {
+        stream.data = std::move(data);
+        const ov_callbacks callbacks{MemRead, MemSeek, nullptr, MemTell};
+        open = ov_open_callbacks(&stream, &vf, nullptr, 0, callbacks) == 0;
+        return open;
+    }
+    ~VorbisReader() {
+        if (open) {
+            ov_clear(&vf);
+        }
+    }
+    // Interleaved 16-bit samples into `out`; the count read, 0 at the end.
+    size_t Read(int16_t* out, size_t samples) {
+        int section = 0;
+        const long n = ov_read(&vf, reinterpret_cast<char*>(out), static_cast<int>(samples * 2), 0,
+                               2, 1, &section);
+        return n > 0 ? static_cast<size_t>(n) / 2 : 0;
+    }
+};
+
+// Songs up to this many samples are decoded whole in the background.
+std::atomic<int64_t> g_wholeDecodeLimit{kWholeSongDecodeLimit};
+
 class OggChannel : public StreamChannel {
 public:
     static std::unique_ptr<OggChannel> Load(std::vector<uint8_t> data) {
         auto channel = std::make_unique<OggChannel>();
-        channel->m_stream.data = std::move(data);
-        const ov_callbacks callbacks{MemRead, MemSeek, nullptr, MemTell};
-        if (ov_open_callbacks(&channel->m_stream, &channel->m_vf, nullptr, 0, callbacks) != 0) {
+        auto shared = std::make_shared<const std::vector<uint8_t>>(std::move(data));
+        if (!channel->m_reader.Open(shared)) {
             return nullptr;
         }
-        channel->m_open = true;
-        const vorbis_info* info = ov_info(&channel->m_vf, -1);
+        const vorbis_info* info = ov_info(&channel->m_reader.vf, -1);
         if (info == nullptr || info->channels < 1 || info->channels > 2) {
             return nullptr;
         }
         channel->m_channels = info->channels;
         channel->m_rate = static_cast<int>(info->rate);
+        const ogg_int64_t frames = ov_pcm_total(&channel->m_reader.vf, -1);
+        if (frames > 0 && frames * info->channels <= g_wholeDecodeLimit.load()) {
+            channel->StartDecodingWhole(std::move(shared), static_cast<size_t>(frames));
+        }
         return channel;
     }
     ~OggChannel() override {
-        if (m_open) {
-            ov_clear(&m_vf);
+        m_stopDecoding = true;
+        if (m_decoder.joinable()) {
+            m_decoder.join();
         }
     }
+    bool IsDecodedWhole() const override { return m_decodeComplete.load(); }
     int Decode(int16_t* out, int frames) override {
         // Decoded at the file's rate and converted to 44100 Hz stereo by
         // repeating or dropping frames (music is 44100 Hz in practice).
         int done = 0;
         while (done < frames) {
-            if (m_bufferPos >= m_buffer.size()) {
-                m_buffer.resize(4096);
-                int section = 0;
-                const long n = ov_read(&m_vf, reinterpret_cast<char*>(m_buffer.data()),
-                                       static_cast<int>(m_buffer.size() * 2), 0, 2, 1, &section);
-                if (n <= 0) {
-                    break;
-                }
-                m_buffer.resize(static_cast<size_t>(n) / 2);
-                m_bufferPos = 0;
+            if (m_bufferPos >= m_bufferSize && !NextChunk()) {
+                break;
             }
-            const int16_t l = m_buffer[m_bufferPos];
-            const int16_t r = m_channels == 2 ? m_buffer[m_bufferPos + 1] : l;
+            const int16_t l = m_chunk[m_bufferPos];
+            const int16_t r = m_channels == 2 ? m_chunk[m_bufferPos + 1] : l;
             out[2 * done] = l;
             out[2 * done + 1] = r;
             ++done;
@@ -254,21 +282,99 @@ public:
         return done;
     }
     void Rewind() override {
-        ov_raw_seek(&m_vf, 0);
-        m_buffer.clear();
+        m_position = 0;
+        m_chunk = nullptr;
+        m_bufferSize = 0;
         m_bufferPos = 0;
+        m_streamAt = kNotStreaming;
     }
-    void SkipFrames(long frames) override { ov_pcm_seek(&m_vf, frames); }
+    void SkipFrames(long frames) override {
+        Rewind();
+        m_position = static_cast<size_t>(std::max(frames, 0L)) * static_cast<size_t>(m_channels);
+    }
 
 private:
-    MemoryStream m_stream;
-    OggVorbis_File m_vf{};
-    bool m_open = false;
+    static constexpr size_t kNotStreaming = SIZE_MAX;
+    static constexpr size_t kChunkSamples = 4096;
+
+    // The next run of decoded samples from the play position: from the whole
+    // decoded song once the background decoder has got that far, otherwise
+    // from the stream itself. Both give the same samples. False at the end.
+    bool NextChunk() {
+        m_position += std::min(m_bufferPos, m_bufferSize);
+        m_bufferPos = 0;
+        m_bufferSize = 0;
+        const size_t decoded = m_decodedSamples.load(std::memory_order_acquire);
+        if (m_position < decoded) {
+            m_chunk = m_whole.get() + m_position;
+            m_bufferSize = std::min(kChunkSamples, decoded - m_position);
+            m_streamAt = kNotStreaming;
+            return true;
+        }
+        if (m_decodeComplete.load(std::memory_order_acquire) && m_position >= decoded) {
+            return false;
+        }
+        if (m_streamAt != m_position) {
+            // Streams from here: a seek when not already there.
+            const int failed =
+                m_position == 0
+                    ? ov_raw_seek(&m_reader.vf, 0)
+                    : ov_pcm_seek(&m_reader.vf, static_cast<ogg_int64_t>(m_position / m_channels));
+            if (failed != 0) {
+                return false;
+            }
+        }
+        m_stream.resize(kChunkSamples);
+        m_bufferSize = m_reader.Read(m_stream.data(), m_stream.size());
+        m_chunk = m_stream.data();
+        m_streamAt = m_position + m_bufferSize;
+        return m_bufferSize > 0;
+    }
+
+    // Decodes the whole song into memory on a thread of its own, so that the
+    // audio thread plays it (and each repeat of a looping song) by copying.
+    void StartDecodingWhole(std::shared_ptr<const std::vector<uint8_t>> data, size_t frames) {
+        const size_t samples = frames * static_cast<size_t>(m_channels);
+        m_decoder = std::thread([this, samples, data = std::move(data)] {
+            // Allocated here, not on the loading caller's thread; read by the
+            // audio thread only below m_decodedSamples.
+            m_whole.reset(new int16_t[samples]);
+            VorbisReader reader;
+            size_t at = 0;
+            if (reader.Open(data)) {
+                while (!m_stopDecoding && at < samples) {
+                    const size_t n =
+                        reader.Read(m_whole.get() + at, std::min(kChunkSamples, samples - at));
+                    if (n == 0) {
+                        break;
+                    }
+                    at += n;
+                    m_decodedSamples.store(at, std::memory_order_release);
+                }
+            }
+            m_decodeComplete.store(at == samples, std::memory_order_release);
+        });
+    }
+
+    VorbisReader m_reader;  // the audio thread's own stream
     int m_channels = 2;
     int m_rate = 44100;
     int m_phase = 0;
-    std::vector<int16_t> m_buffer;
+    // Play position, in samples from the start; the current chunk and the
+    // place in it.
+    size_t m_position = 0;
+    const int16_t* m_chunk = nullptr;
+    size_t m_bufferSize = 0;
     size_t m_bufferPos = 0;
+    size_t m_streamAt = kNotStreaming;  // where the stream stands when streaming
+    std::vector<int16_t> m_stream;
+
+    // The whole song; samples below m_decodedSamples are final.
+    std::unique_ptr<int16_t[]> m_whole;
+    std::atomic<size_t> m_decodedSamples{0};
+    std::atomic<bool> m_decodeComplete{false};
+    std::atomic<bool> m_stopDecoding{false};
+    std::thread m_decoder;
 };
 
 class Mp3Channel : public StreamChannel {
@@ -345,6 +451,15 @@ StreamMusicInterface::~StreamMusicInterface() {
 StreamMusicInterface::Song* StreamMusicInterface::Find(int id) {
     const auto it = m_songs.find(id);
     return it == m_songs.end() ? nullptr : &it->second;
+}
+
+void SetWholeSongDecodeLimit(int64_t samples) {
+    g_wholeDecodeLimit = samples;
+}
+
+bool StreamMusicInterface::IsSongDecodedWhole(int id) const {
+    const Song* song = GetSong(id);
+    return song != nullptr && song->channel->IsDecodedWhole();
 }
 
 const StreamMusicInterface::Song* StreamMusicInterface::GetSong(int id) const {

@@ -1,0 +1,16 @@
+#pragma once
+
+namespace Brisk::Platform {
+
+// The window whose window-system connection the event pump watches (X11
+// only): between full reads, at most a quarter second apart, the pump reads
+// the window system only when its connection has something to give. Null
+// forgets the connection (video shut down). Main thread only.
+void WatchWindowSystemOf(void* sdlWindow);
+
+// True when the watched connection has nothing new: no event read into the
+// client library's queue already and nothing waiting on the socket. (SDL
+// sends its own requests as it makes them.) False when nothing is watched.
+bool WindowSystemQuiet();
+
+}  // namespace Brisk::Platform
