@@ -1,0 +1,231 @@
+#!/usr/bin/env bash
+# Whole-program figures, each against a reference measured in the same run,
+# printed as one table (figure, ours, reference, ratio as min / median / max
+# over the runs). Runs alternate between the game and its reference, or run
+# them side by side, so that both see the same machine.
+#   drawing:  opaque background blit against memcpy of a frame; the whole
+#             scene (background, 20 cards, 200 glyphs) against pixman
+#   present:  one frame through SDL's renderer against a window-surface update
+#   start-up: exec to the first start-screen frame on a 1024 x 768 screen
+#             (the game goes full screen) against a bare SDL program showing
+#             one frame in the same mode, and windowed; CPU used until then;
+#             Enter on the start screen to the first frame of the dealt field
+#   idle:     CPU per second on the start screen, in play (clock running),
+#             and with an audio device open (SDL's dummy driver), beside a
+#             process that sleeps in 10 ms steps, in the same seconds
+#   session:  1002 deals at full speed, with resident memory, threads and
+#             open files at deal 51 and deal 1002
+# Every copy of the game gets its own working, data, config and runtime
+# folders, so another copy on the machine cannot make it a second instance.
+# Usage: scripts/bench.sh [RUNS] [IDLE_SECONDS]     (defaults 5 and 10)
+# Needs the packages of scripts/install-deps.sh (Xvfb, xdotool).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${1:-5}
+idle_seconds=${2:-10}
+build=$PWD/build
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j "$(nproc)" >/dev/null
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export -n SDL_VIDEODRIVER SDL_AUDIODRIVER
+
+# "min / median / max" of the numbers on standard input, with the given format.
+stats() {
+    sort -g | awk -v f="$1" '{ v[NR] = $1 } END {
+        if (NR == 0) { print "-"; exit }
+        m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
+        printf f " / " f " / " f "\n", v[1], m, v[NR] }'
+}
+median() {
+    sort -g | awk '{ v[NR] = $1 } END {
+        if (NR == 0) { print 0; exit }
+        print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+rows=()
+# row FIGURE OURS_FILE REF_FILE UNIT [REFERENCE_NAME]: one table row from two
+# files holding one figure per run (same order); the ratio is taken run by run.
+row() {
+    local figure=$1 ours=$2 ref=$3 unit=$4 name=${5:-}
+    local o r ratio
+    o="$(median <"$ours") $unit"
+    if [ -n "$ref" ]; then
+        r="$name $(median <"$ref") $unit"
+        ratio=$(paste "$ours" "$ref" | awk '$2 > 0 { print $1 / $2 }' | stats "%.2f")
+    else
+        r="-"
+        ratio="ours: $(stats "%.1f" <"$ours")"
+    fi
+    rows+=("| $figure | $o | $r | $ratio |")
+}
+
+# A fresh set of folders with one player, so that the game opens on the start
+# screen; prints the game folder.
+game_folders() {
+    local d
+    d=$(mktemp -d "$work/game.XXXX")
+    mkdir -p "$d/game/save" "$d/data" "$d/config"
+    mkdir -m 0700 "$d/run"
+    ln -s "$build/data.pak" "$d/game/data.pak"
+    printf '\x01Bench\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02' >"$d/game/save/Bench.usr"
+    echo "$d"
+}
+# Runs (execs: the caller's $! is the program's own process) a command with
+# the folders of `game_folders`.
+with_folders() {
+    local d=$1
+    shift
+    exec env XDG_DATA_HOME="$d/data" XDG_CONFIG_HOME="$d/config" XDG_RUNTIME_DIR="$d/run" "$@"
+}
+
+# --- drawing and present ------------------------------------------------------------------
+
+# Google Benchmark's real time, in us, of a named benchmark in a CSV report
+# (name, iterations, real_time, cpu_time, time_unit, ...).
+bench_time() {
+    awk -F, -v n="\"$2\"" '$1 == n {
+        scale = $5 == "ns" ? 0.001 : $5 == "ms" ? 1000 : $5 == "s" ? 1e6 : 1
+        print $3 * scale }' "$1"
+}
+for ((i = 0; i < runs; ++i)); do
+    "$build/bench/drawing_bench" --benchmark_format=csv \
+        --benchmark_filter='^BM_(MemcpyFrame|OpaqueBackgroundBlit|Scene|Pixman_Scene)$' \
+        >"$work/draw.csv" 2>/dev/null
+    bench_time "$work/draw.csv" BM_OpaqueBackgroundBlit >>"$work/blit.ours"
+    bench_time "$work/draw.csv" BM_MemcpyFrame >>"$work/blit.ref"
+    bench_time "$work/draw.csv" BM_Scene >>"$work/scene.ours"
+    bench_time "$work/draw.csv" BM_Pixman_Scene >>"$work/scene.ref"
+done
+row "opaque background blit, 1024 x 768" "$work/blit.ours" "$work/blit.ref" us "memcpy of a frame"
+row "whole scene (background, 20 cards, 200 glyphs)" "$work/scene.ours" "$work/scene.ref" us pixman
+
+for ((i = 0; i < runs; ++i)); do
+    xvfb-run -a -s "-screen 0 1280x1024x24" "$build/bench/present_bench" --benchmark_format=csv \
+        >"$work/present.csv" 2>/dev/null || true
+    bench_time "$work/present.csv" BM_PresentThroughRenderer >>"$work/present.ours"
+    bench_time "$work/present.csv" BM_PresentWindowSurface >>"$work/present.ref"
+done
+row "present one frame" "$work/present.ours" "$work/present.ref" us "window-surface update"
+
+# --- start-up -------------------------------------------------------------------------------
+
+# Runs under one Xvfb of 1024 x 768: the game, the bare program full screen and
+# windowed, in turn; each reports "frame <wall ms> <cpu ms>" (see StartupMark).
+startup_runs() {
+    local i d t0 sent pid deadline mode
+    for ((i = 0; i < runs; ++i)); do
+        d=$(game_folders)
+        t0=$(date +%s%N)
+        VQ_STARTUP_REPORT=$d/report VQ_STARTUP_T0_NS=$t0 SDL_AUDIODRIVER=none \
+            with_folders "$d" "$build/vornique" -changedir="$d/game" &
+        pid=$!
+        deadline=$((SECONDS + 30))
+        while ! grep -q '^frame' "$d/report" 2>/dev/null && ((SECONDS < deadline)); do
+            sleep 0.05
+        done
+        sleep 0.5
+        sent=$(date +%s%N)
+        xdotool key Return
+        while ! grep -q '^key-frame' "$d/report" 2>/dev/null && ((SECONDS < deadline)); do
+            sleep 0.05
+        done
+        kill -TERM "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+        awk -v w="$work" '$1 == "frame" { print $2 >> (w "/start.wall"); print $3 >> (w "/start.cpu") }' \
+            "$d/report"
+        # The dealt field: its first frame less the moment Enter was sent.
+        awk -v w="$work" -v lag="$(((sent - t0) / 1000))" \
+            '$1 == "key-frame" { print $2 - lag / 1000 >> (w "/field.ms") }' "$d/report"
+        for mode in full window; do
+            VQ_STARTUP_REPORT=$d/$mode VQ_STARTUP_T0_NS=$(date +%s%N) \
+                "$build/bench/sdl_minimal" "$mode" || true
+            awk -v f="$work/sdl.$mode" '$1 == "frame" { print $2 >> (f ".wall"); print $3 >> (f ".cpu") }' \
+                "$d/$mode"
+        done
+    done
+}
+# (xvfb-run is a POSIX shell script, which drops exported functions: the
+# functions and settings go through a file.)
+in_xvfb() {
+    local screen=$1
+    shift
+    {
+        declare -p build work runs idle_seconds
+        declare -f
+    } >"$work/functions.sh"
+    xvfb-run -a -s "-screen 0 ${screen}x24" bash -c "source '$work/functions.sh'; $*"
+}
+in_xvfb 1024x768 startup_runs
+row "first start-screen frame after exec (full screen)" "$work/start.wall" "$work/sdl.full.wall" ms \
+    "bare SDL program, same mode"
+row "first start-screen frame after exec, against windowed" "$work/start.wall" \
+    "$work/sdl.window.wall" ms "bare SDL program, windowed"
+paste "$work/start.wall" "$work/sdl.full.wall" | awk '{ print $1 - $2 }' >"$work/own.wall"
+row "our own work before the first frame (difference)" "$work/own.wall" "" ms
+row "CPU used before the first frame" "$work/start.cpu" "$work/sdl.full.cpu" ms \
+    "bare SDL program, same mode"
+row "Enter on the start screen to the first frame of the dealt field" "$work/field.ms" "" ms
+
+# --- idle -------------------------------------------------------------------------------------
+
+# CPU time of a process in ns, from the scheduler's own accounting of every thread.
+cpu_ns() {
+    local total=0 t
+    for t in /proc/"$1"/task/*/schedstat; do
+        total=$((total + $(awk '{ print $1 }' "$t" 2>/dev/null || echo 0)))
+    done
+    echo "$total"
+}
+# idle_runs NAME AUDIO PLAY: the game and the sleeper side by side, settled,
+# then both measured over the same seconds; appends ms of CPU per second.
+idle_runs() {
+    local name=$1 audio=$2 play=$3 i d pid spid g0 g1 s0 s1
+    for ((i = 0; i < runs; ++i)); do
+        d=$(game_folders)
+        SDL_AUDIODRIVER=$audio with_folders "$d" "$build/vornique" -changedir="$d/game" &
+        pid=$!
+        "$build/bench/sleep_loop" $((idle_seconds + 30)) &
+        spid=$!
+        sleep 3
+        if [ "$play" = 1 ]; then
+            xdotool key Return  # Play: the field is dealt, the count-down runs, then the clock
+            sleep 5
+        fi
+        g0=$(cpu_ns "$pid")
+        s0=$(cpu_ns "$spid")
+        sleep "$idle_seconds"
+        g1=$(cpu_ns "$pid")
+        s1=$(cpu_ns "$spid")
+        kill -TERM "$pid" "$spid" 2>/dev/null || true
+        wait "$pid" "$spid" 2>/dev/null || true
+        awk -v g=$((g1 - g0)) -v s=$((s1 - s0)) -v t="$idle_seconds" -v f="$work/idle.$name" \
+            'BEGIN { print g / t / 1e6 >> (f ".ours"); print s / t / 1e6 >> (f ".ref") }'
+    done
+}
+in_xvfb 1280x1024 "idle_runs start none 0; idle_runs play none 1; idle_runs audio dummy 0"
+row "idle on the start screen, CPU per second" "$work/idle.start.ours" "$work/idle.start.ref" ms \
+    "10 ms sleeper"
+row "idle in play (clock running), CPU per second" "$work/idle.play.ours" "$work/idle.play.ref" ms \
+    "10 ms sleeper"
+row "idle with an audio device open (dummy driver)" "$work/idle.audio.ours" "$work/idle.audio.ref" \
+    ms "10 ms sleeper"
+
+# --- session ------------------------------------------------------------------------------------
+
+# The long-session test plays 1002 deals at full speed and prints what it
+# measured at deals 51 and 1002.
+session_start=$(date +%s%N)
+"$build/tests/game_tests" --gtest_filter='Soak.AThousandDealsLeaveEverythingWhereFiftyLeftIt' \
+    >"$work/soak.txt" 2>&1 || true
+session_ms=$((($(date +%s%N) - session_start) / 1000000))
+soak=$(grep '^deal 51' "$work/soak.txt" || echo "deal 51: (the session test failed)")
+
+echo "Measured $(date -u +%Y-%m-%d) on $(nproc) cores, $runs runs of each (idle: $idle_seconds s each):"
+echo
+echo "| figure | ours (median) | reference (median) | ratio, min / median / max |"
+echo "|---|---|---|---|"
+printf '%s\n' "${rows[@]}"
+echo
+echo "Session of 1002 deals in $session_ms ms: $soak"
