@@ -139,20 +139,22 @@ void TimeSystem_impl::Reschedule(uint64_t due) {
 }
 
 uint64_t TimeSystem_impl::StepTimeLocked(uint64_t step) const {
-    const uint64_t grid = m_startCounter + (step - m_startStep) * m_timing.step;
-    const uint64_t paced =
-        m_lastRealCounter + (step - m_lastRealStep) * (m_timing.step - m_timing.catchUp);
-    return std::max(grid, paced);
+    // Each step after the last one the thread ran takes S, less up to C of
+    // the lateness still owed.
+    const uint64_t k = step - m_lastRealStep;
+    return m_lastRealCounter + k * m_timing.step - std::min(m_lateness, k * m_timing.catchUp);
 }
 
 uint64_t TimeSystem_impl::PassedStepLocked(uint64_t now) const {
     if (now < m_lastRealCounter) {
         return m_lastRealStep;
     }
-    const uint64_t grid = m_startStep + (now - m_startCounter) / m_timing.step;
-    const uint64_t paced =
-        m_lastRealStep + (now - m_lastRealCounter) / (m_timing.step - m_timing.catchUp);
-    return std::max(m_lastRealStep, std::min(grid, paced));
+    const uint64_t d = now - m_lastRealCounter;
+    uint64_t k = (d + m_lateness) / m_timing.step;
+    if (k * m_timing.catchUp < m_lateness) {
+        k = d / (m_timing.step - m_timing.catchUp);  // still repaying at every step
+    }
+    return m_lastRealStep + k;
 }
 
 bool TimeSystem_impl::StartTimer() {
@@ -178,9 +180,9 @@ bool TimeSystem_impl::StartSchedule() {
     {
         std::lock_guard lock(m_planLock);
         m_startStep = m_lastStep.load();
-        m_startCounter = m_clock.Counter();
         m_lastRealStep = m_startStep;
-        m_lastRealCounter = m_startCounter;
+        m_lastRealCounter = m_clock.Counter();
+        m_lateness = 0;
         m_plannedStep = m_startStep + 1;
         m_rescheduled = TimeObject_impl::kNever;
         m_woken = false;
@@ -283,8 +285,16 @@ void TimeSystem_impl::RunPlannedStep() {
     {
         std::lock_guard lock(m_planLock);
         step = m_plannedStep;
+        // The steps slept through repaid lateness as they passed; a step that
+        // starts more than C after its time adds to it.
+        const uint64_t now = m_clock.Counter();
+        const uint64_t due = StepTimeLocked(step);
+        m_lateness -= std::min(m_lateness, (step - m_lastRealStep) * m_timing.catchUp);
+        if (now > due + m_timing.catchUp) {
+            m_lateness += now - due;
+        }
         m_lastRealStep = step;
-        m_lastRealCounter = m_clock.Counter();
+        m_lastRealCounter = now;
     }
     m_wakes.fetch_add(1, std::memory_order_relaxed);
     StepTo(step);

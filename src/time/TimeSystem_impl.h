@@ -110,16 +110,18 @@ private:
     std::atomic<uint64_t> m_stepRunning{0};
     std::atomic<int> m_stepDoneThrough{-1};
 
-    // The schedule, under m_planLock. Step n (after StartTimer) is due at
-    // max(start + n S, last + (n - lastStep) (S - C)): on the 5 ms grid, and
-    // after a late step no closer together than S - C until back on it.
+    // The schedule, under m_planLock. Each step is due S after the one
+    // before, less up to C while lateness is owed; a step the thread starts
+    // more than C after its time adds what it was late to the lateness. So
+    // steps keep their 5 ms spacing, and lateness is repaid by shortening
+    // later steps by at most 1/8 ms each, slept-through steps included.
     std::mutex m_planLock;
     std::condition_variable m_wake;
     bool m_woken = false;
     uint64_t m_startStep = 0;                          // m_lastStep when the timer started
-    uint64_t m_startCounter = 0;                       // the counter then
     uint64_t m_lastRealStep = 0;                       // the last step the thread woke for
     uint64_t m_lastRealCounter = 0;                    // the counter when it began
+    uint64_t m_lateness = 0;                           // counter units owed since, repaid C a step
     uint64_t m_plannedStep = 1;                        // the next step the thread wakes for
     uint64_t m_rescheduled = TimeObject_impl::kNever;  // the earliest due asked for during a plan
 
