@@ -21,40 +21,35 @@ TimeObject_impl::TimeObject_impl(int32_t id, TimeObjectMessageObserver* observer
       m_duration(duration),
       m_period(period) {}
 
-void TimeObject_impl::SetTimes(int32_t duration, int32_t period) {
+template <typename Apply>
+void TimeObject_impl::Change(Apply apply) {
     std::lock_guard lock(m_lock);
     CatchUp();
-    m_duration = duration;
-    m_period = period;
+    apply();
     ScheduleNext();
+}
+
+void TimeObject_impl::SetTimes(int32_t duration, int32_t period) {
+    Change([&] {
+        m_duration = duration;
+        m_period = period;
+    });
 }
 
 void TimeObject_impl::SetDuration(int32_t duration) {
-    std::lock_guard lock(m_lock);
-    CatchUp();
-    m_duration = duration;
-    ScheduleNext();
+    Change([&] { m_duration = duration; });
 }
 
 void TimeObject_impl::SetPeriod(int32_t period) {
-    std::lock_guard lock(m_lock);
-    CatchUp();
-    m_period = period;
-    ScheduleNext();
+    Change([&] { m_period = period; });
 }
 
 void TimeObject_impl::SetLooped(bool looped) {
-    std::lock_guard lock(m_lock);
-    CatchUp();
-    m_looped = looped;
-    ScheduleNext();
+    Change([&] { m_looped = looped; });
 }
 
 void TimeObject_impl::SetPaused(bool paused) {
-    std::lock_guard lock(m_lock);
-    CatchUp();
-    m_paused = paused;
-    ScheduleNext();
+    Change([&] { m_paused = paused; });
 }
 
 bool TimeObject_impl::Start(bool paused, uint16_t delay) {

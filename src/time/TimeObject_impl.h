@@ -72,6 +72,9 @@ private:
     void CatchUp();
     // After a change: tells the schedule when the object next notifies.
     void ScheduleNext();
+    // A change to the object's times or state, between the two above.
+    template <typename Apply>
+    void Change(Apply apply);
     uint64_t DueStepLocked() const;
 
     std::recursive_mutex m_lock;
