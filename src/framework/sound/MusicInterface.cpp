@@ -44,8 +44,11 @@ public:
     // Restarts at a position: an order for modules, a byte offset for streams.
     virtual void Seek(int position) = 0;
     virtual void SetAmplification(double /*value*/) {}
-    // Whether the song is held decoded in memory (played by copying).
+    // Whether the song is held decoded in memory (played by copying), and
+    // whether its decoding thread is still at work.
     virtual bool IsDecodedWhole() const { return false; }
+    // (Joins a decoding thread that has finished.)
+    virtual bool IsDecoding() { return false; }
 
     // Written by the main thread, read by the audio thread.
     std::atomic<bool> looping{false};
@@ -260,6 +263,12 @@ public:
         }
     }
     bool IsDecodedWhole() const override { return m_decodeComplete.load(); }
+    bool IsDecoding() override {
+        if (m_decodeEnded.load() && m_decoder.joinable()) {
+            m_decoder.join();
+        }
+        return m_decoder.joinable();
+    }
     int Decode(int16_t* out, int frames) override {
         // Decoded at the file's rate and converted to 44100 Hz stereo by
         // repeating or dropping frames (music is 44100 Hz in practice).
@@ -353,6 +362,7 @@ private:
                 }
             }
             m_decodeComplete.store(at == samples, std::memory_order_release);
+            m_decodeEnded.store(true, std::memory_order_release);
         });
     }
 
@@ -374,6 +384,7 @@ private:
     std::atomic<size_t> m_decodedSamples{0};
     std::atomic<bool> m_decodeComplete{false};
     std::atomic<bool> m_stopDecoding{false};
+    std::atomic<bool> m_decodeEnded{false};
     std::thread m_decoder;
 };
 
@@ -455,6 +466,12 @@ StreamMusicInterface::Song* StreamMusicInterface::Find(int id) {
 
 void SetWholeSongDecodeLimit(int64_t samples) {
     g_wholeDecodeLimit = samples;
+}
+
+size_t StreamMusicInterface::CountSongsDecoding() {
+    return static_cast<size_t>(std::count_if(m_songs.begin(), m_songs.end(), [](auto& entry) {
+        return entry.second.channel->IsDecoding();
+    }));
 }
 
 bool StreamMusicInterface::IsSongDecodedWhole(int id) const {

@@ -90,6 +90,9 @@ public:
     // decoded whole on a thread of its own after loading, and then played
     // (every repeat too) by copying instead of decoding.
     bool IsSongDecodedWhole(int id) const;
+    // Songs whose decoding thread is still at work (those that have finished
+    // are joined here).
+    size_t CountSongsDecoding();
 
 private:
     Song* Find(int id);
