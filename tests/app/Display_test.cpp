@@ -71,6 +71,45 @@ TEST_F(DisplayTest, DirtyWidgetsAreDrawnIntoTheBackBufferAndPresented) {
     app.GetWidgetManager()->RemoveWidget(&widget);
 }
 
+// The once-a-second present of an unchanged frame shows it again without
+// handing the pixels over; any change to the back buffer, or a software
+// cursor drawn into the frame, hands them over.
+TEST_F(DisplayTest, AnUnchangedFrameIsShownAgainWithoutHandingItOver) {
+    PaintWidget widget;
+    widget.Resize(10, 10, 50, 40);
+    app.GetWidgetManager()->AddWidget(&widget);
+    Brisk::DDInterface* display = app.GetDisplay();
+    auto present = [&] {
+        app.clock.Advance(1000);
+        AppStateAccess::Timing(app).drawPending = true;
+        return app.DrawFrame();
+    };
+    ASSERT_TRUE(present());
+    const int uploads = display->GetUploadCount();
+    ASSERT_TRUE(present());
+    ASSERT_TRUE(present());
+    EXPECT_EQ(display->GetUploadCount(), uploads);
+
+    widget.MarkDirty();
+    ASSERT_TRUE(present());
+    EXPECT_EQ(widget.draws, 2);
+    EXPECT_EQ(display->GetUploadCount(), uploads + 1);
+    // A change made straight to the back buffer counts as well.
+    display->GetScreenImage()->FillRect({0, 0, 4, 4}, Color(255, 0, 0), 0);
+    ASSERT_TRUE(present());
+    EXPECT_EQ(display->GetUploadCount(), uploads + 2);
+
+    std::vector<uint32_t> px(8 * 8, 0xFFFFFFFF);
+    Brisk::MemoryImage cursor;
+    cursor.SetBits(px.data(), 8, 8);
+    display->SetCursorImage(&cursor);
+    ASSERT_TRUE(present());
+    ASSERT_TRUE(present());
+    EXPECT_EQ(display->GetUploadCount(), uploads + 4);
+    display->SetCursorImage(nullptr);
+    app.GetWidgetManager()->RemoveWidget(&widget);
+}
+
 TEST_F(DisplayTest, SoftwareCursorIsDrawnOnlyIntoThePresentedFrame) {
     std::vector<uint32_t> px(8 * 8, 0xFFFFFFFF);
     Brisk::MemoryImage cursor;

@@ -150,7 +150,7 @@ TEST(FillRect, OpaqueSetsAndTransparentDoesNothing) {
     img.FillRect({1, 1, 2, 2}, Color(1, 2, 3, 255), 0);
     EXPECT_EQ(At(img, 1, 1), 0xFF010203u);
     EXPECT_EQ(At(img, 0, 0), 0x80112233u);
-    const int changes = img.GetChangeCount();
+    const auto changes = img.GetChangeCount();
     Brisk::Graphics g(&img);
     g.SetColor(Color(255, 0, 0, 0));
     g.FillRect(0, 0, 4, 4);

@@ -84,4 +84,60 @@ TEST(Presenter, ResizedWindowShowsTheFrameLetterboxed) {
     Brisk::Platform::ShutdownVideo();
 }
 
+// Showing the last picture again takes no pixels: it holds while the output
+// keeps its size, and is refused (nothing shown) before the first picture and
+// after a resize, so the caller hands the pixels over instead.
+class PresentAgainTest : public ::testing::TestWithParam<Brisk::Platform::Presenter::Kind> {};
+
+TEST_P(PresentAgainTest, ShowsTheLastPictureUntilTheOutputChangesSize) {
+    ASSERT_EQ(Brisk::Platform::InitVideo().status, Brisk::Platform::VideoStatus::Ok);
+    {
+        Brisk::Platform::WindowParams params;
+        params.title = "again";
+        params.clientWidth = 320;
+        params.clientHeight = 240;
+        std::string error;
+        auto window = Brisk::Platform::Window::Create(params, &error);
+        ASSERT_NE(window, nullptr) << error;
+        auto* sdlWindow = static_cast<SDL_Window*>(window->NativeHandle());
+        auto presenter = Brisk::Platform::Presenter::Create(*window, 320, 240, GetParam(), &error);
+        ASSERT_NE(presenter, nullptr) << error;
+        EXPECT_FALSE(presenter->PresentAgain());
+
+        std::vector<uint32_t> frame(320 * 240, 0xFF336699);
+        ASSERT_TRUE(presenter->Present(frame.data(), 320 * 4));
+        EXPECT_EQ(presenter->UploadCount(), 1);
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_TRUE(presenter->PresentAgain());
+        }
+        EXPECT_EQ(presenter->UploadCount(), 1);
+        SDL_Surface* shown = SDL_GetWindowSurface(sdlWindow);
+        ASSERT_NE(shown, nullptr);
+        Uint32 raw = 0;
+        std::memcpy(&raw,
+                    static_cast<const uint8_t*>(shown->pixels) + 120 * shown->pitch +
+                        160 * shown->format->BytesPerPixel,
+                    shown->format->BytesPerPixel);
+        Uint8 r = 0, g = 0, b = 0;
+        SDL_GetRGB(raw, shown->format, &r, &g, &b);
+        EXPECT_EQ((r << 16) | (g << 8) | b, 0x336699);
+
+        SDL_SetWindowSize(sdlWindow, 400, 240);
+        EXPECT_FALSE(presenter->PresentAgain());
+        ASSERT_TRUE(presenter->Present(frame.data(), 320 * 4));
+        EXPECT_TRUE(presenter->PresentAgain());
+        EXPECT_EQ(presenter->UploadCount(), 2);
+    }
+    Brisk::Platform::ShutdownVideo();
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, PresentAgainTest,
+                         ::testing::Values(Brisk::Platform::Presenter::Kind::Software,
+                                           Brisk::Platform::Presenter::Kind::WindowSurface),
+                         [](const auto& info) {
+                             return info.param == Brisk::Platform::Presenter::Kind::Software
+                                        ? "Software"
+                                        : "WindowSurface";
+                         });
+
 }  // namespace

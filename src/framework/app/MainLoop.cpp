@@ -588,7 +588,7 @@ bool BriskAppBase::DrawOrSleep(const FramePace& pace, bool allowSleep, uint32_t*
         return false;
     }
     ++m_counters.sleeps;
-    m_clock->Sleep(static_cast<uint32_t>(sleep));
+    Platform::EventPump::Sleep(*m_clock, static_cast<uint32_t>(sleep));
     m_timing.pumpDue = true;
     *slept = static_cast<uint32_t>(sleep);
     return true;

@@ -30,6 +30,7 @@ void DDInterface::UnregisterImage(DDImage* image) {
 int DDInterface::Init(Platform::Window* window, bool windowed, int width, int height) {
     std::lock_guard lock(m_lock);
     m_presenter.reset();
+    m_shownValid = false;
     m_windowed = windowed;
     m_width = width;
     m_height = height;
@@ -111,6 +112,12 @@ bool DDInterface::Redraw() {
     if (m_presenter == nullptr || m_screenImage == nullptr) {
         return false;
     }
+    // The software cursor is drawn into each presented frame, so a frame
+    // with one is always handed over.
+    if (m_cursorImage == nullptr && m_shownValid &&
+        m_screenImage->GetChangeCount() == m_shownChangeCount && m_presenter->PresentAgain()) {
+        return true;
+    }
     std::vector<uint32_t> saved;
     Platform::Rect savedRect;
     if (m_cursorImage != nullptr) {
@@ -120,7 +127,13 @@ bool DDInterface::Redraw() {
     if (m_cursorImage != nullptr) {
         RestoreUnderCursor(saved, savedRect);
     }
+    m_shownValid = ok;
+    m_shownChangeCount = m_screenImage->GetChangeCount();
     return ok;
+}
+
+int DDInterface::GetUploadCount() const {
+    return m_presenter == nullptr ? 0 : m_presenter->UploadCount();
 }
 
 std::string DDInterface::ResultToString(int result) {

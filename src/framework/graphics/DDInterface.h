@@ -47,7 +47,11 @@ public:
     // next Init) of a width x height back buffer. Returns a Result.
     int Init(Platform::Window* window, bool windowed, int width, int height);
     // Shows the back buffer. False when presentation failed (display lost).
+    // A back buffer unchanged since it was last shown is shown again without
+    // being handed to the presenter anew.
     bool Redraw();
+    // How many back buffers have been handed to the presenter. Main thread.
+    int GetUploadCount() const;
     static std::string ResultToString(int result);
 
     bool IsInitialized() const { return m_presenter != nullptr; }
@@ -103,6 +107,8 @@ private:
     int m_cursorHotY = 0;
     int m_cursorX = 0;
     int m_cursorY = 0;
+    bool m_shownValid = false;        // the presenter holds the back buffer as it was...
+    uint32_t m_shownChangeCount = 0;  // ...at this change count
 };
 
 }  // namespace Brisk

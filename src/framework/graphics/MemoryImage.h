@@ -94,7 +94,8 @@ public:
     bool IsPalettized() const { return !m_colorIndices.empty(); }
     const uint32_t* GetPalette() const { return m_palette.data(); }
     const uint8_t* GetColorIndices() const { return m_colorIndices.data(); }
-    int GetChangeCount() const { return m_changeCount; }
+    // Counts BitsChanged calls (wrapping): equal counts mean unchanged bits.
+    uint32_t GetChangeCount() const { return m_changeCount; }
     bool WantsDisplayCopy() const { return m_wantsDisplayCopy; }
     // The guard word after the last pixel is intact (no overrun happened).
     bool GuardIntact() const { return m_bits.empty() || m_bits.back() == kGuardWord; }
@@ -126,7 +127,7 @@ protected:
     std::vector<uint8_t> m_runTable;
     std::vector<uint8_t> m_additiveRunTable;
     const NativeDisplay* m_nativeFor = nullptr;  // the display the caches were built for
-    int m_changeCount = 0;
+    uint32_t m_changeCount = 0;
     bool m_hasTransparency = true;
     bool m_hasAlpha = true;
     bool m_flagsForced = false;

@@ -4,6 +4,7 @@
 
 #include <atomic>
 
+#include "framework/platform/Clock.h"
 #include "framework/platform/SdlKeys.h"
 #include "framework/platform/WindowSystemWatch.h"
 
@@ -382,6 +383,12 @@ int EventPump::Pump(const Handler& handler, const std::function<bool()>& stop) {
         Translate(e, handler);
     }
     return taken;
+}
+
+void EventPump::Sleep(Clock& clock, uint32_t ms) {
+    if (ms == 0 || &clock != &SystemClock() || !SleepWatchingWindowSystem(ms)) {
+        clock.Sleep(ms);
+    }
 }
 
 bool EventPump::Post(const WindowMessage& message) {

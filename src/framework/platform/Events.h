@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 
 #include "framework/platform/Messages.h"
@@ -8,6 +9,8 @@ union SDL_Event;
 struct SDL_MouseButtonEvent;
 
 namespace Brisk::Platform {
+
+class Clock;
 
 // Turns the platform's input and window events into WindowMessages.
 // Main thread only.
@@ -18,6 +21,9 @@ public:
     // Delivers every pending event to `handler`, in arrival order; returns the
     // number of platform events taken. Stops early when `stop` returns true.
     int Pump(const Handler& handler, const std::function<bool()>& stop = {});
+    // Sleeps `ms` on `clock` before the next Pump. On the system clock the
+    // sleep also watches the window system, which spares that Pump a look.
+    static void Sleep(Clock& clock, uint32_t ms);
     // Delivers the messages one platform event makes (none, one or more).
     void Translate(const SDL_Event& event, const Handler& handler);
 

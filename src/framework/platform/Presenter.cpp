@@ -94,15 +94,8 @@ bool Presenter::PresentToSurface(const uint32_t* pixels, int pitch) {
     return rc == 0 && SDL_UpdateWindowSurface(window) == 0;
 }
 
-bool Presenter::Present(const uint32_t* pixels, int pitch) {
-    if (m_kind == Kind::WindowSurface) {
-        return PresentToSurface(pixels, pitch);
-    }
+bool Presenter::ShowTexture() {
     auto* renderer = static_cast<SDL_Renderer*>(m_renderer);
-    auto* texture = static_cast<SDL_Texture*>(m_texture);
-    if (SDL_UpdateTexture(texture, nullptr, pixels, pitch) != 0) {
-        return false;
-    }
     const Rect r = PresentationRect();
     int outW = 0;
     int outH = 0;
@@ -113,21 +106,67 @@ bool Presenter::Present(const uint32_t* pixels, int pitch) {
         SDL_RenderClear(renderer);
     }
     const SDL_Rect dst{r.x, r.y, r.width, r.height};
-    if (SDL_RenderCopy(renderer, texture, nullptr, &dst) != 0) {
+    if (SDL_RenderCopy(renderer, static_cast<SDL_Texture*>(m_texture), nullptr, &dst) != 0) {
         return false;
     }
     SDL_RenderPresent(renderer);
     return true;
 }
 
+void Presenter::OutputSize(int* w, int* h) const {
+    *w = 0;
+    *h = 0;
+    if (m_renderer != nullptr) {
+        SDL_GetRendererOutputSize(static_cast<SDL_Renderer*>(m_renderer), w, h);
+    } else {
+        SDL_GetWindowSize(static_cast<SDL_Window*>(m_window), w, h);
+    }
+}
+
+bool Presenter::Present(const uint32_t* pixels, int pitch) {
+    m_shown = false;
+    ++m_uploads;
+    bool ok = false;
+    if (m_kind == Kind::WindowSurface) {
+        ok = PresentToSurface(pixels, pitch);
+    } else {
+        ok = SDL_UpdateTexture(static_cast<SDL_Texture*>(m_texture), nullptr, pixels, pitch) == 0 &&
+             ShowTexture();
+    }
+    if (ok) {
+        m_shown = true;
+        OutputSize(&m_shownW, &m_shownH);
+    }
+    return ok;
+}
+
+bool Presenter::PresentAgain() {
+    int w = 0;
+    int h = 0;
+    OutputSize(&w, &h);
+    if (!m_shown || w != m_shownW || h != m_shownH) {
+        return false;
+    }
+    switch (m_kind) {
+        case Kind::WindowSurface:
+            // The window's surface still holds the letterboxed picture.
+            return SDL_UpdateWindowSurface(static_cast<SDL_Window*>(m_window)) == 0;
+        case Kind::Software:
+            // The software renderer draws into the window's surface, which
+            // keeps the last picture while the output keeps its size.
+            SDL_RenderPresent(static_cast<SDL_Renderer*>(m_renderer));
+            return true;
+        case Kind::Accelerated:
+            // A hardware renderer can lose its textures with its device.
+            return false;
+    }
+    return false;
+}
+
 Rect Presenter::PresentationRect() const {
     int outW = 0;
     int outH = 0;
-    if (m_renderer != nullptr) {
-        SDL_GetRendererOutputSize(static_cast<SDL_Renderer*>(m_renderer), &outW, &outH);
-    } else {
-        SDL_GetWindowSize(static_cast<SDL_Window*>(m_window), &outW, &outH);
-    }
+    OutputSize(&outW, &outH);
     return LetterboxRect(m_width, m_height, outW, outH);
 }
 

@@ -35,6 +35,13 @@ public:
     // Uploads the picture (`pitch` in bytes) and shows it. False when the
     // renderer failed (the caller treats the display as lost).
     bool Present(const uint32_t* pixels, int pitch);
+    // Shows the picture of the last successful Present again without taking
+    // its pixels anew. False, having shown nothing, when that picture is not
+    // kept (nothing shown yet, or the window's output changed size since):
+    // the caller then presents the pixels.
+    bool PresentAgain();
+    // How many pictures have been taken in by Present.
+    int UploadCount() const { return m_uploads; }
     // Where the picture lands in window coordinates.
     Rect PresentationRect() const;
     // Refresh rate of the window's display in Hz; 0 when unknown.
@@ -44,6 +51,9 @@ public:
 private:
     Presenter() = default;
     bool PresentToSurface(const uint32_t* pixels, int pitch);
+    bool ShowTexture();
+    // The window's output size now (the renderer's, or the window's).
+    void OutputSize(int* w, int* h) const;
 
     void* m_renderer = nullptr;  // SDL_Renderer*
     void* m_texture = nullptr;   // SDL_Texture*
@@ -51,6 +61,10 @@ private:
     int m_width = 0;
     int m_height = 0;
     Kind m_kind = Kind::Software;
+    int m_uploads = 0;
+    bool m_shown = false;  // the last Present succeeded...
+    int m_shownW = 0;      // ...into an output of this size
+    int m_shownH = 0;
 };
 
 // Fits a width x height picture into an output of outW x outH, keeping its

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 namespace Brisk::Platform {
 
 // The window whose window-system connection the event pump watches (X11
@@ -12,5 +14,12 @@ void WatchWindowSystemOf(void* sdlWindow);
 // client library's queue already and nothing waiting on the socket. (SDL
 // sends its own requests as it makes them.) False when nothing is watched.
 bool WindowSystemQuiet();
+
+// Sleeps `ms` milliseconds (as the steady clock's sleep does) while watching
+// the connection, so that the WindowSystemQuiet that follows straight after
+// knows the answer without asking the system again. Something arriving early
+// does not cut the sleep short. False, without sleeping, when nothing is
+// watched.
+bool SleepWatchingWindowSystem(uint32_t ms);
 
 }  // namespace Brisk::Platform
