@@ -109,7 +109,12 @@ void Mixer::Render(int16_t* out, int frames) {
     const float gain = m_outputGain;
     for (size_t i = 0; i < m_scratch.size(); ++i) {
         const float v = std::clamp(m_scratch[i] * gain, -1.0f, 1.0f);
-        out[i] = static_cast<int16_t>(std::lround(v * 32767.0f));
+        // Rounds half away from zero, as lround does (exact in double),
+        // without a library call; not-a-number is silence.
+        const double x = static_cast<double>(v * 32767.0f);
+        out[i] = x >= 0.0  ? static_cast<int16_t>(x + 0.5)
+                 : x < 0.0 ? static_cast<int16_t>(x - 0.5)
+                           : int16_t{0};
     }
 }
 

@@ -277,6 +277,15 @@ public:
             if (m_bufferPos >= m_bufferSize && !NextChunk()) {
                 break;
             }
+            const size_t whole = (m_bufferSize - m_bufferPos) / static_cast<size_t>(m_channels);
+            if (m_rate == Platform::Mixer::kRate && m_channels == 2 && whole > 0) {
+                // At the mixer's rate every frame is taken once, as it stands.
+                const size_t n = std::min(whole, static_cast<size_t>(frames - done));
+                std::copy_n(m_chunk + m_bufferPos, 2 * n, out + 2 * done);
+                m_bufferPos += 2 * n;
+                done += static_cast<int>(n);
+                continue;
+            }
             const int16_t l = m_chunk[m_bufferPos];
             const int16_t r = m_channels == 2 ? m_chunk[m_bufferPos + 1] : l;
             out[2 * done] = l;
