@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "framework/graphics/Blend.h"
@@ -181,18 +182,52 @@ TEST(Blt, WhiteOverOpaqueAndOverAlphaDestinations) {
     }
 }
 
+// Every way a coloured blit can go: a plain source (with long transparent
+// and opaque runs as glyphs have), a mirrored one and a palette one, over an
+// opaque and a half-transparent destination, also one flagged opaque.
 TEST(Blt, ColouredBlitsFollowTheTintedFormula) {
-    const auto srcPx = RandomPixels(32 * 4, 11);
-    MemoryImage src;
-    src.SetBits(srcPx.data(), 32, 4);
+    constexpr int kW = 32;
+    constexpr int kH = 6;
+    auto srcPx = RandomPixels(kW * kH, 11);
+    for (int x = 0; x < kW; ++x) {  // rows 4 and 5: runs of 12 transparent, 10 opaque, 10 mixed
+        srcPx[static_cast<size_t>(4 * kW + x)] &= x < 12 ? 0x00FFFFFFu : x < 22 ? 0xFFFFFFFFu : ~0u;
+        srcPx[static_cast<size_t>(5 * kW + x)] |= x < 12 ? 0xFF000000u : 0u;
+    }
+    std::vector<uint32_t> fewColours(srcPx.size());
+    for (size_t i = 0; i < srcPx.size(); ++i) {
+        fewColours[i] = srcPx[i % 50];
+    }
     const Color colors[] = {Color(128, 128, 128, 255), Color(200, 200, 200, 100),
                             Color(255, 0, 0, 255), Color(10, 200, 90, 180)};
-    for (const Color& c : colors) {
-        for (uint32_t d : {0xFF336699u, 0x40336699u}) {
-            MemoryImage dst = Solid(32, 4, d);
-            dst.Blt(&src, 0, 0, src.GetRect(), c, 0);
-            for (int i = 0; i < 32 * 4; ++i) {
-                ASSERT_EQ(dst.GetBits()[i], RefTinted(d, srcPx[static_cast<size_t>(i)], c));
+    enum class Way { Plain, Mirrored, Palette };
+    for (Way way : {Way::Plain, Way::Mirrored, Way::Palette}) {
+        const std::vector<uint32_t>& px = way == Way::Palette ? fewColours : srcPx;
+        MemoryImage src;
+        src.SetBits(px.data(), kW, kH);
+        if (way == Way::Palette) {
+            ASSERT_TRUE(src.Palettize());
+        }
+        for (const Color& c : colors) {
+            for (auto [d, forced] : {std::pair{0xFF336699u, false}, std::pair{0x40336699u, false},
+                                     std::pair{0x40336699u, true}}) {
+                MemoryImage dst = Solid(kW, kH, d);
+                if (forced) {
+                    // Called opaque (as the back buffer is) yet holding other alphas.
+                    dst.SetImageFlags(false, false);
+                }
+                if (way == Way::Mirrored) {
+                    dst.BltMirrored(&src, 0, 0, src.GetRect(), c, 0);
+                } else {
+                    dst.Blt(&src, 0, 0, src.GetRect(), c, 0);
+                }
+                for (int y = 0; y < kH; ++y) {
+                    for (int x = 0; x < kW; ++x) {
+                        const int sx = way == Way::Mirrored ? kW - 1 - x : x;
+                        ASSERT_EQ(At(dst, x, y),
+                                  RefTinted(d, px[static_cast<size_t>(y * kW + sx)], c))
+                            << "way " << static_cast<int>(way) << " at " << x << "," << y;
+                    }
+                }
             }
         }
     }

@@ -295,6 +295,43 @@ void MemoryImage::BltGeneric(MemoryImage* src, int x, int y, const Rect& srcRect
         return;
     }
 
+    if (mode != kDrawModeAdditive && !IsWhite(color)) {
+        // A tinted source (text in a colour, mostly): long transparent runs
+        // of the source are skipped, and opaque destination pixels (most of
+        // them) take the formula without a division.
+        const auto r = static_cast<uint32_t>(color.mRed);
+        const auto g = static_cast<uint32_t>(color.mGreen);
+        const auto b = static_cast<uint32_t>(color.mBlue);
+        const auto k = static_cast<uint32_t>(color.mAlpha);
+        if (mirror || src->IsPalettized()) {
+            for (int row = 0; row < d.height; ++row) {
+                uint32_t* dp = bits + static_cast<size_t>(d.y + row) * static_cast<size_t>(m_width);
+                for (int col = d.x; col < d.x + d.width; ++col) {
+                    dp[col] = detail::OverTintedOnAny(
+                        dp[col], src->SourcePixel(srcX(col), srcY + row), r, g, b, k);
+                }
+            }
+        } else {
+            const uint8_t* runs = src->GetRunTable(NativeDisplay::Default());
+            for (int row = 0; row < d.height; ++row) {
+                const size_t srcOffset =
+                    static_cast<size_t>(srcY + row) * static_cast<size_t>(src->m_width) +
+                    static_cast<size_t>(srcX(d.x));
+                const uint32_t* sp = src->m_bits.data() + srcOffset;
+                uint32_t* dp = bits +
+                               static_cast<size_t>(d.y + row) * static_cast<size_t>(m_width) +
+                               static_cast<size_t>(d.x);
+                auto tint = [&](int i, int count) {
+                    for (int j = i; j < i + count; ++j) {
+                        dp[j] = detail::OverTintedOnAny(dp[j], sp[j], r, g, b, k);
+                    }
+                };
+                detail::WalkRow(sp, runs + srcOffset, d.width, tint, tint);
+            }
+        }
+        BitsChanged();
+        return;
+    }
     for (int row = 0; row < d.height; ++row) {
         for (int col = 0; col < d.width; ++col) {
             PlotPixel(d.x + col, d.y + row, src->SourcePixel(srcX(d.x + col), srcY + row), color,
