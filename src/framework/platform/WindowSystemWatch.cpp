@@ -5,23 +5,34 @@
 
 #include <SDL.h>
 #include <SDL_syswm.h>
-#include <poll.h>
+#include <sys/epoll.h>
+#include <unistd.h>
 
 #include <chrono>
-#include <ctime>
+#include <climits>
 #include <thread>
 
 namespace Brisk::Platform {
 namespace {
 #if defined(SDL_VIDEO_DRIVER_X11)
-// Main thread only.
+// Main thread only. The connection is watched through an epoll set holding
+// its socket: waiting on it costs about what a plain sleep does, where a
+// poll would hook the socket up again on every call.
 Display* g_display = nullptr;
+int g_watch = -1;
 // What the last watched sleep saw of the connection, and when it woke. The
 // verdict serves only a question asked straight after the sleep.
 enum class Verdict { Unknown, Quiet, Busy };
 Verdict g_verdict = Verdict::Unknown;
 std::chrono::steady_clock::time_point g_verdictAt;
 constexpr auto kVerdictLife = std::chrono::milliseconds(1);
+
+// Waits up to `ms` for the connection to have something: 1 when it has, 0
+// when it stayed quiet, -1 when interrupted or failed.
+int WaitForConnection(int ms) {
+    epoll_event event{};
+    return epoll_wait(g_watch, &event, 1, ms);
+}
 #endif
 }  // namespace
 
@@ -29,14 +40,29 @@ void WatchWindowSystemOf(void* sdlWindow) {
 #if defined(SDL_VIDEO_DRIVER_X11)
     g_display = nullptr;
     g_verdict = Verdict::Unknown;
+    if (g_watch >= 0) {
+        close(g_watch);
+        g_watch = -1;
+    }
     if (sdlWindow == nullptr) {
         return;
     }
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (SDL_GetWindowWMInfo(static_cast<SDL_Window*>(sdlWindow), &info) == SDL_TRUE &&
-        info.subsystem == SDL_SYSWM_X11) {
+    if (SDL_GetWindowWMInfo(static_cast<SDL_Window*>(sdlWindow), &info) != SDL_TRUE ||
+        info.subsystem != SDL_SYSWM_X11) {
+        return;
+    }
+    g_watch = epoll_create1(EPOLL_CLOEXEC);
+    epoll_event event{};
+    event.events = EPOLLIN;
+    if (g_watch >= 0 &&
+        epoll_ctl(g_watch, EPOLL_CTL_ADD, ConnectionNumber(info.info.x11.display), &event) == 0) {
         g_display = info.info.x11.display;
+    } else if (g_watch >= 0) {
+        // Unwatched, the pump simply reads the connection every time.
+        close(g_watch);
+        g_watch = -1;
     }
 #else
     static_cast<void>(sdlWindow);
@@ -55,8 +81,7 @@ bool WindowSystemQuiet() {
         std::chrono::steady_clock::now() - g_verdictAt < kVerdictLife) {
         return verdict == Verdict::Quiet;
     }
-    pollfd p{ConnectionNumber(g_display), POLLIN, 0};
-    return poll(&p, 1, 0) == 0;
+    return WaitForConnection(0) == 0;
 #else
     return false;
 #endif
@@ -64,16 +89,14 @@ bool WindowSystemQuiet() {
 
 bool SleepWatchingWindowSystem(uint32_t ms) {
 #if defined(SDL_VIDEO_DRIVER_X11)
-    if (g_display == nullptr) {
+    if (g_display == nullptr || ms > INT_MAX) {
         return false;
     }
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(ms);
-    // One system call both sleeps and watches: the kernel gives a poll timeout
-    // the same timer slack as a plain sleep of that length.
-    pollfd p{ConnectionNumber(g_display), POLLIN, 0};
-    const timespec timeout{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000};
-    const int ready = ppoll(&p, 1, &timeout, nullptr);
+    // One system call both sleeps and watches: the kernel gives the wait's
+    // timeout the same timer slack as a plain sleep of that length.
+    const int ready = WaitForConnection(static_cast<int>(ms));
     if (ready == 0) {
         g_verdict = Verdict::Quiet;
     } else {
