@@ -260,22 +260,19 @@ void MemoryImage::BltGeneric(MemoryImage* src, int x, int y, const Rect& srcRect
     };
     src->EnsureReadable();
     uint32_t* bits = GetBits();
-
-    if (mode != kDrawModeAdditive && IsWhite(color) && !HasTransparency() && !HasAlpha()) {
-        // Opaque destination: opaque source pixels are copied, partial ones
-        // blended, transparent ones skipped.
-        if (mirror || src->IsPalettized()) {
-            for (int row = 0; row < d.height; ++row) {
-                uint32_t* dp = bits + static_cast<size_t>(d.y + row) * static_cast<size_t>(m_width);
-                for (int col = d.x; col < d.x + d.width; ++col) {
-                    const uint32_t p = src->SourcePixel(srcX(col), srcY + row);
-                    detail::BlendRowOverOpaqueScalar(dp + col, &p, 1);
-                }
+    // Every drawn pixel in turn: op(destination pixel, source pixel).
+    auto eachPixel = [&](auto op) {
+        for (int row = 0; row < d.height; ++row) {
+            uint32_t* dp = bits + static_cast<size_t>(d.y + row) * static_cast<size_t>(m_width);
+            for (int col = d.x; col < d.x + d.width; ++col) {
+                op(dp[col], src->SourcePixel(srcX(col), srcY + row));
             }
-            BitsChanged();
-            return;
         }
-        // Walk the source by runs: opaque runs are copied without arithmetic.
+    };
+    // The drawn rows by the source's runs (needs plain, unmirrored source
+    // bits): long transparent runs are skipped, long opaque runs go to
+    // copy(dst, src, count), the rest to blend(dst, src, count).
+    auto eachRun = [&](auto copy, auto blend) {
         const uint8_t* runs = src->GetRunTable(NativeDisplay::Default());
         for (int row = 0; row < d.height; ++row) {
             const size_t srcOffset =
@@ -286,15 +283,28 @@ void MemoryImage::BltGeneric(MemoryImage* src, int x, int y, const Rect& srcRect
                            static_cast<size_t>(d.x);
             detail::WalkRow(
                 sp, runs + srcOffset, d.width,
-                [&](int i, int count) {
-                    std::memcpy(dp + i, sp + i, static_cast<size_t>(count) * 4);
-                },
-                [&](int i, int count) { detail::BlendRowOverOpaque(dp + i, sp + i, count); });
+                [&](int i, int count) { copy(dp + i, sp + i, count); },
+                [&](int i, int count) { blend(dp + i, sp + i, count); });
+        }
+    };
+    const bool runsUsable = !mirror && !src->IsPalettized();
+
+    if (mode != kDrawModeAdditive && IsWhite(color) && !HasTransparency() && !HasAlpha()) {
+        // Opaque destination: opaque source pixels are copied (without
+        // arithmetic, by runs), partial ones blended, transparent ones skipped.
+        if (runsUsable) {
+            eachRun([](uint32_t* dp, const uint32_t* sp,
+                       int count) { std::memcpy(dp, sp, static_cast<size_t>(count) * 4); },
+                    [](uint32_t* dp, const uint32_t* sp, int count) {
+                        detail::BlendRowOverOpaque(dp, sp, count);
+                    });
+        } else {
+            eachPixel(
+                [](uint32_t& dp, uint32_t p) { detail::BlendRowOverOpaqueScalar(&dp, &p, 1); });
         }
         BitsChanged();
         return;
     }
-
     if (mode != kDrawModeAdditive && !IsWhite(color)) {
         // A tinted source (text in a colour, mostly): long transparent runs
         // of the source are skipped, and opaque destination pixels (most of
@@ -303,31 +313,15 @@ void MemoryImage::BltGeneric(MemoryImage* src, int x, int y, const Rect& srcRect
         const auto g = static_cast<uint32_t>(color.mGreen);
         const auto b = static_cast<uint32_t>(color.mBlue);
         const auto k = static_cast<uint32_t>(color.mAlpha);
-        if (mirror || src->IsPalettized()) {
-            for (int row = 0; row < d.height; ++row) {
-                uint32_t* dp = bits + static_cast<size_t>(d.y + row) * static_cast<size_t>(m_width);
-                for (int col = d.x; col < d.x + d.width; ++col) {
-                    dp[col] = detail::OverTintedOnAny(
-                        dp[col], src->SourcePixel(srcX(col), srcY + row), r, g, b, k);
-                }
+        auto tint = [&](uint32_t* dp, const uint32_t* sp, int count) {
+            for (int j = 0; j < count; ++j) {
+                dp[j] = detail::OverTintedOnAny(dp[j], sp[j], r, g, b, k);
             }
+        };
+        if (runsUsable) {
+            eachRun(tint, tint);
         } else {
-            const uint8_t* runs = src->GetRunTable(NativeDisplay::Default());
-            for (int row = 0; row < d.height; ++row) {
-                const size_t srcOffset =
-                    static_cast<size_t>(srcY + row) * static_cast<size_t>(src->m_width) +
-                    static_cast<size_t>(srcX(d.x));
-                const uint32_t* sp = src->m_bits.data() + srcOffset;
-                uint32_t* dp = bits +
-                               static_cast<size_t>(d.y + row) * static_cast<size_t>(m_width) +
-                               static_cast<size_t>(d.x);
-                auto tint = [&](int i, int count) {
-                    for (int j = i; j < i + count; ++j) {
-                        dp[j] = detail::OverTintedOnAny(dp[j], sp[j], r, g, b, k);
-                    }
-                };
-                detail::WalkRow(sp, runs + srcOffset, d.width, tint, tint);
-            }
+            eachPixel([&](uint32_t& dp, uint32_t p) { tint(&dp, &p, 1); });
         }
         BitsChanged();
         return;
