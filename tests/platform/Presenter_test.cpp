@@ -36,6 +36,8 @@ INSTANTIATE_TEST_SUITE_P(Outputs, LetterboxTest,
 
 #include <SDL.h>
 
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "framework/platform/Video.h"
@@ -43,101 +45,109 @@ INSTANTIATE_TEST_SUITE_P(Outputs, LetterboxTest,
 
 namespace {
 
+using Brisk::Platform::Presenter;
+
+// The video system on the headless driver for the test's lifetime, and a
+// window in it.
+class HeadlessWindow {
+public:
+    HeadlessWindow(int width, int height) {
+        if (Brisk::Platform::InitVideo().status != Brisk::Platform::VideoStatus::Ok) {
+            return;
+        }
+        m_started = true;
+        Brisk::Platform::WindowParams params;
+        params.title = "presenter";
+        params.clientWidth = width;
+        params.clientHeight = height;
+        std::string error;
+        window = Brisk::Platform::Window::Create(params, &error);
+    }
+    ~HeadlessWindow() {
+        window.reset();
+        if (m_started) {
+            Brisk::Platform::ShutdownVideo();
+        }
+    }
+    HeadlessWindow(const HeadlessWindow&) = delete;
+    HeadlessWindow& operator=(const HeadlessWindow&) = delete;
+
+    SDL_Window* Sdl() const { return static_cast<SDL_Window*>(window->NativeHandle()); }
+    // The window surface's pixel as 0xRRGGBB.
+    uint32_t Shown(int x, int y) const {
+        SDL_Surface* shown = SDL_GetWindowSurface(Sdl());
+        if (shown == nullptr || x >= shown->w || y >= shown->h) {
+            return 0xDEADBEEF;
+        }
+        const auto* row = static_cast<const uint8_t*>(shown->pixels) + y * shown->pitch;
+        Uint32 raw = 0;
+        std::memcpy(&raw, row + x * shown->format->BytesPerPixel, shown->format->BytesPerPixel);
+        Uint8 r = 0, g = 0, b = 0;
+        SDL_GetRGB(raw, shown->format, &r, &g, &b);
+        return static_cast<uint32_t>((r << 16) | (g << 8) | b);
+    }
+
+    std::unique_ptr<Brisk::Platform::Window> window;
+
+private:
+    bool m_started = false;
+};
+
 // The real presenter on the headless driver: a frame shown in a window that
 // was made wider keeps its shape, with black bars at the sides.
 TEST(Presenter, ResizedWindowShowsTheFrameLetterboxed) {
-    ASSERT_EQ(Brisk::Platform::InitVideo().status, Brisk::Platform::VideoStatus::Ok);
-    {
-        Brisk::Platform::WindowParams params;
-        params.title = "letterbox";
-        params.clientWidth = 640;
-        params.clientHeight = 480;
-        std::string error;
-        auto window = Brisk::Platform::Window::Create(params, &error);
-        ASSERT_NE(window, nullptr) << error;
-        auto* sdlWindow = static_cast<SDL_Window*>(window->NativeHandle());
-        SDL_SetWindowSize(sdlWindow, 1000, 480);
-        auto presenter = Brisk::Platform::Presenter::Create(
-            *window, 640, 480, Brisk::Platform::Presenter::Kind::Software, &error);
-        ASSERT_NE(presenter, nullptr) << error;
-        EXPECT_EQ(presenter->PresentationRect(), (Rect{180, 0, 640, 480}));
+    HeadlessWindow w(640, 480);
+    ASSERT_NE(w.window, nullptr);
+    SDL_SetWindowSize(w.Sdl(), 1000, 480);
+    std::string error;
+    auto presenter = Presenter::Create(*w.window, 640, 480, Presenter::Kind::Software, &error);
+    ASSERT_NE(presenter, nullptr) << error;
+    EXPECT_EQ(presenter->PresentationRect(), (Rect{180, 0, 640, 480}));
 
-        std::vector<uint32_t> frame(640 * 480, 0xFFFFFFFF);
-        ASSERT_TRUE(presenter->Present(frame.data(), 640 * 4));
-        SDL_Surface* shown = SDL_GetWindowSurface(sdlWindow);
-        ASSERT_NE(shown, nullptr);
-        ASSERT_EQ(shown->w, 1000);
-        auto pixel = [&](int x, int y) {
-            Uint8 r = 0, g = 0, b = 0;
-            const auto* row = static_cast<const uint8_t*>(shown->pixels) + y * shown->pitch;
-            Uint32 raw = 0;
-            std::memcpy(&raw, row + x * shown->format->BytesPerPixel, shown->format->BytesPerPixel);
-            SDL_GetRGB(raw, shown->format, &r, &g, &b);
-            return (r << 16) | (g << 8) | b;
-        };
-        EXPECT_EQ(pixel(0, 10), 0x000000);
-        EXPECT_EQ(pixel(179, 479), 0x000000);
-        EXPECT_EQ(pixel(180, 0), 0xFFFFFF);
-        EXPECT_EQ(pixel(819, 479), 0xFFFFFF);
-        EXPECT_EQ(pixel(820, 200), 0x000000);
-    }
-    Brisk::Platform::ShutdownVideo();
+    std::vector<uint32_t> frame(640 * 480, 0xFFFFFFFF);
+    ASSERT_TRUE(presenter->Present(frame.data(), 640 * 4));
+    EXPECT_EQ(w.Shown(0, 10), 0x000000u);
+    EXPECT_EQ(w.Shown(179, 479), 0x000000u);
+    EXPECT_EQ(w.Shown(180, 0), 0xFFFFFFu);
+    EXPECT_EQ(w.Shown(819, 479), 0xFFFFFFu);
+    EXPECT_EQ(w.Shown(820, 200), 0x000000u);
 }
 
 // Showing the last picture again takes no pixels: it holds while the output
 // keeps its size, and is refused (nothing shown) before the first picture and
 // after a resize, so the caller hands the pixels over instead.
-class PresentAgainTest : public ::testing::TestWithParam<Brisk::Platform::Presenter::Kind> {};
+class PresentAgainTest : public ::testing::TestWithParam<Presenter::Kind> {};
 
 TEST_P(PresentAgainTest, ShowsTheLastPictureUntilTheOutputChangesSize) {
-    ASSERT_EQ(Brisk::Platform::InitVideo().status, Brisk::Platform::VideoStatus::Ok);
-    {
-        Brisk::Platform::WindowParams params;
-        params.title = "again";
-        params.clientWidth = 320;
-        params.clientHeight = 240;
-        std::string error;
-        auto window = Brisk::Platform::Window::Create(params, &error);
-        ASSERT_NE(window, nullptr) << error;
-        auto* sdlWindow = static_cast<SDL_Window*>(window->NativeHandle());
-        auto presenter = Brisk::Platform::Presenter::Create(*window, 320, 240, GetParam(), &error);
-        ASSERT_NE(presenter, nullptr) << error;
-        EXPECT_FALSE(presenter->PresentAgain());
+    HeadlessWindow w(320, 240);
+    ASSERT_NE(w.window, nullptr);
+    std::string error;
+    auto presenter = Presenter::Create(*w.window, 320, 240, GetParam(), &error);
+    ASSERT_NE(presenter, nullptr) << error;
+    EXPECT_FALSE(presenter->PresentAgain());
 
-        std::vector<uint32_t> frame(320 * 240, 0xFF336699);
-        ASSERT_TRUE(presenter->Present(frame.data(), 320 * 4));
-        EXPECT_EQ(presenter->UploadCount(), 1);
-        for (int i = 0; i < 3; ++i) {
-            ASSERT_TRUE(presenter->PresentAgain());
-        }
-        EXPECT_EQ(presenter->UploadCount(), 1);
-        SDL_Surface* shown = SDL_GetWindowSurface(sdlWindow);
-        ASSERT_NE(shown, nullptr);
-        Uint32 raw = 0;
-        std::memcpy(&raw,
-                    static_cast<const uint8_t*>(shown->pixels) + 120 * shown->pitch +
-                        160 * shown->format->BytesPerPixel,
-                    shown->format->BytesPerPixel);
-        Uint8 r = 0, g = 0, b = 0;
-        SDL_GetRGB(raw, shown->format, &r, &g, &b);
-        EXPECT_EQ((r << 16) | (g << 8) | b, 0x336699);
-
-        SDL_SetWindowSize(sdlWindow, 400, 240);
-        EXPECT_FALSE(presenter->PresentAgain());
-        ASSERT_TRUE(presenter->Present(frame.data(), 320 * 4));
-        EXPECT_TRUE(presenter->PresentAgain());
-        EXPECT_EQ(presenter->UploadCount(), 2);
+    std::vector<uint32_t> frame(320 * 240, 0xFF336699);
+    ASSERT_TRUE(presenter->Present(frame.data(), 320 * 4));
+    EXPECT_EQ(presenter->UploadCount(), 1);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(presenter->PresentAgain());
     }
-    Brisk::Platform::ShutdownVideo();
+    EXPECT_EQ(presenter->UploadCount(), 1);
+    EXPECT_EQ(w.Shown(160, 120), 0x336699u);
+
+    SDL_SetWindowSize(w.Sdl(), 400, 240);
+    EXPECT_FALSE(presenter->PresentAgain());
+    ASSERT_TRUE(presenter->Present(frame.data(), 320 * 4));
+    EXPECT_TRUE(presenter->PresentAgain());
+    EXPECT_EQ(presenter->UploadCount(), 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, PresentAgainTest,
-                         ::testing::Values(Brisk::Platform::Presenter::Kind::Software,
-                                           Brisk::Platform::Presenter::Kind::WindowSurface),
+                         ::testing::Values(Presenter::Kind::Software,
+                                           Presenter::Kind::WindowSurface),
                          [](const auto& info) {
-                             return info.param == Brisk::Platform::Presenter::Kind::Software
-                                        ? "Software"
-                                        : "WindowSurface";
+                             return info.param == Presenter::Kind::Software ? "Software"
+                                                                            : "WindowSurface";
                          });
 
 }  // namespace
