@@ -260,10 +260,26 @@ void MemoryImage::BltGeneric(MemoryImage* src, int x, int y, const Rect& srcRect
     };
     src->EnsureReadable();
     uint32_t* bits = GetBits();
-    // Every drawn pixel in turn: op(destination pixel, source pixel).
+    // Every drawn pixel in turn: op(destination pixel, source pixel); `op`
+    // must leave the destination as it is for a fully transparent source
+    // pixel, which an unmirrored palette source skips.
     auto eachPixel = [&](auto op) {
         for (int row = 0; row < d.height; ++row) {
             uint32_t* dp = bits + static_cast<size_t>(d.y + row) * static_cast<size_t>(m_width);
+            if (!mirror && src->IsPalettized()) {
+                const uint8_t* ip =
+                    src->GetColorIndices() +
+                    static_cast<size_t>(srcY + row) * static_cast<size_t>(src->m_width) +
+                    static_cast<size_t>(srcX(d.x));
+                const uint32_t* palette = src->GetPalette();
+                for (int i = 0; i < d.width; ++i) {
+                    const uint32_t p = palette[ip[i]];
+                    if ((p >> 24) != 0) {
+                        op(dp[d.x + i], p);
+                    }
+                }
+                continue;
+            }
             for (int col = d.x; col < d.x + d.width; ++col) {
                 op(dp[col], src->SourcePixel(srcX(col), srcY + row));
             }
