@@ -17,6 +17,9 @@ struct Coverage {
     uint32_t weight;
 };
 inline Coverage Over(uint32_t d, uint32_t a) {
+    if (d == 255) {
+        return {255, a * 256 / 255};  // the same values, without the division by A
+    }
     const uint32_t A = d + (255 - d) * a / 255;
     return {A, A == 0 ? 0 : a * 256 / A};
 }
@@ -90,27 +93,6 @@ inline uint32_t OverTinted(uint32_t dst, uint32_t src, uint32_t r, uint32_t g, u
         return (((s * w) >> 8) + ((d * iw) >> 8)) << shift;
     };
     return (c.alpha << 24) | ch(16, r) | ch(8, g) | ch(0, b);
-}
-
-// OverTinted, without its division by a varying alpha where the destination
-// pixel is opaque (there A = 255 and w = m 256 / 255).
-inline uint32_t OverTintedOnAny(uint32_t dst, uint32_t src, uint32_t r, uint32_t g, uint32_t b,
-                                uint32_t k) {
-    if ((dst >> 24) != 255) {
-        return OverTinted(dst, src, r, g, b, k);
-    }
-    const uint32_t m = k * (src >> 24) / 255;
-    if (m == 0) {
-        return dst;
-    }
-    const uint32_t w = m * 256 / 255;
-    const uint32_t iw = 256 - w;
-    auto ch = [&](int shift, uint32_t comp) {
-        const uint32_t s = (((src >> shift) & 0xFF) * comp) >> 8;
-        const uint32_t d = (dst >> shift) & 0xFF;
-        return (((s * w) >> 8) + ((d * iw) >> 8)) << shift;
-    };
-    return 0xFF000000u | ch(16, r) | ch(8, g) | ch(0, b);
 }
 
 // Additive drawing: saturating per channel, destination alpha kept. `src`

@@ -323,15 +323,14 @@ void MemoryImage::BltGeneric(MemoryImage* src, int x, int y, const Rect& srcRect
     }
     if (mode != kDrawModeAdditive && !IsWhite(color)) {
         // A tinted source (text in a colour, mostly): long transparent runs
-        // of the source are skipped, and opaque destination pixels (most of
-        // them) take the formula without a division.
+        // of the source are skipped.
         const auto r = static_cast<uint32_t>(color.mRed);
         const auto g = static_cast<uint32_t>(color.mGreen);
         const auto b = static_cast<uint32_t>(color.mBlue);
         const auto k = static_cast<uint32_t>(color.mAlpha);
         auto tint = [&](uint32_t* dp, const uint32_t* sp, int count) {
             for (int j = 0; j < count; ++j) {
-                dp[j] = detail::OverTintedOnAny(dp[j], sp[j], r, g, b, k);
+                dp[j] = detail::OverTinted(dp[j], sp[j], r, g, b, k);
             }
         };
         if (runsUsable) {
