@@ -72,8 +72,10 @@ bool TimeObject_impl::Start(bool paused, uint16_t delay) {
     m_running = true;
     m_paused = paused;
     m_startDelay = delay;
-    // Counting starts with the next step.
-    m_step = m_schedule.CurrentStep(m_id);
+    // Counting starts with the next step. Started from its own notification,
+    // the object has already had the step in progress (the schedule still
+    // counts it as due for this object): it must not take it a second time.
+    m_step = std::max(m_step, m_schedule.CurrentStep(m_id));
     ScheduleNext();
     return true;
 }

@@ -253,6 +253,69 @@ TEST_F(TimeSystemTest, ALoopedObjectRunsPastTwentyFiveDays) {
     EXPECT_TRUE(t->IsRunning());
 }
 
+// An object restarted from its own finish counts its new run from the next
+// step: a 100 ms frame restarted twice finishes at 100, 200 and 300 ms, and a
+// run of one step or less finishes once a step. Driven both step by step and
+// through the sleeping schedule, against absolute times.
+struct RestartCase {
+    int32_t duration;
+    std::vector<int> finishTimes;  // clock labels of every finish
+};
+
+class RestartTest : public ::testing::TestWithParam<RestartCase> {};
+
+TEST_P(RestartTest, ARestartFromTheFinishCountsFromTheNextStep) {
+    const RestartCase c = GetParam();
+    class Restarter : public Recorder {
+    public:
+        using Recorder::Recorder;
+        void OnTimeObjectStart(int32_t) override {}
+        void OnTimeObjectTick(int32_t) override {}
+        void OnTimeObjectFinish(int32_t id) override {
+            Recorder::OnTimeObjectFinish(id);
+            if (--restarts >= 0) {
+                self->Start(false, 0);  // bounded, so a run that never leaves its step ends too
+            }
+        }
+        ITimeObject* self = nullptr;
+        int restarts = 0;
+    };
+    for (const bool sleeping : {false, true}) {
+        SCOPED_TRACE(sleeping ? "sleeping schedule" : "every step");
+        Brisk::Platform::ManualClock clock;
+        TimeSystem_impl system(clock);
+        Restarter restarter(&system);
+        restarter.restarts = static_cast<int>(c.finishTimes.size()) - 1;
+        restarter.self = system.CreateTimeObject(&restarter, c.duration, c.duration);
+        if (sleeping) {
+            ASSERT_TRUE(system.StartSchedule());
+        }
+        ASSERT_TRUE(restarter.self->Start(false, 0));
+        restarter.events.clear();
+        for (int ms = 1; ms <= c.finishTimes.back() + 50; ++ms) {
+            clock.Advance(1);
+            if (sleeping) {
+                system.RunDueSteps();
+            } else if (ms % 5 == 0) {
+                system.Step();
+            }
+        }
+        system.StopTimer();
+        std::vector<std::string> expected;
+        for (int ms : c.finishTimes) {
+            expected.push_back("F" + std::to_string(restarter.self->GetId()) + "@" +
+                               std::to_string(ms));
+        }
+        EXPECT_EQ(restarter.events, expected);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Restarts, RestartTest,
+                         ::testing::Values(RestartCase{100, {100, 200, 300}},
+                                           RestartCase{12, {15, 30, 45}},
+                                           RestartCase{5, {5, 10, 15, 20}},
+                                           RestartCase{1, {5, 10, 15}}));
+
 TEST_F(TimeSystemTest, ClockCountsStepsNotWallTime) {
     EXPECT_EQ(system.GetTime(), 0u);
     Steps(7);
