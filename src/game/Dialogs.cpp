@@ -189,6 +189,14 @@ ControlLibrary::IButtonVO* LevelsDlg::EscapeButton() const {
     return m_buttons[std::min<uint16_t>(PlayerList::Instance()->GetCurrent().difficulty, kHardest)];
 }
 
+void LevelsDlg::Show(bool on) {
+    BaseDialog::Show(on);
+    if (on) {
+        // The current difficulty lit: Enter keeps it, and the game in progress.
+        Highlight(std::min<uint16_t>(PlayerList::Instance()->GetCurrent().difficulty, kHardest));
+    }
+}
+
 void LevelsDlg::Layout() {
     for (int i = 0; i < kDifficultyCount; ++i) {
         Place(m_buttons[i], Width() / 2, Height() / 2 + (i - 1) * 60);

@@ -124,6 +124,8 @@ private:
 class LevelsDlg : public BaseDialog {
 public:
     explicit LevelsDlg(ControlLibrary::DialogMessageObserver* owner);
+    // Opens with the current difficulty lit.
+    void Show(bool on) override;
     void Layout() override;
     void OnMouseClick(int32_t id) override;
     uint16_t GetResult() const { return m_result; }

@@ -89,9 +89,15 @@ void GameImpl::Initialize() {
         link->SetColour(kPaleYellow);
         link->SetZOrder(1500);
         link->SetText(texts[i]);
-        link->SetAddress(LocalPage(pages[i]));
+        m_linkAddresses[i] = LocalPage(pages[i]);
+        link->SetAddress(m_linkAddresses[i]);
         m_links[i] = link;
     }
+    m_linkMark = factory->CreateRectVO();
+    m_linkMark->SetStyle(1);
+    m_linkMark->SetColour(kGold);
+    m_linkMark->SetZOrder(1500);
+    m_linkMark->SetShown(false);
 
     m_backdrop = factory->CreateRectVO();
     m_backdrop->SetStyle(1);
@@ -107,6 +113,9 @@ void GameImpl::Initialize() {
     m_exitButton->SetBackgroundHidden(true);
 
     m_exitDialog = std::make_unique<ExitDialog>(this);
+    if (NewPlayerDialog* prompt = m_startModule->GetNewPlayerDialog()) {
+        prompt->GetDialog()->AddDialogObserver(this);  // "Exit" stays usable over the first one
+    }
     m_exitDialog->GetDialog()->SetSize(400, 200);
     m_music = LoadSound("sounds/back.ogg", 0.2);
 
@@ -115,7 +124,7 @@ void GameImpl::Initialize() {
     m_links[1]->SetPosition(w - 10, h - 50);
     m_links[0]->SetPosition(w - 10, h - 20);
     m_exitButton->SetPosition(35, h - 20);
-    m_owned.Keep(m_font, m_music, m_links[0], m_links[1], m_backdrop, m_exitButton);
+    m_owned.Keep(m_font, m_music, m_links[0], m_links[1], m_linkMark, m_backdrop, m_exitButton);
     factory->AddKeybdSysObserver(this);
 }
 
@@ -194,13 +203,83 @@ void GameImpl::OnSysKeyDown(int32_t key) {
     }
     for (BaseDialog* dialog : OpenableDialogs()) {
         if (dialog != nullptr && dialog->IsShown()) {
+            if (key == kKeyEscape && dialog == m_startModule->GetNewPlayerDialog() &&
+                PlayerList::Instance()->GetPlayers().empty()) {
+                AskExit();  // the first prompt has no "Cancel": Escape is the way out
+                return;
+            }
             dialog->HandleKey(key, m_shiftDown);
             return;
         }
     }
     if (m_gameModule->IsActive()) {
         m_gameModule->HandleKey(key, m_shiftDown);
-    } else if (key == kKeyEscape && m_startModule->IsActive()) {
+    } else if (m_startModule->IsActive()) {
+        HandleStartKey(key);
+    }
+}
+
+std::vector<GameImpl::KeyTarget> GameImpl::StartKeyTargets() {
+    auto button = [](ControlLibrary::IButtonVO* b) {
+        return KeyTarget{b, [b](bool on) { b->SetHighlighted(on); }, [b] { b->Press(); }};
+    };
+    auto link = [this](int i) {
+        ControlLibrary::ILinkVO* l = m_links[i];
+        return KeyTarget{l,
+                         [this, l](bool on) {
+                             l->SetColour(on ? kWhite : kPaleYellow);
+                             if (on) {
+                                 const ControlLibrary::Rect r = l->GetScreenRect();
+                                 m_linkMark->SetSize(static_cast<uint16_t>(r.width), 2);
+                                 m_linkMark->SetPosition(r.x, r.y + r.height + 2);
+                             }
+                             m_linkMark->SetShown(on);
+                         },
+                         [this, i] { GetFactory()->OpenAddress(m_linkAddresses[i]); }};
+    };
+    return {button(m_startModule->GetPlayButton()), button(m_startModule->GetCreateButton()),
+            button(m_exitButton), link(1), link(0)};
+}
+
+void GameImpl::LightStartTarget(int index) {
+    std::vector<KeyTarget> targets = StartKeyTargets();
+    if (m_startHighlight >= 0 && m_startHighlight < static_cast<int>(targets.size())) {
+        targets[static_cast<size_t>(m_startHighlight)].light(false);
+    }
+    m_startHighlight = index;
+    if (index >= 0 && index < static_cast<int>(targets.size())) {
+        targets[static_cast<size_t>(index)].light(true);
+    }
+}
+
+void GameImpl::HandleStartKey(int32_t key) {
+    std::vector<KeyTarget> targets = StartKeyTargets();
+    const int n = static_cast<int>(targets.size());
+    Direction direction{};
+    int step = 0;
+    if (key == kKeyTab) {
+        step = m_shiftDown ? -1 : 1;
+    } else if (ArrowDirection(key, &direction)) {
+        step = direction == Direction::Left || direction == Direction::Up ? -1 : 1;
+    }
+    if (step != 0) {
+        int i = m_startHighlight < 0 ? (step > 0 ? -1 : n) : m_startHighlight;
+        for (int tries = 0; tries < n; ++tries) {
+            i = ((i + step) % n + n) % n;
+            ControlLibrary::IVisibleObject* object = targets[static_cast<size_t>(i)].object;
+            if (object->IsShown() && object->IsEnabled()) {
+                LightStartTarget(i);
+                return;
+            }
+        }
+        return;
+    }
+    if (key == kKeyReturn || key == kKeySpace) {
+        const int chosen = m_startHighlight < 0 ? 0 : m_startHighlight;  // "Play" when none is lit
+        LightStartTarget(-1);
+        targets[static_cast<size_t>(chosen)].press();  // a disabled button gives no click
+    } else if (key == kKeyEscape) {
+        LightStartTarget(-1);
         AskExit();
     }
 }
@@ -218,14 +297,21 @@ void GameImpl::AskExit() {
     m_exitDialog->Show(true);
 }
 
+bool GameImpl::ExitStaysUsable() const {
+    const NewPlayerDialog* prompt = m_startModule->GetNewPlayerDialog();
+    return m_countingDown ||
+           (prompt != nullptr && prompt->IsShown() && PlayerList::Instance()->GetPlayers().empty());
+}
+
 void GameImpl::OnCountDown(bool running) {
     m_countingDown = running;
     if (m_exitButton != nullptr) {
-        m_exitButton->SetModalExempt(running);
+        m_exitButton->SetModalExempt(ExitStaysUsable());
     }
 }
 
 void GameImpl::OnModuleFinished(int32_t moduleId) {
+    LightStartTarget(-1);
     if (moduleId == m_startModule->GetId()) {
         m_startModule->Hide();
         m_gameModule->Show();
@@ -243,6 +329,15 @@ void GameImpl::OnMouseClick(int32_t id) {
 }
 
 void GameImpl::OnDialogShown(int32_t id, bool shown) {
+    const NewPlayerDialog* prompt = m_startModule->GetNewPlayerDialog();
+    if (prompt != nullptr && id == prompt->GetDialogId() && m_exitButton != nullptr) {
+        const bool first = shown && PlayerList::Instance()->GetPlayers().empty();
+        m_exitButton->SetModalExempt(m_countingDown || first);
+        if (first) {
+            m_exitButton->SetEnabled(true);  // the prompt disabled it as it opened
+        }
+        return;
+    }
     if (shown || m_exitDialog == nullptr || id != m_exitDialog->GetDialogId()) {
         return;
     }
@@ -252,7 +347,10 @@ void GameImpl::OnDialogShown(int32_t id, bool shown) {
         }
     } else {
         m_gameModule->Pause(false);
-        m_exitButton->SetModalExempt(m_countingDown);
+        m_exitButton->SetModalExempt(ExitStaysUsable());
+        if (prompt != nullptr && prompt->IsShown()) {
+            prompt->GetEditBox()->SetFocus(true);  // typing goes on where it was
+        }
     }
 }
 

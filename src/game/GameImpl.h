@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,8 +50,10 @@ public:
     void OnMouseClick(int32_t id) override;
     void OnDialogShown(int32_t id, bool shown) override;
     // The keyboard: the open dialog on top takes the keys; otherwise the
-    // game screen plays (GameMgr::HandleKey), and on the start screen
-    // Escape asks to exit as "Exit" does.
+    // game screen plays (GameMgr::HandleKey). On the start screen Tab,
+    // Shift+Tab and the arrows light its buttons and links in turn, Enter or
+    // Space presses the lit one ("Play" when none is lit), and Escape asks to
+    // exit as "Exit" does; so does Escape over the first player's name prompt.
     void OnSysKeyDown(int32_t key) override;
     void OnSysKeyUp(int32_t key) override;
     bool IsKeybdActive() override { return m_exitButton != nullptr; }
@@ -60,6 +63,9 @@ public:
     ExitDialog* GetExitDialog() const { return m_exitDialog.get(); }
     ControlLibrary::IButtonVO* GetExitButton() const { return m_exitButton; }
     ControlLibrary::ILinkVO* GetLink(int i) const { return m_links[i]; }
+    // The start screen's lit button or link (-1: none), in reading order:
+    // "Play", the new-player invitation, "Exit", then the two links.
+    int GetStartHighlight() const { return m_startHighlight; }
 
 private:
     // False (after a fatal report) when neither "data.pak" nor loose data files are there.
@@ -68,6 +74,20 @@ private:
     void AskExit();
     // The game's dialogs that may be open, the one on top first.
     std::vector<BaseDialog*> OpenableDialogs() const;
+    // Whether "Exit" stays usable over a modal moment: the count-down, or the
+    // first player's name prompt (which has no "Cancel").
+    bool ExitStaysUsable() const;
+
+    // What the keyboard walks on the start screen.
+    struct KeyTarget {
+        ControlLibrary::IVisibleObject* object;
+        std::function<void(bool)> light;
+        std::function<void()> press;
+    };
+    std::vector<KeyTarget> StartKeyTargets();
+    void HandleStartKey(int32_t key);
+    // Lights target `index` of StartKeyTargets (-1: none).
+    void LightStartTarget(int index);
 
     KernelLibrary::ISysApp* m_sysApp = nullptr;  // not owned
     std::string m_name = "Vornique";
@@ -76,6 +96,9 @@ private:
     std::unique_ptr<GameMgr> m_gameModule;
     std::unique_ptr<ExitDialog> m_exitDialog;
     ControlLibrary::ILinkVO* m_links[2] = {nullptr, nullptr};
+    std::string m_linkAddresses[2];
+    ControlLibrary::IRectVO* m_linkMark = nullptr;  // underlines the lit link
+    int m_startHighlight = -1;
     ControlLibrary::IButtonVO* m_exitButton = nullptr;
     ControlLibrary::IRectVO* m_backdrop = nullptr;
     ControlLibrary::ISound* m_music = nullptr;

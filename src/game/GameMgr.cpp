@@ -138,6 +138,24 @@ void GameMgr::ShowRing(size_t card) {
     m_ring->SetShown(true);
 }
 
+void GameMgr::ShowRingWhereItWas() {
+    const auto& cards = FieldMgr::Instance()->GetCards();
+    if (m_focusCard < cards.size()) {
+        ShowRing(m_focusCard);
+        return;
+    }
+    // On a new deal: the card nearest the top left.
+    size_t first = 0;
+    for (size_t i = 1; i < cards.size(); ++i) {
+        const auto a = cards[i]->cover->GetScreenRect();
+        const auto b = cards[first]->cover->GetScreenRect();
+        if (a.y < b.y || (a.y == b.y && a.x < b.x)) {
+            first = i;
+        }
+    }
+    ShowRing(first);
+}
+
 void GameMgr::HideRing() {
     if (m_ring != nullptr) {
         m_ring->SetShown(false);
@@ -173,8 +191,14 @@ void GameMgr::HandleKey(int32_t key, bool shift) {
         return;
     }
     if (key == kKeyTab) {
-        // -1 (the field), 0, 1, round again; backwards with Shift.
+        // -1 (the field), 0, 1, round again; backwards with Shift. The ring
+        // shows where the focus is: on the field at once, never beside a lit button.
         FocusButton(((m_buttonFocus + 1 + (shift ? -1 : 1)) % 3 + 3) % 3 - 1);
+        if (m_buttonFocus < 0) {
+            ShowRingWhereItWas();
+        } else {
+            HideRing();
+        }
         return;
     }
     if (m_buttonFocus >= 0 && (key == kKeyReturn || key == kKeySpace)) {
@@ -198,17 +222,7 @@ void GameMgr::HandleKey(int32_t key, bool shift) {
         return;  // Space and Enter act on a ring the player has seen
     }
     if (GetFocusedCard() < 0 || m_focusCard >= cards.size()) {
-        // The first key shows the ring where it was, or on a new deal on the
-        // card nearest the top left.
-        size_t first = 0;
-        for (size_t i = 1; i < cards.size(); ++i) {
-            const auto a = cards[i]->cover->GetScreenRect();
-            const auto b = cards[first]->cover->GetScreenRect();
-            if (a.y < b.y || (a.y == b.y && a.x < b.x)) {
-                first = i;
-            }
-        }
-        ShowRing(m_focusCard < cards.size() ? m_focusCard : first);
+        ShowRingWhereItWas();  // the first key only shows the ring
         return;
     }
     if (arrow) {

@@ -80,6 +80,8 @@ public:
 private:
     void SetClockColour(const Colour& colour);
     void ShowRing(size_t card);
+    // The ring on the card it was last on, or on a new deal the top-left card.
+    void ShowRingWhereItWas();
     void HideRing();
     void FocusButton(int index);
 

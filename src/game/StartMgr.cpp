@@ -140,7 +140,6 @@ StartMgr::~StartMgr() {
 
 void StartMgr::Initialize() {
     ControlLibrary::Factory_impl* factory = GetFactory();
-    factory->AddKeybdSysObserver(this);
     m_measuringFont = LoadFont("fonts/KBChopinScript28.txt");
     m_pressSound = LoadSound("sounds/menu.ogg");
     const ControlLibrary::RectSet frames{
@@ -262,16 +261,6 @@ void StartMgr::OnMouseClick(int32_t id) {
     } else if (m_create != nullptr && id == m_create->GetId()) {
         m_newPlayer->Show(true);
     }
-}
-
-void StartMgr::OnSysKeyDown(int32_t key) {
-    if (key == 32 || key == 13) {
-        m_play->Press();
-    }
-}
-
-bool StartMgr::IsKeybdActive() {
-    return m_background != nullptr && m_background->IsShown();
 }
 
 void StartMgr::OnTimeObjectFinish(int32_t id) {

@@ -71,7 +71,6 @@ private:
 class StartMgr : public GameModule,
                  public ControlLibrary::MouseMessageObserver,
                  public ControlLibrary::KeybdMessageObserver,
-                 public ControlLibrary::KeybdSysMessageObserver,
                  public ControlLibrary::DialogMessageObserver,
                  public EffectLibrary::EffectMessageObserver,
                  public TimeLibrary::TimeObjectMessageObserver {
@@ -87,9 +86,6 @@ public:
     void Refresh();
 
     void OnMouseClick(int32_t id) override;
-    // Space and Enter press "Play".
-    void OnSysKeyDown(int32_t key) override;
-    bool IsKeybdActive() override;
     void OnTimeObjectFinish(int32_t id) override;
     void OnDialogShown(int32_t id, bool shown) override;
 

@@ -139,8 +139,12 @@ protected:
         Key(SDLK_TAB);
         Key(SDLK_RETURN);
         ASSERT_TRUE(Shown(Play()->GetLevelsDialog()));
-        for (uint16_t i = 0; i <= difficulty; ++i) {
-            Key(SDLK_DOWN);
+        // It opens with the current difficulty lit.
+        const int current = Gamespace::PlayerList::Instance()->GetCurrent().difficulty;
+        EXPECT_EQ(Play()->GetLevelsDialog()->GetHighlighted(),
+                  Play()->GetLevelsDialog()->GetButton(static_cast<uint16_t>(current)));
+        for (int i = current; i != difficulty; i += difficulty > current ? 1 : -1) {
+            Key(difficulty > current ? SDLK_DOWN : SDLK_UP);
         }
         EXPECT_EQ(Play()->GetLevelsDialog()->GetHighlighted(),
                   Play()->GetLevelsDialog()->GetButton(difficulty));
@@ -227,8 +231,17 @@ TEST_F(KeyboardPlay, AWrongPairByKeysTurnsBackAtTheThirdPressAndCostsAnAttempt) 
 }
 
 TEST_F(KeyboardPlay, EscapeInEveryDialogAndTabBetweenItsButtons) {
-    // The first new-player dialog cannot be cancelled: Escape leaves it open.
+    // The first new-player dialog has no usable "Cancel": Escape asks to
+    // exit instead, "No" comes back to it, and "Exit" stays usable by mouse.
     Wait(5);
+    Key(SDLK_ESCAPE);
+    ASSERT_TRUE(Shown(game->GetExitDialog()));
+    Key(SDLK_ESCAPE);  // "No"
+    EXPECT_FALSE(Shown(game->GetExitDialog()));
+    ASSERT_TRUE(Shown(Start()->GetNewPlayerDialog()));
+    EXPECT_FALSE(Start()->GetNewPlayerDialog()->GetCancelButton()->IsEnabled());
+    Click(game->GetExitButton());
+    ASSERT_TRUE(Shown(game->GetExitDialog()));
     Key(SDLK_ESCAPE);
     ASSERT_TRUE(Shown(Start()->GetNewPlayerDialog()));
     Type("Mia");
@@ -275,16 +288,19 @@ TEST_F(KeyboardPlay, EscapeInEveryDialogAndTabBetweenItsButtons) {
     EXPECT_FALSE(Shown(Play()->GetMenuDialog()));
     EXPECT_FALSE(Play()->IsPaused());
 
-    // The difficulty dialog: Escape keeps the difficulty and the deal.
+    // The difficulty dialog: Escape, and Enter on what it opens with, each
+    // keep the difficulty and the deal.
     const auto* firstCard = FieldMgr::Instance()->GetCards().front().get();
-    Key(SDLK_TAB);
-    Key(SDLK_TAB);
-    Key(SDLK_RETURN);
-    ASSERT_TRUE(Shown(Play()->GetLevelsDialog()));
-    Key(SDLK_ESCAPE);
-    EXPECT_FALSE(Shown(Play()->GetLevelsDialog()));
-    EXPECT_EQ(Gamespace::PlayerList::Instance()->GetCurrent().difficulty, Gamespace::kHard);
-    EXPECT_EQ(FieldMgr::Instance()->GetCards().front().get(), firstCard);
+    for (SDL_Keycode key : {SDLK_ESCAPE, SDLK_RETURN}) {
+        Key(SDLK_TAB);
+        Key(SDLK_TAB);
+        Key(SDLK_RETURN);
+        ASSERT_TRUE(Shown(Play()->GetLevelsDialog()));
+        Key(key);
+        EXPECT_FALSE(Shown(Play()->GetLevelsDialog()));
+        EXPECT_EQ(Gamespace::PlayerList::Instance()->GetCurrent().difficulty, Gamespace::kHard);
+        EXPECT_EQ(FieldMgr::Instance()->GetCards().front().get(), firstCard);
+    }
 
     // The result: Escape is "Ok".
     for (const auto& [pair, two] : Pairs()) {
@@ -295,6 +311,68 @@ TEST_F(KeyboardPlay, EscapeInEveryDialogAndTabBetweenItsButtons) {
     ASSERT_TRUE(Shown(Play()->GetFinishDialog()));
     Key(SDLK_ESCAPE);
     EXPECT_FALSE(Shown(Play()->GetFinishDialog()));
+}
+
+// The start screen by keys alone: Tab, Shift+Tab and the arrows walk every
+// button and link in reading order, round the ends, and Enter presses the lit one.
+TEST_F(KeyboardPlay, TheStartScreenIsWalkedByTabAndArrowsAndEnterPressesTheLitOne) {
+    CreatePlayer("Ada");
+    const struct {
+        SDL_Keycode key;
+        bool shift;
+        int lit;  // 0 "Play", 1 the invitation, 2 "Exit", 3 "Quorlin!", 4 "More games"
+    } walk[] = {{SDLK_TAB, false, 0},   {SDLK_TAB, false, 1}, {SDLK_DOWN, false, 2},
+                {SDLK_RIGHT, false, 3}, {SDLK_TAB, false, 4}, {SDLK_TAB, false, 0},
+                {SDLK_TAB, true, 4},    {SDLK_UP, false, 3},  {SDLK_LEFT, false, 2}};
+    for (const auto& step : walk) {
+        if (step.shift) {
+            TestSupport::PushKey(Window(), SDLK_LSHIFT, true);
+        }
+        Key(step.key);
+        if (step.shift) {
+            TestSupport::PushKey(Window(), SDLK_LSHIFT, false);
+        }
+        EXPECT_EQ(game->GetStartHighlight(), step.lit) << "after key " << step.key;
+    }
+    // A lit link is marked: white, underlined.
+    Key(SDLK_DOWN);
+    EXPECT_EQ(game->GetStartHighlight(), 3);
+    const ControlLibrary::Rect link = game->GetLink(1)->GetScreenRect();
+    const std::vector<uint32_t> lit = Screen("start-link-lit");
+    const uint32_t under =
+        lit[static_cast<size_t>((link.y + link.height + 2) * 1024 + link.x + link.width / 2)];
+    EXPECT_EQ(under & 0xFFFFFFu, 0xF8D057u);  // the gold mark
+    Key(SDLK_UP);                             // back to "Exit"
+    Key(SDLK_RETURN);
+    ASSERT_TRUE(Shown(game->GetExitDialog()));
+    Key(SDLK_ESCAPE);
+    EXPECT_FALSE(Shown(game->GetExitDialog()));
+    EXPECT_EQ(game->GetStartHighlight(), -1);
+    // The invitation by keys opens the new-player dialog.
+    Key(SDLK_TAB);
+    Key(SDLK_TAB);
+    EXPECT_EQ(game->GetStartHighlight(), 1);
+    Key(SDLK_SPACE);
+    ASSERT_TRUE(Shown(Start()->GetNewPlayerDialog()));
+    Key(SDLK_ESCAPE);
+    EXPECT_FALSE(Shown(Start()->GetNewPlayerDialog()));
+    // Nothing lit: Enter is "Play".
+    Key(SDLK_RETURN);
+    EXPECT_TRUE(Play()->IsActive());
+}
+
+// Tab into the field shows the ring at once; on a button the ring is hidden.
+TEST_F(KeyboardPlay, TabIntoTheFieldShowsTheRingAtOnce) {
+    CreatePlayer("Eli");
+    Key(SDLK_RETURN);
+    Wait(3000);
+    EXPECT_FALSE(Play()->GetFocusRing()->IsShown());
+    Key(SDLK_TAB);  // "Menu"
+    EXPECT_FALSE(Play()->GetFocusRing()->IsShown());
+    Key(SDLK_TAB);  // the difficulty
+    Key(SDLK_TAB);  // the field
+    EXPECT_TRUE(Play()->GetFocusRing()->IsShown());
+    EXPECT_GE(Play()->GetFocusedCard(), 0);
 }
 
 // The mouse over the field hides the ring: mouse players never see it.
