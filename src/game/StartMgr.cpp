@@ -270,9 +270,18 @@ void StartMgr::OnTimeObjectFinish(int32_t id) {
 }
 
 void StartMgr::OnDialogShown(int32_t id, bool shown) {
-    if (id == m_newPlayer->GetDialogId() && !shown) {
+    if (id != m_newPlayer->GetDialogId()) {
+        return;
+    }
+    // The greeting stands where the dialog opens: it waits behind it whole,
+    // not cut through.
+    m_greeting->SetShown(!shown && m_active);
+    m_name->SetShown(!shown && m_active);
+    if (!shown) {
         m_play->SetFocus(true);
         Refresh();
+    } else {
+        m_bests->SetShown(false);
     }
 }
 

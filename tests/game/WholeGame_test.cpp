@@ -10,6 +10,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <array>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -20,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "assetgen/ArtBands.h"
 #include "controls/ButtonVO.h"
 #include "controls/EditBoxVO.h"
 #include "controls/Factory_impl.h"
@@ -308,6 +310,60 @@ namespace {
 // Every screen a player meets, drawn into the back buffer: each one differs
 // from the one before, none is a single colour, and each matches its
 // reference picture.
+// The game screen's art keeps its header (with the gold rule) and the
+// footer's corner plates where the bands say, no card of any layout of any
+// difficulty lies on them, and the count-down stands inside the header.
+TEST_F(WholeGame, NoCardOrCountDownLiesOnTheArtsBands) {
+    auto intersects = [](const ControlLibrary::Rect& r, const AssetGen::Band& b) {
+        return r.x < b.x + b.width && b.x < r.x + r.width && r.y < b.y + b.height &&
+               b.y < r.y + r.height;
+    };
+    for (uint16_t d = 0; d < Gamespace::kDifficultyCount; ++d) {
+        const auto& layouts = Gamespace::CardLayouts::ForDifficulty(d);
+        for (size_t l = 0; l < layouts.size(); ++l) {
+            for (const auto& centre : layouts[l]) {
+                const ControlLibrary::Rect card{centre.x - 48, centre.y - 48, 96, 96};
+                for (const AssetGen::Band& band : AssetGen::kGameBands) {
+                    EXPECT_FALSE(intersects(card, band))
+                        << "difficulty " << d << " layout " << l << " card at " << centre.x << ","
+                        << centre.y << " on the band at " << band.x << "," << band.y;
+                }
+            }
+        }
+    }
+    CreatePlayer("Rae");
+    Click(Start()->GetPlayButton());
+    Wait(1000);
+    const std::vector<uint32_t> pixels = Screen("bands-count-down");
+    auto at = [&](int x, int y) {
+        const uint32_t p = pixels[static_cast<size_t>(y * 1024 + x)];
+        return std::array<int, 3>{static_cast<int>(p >> 16 & 0xFF), static_cast<int>(p >> 8 & 0xFF),
+                                  static_cast<int>(p & 0xFF)};
+    };
+    // The digit's gold ink (its script font reaches below the label's box).
+    const ControlLibrary::Rect digit =
+        FieldMgr::Instance()->GetTimerDialog()->GetLabel()->GetScreenRect();
+    int lowestInk = -1;
+    for (int y = digit.y; y < 200; ++y) {
+        for (int x = digit.x; x < digit.x + digit.width; ++x) {
+            const auto p = at(x, y);
+            if (p[0] > 200 && p[1] > 150 && p[2] < 130) {
+                lowestInk = y;
+            }
+        }
+    }
+    EXPECT_GT(lowestInk, digit.y) << "no count-down digit found";
+    EXPECT_LT(lowestInk, AssetGen::kGameRuleY) << "the count-down crosses the rule";
+    // The drawn art: gold on the rule, felt just below it, the plates darker than the felt.
+    const auto rule = at(20, AssetGen::kGameRuleY);
+    const auto felt = at(20, AssetGen::kGameRuleY + 6);
+    EXPECT_GT(rule[0], felt[0] + 40) << "no gold rule at its row";
+    EXPECT_GT(rule[0], rule[2] + 20);
+    const auto beside = at(AssetGen::kGameExitPlate.width + 30, 760);
+    EXPECT_LT(at(70, 762)[1] + 15, beside[1]) << "no plate under Exit";
+    EXPECT_LT(at(1000, 705)[1] + 15, at(1000, 690)[1]) << "no plate under the links";
+}
+
 TEST_F(WholeGame, EveryScreenIsDrawn) {
     std::vector<std::vector<uint32_t>> screens;
     auto look = [&](const std::string& name) {

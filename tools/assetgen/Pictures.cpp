@@ -12,6 +12,7 @@
 #include <random>
 #include <string>
 
+#include "ArtBands.h"
 #include "AssetGen.h"
 #include "Canvas.h"
 
@@ -192,11 +193,26 @@ void Backgrounds(const Options& o) {
     Canvas game(1024, 768);
     game.VerticalGradient(0, 0, 1024, 768, {0.16, 0.38, 0.30}, {0.08, 0.22, 0.18});
     Bokeh(game, 7, 30, {0.6, 0.9, 0.7}, 0.08);
-    game.VerticalGradient(0, 0, 1024, 120, {0.06, 0.10, 0.12}, {0.10, 0.18, 0.16}, 0.85);
+    // The header holds the count-down digit too, so the rule runs below it;
+    // the footer's words sit on two corner plates, clear of every card.
+    const Band& header = kGameHeader;
+    game.VerticalGradient(header.x, header.y, header.width, kGameRuleY, {0.06, 0.10, 0.12},
+                          {0.10, 0.18, 0.16}, 0.85);
     cairo_set_source_rgba(game.Cr(), 0.95, 0.78, 0.35, 0.6);
-    cairo_rectangle(game.Cr(), 0, 119, 1024, 2);
+    cairo_rectangle(game.Cr(), 0, kGameRuleY, 1024, header.y + header.height - kGameRuleY);
     cairo_fill(game.Cr());
-    game.VerticalGradient(0, 700, 1024, 68, {0.04, 0.08, 0.07}, {0.03, 0.06, 0.05}, 0.5);
+    for (const Band& plate : {kGameExitPlate, kGameLinksPlate}) {
+        // Rounded on the inner corner only: the other three lie beyond the screen's edges.
+        const bool left = plate.x == 0;
+        const double x = left ? plate.x - 20 : plate.x;
+        game.RoundedRect(x, plate.y, plate.width + 20, plate.height + 20, 14);
+        cairo_pattern_t* p = cairo_pattern_create_linear(0, plate.y, 0, plate.y + plate.height);
+        cairo_pattern_add_color_stop_rgba(p, 0, 0.04, 0.08, 0.07, 0.55);
+        cairo_pattern_add_color_stop_rgba(p, 1, 0.03, 0.06, 0.05, 0.70);
+        cairo_set_source(game.Cr(), p);
+        cairo_fill(game.Cr());
+        cairo_pattern_destroy(p);
+    }
     game.Grain(6, 2);
     Check(game.WriteJpeg(o.out + "images/game_fon/1.jpg", 92), "game background");
 }
