@@ -25,10 +25,8 @@ std::string InWorkingFolder(const char* file) {
     return (std::filesystem::current_path(ec) / file).string();
 }
 
-// The links lead to this game's own pages, shipped beside the program.
-std::string LocalPage(const char* file) {
-    return "file://" + InWorkingFolder(file);
-}
+// The links' pages: this game's own, shipped beside the program.
+constexpr const char* kLinkPages[2] = {"README.md", "CREDITS.md"};
 
 }  // namespace
 
@@ -81,7 +79,6 @@ void GameImpl::Initialize() {
 
     m_font = LoadFont("fonts/a_BosaNova14.txt");
     const char* texts[] = {"More games", "Quorlin!"};
-    const char* pages[] = {"README.md", "CREDITS.md"};
     for (int i = 0; i < 2; ++i) {
         ControlLibrary::ILinkVO* link = factory->CreateLinkVO();
         link->SetFont(m_font);
@@ -89,8 +86,9 @@ void GameImpl::Initialize() {
         link->SetColour(kPaleYellow);
         link->SetZOrder(1500);
         link->SetText(texts[i]);
-        m_linkAddresses[i] = LocalPage(pages[i]);
-        link->SetAddress(m_linkAddresses[i]);
+        // No address of its own: a click comes here, which opens the page
+        // only when it is there and says so when it is not.
+        link->AddMouseObserver(this);
         m_links[i] = link;
     }
     m_linkMark = factory->CreateRectVO();
@@ -235,7 +233,7 @@ std::vector<GameImpl::KeyTarget> GameImpl::StartKeyTargets() {
                              }
                              m_linkMark->SetShown(on);
                          },
-                         [this, i] { GetFactory()->OpenAddress(m_linkAddresses[i]); }};
+                         [this, i] { OpenPage(i); }};
     };
     return {button(m_startModule->GetPlayButton()), button(m_startModule->GetCreateButton()),
             button(m_exitButton), link(1), link(0)};
@@ -321,7 +319,27 @@ void GameImpl::OnModuleFinished(int32_t moduleId) {
     }
 }
 
+void GameImpl::OpenPage(int link) {
+    const char* page = kLinkPages[link];
+    const std::string path = InWorkingFolder(page);
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(path, ec)) {
+        GetFactory()->OpenAddress("file://" + path);
+    } else if (m_sysApp != nullptr) {
+        // A copy of the game without its pages: nothing for the browser to show.
+        m_sysApp->ShowMessage(std::string("This page is not with the game: \"") + page +
+                              "\" should be next to the program, in\n" +
+                              std::filesystem::path(path).parent_path().string());
+    }
+}
+
 void GameImpl::OnMouseClick(int32_t id) {
+    for (int i = 0; i < 2; ++i) {
+        if (m_links[i] != nullptr && id == m_links[i]->GetId()) {
+            OpenPage(i);
+            return;
+        }
+    }
     if (m_exitButton != nullptr && id == m_exitButton->GetId() &&
         !m_exitDialog->GetDialog()->IsShown()) {
         AskExit();

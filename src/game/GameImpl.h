@@ -88,6 +88,8 @@ private:
     void HandleStartKey(int32_t key);
     // Lights target `index` of StartKeyTargets (-1: none).
     void LightStartTarget(int index);
+    // Opens link `link`'s page in the browser, or says it is missing.
+    void OpenPage(int link);
 
     KernelLibrary::ISysApp* m_sysApp = nullptr;  // not owned
     std::string m_name = "Vornique";
@@ -96,7 +98,6 @@ private:
     std::unique_ptr<GameMgr> m_gameModule;
     std::unique_ptr<ExitDialog> m_exitDialog;
     ControlLibrary::ILinkVO* m_links[2] = {nullptr, nullptr};
-    std::string m_linkAddresses[2];
     ControlLibrary::IRectVO* m_linkMark = nullptr;  // underlines the lit link
     int m_startHighlight = -1;
     ControlLibrary::IButtonVO* m_exitButton = nullptr;

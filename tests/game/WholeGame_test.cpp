@@ -364,6 +364,35 @@ TEST_F(WholeGame, NoCardOrCountDownLiesOnTheArtsBands) {
     EXPECT_LT(at(1000, 705)[1] + 15, at(1000, 690)[1]) << "no plate under the links";
 }
 
+// The links open the game's own pages when they are beside the program, by
+// mouse and by keys, and say so instead when a copy of the game lacks them.
+TEST_F(WholeGame, ALinkOpensItsPageOnlyWhenThePageIsThere) {
+    std::vector<std::string> opened;
+    ControlLibrary::GetFactory()->SetAddressOpener(
+        [&](const std::string& address) { opened.push_back(address); });
+    CreatePlayer("Ivo");
+    const fs::path readme = fs::current_path() / "README.md";
+    fs::remove(readme);
+    ::testing::internal::CaptureStderr();
+    Click(game->GetLink(0));
+    const std::string told = ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(opened.empty());
+    EXPECT_NE(told.find("\"README.md\" should be next to the program"), std::string::npos) << told;
+
+    std::ofstream(readme) << "# Vornique\n";
+    Click(game->GetLink(0));
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], "file://" + readme.string());
+    Key(SDLK_TAB);  // "Play", the invitation, "Exit", "Quorlin!", "More games"
+    Key(SDLK_TAB);
+    Key(SDLK_TAB);
+    Key(SDLK_TAB);
+    Key(SDLK_TAB);
+    Key(SDLK_RETURN);
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[1], opened[0]);
+}
+
 TEST_F(WholeGame, EveryScreenIsDrawn) {
     std::vector<std::vector<uint32_t>> screens;
     auto look = [&](const std::string& name) {
