@@ -393,6 +393,45 @@ TEST_F(WholeGame, ALinkOpensItsPageOnlyWhenThePageIsThere) {
     EXPECT_EQ(opened[1], opened[0]);
 }
 
+// F12 says where the picture went, for about two seconds, and the note is in
+// neither that picture nor the next one.
+class Screenshots : public WholeGame {
+protected:
+    Screenshots() { m_ownDataFolder = true; }
+};
+
+TEST_F(Screenshots, AScreenshotIsNamedOnScreenButNotInThePicture) {
+    CreatePlayer("Uma");
+    const fs::path shots = fs::current_path() / "data" / "Vornique" / "_screenshots";
+    constexpr size_t kNote = 20 * 1024 + 16;  // inside the note's plate, top left
+    // Main-loop steps 10 ms apart, as the game runs.
+    auto run = [&](int steps) {
+        for (int i = 0; i < steps; ++i) {
+            bool updated = false;
+            app->UpdateAppStep(&updated);
+            appClock.Advance(10);
+        }
+        return app->GetDisplay()->GetScreenImage()->GetBits()[kNote] & 0xFFFFFFu;
+    };
+    const uint32_t before = Screen("note-before")[kNote] & 0xFFFFFFu;
+    auto f12 = [&] {
+        TestSupport::PushKey(Window(), SDLK_F12, true);
+        TestSupport::PushKey(Window(), SDLK_F12, false);
+    };
+    f12();
+    EXPECT_NE(run(20), before) << "no note on the screen";
+    EXPECT_NE(run(120), before) << "the note went before about two seconds";
+    auto saved = ImageLib::DecodeImageFile((shots / "screen1.png").string());
+    ASSERT_NE(saved, nullptr);
+    EXPECT_EQ(saved->m_bits[kNote] & 0xFFFFFFu, before);
+    f12();  // while the first note shows: it is not in the second picture
+    EXPECT_NE(run(20), before);
+    auto second = ImageLib::DecodeImageFile((shots / "screen2.png").string());
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->m_bits[kNote] & 0xFFFFFFu, before);
+    EXPECT_EQ(run(400), before) << "the note stays";
+}
+
 TEST_F(WholeGame, EveryScreenIsDrawn) {
     std::vector<std::vector<uint32_t>> screens;
     auto look = [&](const std::string& name) {

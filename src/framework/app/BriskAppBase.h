@@ -582,7 +582,10 @@ private:
     bool FastForward();
     // The mouse message with its position in widget coordinates.
     WindowMessage MapMouseMessage(const WindowMessage& message);
-    int DrawScreenshotFlash();
+    // Draws the screenshot's flash and note over the frame; `widgetsDrawn`:
+    // the widgets painted this frame (and may have painted over the note).
+    // Positive while either was drawn.
+    int DrawScreenshotFlash(bool widgetsDrawn);
 
     void StartCursorThread();
     void CursorThreadProc();
@@ -680,6 +683,13 @@ private:
     std::atomic<int> m_demoMouseX{0};          // the played pointer, for the cursor thread
     std::atomic<int> m_demoMouseY{0};
     int m_flashFrames = 0;  // frames left of the screenshot flash
+    // "Screenshot saved" and the file's name, shown for a while after the picture was taken.
+    struct ScreenshotNote {
+        std::string text;
+        uint32_t until = 0;  // Now() at which it goes
+        bool onScreen = false;
+        std::unique_ptr<Font> font;
+    } m_screenshotNote;
     std::atomic<int> m_loadingTasksDone{0};
     std::atomic<int> m_loadingTasksTotal{0};
 };

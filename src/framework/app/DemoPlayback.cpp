@@ -14,6 +14,7 @@
 
 #include "framework/app/BriskAppBase.h"
 #include "framework/app/Demo.h"
+#include "framework/app/SystemFont.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/graphics/Graphics.h"
@@ -244,6 +245,9 @@ std::string BriskAppBase::TakeScreenshot() {
         ++number;
     }
     const std::string path = folder + "screen" + std::to_string(number) + ".png";
+    if (m_screenshotNote.onScreen) {
+        m_widgetManager->MarkAllDirty();  // the last picture's note is not in this one
+    }
     m_widgetManager->DrawScreen();  // what the updates so far show, drawn or not
     ImageLib::Image out(screen->GetWidth(), screen->GetHeight());
     const uint32_t* bits = screen->GetBits();
@@ -256,15 +260,45 @@ std::string BriskAppBase::TakeScreenshot() {
         return {};
     }
     m_flashFrames = 12;  // about a tenth of a second of white edge says "taken"
+    constexpr uint32_t kNoteMs = 2000;
+    m_screenshotNote.text = "Screenshot saved: " + std::filesystem::path(path).filename().string();
+    m_screenshotNote.until = Now() + kNoteMs;
+    m_screenshotNote.onScreen = false;
     m_widgetManager->MarkAllDirty();
     return path;
 }
 
-int BriskAppBase::DrawScreenshotFlash() {
-    if (m_flashFrames <= 0) {
-        return 0;
-    }
+int BriskAppBase::DrawScreenshotFlash(bool widgetsDrawn) {
     Image* screen = m_widgetManager->GetScreenImage();
+    ScreenshotNote& note = m_screenshotNote;
+    int drawn = 0;
+    if (!note.text.empty() && screen != nullptr) {
+        if (static_cast<int32_t>(Now() - note.until) >= 0) {  // wraps like the tick count
+            note.text.clear();
+            if (note.onScreen) {
+                note.onScreen = false;
+                m_widgetManager->MarkAllDirty();  // the next draw paints the note over
+            }
+        } else if (!note.onScreen || widgetsDrawn) {
+            // Top left, clear of every screen's controls: a dark plate and pale text.
+            if (note.font == nullptr) {
+                note.font = CreateSystemFont("Arial Unicode MS", 10, kFontBold);
+            }
+            Graphics g(screen);
+            g.SetFont(note.font.get());
+            const int width = note.font->StringWidth(note.text) + 24;
+            const int height = note.font->GetHeight() + 12;
+            g.SetColor(Color(20, 20, 24, 210));
+            g.FillRect(12, 12, width, height);
+            g.SetColor(Color(255, 244, 200));
+            g.DrawString(note.text, 24, 18 + note.font->GetAscent());
+            note.onScreen = true;
+            drawn = 1;
+        }
+    }
+    if (m_flashFrames <= 0) {
+        return drawn;
+    }
     if (screen != nullptr) {
         Graphics g(screen);
         g.SetColor(Color(255, 255, 255, 200));

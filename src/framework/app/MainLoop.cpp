@@ -744,7 +744,7 @@ bool BriskAppBase::DrawFrame() {
     }
     m_life.drawing = true;
     const bool widgetsDrawn = m_widgetManager->DrawScreen();
-    const bool drawn = DrawScreenshotFlash() > 0 || widgetsDrawn;
+    const bool drawn = DrawScreenshotFlash(widgetsDrawn) > 0 || widgetsDrawn;
     m_life.drawing = false;
 
     const uint32_t now = Now();
