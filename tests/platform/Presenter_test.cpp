@@ -113,6 +113,41 @@ TEST(Presenter, ResizedWindowShowsTheFrameLetterboxed) {
     EXPECT_EQ(w.Shown(820, 200), 0x000000u);
 }
 
+// A picture shown at another size is filtered (one-pixel stripes become an
+// even grey at half size, never a row of black or white) and shown as it is
+// at its own size. Both presentation paths.
+class ScalingTest : public ::testing::TestWithParam<Presenter::Kind> {};
+
+TEST_P(ScalingTest, AScaledPictureIsFilteredAndANativeOneIsExact) {
+    HeadlessWindow w(320, 240);
+    ASSERT_NE(w.window, nullptr);
+    std::string error;
+    auto presenter = Presenter::Create(*w.window, 640, 480, GetParam(), &error);
+    ASSERT_NE(presenter, nullptr) << error;
+    std::vector<uint32_t> stripes(640 * 480);
+    for (size_t i = 0; i < stripes.size(); ++i) {
+        stripes[i] = (i % 2 == 0) ? 0xFF000000u : 0xFFFFFFFFu;
+    }
+    ASSERT_TRUE(presenter->Present(stripes.data(), 640 * 4));
+    for (int x = 20; x < 300; x += 37) {
+        const uint32_t grey = w.Shown(x, 120) & 0xFF;
+        EXPECT_GT(grey, 0x30u) << "x " << x;
+        EXPECT_LT(grey, 0xD0u) << "x " << x;
+    }
+    SDL_SetWindowSize(w.Sdl(), 640, 480);
+    ASSERT_TRUE(presenter->Present(stripes.data(), 640 * 4));
+    EXPECT_EQ(w.Shown(100, 100), 0x000000u);
+    EXPECT_EQ(w.Shown(101, 100), 0xFFFFFFu);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, ScalingTest,
+                         ::testing::Values(Presenter::Kind::Software,
+                                           Presenter::Kind::WindowSurface),
+                         [](const auto& info) {
+                             return info.param == Presenter::Kind::Software ? "Software"
+                                                                            : "WindowSurface";
+                         });
+
 // Showing the last picture again takes no pixels: it holds while the output
 // keeps its size, and is refused (nothing shown) before the first picture and
 // after a resize, so the caller hands the pixels over instead.

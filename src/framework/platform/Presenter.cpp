@@ -60,6 +60,9 @@ std::unique_ptr<Presenter> Presenter::Create(const Window& window, int width, in
         return nullptr;
     }
     SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE);
+    // A picture shown smaller or larger than it is drawn is filtered, so that
+    // thin strokes of text survive; at its own size it is copied as it is.
+    SDL_SetTextureScaleMode(texture, SDL_ScaleModeLinear);
     p->m_renderer = renderer;
     p->m_texture = texture;
     return p;
@@ -87,9 +90,14 @@ bool Presenter::PresentToSurface(const uint32_t* pixels, int pitch) {
     }
     const Rect r = LetterboxRect(m_width, m_height, target->w, target->h);
     SDL_Rect dst{r.x, r.y, r.width, r.height};
-    const int rc = (r.width == m_width && r.height == m_height)
-                       ? SDL_BlitSurface(picture, nullptr, target, &dst)
-                       : SDL_BlitScaled(picture, nullptr, target, &dst);
+    int rc = 0;
+    if (r.width == m_width && r.height == m_height) {
+        rc = SDL_BlitSurface(picture, nullptr, target, &dst);
+    } else if (target->format->format == picture->format->format) {
+        rc = SDL_SoftStretchLinear(picture, nullptr, target, &dst);  // filtered, as the texture is
+    } else {
+        rc = SDL_BlitScaled(picture, nullptr, target, &dst);
+    }
     SDL_FreeSurface(picture);
     return rc == 0 && SDL_UpdateWindowSurface(window) == 0;
 }
