@@ -1,5 +1,7 @@
 #include "controls/ButtonVO.h"
 
+#include <algorithm>
+
 #include "controls/Factory_impl.h"
 
 namespace ControlLibrary {
@@ -53,6 +55,16 @@ void PressableVO_impl::SetText(const std::string& text) {
 void PressableVO_impl::SetTextOffset(const Point& offset) {
     auto lock = Lock();
     m_textOffset = offset;
+}
+
+std::string PressableVO_impl::GetText() {
+    auto lock = Lock();
+    return m_text;
+}
+
+Colour PressableVO_impl::GetTextColour(int look) {
+    auto lock = Lock();
+    return m_textColours[static_cast<size_t>(std::clamp(look, 0, 4))];
 }
 
 int32_t PressableVO_impl::GetImageIndex(int look) {

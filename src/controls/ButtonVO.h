@@ -25,6 +25,9 @@ public:
     void SetTextOffset(const Point& offset);
     // The image index of each look, -1 when it has none (tests).
     int32_t GetImageIndex(int look);
+    // The caption and a look's caption colour (tests that measure them).
+    std::string GetText();
+    Colour GetTextColour(int look);
 
     // The enter and release sounds, then the common handling.
     void HandleMouseEnter() override;

@@ -13,6 +13,7 @@
 #include "framework/resources/ImageLib.h"
 #include "framework/resources/PakInterface.h"
 #include "framework/sound/SoundManager.h"
+#include "support/Contrast.h"
 
 namespace {
 
@@ -96,6 +97,50 @@ TEST_F(DataPakTest, CardPicturesAreDistinctAndHaveTransparentCorners) {
         }
     }
 }
+
+// The button strips whose looks are drawn (the controls gallery's buttons,
+// "Play"): each look's plate carries the caption colour the game gives that
+// look, 4.5:1 or more, a disabled one 3:1 or more. Measured at the plate's
+// middle row, where the caption stands.
+struct StripCase {
+    const char* name;
+    int frameHeight;
+    std::vector<std::pair<int, uint32_t>> looks;  // frame index, caption colour 0xRRGGBB
+    std::vector<double> least;                    // the ratio each look needs
+};
+
+class StripContrastTest : public DataPakTest, public ::testing::WithParamInterface<StripCase> {};
+
+TEST_P(StripContrastTest, EveryLooksPlateCarriesItsCaption) {
+    const StripCase c = GetParam();
+    auto img = ImageLib::DecodeImageFile(c.name, true);
+    ASSERT_NE(img, nullptr) << c.name;
+    for (size_t i = 0; i < c.looks.size(); ++i) {
+        const auto [frame, caption] = c.looks[i];
+        const int row = frame * c.frameHeight + c.frameHeight / 2;
+        std::vector<double> plate;
+        for (int x = img->GetWidth() / 4; x < img->GetWidth() * 3 / 4; ++x) {
+            plate.push_back(TestSupport::Luminance(
+                img->m_bits[static_cast<size_t>(row * img->GetWidth() + x)] & 0xFFFFFFu));
+        }
+        std::sort(plate.begin(), plate.end());
+        const double ratio =
+            TestSupport::ContrastRatio(TestSupport::Luminance(caption), plate[plate.size() / 2]);
+        EXPECT_GE(ratio, c.least[i]) << c.name << " look " << frame;
+    }
+}
+
+// Captions: the menus' style (white, pale yellow, black when disabled) and
+// the start screen's (black, pale yellow, black).
+INSTANTIATE_TEST_SUITE_P(Strips, StripContrastTest,
+                         ::testing::Values(StripCase{"images/btn_def.png",
+                                                     27,
+                                                     {{0, 0xFFFFFF}, {1, 0xFFFF80}, {3, 0x000000}},
+                                                     {4.5, 4.5, 3.0}},
+                                           StripCase{"images/dialog/btn_def.png",
+                                                     44,
+                                                     {{0, 0x000000}, {2, 0xFFFF80}, {1, 0x000000}},
+                                                     {4.5, 4.5, 3.0}}));
 
 class FontTest : public DataPakTest, public ::testing::WithParamInterface<const char*> {};
 

@@ -173,6 +173,22 @@ void Bokeh(Canvas& c, uint32_t seed, int count, Rgb colour, double alpha) {
     }
 }
 
+// The plate under "Exit", bottom left: pale sand, so that its caption reads in
+// every look (yellow with its dark outline, black when lit, olive when disabled).
+void ExitPlate(Canvas& c) {
+    const Band& plate = kGameExitPlate;
+    c.RoundedRect(plate.x - 20, plate.y, plate.width + 20, plate.height + 20, 14);
+    cairo_pattern_t* p = cairo_pattern_create_linear(0, plate.y, 0, plate.y + plate.height);
+    cairo_pattern_add_color_stop_rgb(p, 0, 0.88, 0.82, 0.70);
+    cairo_pattern_add_color_stop_rgb(p, 1, 0.82, 0.75, 0.62);
+    cairo_set_source(c.Cr(), p);
+    cairo_fill_preserve(c.Cr());
+    cairo_pattern_destroy(p);
+    cairo_set_line_width(c.Cr(), 1.5);
+    cairo_set_source_rgba(c.Cr(), 0.95, 0.78, 0.35, 0.7);
+    cairo_stroke(c.Cr());
+}
+
 void Backgrounds(const Options& o) {
     // Start screen: warm and light in the middle, where the dark greeting stands.
     Canvas start(1024, 768);
@@ -184,8 +200,23 @@ void Backgrounds(const Options& o) {
     cairo_paint(start.Cr());
     cairo_pattern_destroy(glow);
     Bokeh(start, 11, 40, {1.0, 0.85, 0.55}, 0.18);
-    // A darker strip at the bottom for the pale links and "Exit".
+    // A cream glow under the invitation for somebody else, whose dark olive
+    // caption needs light ground.
+    cairo_save(start.Cr());
+    cairo_translate(start.Cr(), 512, 626);
+    cairo_scale(start.Cr(), 1.0, 0.16);
+    cairo_pattern_t* cream = cairo_pattern_create_radial(0, 0, 60, 0, 0, 330);
+    cairo_pattern_add_color_stop_rgba(cream, 0, 1.0, 0.97, 0.90, 0.92);
+    cairo_pattern_add_color_stop_rgba(cream, 0.75, 1.0, 0.96, 0.88, 0.80);
+    cairo_pattern_add_color_stop_rgba(cream, 1, 1.0, 0.96, 0.88, 0.0);
+    cairo_set_source(start.Cr(), cream);
+    cairo_arc(start.Cr(), 0, 0, 330, 0, 2 * M_PI);
+    cairo_fill(start.Cr());
+    cairo_pattern_destroy(cream);
+    cairo_restore(start.Cr());
+    // A darker strip at the bottom for the pale links, and a plate for "Exit".
     start.VerticalGradient(0, 680, 1024, 88, {0.15, 0.10, 0.08}, {0.10, 0.07, 0.06}, 0.55);
+    ExitPlate(start);
     start.Grain(6, 1);
     Check(start.WriteJpeg(o.out + "images/start_fon.jpg", 92), "start background");
 
@@ -201,24 +232,23 @@ void Backgrounds(const Options& o) {
     cairo_set_source_rgba(game.Cr(), 0.95, 0.78, 0.35, 0.6);
     cairo_rectangle(game.Cr(), 0, kGameRuleY, 1024, header.y + header.height - kGameRuleY);
     cairo_fill(game.Cr());
-    for (const Band& plate : {kGameExitPlate, kGameLinksPlate}) {
-        // Rounded on the inner corner only: the other three lie beyond the screen's edges.
-        const bool left = plate.x == 0;
-        const double x = left ? plate.x - 20 : plate.x;
-        game.RoundedRect(x, plate.y, plate.width + 20, plate.height + 20, 14);
-        cairo_pattern_t* p = cairo_pattern_create_linear(0, plate.y, 0, plate.y + plate.height);
-        cairo_pattern_add_color_stop_rgba(p, 0, 0.04, 0.08, 0.07, 0.55);
-        cairo_pattern_add_color_stop_rgba(p, 1, 0.03, 0.06, 0.05, 0.70);
-        cairo_set_source(game.Cr(), p);
-        cairo_fill(game.Cr());
-        cairo_pattern_destroy(p);
-    }
+    // Rounded on the inner corner only: the other three lie beyond the screen's edges.
+    const Band& links = kGameLinksPlate;
+    game.RoundedRect(links.x, links.y, links.width + 20, links.height + 20, 14);
+    cairo_pattern_t* p = cairo_pattern_create_linear(0, links.y, 0, links.y + links.height);
+    cairo_pattern_add_color_stop_rgba(p, 0, 0.04, 0.08, 0.07, 0.55);
+    cairo_pattern_add_color_stop_rgba(p, 1, 0.03, 0.06, 0.05, 0.70);
+    cairo_set_source(game.Cr(), p);
+    cairo_fill(game.Cr());
+    cairo_pattern_destroy(p);
+    ExitPlate(game);
     game.Grain(6, 2);
     Check(game.WriteJpeg(o.out + "images/game_fon/1.jpg", 92), "game background");
 }
 
 // A panel: shadow, a dark gradient face, a gold rim.
-void Panel(Canvas& c, double inset, bool shadow) {
+void Panel(Canvas& c, double inset, bool shadow, Rgb top = {0.22, 0.20, 0.30},
+           Rgb bottom = {0.12, 0.11, 0.17}) {
     const double w = c.Width() - 2 * inset;
     const double h = c.Height() - 2 * inset;
     if (shadow) {
@@ -226,8 +256,8 @@ void Panel(Canvas& c, double inset, bool shadow) {
     }
     c.RoundedRect(inset, inset, w, h, 18);
     cairo_pattern_t* p = cairo_pattern_create_linear(0, inset, 0, inset + h);
-    cairo_pattern_add_color_stop_rgb(p, 0, 0.22, 0.20, 0.30);
-    cairo_pattern_add_color_stop_rgb(p, 1, 0.12, 0.11, 0.17);
+    cairo_pattern_add_color_stop_rgb(p, 0, top.r, top.g, top.b);
+    cairo_pattern_add_color_stop_rgb(p, 1, bottom.r, bottom.g, bottom.b);
     cairo_set_source(c.Cr(), p);
     cairo_fill_preserve(c.Cr());
     cairo_pattern_destroy(p);
@@ -257,8 +287,10 @@ void Plate(Canvas& c, double cx, double cy, double w, double h, Rgb top, Rgb bot
     cairo_stroke(c.Cr());
 }
 
-constexpr Rgb kPlateTop{0.30, 0.24, 0.42};
-constexpr Rgb kPlateBottom{0.16, 0.13, 0.24};
+// Plates for captions that are white, pale yellow when lit and black when
+// disabled: a middle tone on which all three read (4.5:1, 4.5:1, 3:1 and more).
+constexpr Rgb kPlateTop{0.50, 0.41, 0.64};
+constexpr Rgb kPlateBottom{0.42, 0.34, 0.56};
 
 void Dialogs(const Options& o) {
     {
@@ -282,8 +314,10 @@ void Dialogs(const Options& o) {
         Check(c.WritePng(o.out + "images/dialog_add_del.png"), "message dialog");
     }
     {
+        // The menu and the difficulty choice place their buttons differently
+        // on this one picture: its whole face is a caption plate.
         Canvas c(200, 200);
-        Panel(c, 2, false);
+        Panel(c, 2, false, kPlateTop, kPlateBottom);
         Check(c.WriteJpegWithAlpha(o.out + "images/dialog/dlg_menu.jpg", 0x1A1724), "menu dialog");
     }
     {
@@ -315,9 +349,10 @@ void Dialogs(const Options& o) {
     {
         Canvas c(400, 200);
         Panel(c, 2, false);
-        // Light plates for the black "No" and "Yes".
-        Plate(c, 130, 135, 108, 55, {0.98, 0.90, 0.62}, {0.85, 0.70, 0.38});
-        Plate(c, 270, 135, 108, 55, {0.98, 0.90, 0.62}, {0.85, 0.70, 0.38});
+        // Amber plates for "No" and "Yes": light enough for their black
+        // captions, deep enough for the pale yellow of the lit one.
+        Plate(c, 130, 135, 108, 55, {0.62, 0.50, 0.26}, {0.52, 0.41, 0.20});
+        Plate(c, 270, 135, 108, 55, {0.62, 0.50, 0.26}, {0.52, 0.41, 0.20});
         Check(c.WriteJpegWithAlpha(o.out + "images/dialog/exit_window.jpg", 0x1A1724),
               "exit dialog");
     }
@@ -331,12 +366,12 @@ void Dialogs(const Options& o) {
 
 // A strip of button looks stacked top to bottom.
 void Strip(const Options& o, const std::string& name, int w, int h, const std::vector<Rgb>& faces,
-           bool goldRim = false) {
+           bool goldRim = false, double inset = 2) {
     Canvas c(w, h * static_cast<int>(faces.size()));
     for (size_t i = 0; i < faces.size(); ++i) {
         const double y = static_cast<double>(i) * h;
         const Rgb f = faces[i];
-        Plate(c, w / 2.0, y + h / 2.0, w - 4, h - 4,
+        Plate(c, w / 2.0, y + h / 2.0, w - 2 * inset, h - 2 * inset,
               {std::min(1.0, f.r + 0.15), std::min(1.0, f.g + 0.15), std::min(1.0, f.b + 0.15)}, f,
               goldRim);
     }
@@ -349,9 +384,14 @@ void Buttons(const Options& o) {
     // The menus' and the result's buttons carry white captions: deeper plates
     // and a gold rim so that every caption reads at a glance.
     Strip(o, "images/btn_def.png", 108, 27,
-          {{0.19, 0.15, 0.29}, {0.33, 0.26, 0.49}, {0.12, 0.10, 0.20}, disabled}, true);
+          {{0.19, 0.15, 0.29}, {0.33, 0.26, 0.49}, {0.12, 0.10, 0.20}, {0.50, 0.50, 0.52}},
+          true);
     Strip(o, "images/btn_default.png", 100, 26, {normal, over, pressed, disabled});
-    Strip(o, "images/dialog/btn_def.png", 114, 44, {normal, disabled, over});
+    // "Play": a black caption on a light plate, pale yellow on a deep one
+    // when lit, black on grey when disabled; the plate fills its frame, since
+    // the tall script caption rides high on it.
+    Strip(o, "images/dialog/btn_def.png", 114, 44,
+          {{0.62, 0.56, 0.78}, {0.50, 0.50, 0.52}, {0.25, 0.20, 0.38}}, false, 0.75);
     Strip(o, "images/dialog/btn_yes.png", 108, 55,
           {{0.30, 0.55, 0.30}, {0.40, 0.70, 0.40}, {0.22, 0.40, 0.22}, disabled});
     Strip(o, "images/dialog/btn_no.png", 108, 55,
