@@ -113,17 +113,32 @@ TEST(Presenter, ResizedWindowShowsTheFrameLetterboxed) {
     EXPECT_EQ(w.Shown(820, 200), 0x000000u);
 }
 
+// The presentation paths that need no graphics device, by name.
+class PresenterKindTest : public ::testing::TestWithParam<Presenter::Kind> {
+protected:
+    std::unique_ptr<Presenter> Make(const HeadlessWindow& w, int width, int height) {
+        std::string error;
+        auto presenter = Presenter::Create(*w.window, width, height, GetParam(), &error);
+        EXPECT_NE(presenter, nullptr) << error;
+        return presenter;
+    }
+};
+const auto kSoftwareKinds =
+    ::testing::Values(Presenter::Kind::Software, Presenter::Kind::WindowSurface);
+std::string KindName(const ::testing::TestParamInfo<Presenter::Kind>& info) {
+    return info.param == Presenter::Kind::Software ? "Software" : "WindowSurface";
+}
+
 // A picture shown at another size is filtered (one-pixel stripes become an
 // even grey at half size, never a row of black or white) and shown as it is
 // at its own size. Both presentation paths.
-class ScalingTest : public ::testing::TestWithParam<Presenter::Kind> {};
+class ScalingTest : public PresenterKindTest {};
 
 TEST_P(ScalingTest, AScaledPictureIsFilteredAndANativeOneIsExact) {
     HeadlessWindow w(320, 240);
     ASSERT_NE(w.window, nullptr);
-    std::string error;
-    auto presenter = Presenter::Create(*w.window, 640, 480, GetParam(), &error);
-    ASSERT_NE(presenter, nullptr) << error;
+    auto presenter = Make(w, 640, 480);
+    ASSERT_NE(presenter, nullptr);
     std::vector<uint32_t> stripes(640 * 480);
     for (size_t i = 0; i < stripes.size(); ++i) {
         stripes[i] = (i % 2 == 0) ? 0xFF000000u : 0xFFFFFFFFu;
@@ -140,25 +155,18 @@ TEST_P(ScalingTest, AScaledPictureIsFilteredAndANativeOneIsExact) {
     EXPECT_EQ(w.Shown(101, 100), 0xFFFFFFu);
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, ScalingTest,
-                         ::testing::Values(Presenter::Kind::Software,
-                                           Presenter::Kind::WindowSurface),
-                         [](const auto& info) {
-                             return info.param == Presenter::Kind::Software ? "Software"
-                                                                            : "WindowSurface";
-                         });
+INSTANTIATE_TEST_SUITE_P(Kinds, ScalingTest, kSoftwareKinds, KindName);
 
 // Showing the last picture again takes no pixels: it holds while the output
 // keeps its size, and is refused (nothing shown) before the first picture and
 // after a resize, so the caller hands the pixels over instead.
-class PresentAgainTest : public ::testing::TestWithParam<Presenter::Kind> {};
+class PresentAgainTest : public PresenterKindTest {};
 
 TEST_P(PresentAgainTest, ShowsTheLastPictureUntilTheOutputChangesSize) {
     HeadlessWindow w(320, 240);
     ASSERT_NE(w.window, nullptr);
-    std::string error;
-    auto presenter = Presenter::Create(*w.window, 320, 240, GetParam(), &error);
-    ASSERT_NE(presenter, nullptr) << error;
+    auto presenter = Make(w, 320, 240);
+    ASSERT_NE(presenter, nullptr);
     EXPECT_FALSE(presenter->PresentAgain());
 
     std::vector<uint32_t> frame(320 * 240, 0xFF336699);
@@ -177,12 +185,6 @@ TEST_P(PresentAgainTest, ShowsTheLastPictureUntilTheOutputChangesSize) {
     EXPECT_EQ(presenter->UploadCount(), 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, PresentAgainTest,
-                         ::testing::Values(Presenter::Kind::Software,
-                                           Presenter::Kind::WindowSurface),
-                         [](const auto& info) {
-                             return info.param == Presenter::Kind::Software ? "Software"
-                                                                            : "WindowSurface";
-                         });
+INSTANTIATE_TEST_SUITE_P(Kinds, PresentAgainTest, kSoftwareKinds, KindName);
 
 }  // namespace
