@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 
 #include "controls/Factory_impl.h"
 #include "game/Dialogs.h"
@@ -11,28 +10,6 @@
 namespace Gamespace {
 
 using ControlLibrary::GetFactory;
-
-// --- random numbers ---------------------------------------------------------------
-
-int32_t RandomInRange(int32_t lo, int32_t hi) {
-    if (hi < lo) {
-        return 0;
-    }
-    if (hi == lo) {
-        return lo;
-    }
-    const auto r = static_cast<uint32_t>(std::rand());
-    return lo + static_cast<int32_t>(r % static_cast<uint32_t>(hi - lo));
-}
-
-int32_t RandomUnused(int32_t lo, int32_t hi, const std::vector<int32_t>& used) {
-    for (;;) {
-        const int32_t value = RandomInRange(lo, hi);
-        if (std::find(used.begin(), used.end(), value) == used.end()) {
-            return value;
-        }
-    }
-}
 
 // --- layouts and pictures ---------------------------------------------------------------
 
@@ -232,23 +209,11 @@ void FieldMgr::BuildField() {
 
     const std::vector<CardLayout>& layouts =
         CardLayouts::ForDifficulty(PlayerList::Instance()->GetCurrent().difficulty);
-    const CardLayout& layout =
-        layouts[static_cast<size_t>(RandomInRange(0, static_cast<int32_t>(layouts.size())))];
+    const size_t cardCount = layouts.empty() ? 0 : layouts.front().size();
+    const Rules::Deal deal = Rules::MakeDeal(m_random, layouts.size(), cardCount, PictureCount());
+    const CardLayout& layout = layouts[deal.layout];
     const auto n = static_cast<int32_t>(layout.size());
-
-    std::vector<int32_t> chosenPlaces;
-    std::vector<CardPoint> places;
-    for (int32_t k = 0; k < n; ++k) {
-        const int32_t i = RandomUnused(0, n, chosenPlaces);
-        chosenPlaces.push_back(i);
-        places.push_back(layout[static_cast<size_t>(i)]);
-    }
-    std::vector<int32_t> pictures;
-    if (n > 1) {
-        for (int32_t k = 0; k < n / 2; ++k) {
-            pictures.push_back(RandomUnused(0, static_cast<int32_t>(PictureCount()), pictures));
-        }
-    }
+    m_rules = Rules::PairsGame(layout.size());
 
     ControlLibrary::Factory_impl* factory = GetFactory();
     auto makeImage = [&] {
@@ -268,9 +233,8 @@ void FieldMgr::BuildField() {
     for (int32_t k = 0; k < n / 2; ++k) {
         for (int32_t j = 0; j < 2; ++j) {
             Card& card = *m_cards[static_cast<size_t>(2 * k + j)];
-            const CardPoint& place = places[static_cast<size_t>(2 * k + j)];
-            card.face->LoadImage(PicturePath(static_cast<size_t>(pictures[static_cast<size_t>(k)])),
-                                 true);
+            const CardPoint& place = layout[deal.places[static_cast<size_t>(2 * k + j)]];
+            card.face->LoadImage(PicturePath(deal.faces[static_cast<size_t>(k)]), true);
             card.cover->SetPosition(place.x, place.y);
             card.face->SetPosition(place.x, place.y);
             card.pair = static_cast<uint16_t>(k);
@@ -305,40 +269,41 @@ void FieldMgr::TurnDown(Card& card) {
 }
 
 void FieldMgr::OnMouseDown(int32_t id) {
-    for (const auto& owned : m_cards) {
-        Card& card = *owned;
+    // Only a hit on a card's back counts: a face up card gives no press.
+    for (size_t i = 0; i < m_cards.size(); ++i) {
+        Card& card = *m_cards[i];
         if (card.cover->GetId() != id) {
+            continue;
+        }
+        const Rules::TurnOutcome outcome = m_rules.Turn(i);
+        if (outcome.result == Rules::TurnResult::Ignored) {
             continue;
         }
         TurnUp(card);
         if (m_clickSound != nullptr) {
             m_clickSound->Play(false);
         }
-        if (m_selectedCount == 1) {
-            m_secondSelected = &card;
-            m_selectedCount = 2;
-            ++m_turnedCount;
-            if (card.pair == m_firstSelected->pair) {
-                m_firstSelected->inPlay = false;
-                card.inPlay = false;
-                CheckCompletion();
-            }
-            continue;
+        if (outcome.turnedBack) {
+            Card& first = *m_cards[outcome.turnedBack->first];
+            Card& second = *m_cards[outcome.turnedBack->second];
+            first.face->SetShown(false);
+            second.face->SetShown(false);
+            first.cover->SetShown(true);
+            second.cover->SetShown(true);
         }
-        if (m_selectedCount == 2) {
-            if (m_firstSelected->pair != m_secondSelected->pair) {
-                m_firstSelected->face->SetShown(false);
-                m_secondSelected->face->SetShown(false);
-                m_firstSelected->cover->SetShown(true);
-                m_secondSelected->cover->SetShown(true);
+        // The selection and counts as the rules have them now.
+        const std::vector<size_t>& selected = m_rules.Selected();
+        m_selectedCount = static_cast<uint16_t>(selected.size());
+        m_firstSelected = selected.empty() ? nullptr : m_cards[selected[0]].get();
+        m_secondSelected = selected.size() < 2 ? nullptr : m_cards[selected[1]].get();
+        m_turnedCount = m_rules.TurnedCount();
+        if (outcome.result == Rules::TurnResult::PairFound) {
+            m_firstSelected->inPlay = false;
+            card.inPlay = false;
+            if (outcome.finished && m_observer != nullptr) {
+                m_observer->OnFieldCleared(m_rules.Attempts());
             }
-            m_firstSelected = nullptr;
-            m_secondSelected = nullptr;
-            m_selectedCount = 0;
         }
-        m_firstSelected = &card;
-        m_selectedCount = 1;
-        ++m_turnedCount;
     }
 }
 
@@ -351,17 +316,6 @@ void FieldMgr::OnMouseMove(int32_t /*id*/, int32_t /*x*/, int32_t /*y*/) {
 void FieldMgr::OnMouseEnter(int32_t /*id*/) {
     if (m_observer != nullptr) {
         m_observer->OnFieldPointer();
-    }
-}
-
-void FieldMgr::CheckCompletion() {
-    for (const auto& card : m_cards) {
-        if (card->inPlay) {
-            return;
-        }
-    }
-    if (m_observer != nullptr) {
-        m_observer->OnFieldCleared(static_cast<uint16_t>(m_turnedCount / 2));
     }
 }
 

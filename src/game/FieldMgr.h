@@ -9,17 +9,12 @@
 #include "controls/IImageVO.h"
 #include "controls/Resources.h"
 #include "game/Profiles.h"
+#include "game/rules/DealRandom.h"
+#include "game/rules/PairsGame.h"
 
 namespace Gamespace {
 
 class TimerDlg;
-
-// The C runtime's generator, seeded once by the application at start-up.
-// lo + rand() mod (hi - lo); lo when hi == lo; 0 when hi < lo.
-int32_t RandomInRange(int32_t lo, int32_t hi);
-// RandomInRange(lo, hi) until the value is not in `used`. Callers never ask
-// for more values than the range holds.
-int32_t RandomUnused(int32_t lo, int32_t hi, const std::vector<int32_t>& used);
 
 struct CardPoint {
     int32_t x = 0;
@@ -51,10 +46,11 @@ public:
     virtual void OnFieldPointer() {}
 };
 
-// Deals and runs the field of cards: picks a layout for the current player's
-// difficulty, shuffles places and pictures, shows all pictures during a
-// three-second count-down, then lets the player turn cards two at a time.
-// Presses arrive on the main thread; the count-down's end on the timer thread.
+// Shows the field of cards: deals through the rules model (a layout for the
+// current player's difficulty, places and pictures shuffled), shows all
+// pictures during a three-second count-down, then forwards each press on a
+// card to the model and shows what it says. Presses arrive on the main
+// thread; the count-down's end on the timer thread.
 class FieldMgr : public IOptionObserver,
                  public ControlLibrary::MouseMessageObserver,
                  public ControlLibrary::DialogMessageObserver {
@@ -79,6 +75,9 @@ public:
     // Registers for options, keeps `observer` (must outlive the field) and
     // makes the count-down dialog.
     void Init(FieldMgrObserver* observer);
+    // Starts the deals' random sequence from `seed` (the application's seed
+    // for this run, so that a demo deals again what it dealt).
+    void SeedDeals(uint64_t seed) { m_random.Seed(seed); }
     // Deals a new field for the current player's difficulty; nothing shown.
     void BuildField();
     // All pictures up (and the count-down started), or the whole field hidden.
@@ -95,13 +94,14 @@ public:
 
     const std::vector<std::unique_ptr<Card>>& GetCards() const { return m_cards; }
     uint16_t GetTurnedCount() const { return m_turnedCount; }
+    // The rules of the field being played.
+    const Rules::PairsGame& GetRules() const { return m_rules; }
     uint16_t GetSelectedCount() const { return m_selectedCount; }
     TimerDlg* GetTimerDialog() const { return m_timerDialog.get(); }
 
 private:
     static void TurnUp(Card& card);
     static void TurnDown(Card& card);
-    void CheckCompletion();
 
     FieldMgrObserver* m_observer = nullptr;  // not owned
     std::vector<std::unique_ptr<Card>> m_cards;
@@ -112,6 +112,8 @@ private:
     std::unique_ptr<TimerDlg> m_timerDialog;
     uint16_t m_turnedCount = 0;
     ControlLibrary::ISound* m_clickSound = nullptr;  // released with the next deal
+    Rules::DealRandom m_random;
+    Rules::PairsGame m_rules;
 };
 
 }  // namespace Gamespace

@@ -73,6 +73,9 @@ void GameImpl::Initialize() {
     });
     LoadOptions();
     CardLayouts::Build();
+    if (m_sysApp != nullptr) {
+        FieldMgr::Instance()->SeedDeals(m_sysApp->GetDealSeed());
+    }
     PlayerList::Instance()->LoadAll();
     m_startModule->Initialize();
     m_gameModule->Initialize();

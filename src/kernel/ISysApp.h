@@ -31,6 +31,9 @@ public:
     // Tells the player `text` and ends the process at once with `exitCode`;
     // nothing is saved. For start-up failures that leave nothing to play.
     virtual void FatalError(const std::string& text, int exitCode) = 0;
+    // The seed of this run's random numbers: different at every start, the
+    // recorded one while a demo plays.
+    virtual uint32_t GetDealSeed() = 0;
 };
 
 // The constant client size every game layout is computed from.

@@ -13,7 +13,7 @@ class IGame;
 // The game's rules version, written into demos: bump it when a change to the
 // game makes an old demo play differently (a rule, a layout, the order the
 // deal draws its numbers in), so that old demos are refused, not misplayed.
-inline constexpr uint32_t kDemoRules = 1;
+inline constexpr uint32_t kDemoRules = 2;  // 2: deals drawn by the game's own generator
 
 // The application: the framework's application object bound to the game.
 class MainApp : public ISysApp, public Brisk::BriskAppBase {
@@ -35,6 +35,7 @@ public:
                             uint32_t size) override;
     void ShowMessage(const std::string& text) override;
     void FatalError(const std::string& text, int exitCode) override;
+    uint32_t GetDealSeed() override { return GetRandomSeed(); }
 
     // BriskAppBase
     void OnLoadingComplete() override;

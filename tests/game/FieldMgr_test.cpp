@@ -35,7 +35,7 @@ protected:
     }
     void Deal(uint16_t difficulty, unsigned seed) {
         PlayerList::Instance()->GetCurrent().difficulty = difficulty;
-        std::srand(seed);
+        field->SeedDeals(seed);
         field->BuildField();
     }
     // The two cards of every pair, by pair number.
@@ -153,21 +153,6 @@ TEST_F(FieldTest, TheFieldListensForOptionsOnce) {
     EXPECT_EQ(Gamespace::GetOptionObservers(), (std::vector<Gamespace::IOptionObserver*>{field}));
     Gamespace::RegisterOptionObserver(field);
     EXPECT_EQ(Gamespace::GetOptionObservers().size(), 1u);
-}
-
-TEST_F(FieldTest, RandomNumbersKeepToTheirRange) {
-    EXPECT_EQ(Gamespace::RandomInRange(5, 3), 0);
-    EXPECT_EQ(Gamespace::RandomInRange(4, 4), 4);
-    std::srand(9);
-    std::set<int32_t> seen;
-    for (int i = 0; i < 200; ++i) {
-        const int32_t v = Gamespace::RandomInRange(-2, 3);
-        EXPECT_GE(v, -2);
-        EXPECT_LT(v, 3);
-        seen.insert(v);
-    }
-    EXPECT_EQ(seen.size(), 5u);
-    EXPECT_EQ(Gamespace::RandomUnused(0, 3, {0, 2}), 1);
 }
 
 TEST_F(FieldTest, PerfectGamesCountOneAttemptAPairAndCompleteOnce) {

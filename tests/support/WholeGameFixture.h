@@ -94,7 +94,8 @@ protected:
         if (app->IsRecordingDemo()) {
             app->StartTime();  // the game's time follows the updates, as in the program
         } else {
-            std::srand(kDealSeed);  // the same fields at every run, for the reference pictures
+            // The same fields at every run, for the reference pictures.
+            AppStateAccess::Life(*app).randomSeed = kDealSeed;
         }
         ControlLibrary::CreateFactory(app.get());
         ASSERT_NE(ControlLibrary::GetFactory(), nullptr);

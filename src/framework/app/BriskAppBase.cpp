@@ -336,7 +336,6 @@ void BriskAppBase::Init() {
 
     // A clock that starts with the process would deal the same fields again.
     m_life.randomSeed = DemoSeed();
-    std::srand(m_life.randomSeed);
     CreateCustomCursors();
 
     OnBeforeDisplay();

@@ -463,7 +463,7 @@ public:
         bool changed3D = false;    // acceleration switched; the display is remade
         bool lastRunClean = true;  // "InProgress" was 0: the previous run ended normally
         bool terminating = false;  // a termination signal is being handled
-        unsigned randomSeed = 0;   // the C runtime generator's seed for this run
+        unsigned randomSeed = 0;   // this run's random seed (the game's deals)
     };
 
     // Focus and keyboard state.

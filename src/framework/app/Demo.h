@@ -28,7 +28,7 @@ inline constexpr uint16_t kDemoFormatVersion = 1;
 inline constexpr size_t kMaxDemoBytes = 64u << 20;
 
 enum class DemoRecord : uint8_t {
-    Seed = 1,         // u32: the C runtime generator's seed
+    Seed = 1,         // u32: the run's random seed (the game's deals)
     Window = 2,       // u8 windowed, i32 refresh rate
     File = 3,         // string path, u32 size + bytes: a saved file as it was at the start
     Message = 4,      // u32 update, u16 message, i64 wparam, i64 lparam (mouse: widget coordinates)
