@@ -10,6 +10,36 @@ using ControlLibrary::GetFactory;
 
 namespace {
 constexpr const char* kButtonImage = "images/btn_def.png";
+
+// Where each dialog puts its controls, from the dialog's centre.
+constexpr Extent kDefaultDialogSize{200, 200};
+constexpr Extent kMenuButtonSize{94, 26};
+constexpr int32_t kMenuCaptionY = -5;
+namespace MenuLayout {
+constexpr Spot kResume{0, -30};
+constexpr Spot kMainMenu{0, 30};
+constexpr Spot kLabel{0, 0};
+}  // namespace MenuLayout
+namespace LevelsLayout {
+constexpr int32_t kRowGap = 60;  // "Easy" above the centre, "Medium" on it, "Hard" below
+}  // namespace LevelsLayout
+namespace FinishLayout {
+constexpr Extent kSize{400, 400};
+constexpr Extent kTextSize{300, 300};
+constexpr Spot kOk{0, 400 / 2 - 45};  // 45 above the bottom
+constexpr Spot kText{0, -120};
+}  // namespace FinishLayout
+namespace TimerLayout {
+constexpr Extent kSize{200, 100};
+constexpr Spot kDigit{8, -305};  // above the dialog, under the clock
+}  // namespace TimerLayout
+namespace ExitLayout {
+constexpr Extent kButtonSize{108, 55};
+constexpr int32_t kCaptionY = -10;
+constexpr Spot kLabel{0, -45};
+constexpr Spot kYes{70, 35};
+constexpr Spot kNo{-70, 35};
+}  // namespace ExitLayout
 }  // namespace
 
 // --- base ---------------------------------------------------------------------
@@ -18,10 +48,10 @@ BaseDialog::BaseDialog(ControlLibrary::DialogMessageObserver* owner) {
     m_dialog = GetFactory()->CreateDialogVO();
     m_owned.Keep(m_dialog);  // taken first: given back after its children
     m_dialog->SetAlignment(kAlignCentre, kAlignCentre);
-    m_dialog->SetPosition(512, 384);
-    m_dialog->SetSize(200, 200);
+    m_dialog->SetPosition(kCx, kCy);
+    m_dialog->SetSize(kDefaultDialogSize.width, kDefaultDialogSize.height);
     m_dialog->AddDialogObserver(this);
-    m_dialog->SetZOrder(1000);
+    m_dialog->SetZOrder(Layer::kDialogs);
     m_dialog->SetBackgroundHidden(false);
     if (owner != nullptr) {
         m_dialog->AddDialogObserver(owner);
@@ -107,10 +137,10 @@ ControlLibrary::IFont* BaseDialog::MakeFont(const std::string& path) {
 }
 
 ControlLibrary::IButtonVO* BaseDialog::MakeChildButton(const ButtonStyle& style,
-                                                       const std::string& text, uint32_t width,
-                                                       uint32_t height, int32_t offsetY) {
+                                                       const std::string& text, Extent size,
+                                                       int32_t captionY) {
     ControlLibrary::IButtonVO* button =
-        Own(MakeButton(style, text, 300, width, height, offsetY, this));
+        Own(MakeButton(style, text, {Layer::kDialogControls, size, captionY}, this));
     button->SetBackgroundHidden(true);  // the caption only
     m_dialog->AddChild(button);
     return button;
@@ -120,7 +150,7 @@ ControlLibrary::IButtonVO* BaseDialog::MakeMenuButton(ControlLibrary::IFont* fon
                                                       const std::string& text) {
     const ButtonStyle style{
         font, kButtonImage, kMenuButtonFrames, {kWhite, kPaleYellow, kGrey, kBlack, kBlack}};
-    return MakeChildButton(style, text, 94, 26, -5);
+    return MakeChildButton(style, text, kMenuButtonSize, kMenuCaptionY);
 }
 
 ControlLibrary::IStringVO* BaseDialog::MakeLabel(ControlLibrary::IFont* font,
@@ -136,8 +166,8 @@ ControlLibrary::IStringVO* BaseDialog::MakeLabel(ControlLibrary::IFont* font,
     return label;
 }
 
-void BaseDialog::Place(ControlLibrary::IVisibleObject* child, int32_t x, int32_t y) {
-    child->SetPosition(x, y);
+void BaseDialog::Place(ControlLibrary::IVisibleObject* child, Spot fromCentre) const {
+    child->SetPosition(Width() / 2 + fromCentre.x, Height() / 2 + fromCentre.y);
 }
 
 int32_t BaseDialog::Width() const {
@@ -155,13 +185,13 @@ MenuDlg::MenuDlg(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(owne
     ControlLibrary::IFont* font = MakeFont(kMenuFont);
     m_resume = MakeMenuButton(font, "Resume");
     m_mainMenu = MakeMenuButton(font, "Main menu");
-    m_label = MakeLabel(font, "", 300, kWhite);
+    m_label = MakeLabel(font, "", Layer::kDialogControls, kWhite);
 }
 
 void MenuDlg::Layout() {
-    Place(m_resume, Width() / 2, Height() / 2 - 30);
-    Place(m_mainMenu, Width() / 2, Height() / 2 + 30);
-    Place(m_label, Width() / 2, Height() / 2);
+    Place(m_resume, MenuLayout::kResume);
+    Place(m_mainMenu, MenuLayout::kMainMenu);
+    Place(m_label, MenuLayout::kLabel);
 }
 
 void MenuDlg::OnMouseClick(int32_t id) {
@@ -199,7 +229,7 @@ void LevelsDlg::Show(bool on) {
 
 void LevelsDlg::Layout() {
     for (int i = 0; i < kDifficultyCount; ++i) {
-        Place(m_buttons[i], Width() / 2, Height() / 2 + (i - 1) * 60);
+        Place(m_buttons[i], {0, (i - 1) * LevelsLayout::kRowGap});
     }
 }
 
@@ -216,12 +246,12 @@ void LevelsDlg::OnMouseClick(int32_t id) {
 // --- result --------------------------------------------------------------------------
 
 FinishDlg::FinishDlg(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(owner) {
-    m_dialog->SetSize(400, 400);
+    m_dialog->SetSize(FinishLayout::kSize.width, FinishLayout::kSize.height);
     m_dialog->SetBackgroundImage("images/dialog/dlg_finish.png");
     m_ok = MakeMenuButton(MakeFont(kMenuFont), "Ok");
     m_text = Own(GetFactory()->CreateTextBoxVO());
-    m_text->SetSize(300, 300);
-    m_text->SetZOrder(300);
+    m_text->SetSize(FinishLayout::kTextSize.width, FinishLayout::kTextSize.height);
+    m_text->SetZOrder(Layer::kDialogControls);
     m_text->SetAlignment(kAlignCentre, kAlignCentre);
     m_dialog->AddChild(m_text);
     m_font = MakeFont("fonts/KBChopinScript36.txt");
@@ -259,8 +289,8 @@ void FinishDlg::Show(bool on) {
 }
 
 void FinishDlg::Layout() {
-    Place(m_ok, Width() / 2, Height() - 45);
-    Place(m_text, Width() / 2, Height() / 2 - 120);
+    Place(m_ok, FinishLayout::kOk);
+    Place(m_text, FinishLayout::kText);
 }
 
 void FinishDlg::OnMouseClick(int32_t id) {
@@ -272,9 +302,10 @@ void FinishDlg::OnMouseClick(int32_t id) {
 // --- count-down ------------------------------------------------------------------------
 
 TimerDlg::TimerDlg(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(owner) {
-    m_dialog->SetSize(200, 100);
+    m_dialog->SetSize(TimerLayout::kSize.width, TimerLayout::kSize.height);
     m_dialog->SetBackgroundHidden(true);  // only the count shows
-    m_label = MakeLabel(MakeFont("fonts/KBChopinScript72.txt"), "Timer", 300, kGold);
+    m_label =
+        MakeLabel(MakeFont("fonts/KBChopinScript72.txt"), "Timer", Layer::kDialogControls, kGold);
     if (TimeLibrary::ITimeSystem* time = TimeLibrary::GetTimeSystem()) {
         m_countDown = time->CreateTimeObject(this, 3000, 1000);
     }
@@ -305,7 +336,7 @@ void TimerDlg::SetPaused(bool on) {
 }
 
 void TimerDlg::Layout() {
-    Place(m_label, Width() / 2 + 8, Height() / 2 - 305);  // above the dialog, under the clock
+    Place(m_label, TimerLayout::kDigit);
 }
 
 void TimerDlg::OnTimeObjectTick(int32_t /*id*/) {
@@ -325,11 +356,11 @@ ExitDialog::ExitDialog(ControlLibrary::DialogMessageObserver* owner) : BaseDialo
     auto makeButton = [&](const std::string& text, const std::string& image) {
         const ButtonStyle style{
             font, image, kMenuButtonFrames, {kBlack, kPaleYellow, kGrey, kBlack, kBlack}, press};
-        return MakeChildButton(style, text, 108, 55, -10);
+        return MakeChildButton(style, text, ExitLayout::kButtonSize, ExitLayout::kCaptionY);
     };
     m_yesButton = makeButton("Yes", "images/dialog/btn_yes.png");
     m_noButton = makeButton("No", "images/dialog/btn_no.png");
-    m_label = MakeLabel(font, "Are you sure want to exit?", 100, kPaleYellow);
+    m_label = MakeLabel(font, "Are you sure want to exit?", Layer::kLabels, kPaleYellow);
     m_shade = Own(GetFactory()->CreateImageVO());
     m_shade->LoadImage("images/dialog/black_under_exit.png", true);
     m_shade->SetAlignment(kAlignStart, kAlignStart);
@@ -337,9 +368,9 @@ ExitDialog::ExitDialog(ControlLibrary::DialogMessageObserver* owner) : BaseDialo
 }
 
 void ExitDialog::Layout() {
-    Place(m_label, Width() / 2, Height() / 2 - 45);
-    Place(m_yesButton, Width() / 2 + 70, Height() / 2 + 35);
-    Place(m_noButton, Width() / 2 - 70, Height() / 2 + 35);
+    Place(m_label, ExitLayout::kLabel);
+    Place(m_yesButton, ExitLayout::kYes);
+    Place(m_noButton, ExitLayout::kNo);
 }
 
 void ExitDialog::OnMouseClick(int32_t id) {

@@ -13,6 +13,7 @@
 #include "controls/Resources.h"
 #include "game/Difficulty.h"
 #include "game/KeyboardNav.h"
+#include "game/Layout.h"
 #include "game/Owned.h"
 #include "game/Profiles.h"
 #include "game/Style.h"
@@ -64,17 +65,18 @@ public:
 protected:
     // A font through the factory; released by this dialog.
     ControlLibrary::IFont* MakeFont(const std::string& path);
-    // A caption-only button in `style`, z-order 300, a child of this dialog
+    // A caption-only button in `style`, on the dialog controls' layer, `size`
+    // with its caption `captionY` below its centre, a child of this dialog
     // whose clicks this dialog hears.
     ControlLibrary::IButtonVO* MakeChildButton(const ButtonStyle& style, const std::string& text,
-                                               uint32_t width, uint32_t height, int32_t offsetY);
+                                               Extent size, int32_t captionY);
     // A button in the menus' common style, a child of this dialog.
     ControlLibrary::IButtonVO* MakeMenuButton(ControlLibrary::IFont* font, const std::string& text);
     // A centred label, a child of this dialog.
     ControlLibrary::IStringVO* MakeLabel(ControlLibrary::IFont* font, const std::string& text,
                                          uint16_t zOrder, const Colour& colour);
-    // Places `child` at (x, y) of the dialog.
-    static void Place(ControlLibrary::IVisibleObject* child, int32_t x, int32_t y);
+    // Places `child` at `fromCentre` from the dialog's centre.
+    void Place(ControlLibrary::IVisibleObject* child, Spot fromCentre) const;
     int32_t Width() const;
     int32_t Height() const;
     // A dialog whose name box takes the typing: Space and the arrows stay

@@ -8,6 +8,7 @@
 #include "controls/IDialogVO.h"
 #include "controls/IImageVO.h"
 #include "controls/Resources.h"
+#include "game/Layout.h"
 #include "game/Profiles.h"
 #include "game/rules/DealRandom.h"
 #include "game/rules/PairsGame.h"
@@ -108,7 +109,7 @@ private:
     Card* m_firstSelected = nullptr;   // not owned
     Card* m_secondSelected = nullptr;  // not owned
     uint16_t m_selectedCount = 0;
-    uint16_t m_cardZOrder = 150;
+    uint16_t m_cardZOrder = Layer::kCards;
     std::unique_ptr<TimerDlg> m_timerDialog;
     uint16_t m_turnedCount = 0;
     ControlLibrary::ISound* m_clickSound = nullptr;  // released with the next deal

@@ -28,6 +28,16 @@ std::string InWorkingFolder(const char* file) {
 // The links' pages: this game's own, shipped beside the program.
 constexpr const char* kLinkPages[2] = {"README.md", "CREDITS.md"};
 
+// What every screen shares: "Exit" bottom left, the two links bottom right
+// (right-aligned), and the exit confirmation.
+namespace FooterLayout {
+constexpr Spot kExit{35, kScreenHeight - 20};
+constexpr ButtonShape kExitShape{Layer::kFooter, {40, 30}, 0};
+constexpr Spot kTitleLink{kScreenWidth - 10, kScreenHeight - 50};
+constexpr Spot kMoreGames{kScreenWidth - 10, kScreenHeight - 20};
+constexpr Extent kExitDialogSize{400, 200};
+}  // namespace FooterLayout
+
 }  // namespace
 
 GameImpl::GameImpl()
@@ -87,7 +97,7 @@ void GameImpl::Initialize() {
         link->SetFont(m_font);
         link->SetAlignment(kAlignEnd, kAlignCentre);
         link->SetColour(kPaleYellow);
-        link->SetZOrder(1500);
+        link->SetZOrder(Layer::kFooter);
         link->SetText(texts[i]);
         // No address of its own: a click comes here, which opens the page
         // only when it is there and says so when it is not.
@@ -97,12 +107,12 @@ void GameImpl::Initialize() {
     m_linkMark = factory->CreateRectVO();
     m_linkMark->SetStyle(1);
     m_linkMark->SetColour(kGold);
-    m_linkMark->SetZOrder(1500);
+    m_linkMark->SetZOrder(Layer::kFooter);
     m_linkMark->SetShown(false);
 
     m_backdrop = factory->CreateRectVO();
     m_backdrop->SetStyle(1);
-    m_backdrop->SetSize(1024, 768);
+    m_backdrop->SetSize(kScreenWidth, kScreenHeight);
     m_backdrop->SetColour({103, 102, 87});
 
     const ButtonStyle style{
@@ -110,21 +120,20 @@ void GameImpl::Initialize() {
         "images/btn_default.png",
         {{{0, 0, 100, 26}, {0, 26, 100, 26}, {0, 52, 100, 26}, {0, 78, 100, 26}}},
         {kYellow, kBlack, kGrey, Colour{103, 102, 87}, kBlack}};
-    m_exitButton = MakeButton(style, "Exit", 1500, 40, 30, 0, this);
+    m_exitButton = MakeButton(style, "Exit", FooterLayout::kExitShape, this);
     m_exitButton->SetBackgroundHidden(true);
 
     m_exitDialog = std::make_unique<ExitDialog>(this);
     if (NewPlayerDialog* prompt = m_startModule->GetNewPlayerDialog()) {
         prompt->GetDialog()->AddDialogObserver(this);  // "Exit" stays usable over the first one
     }
-    m_exitDialog->GetDialog()->SetSize(400, 200);
+    m_exitDialog->GetDialog()->SetSize(FooterLayout::kExitDialogSize.width,
+                                       FooterLayout::kExitDialogSize.height);
     m_music = LoadSound("sounds/back.ogg", 0.2);
 
-    const int32_t w = 1024;
-    const int32_t h = 768;
-    m_links[1]->SetPosition(w - 10, h - 50);
-    m_links[0]->SetPosition(w - 10, h - 20);
-    m_exitButton->SetPosition(35, h - 20);
+    m_links[1]->SetPosition(FooterLayout::kTitleLink.x, FooterLayout::kTitleLink.y);
+    m_links[0]->SetPosition(FooterLayout::kMoreGames.x, FooterLayout::kMoreGames.y);
+    m_exitButton->SetPosition(FooterLayout::kExit.x, FooterLayout::kExit.y);
     m_owned.Keep(m_font, m_music, m_links[0], m_links[1], m_linkMark, m_backdrop, m_exitButton);
     factory->AddKeybdSysObserver(this);
 }

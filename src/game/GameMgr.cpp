@@ -7,6 +7,21 @@
 
 namespace Gamespace {
 
+namespace {
+// The game screen's controls, on the 1024 x 768 screen.
+namespace PlayLayout {
+constexpr ButtonShape kButtonShape{Layer::kGameButtons, {94, 26}, -5};
+constexpr Spot kMenu{kCx - 280, kCy - 270};  // its bottom left corner
+constexpr Extent kMenuSize{230, 70};
+constexpr int32_t kMenuCaptionY = -35;
+constexpr Spot kDifficulty{kCx, kCy - 360};
+constexpr Extent kDifficultySize{100, 60};
+constexpr Spot kMinutes{kCx + 150, kCy - 335};  // the clock: "m", ":", "ss"
+constexpr Spot kColon{kCx + 170, kCy - 335};
+constexpr Spot kSeconds{kCx + 190, kCy - 335};
+}  // namespace PlayLayout
+}  // namespace
+
 using ControlLibrary::GetFactory;
 
 namespace {
@@ -29,16 +44,17 @@ void GameMgr::Initialize() {
                             kMenuButtonFrames,
                             {kGold, kYellow, kPaleYellow, kGrey, kBlack},
                             m_pressSound};
-    m_menuButton = MakeButton(style, "Menu", 650, 94, 26, -5, this);
-    m_difficultyButton = MakeButton(style, "Easy", 650, 94, 26, -5, this);
+    m_menuButton = MakeButton(style, "Menu", PlayLayout::kButtonShape, this);
+    m_difficultyButton = MakeButton(style, "Easy", PlayLayout::kButtonShape, this);
 
     m_menuButton->SetAlignment(kAlignStart, kAlignEnd);
-    m_menuButton->SetSize(230, 70);
-    m_menuButton->SetTextOffset({0, -35});
+    m_menuButton->SetSize(PlayLayout::kMenuSize.width, PlayLayout::kMenuSize.height);
+    m_menuButton->SetTextOffset({0, PlayLayout::kMenuCaptionY});
     m_menuButton->SetBackgroundHidden(true);
 
     m_fontB = LoadFont("fonts/KBChopinScript28.txt");
-    m_difficultyButton->SetSize(100, 60);
+    m_difficultyButton->SetSize(PlayLayout::kDifficultySize.width,
+                                PlayLayout::kDifficultySize.height);
     m_difficultyButton->SetTextOffset({0, 0});
     m_difficultyButton->SetBackgroundHidden(true);
     m_difficultyButton->SetFonts({m_fontB, nullptr, nullptr, nullptr});
@@ -46,13 +62,12 @@ void GameMgr::Initialize() {
     m_background = factory->CreateImageVO();
     m_background->SetAlignment(kAlignCentre, kAlignCentre);
     m_background->LoadImage("images/game_fon/1.jpg", true);
-    m_background->SetZOrder(5);
+    m_background->SetZOrder(Layer::kGameBackground);
     m_background->AddMouseObserver(this);  // the mouse over the field hides the ring
     m_ring = factory->CreateImageVO();
     m_ring->SetAlignment(kAlignCentre, kAlignCentre);
     m_ring->LoadImage("images/vis_cover/focus.png", true);
-    // Under the cards, which it frames: a click on a card always reaches the card.
-    m_ring->SetZOrder(140);
+    m_ring->SetZOrder(Layer::kFocusRing);
     m_ring->AddMouseObserver(this);
     m_ring->SetShown(false);
 
@@ -61,7 +76,7 @@ void GameMgr::Initialize() {
         (*label)->SetAlignment(kAlignEnd, kAlignCentre);
         (*label)->SetFont(m_fontA);
         (*label)->SetColour(kYellow);
-        (*label)->SetZOrder(150);
+        (*label)->SetZOrder(Layer::kClock);
     }
     m_minutes->SetColour(kGold);
     m_colon->SetColour(kGold);
@@ -84,14 +99,15 @@ void GameMgr::Initialize() {
     RegisterOptionObserver(this);
     factory->AddKeybdSysObserver(this);
 
-    const int32_t cx = 512;
-    const int32_t cy = 384;
-    m_menuButton->SetPosition(cx - 280, cy - 270);
-    m_difficultyButton->SetPosition(cx, cy - 360);
-    m_background->SetPosition(cx, cy);
-    m_minutes->SetPosition(cx + 150, cy - 335);
-    m_colon->SetPosition(cx + 170, cy - 335);
-    m_secondsLabel->SetPosition(cx + 190, cy - 335);
+    for (const auto& [object, spot] :
+         {std::pair<ControlLibrary::IVisibleObject*, Spot>{m_menuButton, PlayLayout::kMenu},
+          {m_difficultyButton, PlayLayout::kDifficulty},
+          {m_background, {kCx, kCy}},
+          {m_minutes, PlayLayout::kMinutes},
+          {m_colon, PlayLayout::kColon},
+          {m_secondsLabel, PlayLayout::kSeconds}}) {
+        object->SetPosition(spot.x, spot.y);
+    }
     m_owned.Keep(m_background, m_ring, m_minutes, m_colon, m_secondsLabel, m_menuButton,
                  m_difficultyButton, m_fontA, m_fontB, m_pressSound);
 }

@@ -13,26 +13,57 @@ constexpr Colour kDarkOlive{103, 102, 87};
 constexpr Colour kDarkRed{64, 0, 0};
 constexpr Colour kBlue{25, 25, 250};
 constexpr const char* kPromptFont = "fonts/Pristina18.txt";
+
+// The start screen and its dialogs, from the screen's (or the dialog's) centre.
+constexpr Extent kPromptDialogSize{400, 200};
+constexpr Extent kPromptButtonSize{108, 27};
+constexpr int32_t kPromptCaptionY = -5;
+namespace ErrorLayout {
+constexpr Spot kLabel{0, -25};
+constexpr Spot kOk{0, 50};
+}  // namespace ErrorLayout
+namespace NewPlayerLayout {
+constexpr Spot kCreate{100, 200 / 2 - 40};  // 40 above the bottom
+constexpr Spot kCancel{-100, 200 / 2 - 40};
+constexpr Spot kPrompt{0, -50};
+constexpr Spot kNameBox{0, -8};
+constexpr Extent kNameBoxSize{310, 33};
+constexpr int32_t kNameBoxCaptionY = -5;
+}  // namespace NewPlayerLayout
+namespace StartLayout {
+constexpr Spot kGreeting{kCx, kCy - 100};
+constexpr Spot kName{kCx, kCy - 30};
+constexpr Spot kBests{kCx, kCy + 25};
+constexpr Spot kPlay{kCx, kCy + 125};
+constexpr Spot kInvitation{kCx, kCy + 240};
+constexpr ButtonShape kPlayShape{Layer::kStartButtons, {114, 48}, -17};
+constexpr ButtonShape kInvitationShape{Layer::kStartButtons, {114, 48}, -5};
+constexpr uint32_t kInvitationHeight = 27;  // its width follows the text
+}  // namespace StartLayout
+
+void SetPosition(ControlLibrary::IVisibleObject* object, Spot spot) {
+    object->SetPosition(spot.x, spot.y);
+}
 }  // namespace
 
 // --- error dialog -------------------------------------------------------------------
 
 ErrorDialog::ErrorDialog(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(owner) {
-    m_dialog->SetSize(400, 200);
+    m_dialog->SetSize(kPromptDialogSize.width, kPromptDialogSize.height);
     m_dialog->SetBackgroundImage("images/dialog_add_del.png");
     const ButtonStyle style{MakeFont(kMenuFont),
                             "images/btn_def.png",
                             kMenuButtonFrames,
                             {kWhite, kPaleYellow, kGrey, kBlack, kBlack},
                             Own(LoadSound("sounds/menulight.wav"))};
-    m_ok = MakeChildButton(style, "Ok", 108, 27, -5);
-    m_label =
-        MakeLabel(MakeFont(kPromptFont), "Player with this name already exist!", 100, kPaleYellow);
+    m_ok = MakeChildButton(style, "Ok", kPromptButtonSize, kPromptCaptionY);
+    m_label = MakeLabel(MakeFont(kPromptFont), "Player with this name already exist!",
+                        Layer::kLabels, kPaleYellow);
 }
 
 void ErrorDialog::Layout() {
-    Place(m_label, Width() / 2, Height() / 2 - 25);
-    Place(m_ok, Width() / 2, Height() / 2 + 50);
+    Place(m_label, ErrorLayout::kLabel);
+    Place(m_ok, ErrorLayout::kOk);
 }
 
 void ErrorDialog::OnMouseClick(int32_t id) {
@@ -44,7 +75,7 @@ void ErrorDialog::OnMouseClick(int32_t id) {
 // --- new-player dialog ----------------------------------------------------------------
 
 NewPlayerDialog::NewPlayerDialog(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(owner) {
-    m_dialog->SetSize(400, 200);
+    m_dialog->SetSize(kPromptDialogSize.width, kPromptDialogSize.height);
     m_dialog->SetBackgroundImage("images/dialog/new_player.png");
     ControlLibrary::IFont* font = MakeFont(kMenuFont);
     const ButtonStyle style{font,
@@ -52,21 +83,21 @@ NewPlayerDialog::NewPlayerDialog(ControlLibrary::DialogMessageObserver* owner) :
                             kMenuButtonFrames,
                             {kWhite, kPaleYellow, kGrey, kBlack, kBlack},
                             Own(LoadSound("sounds/menu.ogg"))};
-    m_create = MakeChildButton(style, "Create", 108, 27, -5);
-    m_cancel = MakeChildButton(style, "Cancel", 108, 27, -5);
-    m_prompt = MakeLabel(MakeFont(kPromptFont), "Enter your name:", 100, kPaleYellow);
+    m_create = MakeChildButton(style, "Create", kPromptButtonSize, kPromptCaptionY);
+    m_cancel = MakeChildButton(style, "Cancel", kPromptButtonSize, kPromptCaptionY);
+    m_prompt = MakeLabel(MakeFont(kPromptFont), "Enter your name:", Layer::kLabels, kPaleYellow);
 
     m_edit = Own(GetFactory()->CreateEditBoxVO());
     m_edit->SetFont(font);
     m_edit->SetAlignment(kAlignCentre, kAlignCentre);
-    m_edit->SetZOrder(100);
+    m_edit->SetZOrder(Layer::kLabels);
     m_edit->SetTextColour(kWhite);
     m_edit->SetColour(kBlack);
     m_edit->AddEditObserver(this);
     m_edit->AddKeybdObserver(this);
     m_dialog->AddChild(m_edit);
-    m_edit->SetSize(310, 33);
-    m_edit->SetTextOffset(0, -5);
+    m_edit->SetSize(NewPlayerLayout::kNameBoxSize.width, NewPlayerLayout::kNameBoxSize.height);
+    m_edit->SetTextOffset(0, NewPlayerLayout::kNameBoxCaptionY);
     m_edit->SetMaxLength(14);
     m_edit->SetBackgroundHidden(true);
 
@@ -74,10 +105,10 @@ NewPlayerDialog::NewPlayerDialog(ControlLibrary::DialogMessageObserver* owner) :
 }
 
 void NewPlayerDialog::Layout() {
-    Place(m_create, Width() / 2 + 100, Height() - 40);
-    Place(m_cancel, Width() / 2 - 100, Height() - 40);
-    Place(m_prompt, Width() / 2, Height() / 2 - 50);
-    Place(m_edit, Width() / 2, Height() / 2 - 8);
+    Place(m_create, NewPlayerLayout::kCreate);
+    Place(m_cancel, NewPlayerLayout::kCancel);
+    Place(m_prompt, NewPlayerLayout::kPrompt);
+    Place(m_edit, NewPlayerLayout::kNameBox);
 }
 
 void NewPlayerDialog::OnMouseClick(int32_t id) {
@@ -149,9 +180,9 @@ void StartMgr::Initialize() {
                             frames,
                             {kBlack, kPaleYellow, kGrey, kBlack, kBlack},
                             m_pressSound};
-    m_play = MakeButton(style, "Play", 50, 114, 48, -17, this);
+    m_play = MakeButton(style, "Play", StartLayout::kPlayShape, this);
     m_play->AddKeybdObserver(this);
-    m_create = MakeButton(style, "Create", 50, 114, 48, -5, this);
+    m_create = MakeButton(style, "Create", StartLayout::kInvitationShape, this);
     m_create->AddKeybdObserver(this);
     m_create->SetBackgroundHidden(true);
     m_create->SetTextColours({kDarkOlive, kPaleYellow, kGrey, kBlack, kBlack});
@@ -159,7 +190,7 @@ void StartMgr::Initialize() {
     m_background = factory->CreateImageVO();
     m_background->LoadImage("images/start_fon.jpg", true);
     m_background->SetAlignment(kAlignCentre, kAlignCentre);
-    m_background->SetZOrder(10);
+    m_background->SetZOrder(Layer::kStartBackground);
 
     m_labelFont = LoadFont("fonts/KBChopinScript36.txt");
     ControlLibrary::IFont* smallFont = LoadFont("fonts/KBChopinScript28.txt");
@@ -167,7 +198,7 @@ void StartMgr::Initialize() {
         *label = factory->CreateStringVO();
         (*label)->SetFont(smallFont);
         (*label)->SetAlignment(kAlignCentre, kAlignCentre);
-        (*label)->SetZOrder(100);
+        (*label)->SetZOrder(Layer::kLabels);
         (*label)->SetColour(kDarkRed);
         (*label)->SetFont(m_labelFont);
     }
@@ -176,7 +207,7 @@ void StartMgr::Initialize() {
     m_bests = factory->CreateStringVO();
     m_bests->SetFont(m_bestsFont);
     m_bests->SetAlignment(kAlignCentre, kAlignCentre);
-    m_bests->SetZOrder(100);
+    m_bests->SetZOrder(Layer::kLabels);
     m_bests->SetColour(kDarkOlive);
     m_bests->SetShown(false);
     m_greeting->SetText("Welcom,");
@@ -188,14 +219,12 @@ void StartMgr::Initialize() {
         m_firstRunTimer = time->CreateTimeObject(this, 1, 1);
     }
 
-    const int32_t cx = 512;
-    const int32_t cy = 384;
-    m_greeting->SetPosition(cx, cy - 100);
-    m_name->SetPosition(cx, cy - 30);
-    m_bests->SetPosition(cx, cy + 25);
-    m_play->SetPosition(cx, cy + 125);
-    m_create->SetPosition(cx, cy + 240);
-    m_background->SetPosition(cx, cy);
+    SetPosition(m_greeting, StartLayout::kGreeting);
+    SetPosition(m_name, StartLayout::kName);
+    SetPosition(m_bests, StartLayout::kBests);
+    SetPosition(m_play, StartLayout::kPlay);
+    SetPosition(m_create, StartLayout::kInvitation);
+    SetPosition(m_background, {kCx, kCy});
     m_owned.Keep(m_measuringFont, m_labelFont, m_pressSound, m_background, m_play, m_create,
                  m_greeting, m_name, m_bestsFont, m_bests);
 }
@@ -251,7 +280,8 @@ void StartMgr::Refresh() {
     m_bests->SetShown(m_active && !bests.empty());
     const std::string invitation = "if you not " + name + " click here";
     m_create->SetText(invitation);
-    m_create->SetSize(static_cast<uint16_t>(m_measuringFont->GetTextWidth(invitation)), 27);
+    m_create->SetSize(static_cast<uint16_t>(m_measuringFont->GetTextWidth(invitation)),
+                      StartLayout::kInvitationHeight);
 }
 
 void StartMgr::OnMouseClick(int32_t id) {

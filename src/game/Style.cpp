@@ -6,8 +6,7 @@
 namespace Gamespace {
 
 ControlLibrary::IButtonVO* MakeButton(const ButtonStyle& style, const std::string& text,
-                                      uint16_t zOrder, uint32_t width, uint32_t height,
-                                      int32_t offsetY,
+                                      const ButtonShape& shape,
                                       ControlLibrary::MouseMessageObserver* observer) {
     ControlLibrary::IButtonVO* button = ControlLibrary::GetFactory()->CreateButtonVO();
     button->SetFonts({style.font, nullptr, nullptr, nullptr});
@@ -17,9 +16,9 @@ ControlLibrary::IButtonVO* MakeButton(const ButtonStyle& style, const std::strin
     button->SetSounds({nullptr, style.pressSound, nullptr});
     button->SetText(text);
     button->SetAlignment(kAlignCentre, kAlignCentre);
-    button->SetZOrder(zOrder);
-    button->SetSize(width, height);
-    button->SetTextOffset({0, offsetY});
+    button->SetZOrder(shape.zOrder);
+    button->SetSize(shape.size.width, shape.size.height);
+    button->SetTextOffset({0, shape.captionY});
     button->AddMouseObserver(observer);
     return button;
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "controls/IButtonVO.h"
+#include "game/Layout.h"
 
 namespace Gamespace {
 
@@ -23,12 +24,10 @@ struct ButtonStyle {
 inline const ControlLibrary::RectSet kMenuButtonFrames{
     {{0, 0, 108, 27}, {0, 27, 108, 27}, {0, 54, 108, 27}, {0, 81, 108, 27}}};
 
-// A new button in `style` with `text`, centred on its position, at `zOrder`,
-// `width` x `height`, its caption moved by `offsetY`, with `observer` (may be
-// null) hearing its clicks.
+// A new button in `style` with `text`, centred on its position, in `shape`
+// (layer, size, caption offset), with `observer` (may be null) hearing its clicks.
 ControlLibrary::IButtonVO* MakeButton(const ButtonStyle& style, const std::string& text,
-                                      uint16_t zOrder, uint32_t width, uint32_t height,
-                                      int32_t offsetY,
+                                      const ButtonShape& shape,
                                       ControlLibrary::MouseMessageObserver* observer);
 
 // A font, or a sound, made through the control factory and loaded from `path`
