@@ -5,6 +5,7 @@
 #include <cctype>
 #include <filesystem>
 #include <system_error>
+#include <unordered_map>
 
 #include "kernel/FileStore.h"
 
@@ -125,6 +126,9 @@ std::string SaveFolder() {
 std::string OptionsPath() {
     return KernelLibrary::PlayerDataPath(kOptionsFile);
 }
+std::string ProfilePath(const Player& player) {
+    return SaveFolder() + player.name + ".usr";
+}
 
 // Writes through the safe replace step; the first failure of a run is reported.
 bool WriteReported(const std::string& path, const std::vector<uint8_t>& bytes, bool keepTail) {
@@ -157,8 +161,9 @@ uint32_t GetU32(const std::vector<uint8_t>& bytes, size_t at) {
     return v;
 }
 
-// The bests block after the first 18 bytes; all zero when it is missing,
-// of another version, or holds figures no game could have made.
+// The bests block after the first 18 bytes; all zero when it is missing or
+// of another version. A difficulty whose figures no game could have made
+// reads as no games there; the other difficulties keep theirs.
 std::array<PersonalBest, kDifficultyCount> ReadBests(const std::vector<uint8_t>& bytes) {
     std::array<PersonalBest, kDifficultyCount> bests{};
     if (bytes.size() < kProfileBytes + kBestBlockBytes ||
@@ -176,7 +181,7 @@ std::array<PersonalBest, kDifficultyCount> ReadBests(const std::vector<uint8_t>&
         const bool sane = best.games > 0 ? best.fewestAttempts > 0
                                          : best.bestSeconds == 0 && best.fewestAttempts == 0;
         if (!sane) {
-            return {};
+            best = {};
         }
     }
     return bests;
@@ -267,7 +272,7 @@ bool Save(const Player& player) {
         PutU16(bytes, at + 8, best.fewestAttempts);
         at += 10;
     }
-    return WriteReported(SaveFolder() + player.name + ".usr", bytes, true);
+    return WriteReported(ProfilePath(player), bytes, true);
 }
 
 // --- player list ----------------------------------------------------------------
@@ -335,6 +340,8 @@ bool HasProfileExtension(const std::string& fileName) {
 }  // namespace
 
 void PlayerList::LoadAll() {
+    // What a process that died between writing and renaming left behind.
+    KernelLibrary::RemoveStalePlayerTemporaries(SaveFolder(), ".usr");
     // Sorted, so that which of two profiles naming one player wins does not
     // depend on the file system's order.
     std::vector<std::string> names;
@@ -346,23 +353,29 @@ void PlayerList::LoadAll() {
         }
     }
     std::sort(names.begin(), names.end());
-    std::vector<bool> fromOwnFile;  // loaded from "<name>.usr", where it is saved
+    // By name, so that thousands of profiles load in linear time.
+    std::unordered_map<std::string, size_t> byName;
+    for (size_t i = 0; i < m_players.size(); ++i) {
+        byName.emplace(m_players[i]->name, i);
+    }
+    std::vector<bool> fromOwnFile(m_players.size(), false);  // loaded from "<name>.usr"
     for (const std::string& name : names) {
         Player record;
         if (!Load(record, SaveFolder() + name)) {
             continue;
         }
         const bool ownFile = name == record.name + ".usr";
-        if (Add(record)) {
+        const auto [it, added] = byName.emplace(record.name, m_players.size());
+        if (added) {
+            m_players.push_back(std::make_unique<Player>(record));
             fromOwnFile.push_back(ownFile);
-            continue;
+        } else if (ownFile && !fromOwnFile[it->second]) {
+            // Two files name one player: the one it is saved to holds its latest state.
+            *m_players[it->second] = record;
+            fromOwnFile[it->second] = true;
         }
-        // Two files name one player: the one it is saved to holds its latest state.
-        for (size_t i = 0; i < m_players.size(); ++i) {
-            if (m_players[i]->name == record.name && ownFile && !fromOwnFile[i]) {
-                *m_players[i] = record;
-                fromOwnFile[i] = true;
-            }
+        if (ownFile) {
+            m_stored[record.name] = record;  // what its file holds: no need to write it again
         }
     }
     const bool anyCurrent =
@@ -375,7 +388,17 @@ void PlayerList::LoadAll() {
 bool PlayerList::SaveAll() {
     bool all = true;
     for (const auto& p : m_players) {
-        all = Save(*p) && all;
+        const auto stored = m_stored.find(p->name);
+        std::error_code ec;
+        if (stored != m_stored.end() && stored->second == *p &&
+            fs::is_regular_file(fs::symlink_status(ProfilePath(*p), ec))) {
+            continue;  // its file already holds exactly this
+        }
+        if (Save(*p)) {
+            m_stored[p->name] = *p;
+        } else {
+            all = false;
+        }
     }
     return all;
 }
@@ -388,6 +411,7 @@ OptionValues& GetOptionValues() {
 }
 
 void LoadOptions() {
+    KernelLibrary::RemoveStalePlayerTemporaries(KernelLibrary::GetPlayerDataRoot(), kOptionsFile);
     std::string error;
     auto& values = GetOptionValues().values;
     const auto bytes = KernelLibrary::ReadPlayerFile(OptionsPath(), 2 * values.size(), &error);
@@ -404,6 +428,10 @@ bool SaveOptions() {
     std::vector<uint8_t> bytes(2 * values.size());
     for (size_t i = 0; i < values.size(); ++i) {
         PutU16(bytes, 2 * i, values[i]);
+    }
+    std::string error;
+    if (KernelLibrary::ReadPlayerFile(OptionsPath(), bytes.size() + 1, &error) == bytes) {
+        return true;  // the file already holds exactly these
     }
     return WriteReported(OptionsPath(), bytes, false);
 }

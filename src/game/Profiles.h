@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "game/Difficulty.h"
@@ -68,6 +69,7 @@ struct Player {
     std::array<PersonalBest, kDifficultyCount> bests{};
     // At least one game finished, on any difficulty.
     bool HasBests() const;
+    bool operator==(const Player&) const = default;
 };
 
 // What a finished game did to its difficulty's bests.
@@ -115,12 +117,17 @@ public:
     // Loads every "save/*.usr" profile; without a current one the first
     // becomes current.
     void LoadAll();
-    // Writes every profile; false when one could not be written (reported).
+    // Writes the profiles that differ from what their files hold (as loaded or
+    // last saved by this list), or whose file has gone: a new player, and the
+    // two whose current flag moved; nothing else is touched. False when one could not be written
+    // (reported).
     [[nodiscard]] bool SaveAll();
 
 private:
     std::vector<std::unique_ptr<Player>> m_players;
     Player m_default;
+    // By name: each player as its own file holds it.
+    std::unordered_map<std::string, Player> m_stored;
 };
 
 // Whether `name` could have been typed into the name box: 1 to 15

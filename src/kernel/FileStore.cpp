@@ -64,6 +64,10 @@ std::optional<std::vector<uint8_t>> ReadPlayerFile(const std::string& path, size
     return Brisk::Platform::ReadRegularFile(path, maxBytes, error);
 }
 
+void RemoveStalePlayerTemporaries(const std::string& folder, const std::string& targetEnd) {
+    Brisk::Platform::RemoveStaleTemporaries(folder, targetEnd);
+}
+
 bool WritePlayerFile(const std::string& path, const std::vector<uint8_t>& bytes, bool keepTail,
                      std::string* error) {
     if (!Brisk::Platform::ReplaceFile(path, bytes, keepTail, error)) {

@@ -17,13 +17,19 @@ namespace KernelLibrary {
                                                                  size_t maxBytes,
                                                                  std::string* error);
 
-// Replaces `path` by `bytes` through a temporary file that is flushed and
-// renamed into place, so the old file survives any failure (full disk,
-// read-only folder, crash). With `keepTail`, what an existing file holds
-// beyond bytes.size() is kept. The file keeps its permissions; a link is
-// replaced, never followed. False, with `error` ("<path>: <reason>"), on failure.
+// Replaces `path` by `bytes` through a temporary file of this write alone,
+// flushed and renamed into place, so the old file survives any failure (full
+// disk, read-only folder, crash) and two copies of the game writing one file
+// never spoil each other's write: the last one wins, whole. With `keepTail`, what an existing file
+// holds beyond bytes.size() is kept. The file keeps its permissions; a link is replaced, never
+// followed. False, with `error` ("<path>: <reason>"), on failure.
 [[nodiscard]] bool WritePlayerFile(const std::string& path, const std::vector<uint8_t>& bytes,
                                    bool keepTail, std::string* error);
+
+// Removes from `folder` the temporary files that a write of a file whose
+// name ends in `targetEnd` left when its process died before finishing; a
+// temporary file another copy of the program is still writing stays.
+void RemoveStalePlayerTemporaries(const std::string& folder, const std::string& targetEnd);
 
 // Where the player's files live, with a trailing '/': empty (the working
 // folder) until set. A demo's playback sets a scratch folder here.

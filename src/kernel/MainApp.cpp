@@ -185,10 +185,11 @@ bool MainApp::KeepWorkingDirectory(const std::string& path) {
         !Brisk::Platform::ChangeDirectory(installed.string())) {
         return false;  // no data anywhere: the game says so
     }
-    // Installed: profiles and options in the per-user data folder, made on first use.
-    if (!GetAppDataFolder().empty()) {
-        SetPlayerDataRoot(GetAppDataFolder());
-    }
+    // Installed: profiles and options in the per-user data folder, made on
+    // first use. When that folder cannot be had (XDG_DATA_HOME a file, a path
+    // too long), saving there fails and the player is told once where; the
+    // install folder is never written.
+    SetPlayerDataRoot(GetAppDataFolder().empty() ? WantedDataFolder() : GetAppDataFolder());
     return true;
 }
 

@@ -46,11 +46,31 @@ else
     echo "SKIP [lintian]: lintian is not installed"
 fi
 
+listing() { (cd "$root" && find . -printf '%p %s %T@ %m\n' | sort); }
+
+# No per-user data folder can be had (XDG_DATA_HOME a file, or a path longer
+# than the system takes) while the install folder could be written: the game
+# plays, says once where saving failed, ends on SIGTERM with exit code 0
+# within 2 s, and writes nothing into the install folder.
+mkdir -p "$work/home"
+echo "not a folder" >"$work/data-file"
+long=$work/$(printf 'd%.0s' $(seq 1 5000))
+for bad in "$work/data-file" "$long"; do
+    case=no-data-folder-$([ "$bad" = "$long" ] && echo too-long || echo a-file)
+    rm -rf "$work/run" && mkdir -m 0700 "$work/run"
+    before=$(listing)
+    signal_and_wait TERM env HOME="$work/home" XDG_DATA_HOME="$bad" SDL_VIDEODRIVER=dummy \
+        SDL_AUDIODRIVER=dummy "$root/usr/games/vornique"
+    [ $rc -eq 0 ] || fail "exit code $rc"
+    [ "$before" = "$(listing)" ] || fail "the install folder changed: $(diff <(echo "$before") <(listing) | head -5)"
+    [ "$(grep -c "cannot be saved in ${bad:0:60}" "$work/stderr.txt")" -eq 1 ] ||
+        fail "not told once where: $(head -c 300 "$work/stderr.txt")"
+done
+
 case=first-start
 export -n SDL_VIDEODRIVER SDL_AUDIODRIVER
 export HOME=$work/home XDG_DATA_HOME=$work/home/.local/share
 mkdir -p "$HOME"
-listing() { (cd "$root" && find . -printf '%p %s %T@ %m\n' | sort); }
 before=$(listing)
 if command -v xvfb-run >/dev/null && command -v xdotool >/dev/null && xvfb-run -a true 2>/dev/null; then
     cat >"$work/play.sh" <<SCRIPT

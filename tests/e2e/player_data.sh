@@ -16,17 +16,6 @@ fi
 . "$(dirname "$0")/setup.sh"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 
-hex() { od -An -tx1 -v "$1" 2>/dev/null | tr -d ' \n'; }
-
-# An 18-byte profile: current flag, name, difficulty.
-profile() {
-    local current=$1 name=$2 difficulty=$3
-    printf "\\x$current"
-    printf '%s' "$name"
-    head -c $((15 - ${#name})) /dev/zero
-    printf "\\x00\\x$difficulty"
-}
-
 # A game folder with the data and one player, Anna (not current, Medium).
 new_game_folder() {
     dir=$work/$1
@@ -36,31 +25,12 @@ new_game_folder() {
     rm -rf "$work/run" && mkdir -m 0700 "$work/run"
 }
 
-# Starts the game (through "$@" as a prefix, e.g. a namespace), waits until
-# it runs, sends signal $sig and waits at most 2 s for its end. Sets $rc
-# (124 when it did not end) and leaves its standard error in $work/stderr.txt.
+# Starts the game (through "$@" as a prefix, e.g. a namespace) on $dir; see
+# signal_and_wait.
 run_and_signal() {
     local sig=$1
     shift
-    "$@" "$game" -changedir="$dir" 2>"$work/stderr.txt" &
-    local pid=$!
-    wait_until_running
-    kill -"$sig" "$pid"
-    local start=$(date +%s%N)
-    rc=124
-    while [ $(( ($(date +%s%N) - start) / 1000000 )) -lt 2000 ]; do
-        if ! kill -0 "$pid" 2>/dev/null; then
-            wait "$pid"
-            rc=$?
-            break
-        fi
-        sleep 0.05
-    done
-    if [ $rc -eq 124 ]; then
-        kill -9 "$pid" 2>/dev/null
-        wait "$pid" 2>/dev/null
-    fi
-    echo "[$case] exit code $rc after SIG$sig"
+    signal_and_wait "$sig" "$@" "$game" -changedir="$dir"
 }
 
 private_note=${VQ_PRIVATE_MOUNTS:+" (private mounts)"}
@@ -155,6 +125,55 @@ for damage in missing damaged; do
     [ "$(hex "$dir/save/Anna.usr")" = "$old_anna" ] || fail "the profile changed"
     [ ! -e "$dir/options.opt" ] || fail "options were written"
 done
+
+# 6. Two copies on one game folder: each has its own runtime folder, so both
+# run (a session and a nested one, two logins). Both end on the same SIGTERM
+# and both save Anna and the options at once, round after round. The profile
+# on disk is never short or missing, not even for a moment, nobody is told
+# "cannot be saved", and no temporary file stays.
+case=two-copies
+new_game_folder "$case"
+for round in $(seq 1 12); do
+    profile 00 Anna 01 >"$dir/save/Anna.usr"  # not current: both copies write it at exit
+    rm -f "$dir/options.opt"
+    pids=()
+    for copy in a b; do
+        rm -rf "$work/run-$copy" && mkdir -m 0700 "$work/run-$copy"
+        XDG_RUNTIME_DIR=$work/run-$copy "$game" -changedir="$dir" 2>"$work/stderr-$copy.txt" &
+        pids+=($!)
+    done
+    for copy in a b; do
+        for _ in $(seq 1 100); do
+            [ -S "$work/run-$copy/NotifyVornique.sock" ] && break
+            sleep 0.05
+        done
+    done
+    sleep 2
+    # Watches the profile while both copies write it.
+    touch "$work/watching"
+    (
+        while [ -e "$work/watching" ]; do
+            size=$(stat -c %s "$dir/save/Anna.usr" 2>/dev/null || echo missing)
+            [ "$size" = 18 ] || [ "$size" = 53 ] || echo "$size" >>"$work/bad-sizes.txt"
+        done
+    ) &
+    watcher=$!
+    kill -TERM "${pids[@]}"
+    for pid in "${pids[@]}"; do
+        wait_at_most_2s "$pid"
+        [ $rc -eq 0 ] || fail "round $round: exit code $rc"
+    done
+    rm -f "$work/watching"
+    wait "$watcher"
+    [ "$(hex "$dir/save/Anna.usr")" = "$saved_anna" ] ||
+        fail "round $round: profile $(hex "$dir/save/Anna.usr")"
+    [ "$(hex "$dir/options.opt")" = "001400280003" ] ||
+        fail "round $round: options $(hex "$dir/options.opt")"
+    grep -h "cannot be saved" "$work"/stderr-[ab].txt && fail "round $round: told it cannot save"
+    ls "$dir/save" "$dir" | grep -q '\.tmp$' && fail "round $round: a temporary file was left"
+done
+[ -s "$work/bad-sizes.txt" ] && fail "the profile was seen as $(sort -u "$work/bad-sizes.txt" | tr '\n' ' ')"
+echo "[$case] 12 rounds"
 
 if [ $failures -ne 0 ]; then
     echo "$failures check(s) failed; standard error of the last run:"

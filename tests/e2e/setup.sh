@@ -22,6 +22,53 @@ wait_until_running() {
     sleep 2
 }
 
+# Starts "$@" (the game with its arguments, after any prefix such as a
+# namespace), waits until it runs, sends signal $1 and waits at most 2 s for
+# its end. Sets $rc (124 when it did not end) and leaves its standard error
+# in $work/stderr.txt.
+signal_and_wait() {
+    local sig=$1
+    shift
+    "$@" 2>"$work/stderr.txt" &
+    local pid=$!
+    wait_until_running
+    kill -"$sig" "$pid"
+    wait_at_most_2s "$pid"
+    echo "[$case] exit code $rc after SIG$sig"
+}
+
+# Waits at most 2 s for process $1 to end (killing it after that); sets $rc,
+# 124 when it did not end in time.
+wait_at_most_2s() {
+    local pid=$1
+    local start=$(date +%s%N)
+    rc=124
+    while [ $(( ($(date +%s%N) - start) / 1000000 )) -lt 2000 ]; do
+        if ! kill -0 "$pid" 2>/dev/null; then
+            wait "$pid"
+            rc=$?
+            break
+        fi
+        sleep 0.05
+    done
+    if [ $rc -eq 124 ]; then
+        kill -9 "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    fi
+}
+
+# The bytes of a file as hex digits.
+hex() { od -An -tx1 -v "$1" 2>/dev/null | tr -d ' \n'; }
+
+# An 18-byte profile: current flag, name, difficulty.
+profile() {
+    local current=$1 name=$2 difficulty=$3
+    printf "\\x$current"
+    printf '%s' "$name"
+    head -c $((15 - ${#name})) /dev/zero
+    printf "\\x00\\x$difficulty"
+}
+
 # Checks report through fail, naming the current $case; the script's end
 # looks at $failures.
 failures=0

@@ -8,13 +8,17 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "game/Profiles.h"
+#include "kernel/FileStore.h"
 
 using Gamespace::Player;
 using Gamespace::PlayerList;
@@ -236,6 +240,78 @@ TEST_F(ProfilesTest, TheListRefusesEmptyAndDuplicateNamesAndHasOneCurrent) {
     EXPECT_EQ(PlayerList::Instance()->GetCurrent().name, "Anna");
 }
 
+// A save writes only the files whose bytes change: nothing after loading,
+// the two players whose current flag moves, a new player, the one whose
+// difficulty changed, a profile whose file has gone; the options only when
+// their file does not hold them.
+TEST_F(ProfilesTest, ASaveWritesOnlyTheFilesWhoseBytesChange) {
+    WriteBytes("save/Anna.usr", SavedProfile(1, "Anna", 0));
+    WriteBytes("save/Bo.usr", Profile(0, "Bo", 1));  // written before bests existed
+    WriteBytes("save/Cy.usr", SavedProfile(0, "Cy", 2, {{{2, 30, 8}, {}, {}}}));
+    WriteBytes("options.opt", {0, 20, 0, 40, 0, 3});
+    Gamespace::LoadOptions();
+    PlayerList* list = PlayerList::Instance();
+    list->LoadAll();
+    ASSERT_EQ(list->GetPlayers().size(), 3u);
+    Player& bo = *list->GetPlayers()[1];
+    Player& cy = *list->GetPlayers()[2];
+
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+        std::vector<std::string> written;
+    };
+    const Step steps[] = {
+        {"nothing changed", [] {}, {}},
+        {"Bo becomes current",
+         [&] { list->SetCurrent(bo, true); },
+         {"save/Anna.usr", "save/Bo.usr"}},
+        {"a new player",
+         [&] {
+             ASSERT_TRUE(list->Add(Player{false, "Dee", 1}));
+         },
+         {"save/Dee.usr"}},
+        {"Cy's difficulty", [&] { cy.difficulty = 0; }, {"save/Cy.usr"}},
+        {"Cy's file has gone", [] { fs::remove("save/Cy.usr"); }, {"save/Cy.usr"}},
+        {"nothing changed again", [] {}, {}},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.change();
+        KernelLibrary::LogPlayerWrites(true);
+        EXPECT_TRUE(list->SaveAll());
+        EXPECT_TRUE(Gamespace::SaveOptions());
+        std::vector<std::string> written = KernelLibrary::LoggedPlayerWrites();
+        std::sort(written.begin(), written.end());
+        EXPECT_EQ(written, step.written);
+        KernelLibrary::LogPlayerWrites(false);
+    }
+    EXPECT_EQ(ReadBytes("save/Bo.usr"), SavedProfile(1, "Bo", 1));
+    EXPECT_EQ(ReadBytes("save/Anna.usr"), SavedProfile(0, "Anna", 0));
+    EXPECT_EQ(ReadBytes("save/Cy.usr"), SavedProfile(0, "Cy", 0, {{{2, 30, 8}, {}, {}}}));
+    EXPECT_EQ(ReadBytes("save/Dee.usr"), SavedProfile(0, "Dee", 1));
+
+    fs::remove("options.opt");
+    KernelLibrary::LogPlayerWrites(true);
+    EXPECT_TRUE(Gamespace::SaveOptions());
+    EXPECT_EQ(KernelLibrary::LoggedPlayerWrites(), (std::vector<std::string>{"options.opt"}));
+    KernelLibrary::LogPlayerWrites(false);
+}
+
+// A process killed between writing a profile's temporary file and renaming it
+// left that file behind; the next start removes it (once nobody writes it).
+TEST_F(ProfilesTest, LoadingRemovesTemporaryFilesThatADeadWriterLeft) {
+    WriteBytes("save/New19.usr.tmp", SavedProfile(1, "New19", 2));
+    WriteBytes("options.opt.0123456789abcdef.tmp", {0, 20, 0, 40, 0, 3});
+    for (const char* left : {"save/New19.usr.tmp", "options.opt.0123456789abcdef.tmp"}) {
+        fs::last_write_time(left, fs::file_time_type::clock::now() - std::chrono::hours(1));
+    }
+    Gamespace::LoadOptions();
+    PlayerList::Instance()->LoadAll();
+    EXPECT_FALSE(fs::exists("save/New19.usr.tmp"));
+    EXPECT_FALSE(fs::exists("options.opt.0123456789abcdef.tmp"));
+}
+
 TEST_F(ProfilesTest, OptionsAreSixBigEndianBytesDefaultingTo20_40_3) {
     Gamespace::LoadOptions();  // no file: the defaults stay
     EXPECT_TRUE(Gamespace::SaveOptions());
@@ -331,6 +407,32 @@ TEST_F(ProfilesTest, ADamagedBestsBlockCostsTheBestsButNeverThePlayer) {
         ASSERT_TRUE(Gamespace::Save(kai));  // written anew, whole
         const Bytes saved = ReadBytes("save/Kai.usr");
         EXPECT_EQ(Bytes(saved.begin(), saved.begin() + 53), SavedProfile(1, "Kai", 2));
+    }
+}
+
+// One impossible figure (games without attempts, figures without games) is
+// dropped with its difficulty alone: the other difficulties keep their bests,
+// and the next save writes them back.
+TEST_F(ProfilesTest, AnImpossibleFigureCostsOnlyItsOwnDifficulty) {
+    const std::array<PersonalBest, Gamespace::kDifficultyCount> good = {
+        PersonalBest{3, 40, 7}, PersonalBest{2, 55, 9}, PersonalBest{1, 80, 12}};
+    const PersonalBest impossible[] = {{1, 30, 0}, {0, 30, 0}, {0, 0, 4}};
+    for (size_t difficulty = 0; difficulty < good.size(); ++difficulty) {
+        for (const PersonalBest& bad : impossible) {
+            SCOPED_TRACE(testing::Message()
+                         << "difficulty " << difficulty << ", " << bad.games << " games, "
+                         << bad.bestSeconds << " s, " << bad.fewestAttempts << " attempts");
+            auto stored = good;
+            stored[difficulty] = bad;
+            WriteBytes("save/Kai.usr", SavedProfile(1, "Kai", 2, stored));
+            Player kai;
+            ASSERT_TRUE(Gamespace::Load(kai, "save/Kai.usr"));
+            auto expected = good;
+            expected[difficulty] = {};
+            EXPECT_EQ(kai.bests, expected);
+            ASSERT_TRUE(Gamespace::Save(kai));
+            EXPECT_EQ(ReadBytes("save/Kai.usr"), SavedProfile(1, "Kai", 2, expected));
+        }
     }
 }
 

@@ -6,15 +6,21 @@
 
 #include "support/TempDir.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "framework/platform/Files.h"
@@ -35,6 +41,15 @@ void WriteBytes(const std::string& path, const Bytes& bytes) {
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
+}
+
+// The names in the working folder.
+std::set<std::string> Listing() {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(".")) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
 }
 
 class FilesTest : public TestSupport::TempDirTest {};
@@ -66,13 +81,15 @@ TEST_F(FilesTest, AReplacementKeepsTheModeAndTheTailAndLeavesNoTemporaryFile) {
               fs::perms::owner_read | fs::perms::group_read);
     ASSERT_TRUE(ReplaceFile("f", {4}, false, &error)) << error;
     EXPECT_EQ(ReadBytes("f"), (Bytes{4}));
-    EXPECT_FALSE(fs::exists("f.tmp"));
+    EXPECT_EQ(Listing(), (std::set<std::string>{"f"}));
 
-    // A leftover temporary file of a crash is no obstacle.
+    // Temporary files of other writers (or of a crash) are no obstacle, and
+    // they are not this write's to remove: another copy may be writing them.
     WriteBytes("g.tmp", {0});
+    WriteBytes("g.0123456789abcdef.tmp", {0});
     ASSERT_TRUE(ReplaceFile("g", {5, 6}, true, &error)) << error;
     EXPECT_EQ(ReadBytes("g"), (Bytes{5, 6}));
-    EXPECT_FALSE(fs::exists("g.tmp"));
+    EXPECT_EQ(Listing(), (std::set<std::string>{"f", "g", "g.tmp", "g.0123456789abcdef.tmp"}));
 }
 
 TEST_F(FilesTest, ALinkIsReplacedNeverFollowedAndAFolderIsRefused) {
@@ -107,9 +124,107 @@ TEST_F(FilesTest, AWriteThatFailsLeavesTheOldFileWholeAndNoTemporaryFile) {
     const bool written = ReplaceFile("f", {4, 5, 6, 7}, true, &error);
     setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_FALSE(written);
-    EXPECT_NE(error.find("f.tmp"), std::string::npos) << error;
+    EXPECT_EQ(error.rfind("f.", 0), 0u) << error;  // names the temporary file
+    EXPECT_NE(error.find(".tmp: "), std::string::npos) << error;
     EXPECT_EQ(ReadBytes("f"), (Bytes{1, 2, 3}));
-    EXPECT_FALSE(fs::exists("f.tmp"));
+    EXPECT_EQ(Listing(), (std::set<std::string>{"f"}));
+}
+
+// Another writer of the same file (a second copy of the program on the same
+// folder) is in the middle of its write: its temporary file is locked and
+// holds its bytes. This write must neither remove nor rename it; when the
+// other writer finishes, its whole file wins.
+TEST_F(FilesTest, AnotherWritersTemporaryFileIsNeverTouched) {
+    for (const char* theirs : {"p.usr.tmp", "p.usr.00000000deadbeef.tmp"}) {
+        SCOPED_TRACE(theirs);
+        WriteBytes("p.usr", {1});
+        const int other = ::open(theirs, O_WRONLY | O_CREAT | O_EXCL, 0644);
+        ASSERT_GE(other, 0);
+        ASSERT_EQ(::flock(other, LOCK_EX), 0);
+        ASSERT_EQ(::write(other, "\x02\x02\x02", 3), 3);
+        std::string error;
+        ASSERT_TRUE(ReplaceFile("p.usr", {3, 3}, false, &error)) << error;
+        EXPECT_EQ(ReadBytes("p.usr"), (Bytes{3, 3}));
+        EXPECT_EQ(ReadBytes(theirs), (Bytes{2, 2, 2}));
+        ASSERT_EQ(::rename(theirs, "p.usr"), 0);  // the other writer ends: last one wins
+        ::close(other);
+        EXPECT_EQ(ReadBytes("p.usr"), (Bytes{2, 2, 2}));
+        EXPECT_EQ(Listing(), (std::set<std::string>{"p.usr"}));
+    }
+}
+
+// Two writers replacing one file at once, each many times, while a reader
+// looks: every write succeeds and the file is always one whole version.
+TEST_F(FilesTest, TwoWritersAtOnceAlwaysLeaveOneWholeFile) {
+    const Bytes versions[2] = {Bytes(40, 0xAA), Bytes(7, 0x55)};
+    WriteBytes("shared", versions[0]);
+    std::atomic<bool> writing{true};
+    std::atomic<int> failures{0};
+    auto writer = [&](const Bytes& mine) {
+        for (int i = 0; i < 150; ++i) {
+            std::string error;
+            if (!ReplaceFile("shared", mine, false, &error)) {
+                ++failures;
+            }
+        }
+    };
+    std::vector<Bytes> seen;
+    std::thread reader([&] {
+        while (writing) {
+            seen.push_back(ReadBytes("shared"));
+        }
+    });
+    std::thread first(writer, versions[0]);
+    std::thread second(writer, versions[1]);
+    first.join();
+    second.join();
+    writing = false;
+    reader.join();
+    EXPECT_EQ(failures, 0);
+    for (const Bytes& bytes : seen) {
+        ASSERT_TRUE(bytes == versions[0] || bytes == versions[1]) << bytes.size() << " bytes";
+    }
+    EXPECT_EQ(Listing(), (std::set<std::string>{"shared"}));
+}
+
+struct Leftover {
+    const char* name;
+    bool old;      // not changed for an hour
+    bool locked;   // its writer still holds it
+    bool removed;  // what the clean-up of ".usr" targets does to it
+};
+
+const Leftover kLeftovers[] = {
+    {"New19.usr.0123456789abcdef.tmp", true, false, true},  // its writer died before the rename
+    {"New19.usr.tmp", true, false, true},                   // named as earlier versions did
+    {"Ann.usr.fedcba9876543210.tmp", true, true, false},    // still being written
+    {"Ann.usr.0123456789abcdef.tmp", false, false, false},  // just made, not locked yet
+    {"notes.tmp", true, false, false},                      // not one of ours for ".usr"
+    {"options.opt.0123456789abcdef.tmp", true, false, false},
+    {"Ann.usr", true, false, false},
+};
+
+TEST_F(FilesTest, OnlyStaleTemporaryFilesOfTheGivenTargetsAreRemoved) {
+    fs::create_directory("save");
+    std::vector<int> locks;
+    for (const Leftover& l : kLeftovers) {
+        const std::string path = std::string("save/") + l.name;
+        WriteBytes(path, {1, 2});
+        if (l.old) {
+            fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(1));
+        }
+        if (l.locked) {
+            locks.push_back(::open(path.c_str(), O_RDONLY));
+            ASSERT_EQ(::flock(locks.back(), LOCK_EX), 0);
+        }
+    }
+    EXPECT_EQ(Brisk::Platform::RemoveStaleTemporaries("save", ".usr"), 2u);
+    for (const Leftover& l : kLeftovers) {
+        EXPECT_EQ(fs::exists(std::string("save/") + l.name), !l.removed) << l.name;
+    }
+    for (int fd : locks) {
+        ::close(fd);
+    }
 }
 
 }  // namespace

@@ -248,13 +248,18 @@ bool BriskAppBase::StartVideo() {
     return true;
 }
 
-void BriskAppBase::FindDataFolder() {
+std::string BriskAppBase::WantedDataFolder() const {
     std::string folder = Platform::DataHome();
     for (const std::string* part : {&m_identity.companyName, &m_identity.productName}) {
         if (!part->empty()) {
             folder += *part + "/";
         }
     }
+    return folder;
+}
+
+void BriskAppBase::FindDataFolder() {
+    const std::string folder = WantedDataFolder();
     if (Platform::CreateDirectories(folder)) {
         m_identity.appDataFolder = folder;
         if (!m_commandLine.demoFileName.empty() && m_commandLine.demoFileName[0] != '/') {

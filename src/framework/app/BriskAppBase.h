@@ -513,6 +513,9 @@ public:
 
     // The per-user data folder (demos, screenshots), with a trailing '/'.
     const std::string& GetAppDataFolder() const { return m_identity.appDataFolder; }
+    // The per-user data folder as it should be, with '/', also when it cannot
+    // be made (GetAppDataFolder is then empty).
+    std::string WantedDataFolder() const;
 
 protected:
     Identity m_identity;

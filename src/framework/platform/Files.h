@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -26,6 +27,15 @@ namespace Brisk::Platform {
 // device there is refused. False and `error` ("<path>: <reason>") on failure.
 [[nodiscard]] bool ReplaceFile(const std::string& path, const std::vector<uint8_t>& data,
                                bool keepTail, std::string* error);
+
+// Removes, in `folder`, the temporary files ReplaceFile left when its process
+// died before the rename (and "<name>.tmp" files of earlier versions), for
+// target names ending in `targetEnd`: only those no writer holds any more and
+// not changed for `minAge`. Another writer's file is never removed. Returns
+// how many were removed.
+inline constexpr std::chrono::seconds kStaleTemporaryAge{60};
+size_t RemoveStaleTemporaries(const std::string& folder, const std::string& targetEnd,
+                              std::chrono::seconds minAge = kStaleTemporaryAge);
 
 // A whole file mapped read-only into memory. Owns the mapping.
 class MappedFile {

@@ -1,5 +1,7 @@
 #include "framework/platform/SettingsStore.h"
 
+#include "framework/platform/Files.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -92,22 +94,20 @@ Values Load(const std::string& file) {
 
 bool Save(const std::string& file, const Values& values) {
     std::error_code ec;
-    fs::create_directories(fs::path(file).parent_path(), ec);
-    const std::string temporary = file + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::trunc);
-        out << kHeader << '\n';
-        for (const auto& [name, value] : values) {
-            out << Hex(std::vector<uint8_t>(name.begin(), name.end())) << '\t'
-                << static_cast<uint32_t>(value.type) << '\t' << Hex(value.data) << '\n';
-        }
-        if (!out.flush()) {
-            fs::remove(temporary, ec);
-            return false;
-        }
+    const std::string folder = fs::path(file).parent_path().string();
+    fs::create_directories(folder, ec);
+    std::ostringstream text;
+    text << kHeader << '\n';
+    for (const auto& [name, value] : values) {
+        text << Hex(std::vector<uint8_t>(name.begin(), name.end())) << '\t'
+             << static_cast<uint32_t>(value.type) << '\t' << Hex(value.data) << '\n';
     }
-    fs::rename(temporary, file, ec);
-    return !ec;
+    const std::string bytes = text.str();
+    // Through a temporary file of this write alone: a second copy of the
+    // program writing the same settings never meets it.
+    RemoveStaleTemporaries(folder, kFileName);
+    std::string error;
+    return ReplaceFile(file, std::vector<uint8_t>(bytes.begin(), bytes.end()), false, &error);
 }
 
 }  // namespace
@@ -165,6 +165,10 @@ bool SettingsStore::Write(const std::string& key, const std::string& name,
         return false;
     }
     Values values = Load(file);
+    const auto it = values.find(name);
+    if (it != values.end() && it->second.type == value.type && it->second.data == value.data) {
+        return true;  // already stored: the file is not touched
+    }
     values[name] = value;
     return Save(file, values);
 }

@@ -6,8 +6,9 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
+#include "framework/platform/Files.h"
+#include "framework/platform/Paths.h"
 #include "framework/resources/PakInterface.h"
 #include "framework/sound/SoundManager.h"
 
@@ -41,6 +42,9 @@ void PutU32(std::vector<uint8_t>* out, uint32_t v) {
     for (int i = 0; i < 4; ++i) {
         out->push_back(static_cast<uint8_t>(v >> (8 * i)));
     }
+}
+void PutTag(std::vector<uint8_t>* out, const char* tag) {
+    out->insert(out->end(), tag, tag + std::strlen(tag));
 }
 void PutU16(std::vector<uint8_t>* out, uint16_t v) {
     out->push_back(static_cast<uint8_t>(v));
@@ -259,9 +263,9 @@ bool WriteSoundCache(const std::string& cachePath, const Platform::PcmSamples& s
     const Platform::PcmFormat& f = samples.format;
     const auto dataSize = static_cast<uint32_t>(samples.data.size());
     std::vector<uint8_t> out;
-    out.insert(out.end(), {'R', 'I', 'F', 'F'});
+    PutTag(&out, "RIFF");
     PutU32(&out, dataSize + 36);
-    out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+    PutTag(&out, "WAVEfmt ");
     PutU32(&out, 16);
     PutU16(&out, 1);
     PutU16(&out, static_cast<uint16_t>(f.channels));
@@ -270,7 +274,7 @@ bool WriteSoundCache(const std::string& cachePath, const Platform::PcmSamples& s
     PutU16(&out, static_cast<uint16_t>(f.BlockAlign()));
     PutU16(&out, static_cast<uint16_t>(f.bits));
     const std::string path = sourcePath.substr(0, 255);
-    out.insert(out.end(), {'d', 'e', 'p', ' '});
+    PutTag(&out, "dep ");
     PutU32(&out, static_cast<uint32_t>(path.size() + 10));
     PutU16(&out, static_cast<uint16_t>(path.size()));
     out.insert(out.end(), path.begin(), path.end());
@@ -278,27 +282,21 @@ bool WriteSoundCache(const std::string& cachePath, const Platform::PcmSamples& s
     for (int i = 0; i < 8; ++i) {
         out.push_back(static_cast<uint8_t>(static_cast<uint64_t>(stamp) >> (8 * i)));
     }
-    out.insert(out.end(), {'x', 'o', 'r', ' '});
+    PutTag(&out, "xor ");
     PutU32(&out, 1);
     out.push_back(kSoundCacheKey);
-    out.insert(out.end(), {'d', 'a', 't', 'a'});
+    PutTag(&out, "data");
     PutU32(&out, dataSize);
     for (uint8_t b : samples.data) {
         out.push_back(b ^ kSoundCacheKey);
     }
-    // Written under a temporary name and renamed, so a crash leaves no half file.
-    const std::string temp = cachePath + ".tmp";
-    {
-        std::ofstream file(temp, std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(out.data()),
-                   static_cast<std::streamsize>(out.size()));
-        if (!file) {
-            return false;
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(temp, cachePath, ec);
-    return !ec;
+    // Through a temporary file of this write alone, renamed into place: a crash
+    // leaves no half file, and two copies of the program caching the same
+    // sound never meet.
+    const std::string folder = Platform::DirectoryOf(cachePath);
+    Platform::RemoveStaleTemporaries(folder, cachePath.substr(cachePath.find_last_of('/') + 1));
+    std::string error;
+    return Platform::ReplaceFile(cachePath, out, false, &error);
 }
 
 }  // namespace Brisk
