@@ -104,8 +104,11 @@ TEST_F(DemoFormat, EveryRecordComesBackAsWritten) {
     EXPECT_EQ(demo->files[0].bytes, (Bytes{1, 'A', 'n', 'n'}));
     EXPECT_TRUE(demo->finished);
     EXPECT_EQ(demo->endUpdate, 20u);
-    ASSERT_EQ(demo->events.size(), 6u);
-    const auto& e = demo->events;
+    ASSERT_EQ(demo->steps.size(), 6u);
+    std::vector<DemoEvent> e;
+    for (size_t i = 0; i < demo->steps.size(); ++i) {
+        e.push_back(demo->Event(i));
+    }
     EXPECT_EQ(e[0].kind, DemoRecord::Message);
     EXPECT_EQ(e[0].update, 3u);
     EXPECT_EQ(e[0].message.message, MessageId::LButtonDown);
@@ -126,7 +129,7 @@ TEST_F(DemoFormat, ARecordingCutOffBetweenRecordsStillPlays) {
     ASSERT_TRUE(demo) << error;
     EXPECT_FALSE(demo->finished);
     EXPECT_EQ(demo->endUpdate, 12u);  // its last event
-    EXPECT_EQ(demo->events.size(), 6u);
+    EXPECT_EQ(demo->steps.size(), 6u);
 }
 
 // Where the records start: after the magic, format, rules and the two texts;
