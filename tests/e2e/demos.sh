@@ -170,16 +170,6 @@ chown 4321 "$data/_playback" 2>/dev/null && {
     [ -e "$data/_playback/file.txt" ] || fail "another user's folder was emptied"
 }
 
-# --- a playback leaves the player's own settings as they were ----------------------
-case=settings
-fresh settings
-run_and_end
-[ "$rc" -eq 0 ] || fail "a plain run: exit code $rc"
-cp -r "$work/config" "$work/config.before"
-play "$demos/easy_perfect.dmo"
-diff -r "$work/config.before" "$work/config" >/dev/null ||
-    fail "the playback changed the player's settings: $(diff -r "$work/config.before" "$work/config" | head -3)"
-
 # --- a demo that does not end the game: the program ends after the playback -------
 case=open-end
 python3 "$edit" "$demos/first_start.dmo" "$work/open.dmo" open-end
