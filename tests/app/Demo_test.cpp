@@ -283,6 +283,15 @@ protected:
         return {app.GetMainWindowId(), id, 0, Brisk::Platform::MakePointParam(x, y)};
     }
     std::string demoPath() const { return (m_dir / "play.dmo").string(); }
+    // Records `ms` of a run without input into demoPath().
+    void RecordIdle(int ms) {
+        TestSupport::TestApp app;
+        TimedWidget widget(&app);
+        Start(app, widget, "-record -demofile=" + demoPath());
+        Run(app, ms);
+        app.Shutdown();
+        app.GetWidgetManager()->RemoveWidget(&widget);
+    }
 };
 
 TEST_F(DemoInApp, APlaybackRepeatsTheRecordedInputAtTheRecordedUpdates) {
@@ -317,14 +326,7 @@ TEST_F(DemoInApp, APlaybackRepeatsTheRecordedInputAtTheRecordedUpdates) {
 }
 
 TEST_F(DemoInApp, TheCloseBoxEndsAPlayback) {
-    {
-        TestSupport::TestApp app;
-        TimedWidget widget(&app);
-        Start(app, widget, "-record -demofile=" + demoPath());
-        Run(app, 500);
-        app.Shutdown();
-        app.GetWidgetManager()->RemoveWidget(&widget);
-    }
+    RecordIdle(500);
     TestSupport::TestApp app;
     TimedWidget widget(&app);
     Start(app, widget, "-play -demofile=" + demoPath());
@@ -400,14 +402,7 @@ TEST_F(DemoInApp, RecnumKeepsExactlyTheLastRecordings) {
 // The player's settings (a registry key configured) are neither marked as
 // in use nor written back by a playback.
 TEST_F(DemoInApp, APlaybackLeavesThePlayersSettingsAlone) {
-    {
-        TestSupport::TestApp app;
-        TimedWidget widget(&app);
-        Start(app, widget, "-record -demofile=" + demoPath());
-        Run(app, 100);
-        app.Shutdown();
-        app.GetWidgetManager()->RemoveWidget(&widget);
-    }
+    RecordIdle(100);
     const std::filesystem::path settings = m_dir / "settings";
     TestSupport::TestApp app;
     TimedWidget widget(&app);
