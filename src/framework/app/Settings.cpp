@@ -105,7 +105,8 @@ void BriskAppBase::HandleCommandLineParam(const std::string& name, const std::st
         const int n = std::max(std::atoi(value.c_str()), 1);
         const std::vector<int> numbers = NumberedDemoFiles();
         const auto count = static_cast<int>(numbers.size());
-        m_commandLine.demoFileName = NumberedDemoFile(n <= count ? numbers[count - n] : n);
+        m_commandLine.demoFileName = n <= count ? NumberedDemoFile(numbers[count - n])
+                                                : m_identity.appDataFolder + "briskapp*.dmo";
         m_commandLine.demoMissing =
             n <= count ? std::string()
                        : "there " + std::string(count == 1 ? "is " : "are ") +
@@ -114,6 +115,7 @@ void BriskAppBase::HandleCommandLineParam(const std::string& name, const std::st
         m_commandLine.playingDemo = true;
         m_commandLine.recordingDemo = false;
     } else if (name == "-demofile") {
+        m_commandLine.demoMissing.clear();
         m_commandLine.demoFileName =
             IsAbsolutePath(value) ? value : m_identity.appDataFolder + value;
     } else if (name == "-crash") {
