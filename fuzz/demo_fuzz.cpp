@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     uint32_t last = 0;
-    for (const Brisk::DemoEvent& e : demo->events) {
+    for (const Brisk::DemoStep& e : demo->steps) {
         if (e.update < last) {
             __builtin_trap();
         }

@@ -199,13 +199,9 @@ bool MainApp::UseDemoFiles(const std::vector<Brisk::DemoFile>& files, std::strin
         *error = "there is no data folder to hold its copy of the player's files";
         return false;
     }
-    m_playbackFolder = GetAppDataFolder() + "_playback/";
+    // Made empty by the framework, which never follows a link there.
+    m_playbackFolder = PlaybackFolder();
     std::error_code ec;
-    fs::remove_all(m_playbackFolder, ec);
-    if (!fs::create_directories(m_playbackFolder, ec) && !fs::is_directory(m_playbackFolder)) {
-        *error = "the folder \"" + m_playbackFolder + "\" cannot be made";
-        return false;
-    }
     for (const Brisk::DemoFile& file : files) {
         const std::string path = m_playbackFolder + file.path;
         fs::create_directories(fs::path(path).parent_path(), ec);
@@ -303,7 +299,8 @@ void MainApp::LoadingThreadProc() {
 
 void MainApp::OnLoadingComplete() {
     BriskAppBase::OnLoadingComplete();
-    if (m_life.deferredShutdown || m_life.shutdown) {
+    if (m_bridge != nullptr || m_life.deferredShutdown || m_life.shutdown) {
+        // A second call would start the game a second time over the first.
         return;
     }
     m_bridge = std::make_unique<IGameBridge>(

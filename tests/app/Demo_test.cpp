@@ -7,6 +7,7 @@
 #include "support/TempDir.h"
 #include "support/TestApp.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "framework/app/Demo.h"
+#include "framework/platform/Paths.h"
 #include "framework/widgets/WidgetManager.h"
 
 using Brisk::Demo;
@@ -104,8 +106,11 @@ TEST_F(DemoFormat, EveryRecordComesBackAsWritten) {
     EXPECT_EQ(demo->files[0].bytes, (Bytes{1, 'A', 'n', 'n'}));
     EXPECT_TRUE(demo->finished);
     EXPECT_EQ(demo->endUpdate, 20u);
-    ASSERT_EQ(demo->events.size(), 6u);
-    const auto& e = demo->events;
+    ASSERT_EQ(demo->steps.size(), 6u);
+    std::vector<DemoEvent> e;
+    for (size_t i = 0; i < demo->steps.size(); ++i) {
+        e.push_back(demo->Event(i));
+    }
     EXPECT_EQ(e[0].kind, DemoRecord::Message);
     EXPECT_EQ(e[0].update, 3u);
     EXPECT_EQ(e[0].message.message, MessageId::LButtonDown);
@@ -126,7 +131,7 @@ TEST_F(DemoFormat, ARecordingCutOffBetweenRecordsStillPlays) {
     ASSERT_TRUE(demo) << error;
     EXPECT_FALSE(demo->finished);
     EXPECT_EQ(demo->endUpdate, 12u);  // its last event
-    EXPECT_EQ(demo->events.size(), 6u);
+    EXPECT_EQ(demo->steps.size(), 6u);
 }
 
 // Where the records start: after the magic, format, rules and the two texts;
@@ -181,6 +186,33 @@ const BadDemo kBadDemos[] = {
      [](Bytes* b) { (*b)[kFile + 7] = '/'; },  // "save/Ann.usr" becomes "/ave/Ann.usr"
      "outside the player's folder"},
     {"unknown message", [](Bytes* b) { (*b)[kMessage + 9] = 250; }, "message of unknown kind 250"},
+    // Records out of the order a run makes them, each added before the End record.
+    {"window before the seed",
+     [](Bytes* b) {
+         std::rotate(b->begin() + kFirstRecord, b->begin() + kFirstRecord + 9,
+                     b->begin() + kFirstRecord + 19);
+     },
+     "does not start with its deal"},
+    {"a second seed",
+     [](Bytes* b) {
+         const uint8_t seed[] = {5, 0, 0, 0, static_cast<uint8_t>(DemoRecord::Seed), 9, 0, 0, 0};
+         b->insert(b->end() - 9, std::begin(seed), std::end(seed));
+     },
+     "a second deal"},
+    {"loading twice",
+     [](Bytes* b) {
+         const uint8_t loaded[] = {5,  0, 0, 0, static_cast<uint8_t>(DemoRecord::Loaded),
+                                   12, 0, 0, 0};
+         b->insert(b->end() - 9, std::begin(loaded), std::end(loaded));
+     },
+     "finishes loading twice"},
+    {"a file after loading",
+     [](Bytes* b) {
+         const uint8_t file[] = {8, 0, 0, 0, static_cast<uint8_t>(DemoRecord::File), 1, 0, 'a',
+                                 0, 0, 0, 0};
+         b->insert(b->end() - 9, std::begin(file), std::end(file));
+     },
+     "start of its run after loading"},
 };
 
 TEST_F(DemoFormat, DamagedOrForeignFilesAreRefusedWithTheReason) {
@@ -251,6 +283,15 @@ protected:
         return {app.GetMainWindowId(), id, 0, Brisk::Platform::MakePointParam(x, y)};
     }
     std::string demoPath() const { return (m_dir / "play.dmo").string(); }
+    // Records `ms` of a run without input into demoPath().
+    void RecordIdle(int ms) {
+        TestSupport::TestApp app;
+        TimedWidget widget(&app);
+        Start(app, widget, "-record -demofile=" + demoPath());
+        Run(app, ms);
+        app.Shutdown();
+        app.GetWidgetManager()->RemoveWidget(&widget);
+    }
 };
 
 TEST_F(DemoInApp, APlaybackRepeatsTheRecordedInputAtTheRecordedUpdates) {
@@ -285,14 +326,7 @@ TEST_F(DemoInApp, APlaybackRepeatsTheRecordedInputAtTheRecordedUpdates) {
 }
 
 TEST_F(DemoInApp, TheCloseBoxEndsAPlayback) {
-    {
-        TestSupport::TestApp app;
-        TimedWidget widget(&app);
-        Start(app, widget, "-record -demofile=" + demoPath());
-        Run(app, 500);
-        app.Shutdown();
-        app.GetWidgetManager()->RemoveWidget(&widget);
-    }
+    RecordIdle(500);
     TestSupport::TestApp app;
     TimedWidget widget(&app);
     Start(app, widget, "-play -demofile=" + demoPath());
@@ -308,11 +342,15 @@ TEST_F(DemoInApp, TheCloseBoxEndsAPlayback) {
 TEST_F(DemoInApp, ADemoThatCannotBePlayedEndsTheProgramQuietly) {
     WriteAll((m_dir / "foreign.dmo").string(),
              Bytes{'n', 'o', 't', ' ', 'a', ' ', 'd', 'e', 'm', 'o'});
+    // Whole, only over the cap (sparse: no disk space taken).
+    WriteAll((m_dir / "huge.dmo").string(), Bytes{'V', 'Q', 'D', 'E', 'M', 'O', '\r', '\n'});
+    std::filesystem::resize_file(m_dir / "huge.dmo", 100u << 20);
     const struct {
         std::string file;
         const char* says;
     } cases[] = {{(m_dir / "missing.dmo").string(), "No such file"},
                  {(m_dir / "foreign.dmo").string(), "is not a demo file"},
+                 {(m_dir / "huge.dmo").string(), "it is larger than the 64 MiB a demo may hold"},
                  {m_dir.string(), ""}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -331,6 +369,50 @@ TEST_F(DemoInApp, ADemoThatCannotBePlayedEndsTheProgramQuietly) {
         EXPECT_NE(err.find(c.says), std::string::npos) << err;
         EXPECT_FALSE(app.IsPlayingDemo());
     }
+}
+
+// "-recnum=2" with three older recordings: the new one and the newest old
+// one stay, whatever the gaps between their numbers.
+TEST_F(DemoInApp, RecnumKeepsExactlyTheLastRecordings) {
+    TestSupport::TestApp app;
+    TimedWidget widget(&app);
+    AppStateAccess::Identity(app).productName = "DemoTest";
+    const std::filesystem::path data =
+        std::filesystem::path(Brisk::Platform::DataHome()) / "DemoTest";
+    std::filesystem::remove_all(data);
+    std::filesystem::create_directories(data);
+    for (const char* old : {"briskapp2.dmo", "briskapp4.dmo", "briskapp7.dmo"}) {
+        WriteAll((data / old).string(), Bytes{'o', 'l', 'd'});
+    }
+    // The folder Init finds; the switch is read here before it, as in Start.
+    AppStateAccess::Identity(app).appDataFolder = data.string() + "/";
+    Start(app, widget, "-recnum=2");
+    std::vector<std::string> kept;
+    for (const auto& entry : std::filesystem::directory_iterator(data)) {
+        if (entry.path().extension() == ".dmo") {
+            kept.push_back(entry.path().filename().string());
+        }
+    }
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(kept, (std::vector<std::string>{"briskapp7.dmo", "briskapp8.dmo"}));
+    app.Shutdown();
+    app.GetWidgetManager()->RemoveWidget(&widget);
+}
+
+// The player's settings (a registry key configured) are neither marked as
+// in use nor written back by a playback.
+TEST_F(DemoInApp, APlaybackLeavesThePlayersSettingsAlone) {
+    RecordIdle(100);
+    const std::filesystem::path settings = m_dir / "settings";
+    TestSupport::TestApp app;
+    TimedWidget widget(&app);
+    app.SetSettingsRoot(settings.string());
+    app.SetString("RegistryKey", "Tests\\Playback");
+    Start(app, widget, "-play -demofile=" + demoPath());
+    Run(app, 300);
+    app.Shutdown();
+    EXPECT_FALSE(std::filesystem::exists(settings) && !std::filesystem::is_empty(settings));
+    app.GetWidgetManager()->RemoveWidget(&widget);
 }
 
 TEST_F(DemoInApp, ARecordingThatCannotBeWrittenLeavesTheGamePlaying) {

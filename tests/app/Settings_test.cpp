@@ -98,21 +98,31 @@ TEST_F(DemoFilesTest, RecnumKeepsFiveForEmptyOrNonPositiveCounts) {
 
 TEST_F(DemoFilesTest, RecnumAndPlaynumNumberTheDemoFiles) {
     AppStateAccess::Identity(app).appDataFolder = fs::current_path().string() + "/";
-    for (int n : {2, 3, 4}) {
+    for (int n : {2, 4, 7}) {
         Make(n);
     }
-    app.ParseCommandLineText("-recnum=3");  // three kept: the oldest goes
-    EXPECT_FALSE(fs::exists("briskapp2.dmo"));
-    EXPECT_TRUE(fs::exists("briskapp3.dmo"));
+    // Reading the switch deletes nothing: that waits for the one-copy check.
+    app.ParseCommandLineText("-recnum=1");
+    EXPECT_TRUE(fs::exists("briskapp2.dmo") && fs::exists("briskapp4.dmo"));
     EXPECT_EQ(AppStateAccess::CommandLine(app).demoFileName,
-              AppStateAccess::Identity(app).appDataFolder + "briskapp5.dmo");
-    app.ParseCommandLineText("-playnum=2");  // the second most recent
-    EXPECT_EQ(AppStateAccess::CommandLine(app).demoFileName,
-              AppStateAccess::Identity(app).appDataFolder + "briskapp3.dmo");
-    EXPECT_TRUE(AppStateAccess::CommandLine(app).playingDemo);
-    app.ParseCommandLineText("-playnum");  // the most recent
-    EXPECT_EQ(AppStateAccess::CommandLine(app).demoFileName,
-              AppStateAccess::Identity(app).appDataFolder + "briskapp4.dmo");
+              AppStateAccess::Identity(app).appDataFolder + "briskapp8.dmo");
+    // The n-th most recent of those there are, with gaps in the numbers.
+    const struct {
+        const char* arg;
+        int number;
+    } plays[] = {{"-playnum", 7}, {"-playnum=2", 4}, {"-playnum=3", 2}};
+    for (const auto& play : plays) {
+        app.ParseCommandLineText(play.arg);
+        EXPECT_EQ(AppStateAccess::CommandLine(app).demoFileName,
+                  AppStateAccess::Identity(app).appDataFolder + "briskapp" +
+                      std::to_string(play.number) + ".dmo")
+            << play.arg;
+        EXPECT_TRUE(AppStateAccess::CommandLine(app).demoMissing.empty()) << play.arg;
+        EXPECT_TRUE(AppStateAccess::CommandLine(app).playingDemo);
+    }
+    app.ParseCommandLineText("-playnum=4");
+    EXPECT_EQ(AppStateAccess::CommandLine(app).demoMissing,
+              "there are 3 numbered recordings, not 4");
 }
 
 TEST(CommandLine, AnUnknownSwitchEndsTheProgramWithItsName) {

@@ -40,15 +40,16 @@ protected:
         EXPECT_TRUE(demo->finished);
         EXPECT_TRUE(demo->seed.has_value());
         const auto loaded =
-            std::count_if(demo->events.begin(), demo->events.end(),
+            std::count_if(demo->steps.begin(), demo->steps.end(),
                           [](const auto& e) { return e.kind == Brisk::DemoRecord::Loaded; });
         EXPECT_EQ(loaded, 1);
         const auto presses =
-            std::count_if(demo->events.begin(), demo->events.end(), [](const Brisk::DemoEvent& e) {
+            std::count_if(demo->steps.begin(), demo->steps.end(), [](const Brisk::DemoStep& e) {
+                using Brisk::Platform::MessageId;
+                const auto id = static_cast<MessageId>(e.code);
                 return e.kind == Brisk::DemoRecord::Message &&
-                       (e.message.message == Brisk::Platform::MessageId::LButtonDown ||
-                        e.message.message == Brisk::Platform::MessageId::KeyDown ||
-                        e.message.message == Brisk::Platform::MessageId::Char);
+                       (id == MessageId::LButtonDown || id == MessageId::KeyDown ||
+                        id == MessageId::Char);
             });
         EXPECT_GE(presses, 3);
         const fs::path shot = data / "_screenshots" / "screen1.png";

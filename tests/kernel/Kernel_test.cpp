@@ -94,6 +94,18 @@ TEST(MainApp, LoadingCompletionStartsTheGameInAFullScreenBridge) {
     EXPECT_EQ(game.calls, (std::vector<std::string>{"SetSysApp", "Initialize", "Activate"}));
 }
 
+// A demo once replayed its loading point twice: the game must start once.
+TEST(MainApp, ASecondLoadingCompletionLeavesTheRunningGameAlone) {
+    FakeGame game;
+    MainApp app(&game);
+    game.SetSysApp(&app);
+    CompleteLoading(app);
+    const auto* bridge = app.GetBridge();
+    app.OnLoadingComplete();
+    EXPECT_EQ(app.GetBridge(), bridge);
+    EXPECT_EQ(game.calls, (std::vector<std::string>{"SetSysApp", "Initialize", "Activate"}));
+}
+
 TEST(MainApp, CloseAsksTheGameUntilItQuits) {
     FakeGame game;
     MainApp app(&game);

@@ -323,9 +323,11 @@ void BriskAppBase::Init() {
         return;
     }
     OnBeforeInit();
-    ReadFromRegistry();
     FindDataFolder();
+    // The command line first: a playback must not mark the player's own
+    // settings as in use.
     ApplyCommandLine();
+    ReadFromRegistry();
     if (!KeepWorkingDirectory(m_identity.startDirectory)) {
         Platform::ChangeDirectory(m_identity.startDirectory);
     }
@@ -364,7 +366,7 @@ void BriskAppBase::Init() {
         m_demoWriter->Flush();
     } else if (m_demo != nullptr) {
         std::string problem;
-        if (!UseDemoFiles(m_demo->files, &problem)) {
+        if (!PreparePlaybackFolder(&problem) || !UseDemoFiles(m_demo->files, &problem)) {
             // Playing on would touch the player's own files: not at all.
             m_commandLine.playingDemo = false;
             Popup("The demo \"" + m_commandLine.demoFileName + "\" cannot be played: " + problem +
@@ -845,12 +847,12 @@ int BriskAppBase::MsgBox(const std::string& text, const std::string& caption, in
     }
     if (m_demo != nullptr && m_commandLine.playingDemo) {
         // The recording's answer, without asking the person watching.
-        const auto& events = m_demo->events;
-        while (m_demoMsgBoxNext < events.size()) {
-            const DemoEvent& e = events[m_demoMsgBoxNext++];
-            if (e.kind == DemoRecord::MsgBox) {
+        const auto& steps = m_demo->steps;
+        while (m_demoMsgBoxNext < steps.size()) {
+            const DemoStep& step = steps[m_demoMsgBoxNext++];
+            if (step.kind == DemoRecord::MsgBox) {
                 std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-                return e.answer;
+                return static_cast<int>(step.a);
             }
         }
     }

@@ -305,9 +305,14 @@ public:
     bool IsPlayingDemo() const { return m_commandLine.playingDemo; }
     bool IsRecordingDemo() const { return m_commandLine.recordingDemo; }
     // Writes the drawn picture as "_screenshots/screenN.png" (the next free
-    // N) in the data folder and flashes the screen's edge; the file's path,
-    // or empty when it could not be written.
+    // N) in the data folder (during a playback, in the playback folder, at
+    // most kMaxPlaybackScreenshots) and flashes the screen's edge; the file's
+    // path, or empty when it could not be written.
     std::string TakeScreenshot();
+    static constexpr int kMaxPlaybackScreenshots = 100;
+    // The scratch folder a playback runs in, with a trailing '/'; empty
+    // without a data folder.
+    std::string PlaybackFolder() const;
     bool IsMainThread() const { return std::this_thread::get_id() == m_primaryThreadId; }
     // Replaces the time source (tests); `clock` must outlive the application.
     void SetClock(Platform::Clock* clock) { m_clock = clock; }
@@ -495,11 +500,13 @@ public:
         bool enforceSingleInstance = true;
         bool playingDemo = false;
         bool recordingDemo = false;
-        int recordDemoCount = 5;  // numbered demo files kept
+        int recordDemoCount = 5;    // numbered demo files kept
+        bool numberedDemo = false;  // "-recnum": older numbered demos go after the one-copy check
         std::string demoFileName = "briskapp.dmo";
-        double playSpeed = 1.0;  // "-play=N": replay N times as fast
-        bool playFast = false;   // "-play=max": replay with updates back to back
-        uint32_t demoRules = 0;  // the game's rules version, written into demos
+        std::string demoMissing;  // "-playnum": why there is no such recording
+        double playSpeed = 1.0;   // "-play=N": replay N times as fast
+        bool playFast = false;    // "-play=max": replay with updates back to back
+        uint32_t demoRules = 0;   // the game's rules version, written into demos
         bool noSound = false;
         bool useFMod = false;
     };
@@ -577,6 +584,11 @@ private:
     // Handles the loading thread's completion (at once, or when a played
     // demo recorded it).
     void HandleLoadingCompletion();
+    // Makes the playback folder empty (never through a link); false and
+    // `error` when it cannot be used.
+    bool PreparePlaybackFolder(std::string* error);
+    // After "-recnum": keeps the newest recordDemoCount numbered demos.
+    void PruneNumberedDemos();
     // Turns playback off: the player's input counts again.
     void StopPlayback(const char* why);
     // Finishes a recording (at shutdown).
@@ -685,7 +697,8 @@ private:
     std::atomic<bool> m_demoPointer{false};    // the cursor thread takes the played pointer
     std::atomic<int> m_demoMouseX{0};          // the played pointer, for the cursor thread
     std::atomic<int> m_demoMouseY{0};
-    int m_flashFrames = 0;  // frames left of the screenshot flash
+    int m_flashFrames = 0;          // frames left of the screenshot flash
+    int m_playbackScreenshots = 0;  // taken during this playback
     // "Screenshot saved" and the file's name, shown for a while after the picture was taken.
     struct ScreenshotNote {
         std::string text;

@@ -1,5 +1,6 @@
 #include "framework/app/Demo.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -153,44 +154,63 @@ void WriteEvent(Out& out, const DemoEvent& e) {
     }
 }
 
-// The fields of a timed record after its update; false when they do not fit.
-bool ReadEventFields(In& in, DemoEvent* e, std::string* error) {
-    switch (e->kind) {
+// The fields of a timed record after its update, into `step` (a Registry
+// record's name and value into `settings`); false when they do not fit.
+bool ReadStepFields(In& in, DemoStep* step, std::vector<DemoSetting>* settings,
+                    std::string* error) {
+    switch (step->kind) {
         case DemoRecord::Message: {
-            const uint16_t id = in.U16();
-            e->message.message = static_cast<MessageId>(id);
-            e->message.wparam = in.I64();
-            e->message.lparam = in.I64();
-            if (in.Ok() && !IsDemoMessage(id)) {
-                *error = "holds a message of unknown kind " + std::to_string(id);
+            step->code = in.U16();
+            step->a = in.I64();
+            step->b = in.I64();
+            if (in.Ok() && !IsDemoMessage(step->code)) {
+                *error = "holds a message of unknown kind " + std::to_string(step->code);
                 return false;
             }
             break;
         }
         case DemoRecord::Registry: {
-            e->name = in.Text();
-            e->flag = in.U8() != 0;
+            DemoSetting setting;
+            setting.name = in.Text();
+            step->flag = in.U8() != 0 ? 1 : 0;
             const uint32_t type = in.U32();
-            e->value.data = in.Bytes(kMaxFileBytes);
+            setting.value.data = in.Bytes(kMaxFileBytes);
             if (in.Ok() && type != 1 && type != 3 && type != 4) {
                 *error = "holds a setting of unknown type " + std::to_string(type);
                 return false;
             }
-            e->value.type = static_cast<Platform::ValueType>(type);
+            setting.value.type = static_cast<Platform::ValueType>(type);
+            step->a = static_cast<int64_t>(settings->size());
+            settings->push_back(std::move(setting));
             break;
         }
         case DemoRecord::MouseInside:
-            e->flag = in.U8() != 0;
-            e->x = in.I32();
-            e->y = in.I32();
+            step->flag = in.U8() != 0 ? 1 : 0;
+            step->a = in.I32();
+            step->b = in.I32();
             break;
         case DemoRecord::MsgBox:
-            e->answer = in.I32();
+            step->a = in.I32();
             break;
         default:
             break;
     }
     return true;
+}
+
+// How many records follow the header, judged by their lengths alone, so that
+// the steps are allocated once.
+size_t CountRecords(In in) {
+    size_t count = 0;
+    while (in.Left() >= 4) {
+        const uint32_t length = in.U32();
+        if (length == 0 || length > in.Left()) {
+            break;
+        }
+        static_cast<void>(in.Span(length));
+        ++count;
+    }
+    return count;
 }
 
 bool IsTimed(DemoRecord kind) {
@@ -228,7 +248,9 @@ std::optional<Demo> ParseDemo(std::span<const uint8_t> bytes, uint32_t rules, st
         return std::nullopt;
     }
 
+    demo.steps.reserve(CountRecords(in));
     uint32_t lastUpdate = 0;
+    bool loaded = false;
     while (in.Left() > 0) {
         const size_t at = in.Pos();
         const uint32_t length = in.U32();
@@ -242,9 +264,22 @@ std::optional<Demo> ParseDemo(std::span<const uint8_t> bytes, uint32_t rules, st
             return std::nullopt;
         }
         const auto kind = static_cast<DemoRecord>(record.U8());
+        const std::string where = " at byte " + std::to_string(at);
         std::string problem;
-        if (kind == DemoRecord::Seed) {
+        if (!IsTimed(kind) && kind != DemoRecord::End && kind != DemoRecord::Seed &&
+            kind != DemoRecord::Window && kind != DemoRecord::File) {
+            problem =
+                "holds a record of unknown type " + std::to_string(static_cast<int>(kind)) + where;
+        } else if (!demo.seed && kind != DemoRecord::Seed) {
+            problem = "does not start with its deal (a record of type " +
+                      std::to_string(static_cast<int>(kind)) + where + " comes first)";
+        } else if (kind == DemoRecord::Seed) {
+            if (demo.seed) {
+                problem = "holds a second deal" + where;
+            }
             demo.seed = record.U32();
+        } else if ((kind == DemoRecord::Window || kind == DemoRecord::File) && loaded) {
+            problem = "describes the start of its run after loading" + where;
         } else if (kind == DemoRecord::Window) {
             demo.windowed = record.U8() != 0;
             demo.refreshRate = record.I32();
@@ -258,25 +293,25 @@ std::optional<Demo> ParseDemo(std::span<const uint8_t> bytes, uint32_t rules, st
                 problem = "names a saved file outside the player's folder";
             }
             demo.files.push_back(std::move(file));
-        } else if (IsTimed(kind) || kind == DemoRecord::End) {
-            DemoEvent e;
-            e.kind = kind;
-            e.update = record.U32();
-            if (record.Ok() && e.update < lastUpdate) {
-                problem = "goes back in time at byte " + std::to_string(at);
+        } else {  // a timed record or the end
+            DemoStep step;
+            step.kind = kind;
+            step.update = record.U32();
+            if (record.Ok() && step.update < lastUpdate) {
+                problem = "goes back in time" + where;
             } else if (kind == DemoRecord::End) {
                 demo.finished = true;
-                demo.endUpdate = e.update;
-            } else if (ReadEventFields(record, &e, &problem)) {
-                demo.events.push_back(std::move(e));
+                demo.endUpdate = step.update;
+            } else if (kind == DemoRecord::Loaded && loaded) {
+                problem = "finishes loading twice" + where;
+            } else if (ReadStepFields(record, &step, &demo.settings, &problem)) {
+                loaded = loaded || kind == DemoRecord::Loaded;
+                demo.steps.push_back(step);
             }
-            lastUpdate = std::max(lastUpdate, e.update);
-        } else {
-            problem = "holds a record of unknown type " + std::to_string(static_cast<int>(kind)) +
-                      " at byte " + std::to_string(at);
+            lastUpdate = std::max(lastUpdate, step.update);
         }
         if (problem.empty() && (!record.Ok() || record.Left() != 0)) {
-            problem = "has a damaged record at byte " + std::to_string(at);
+            problem = "has a damaged record" + where;
         }
         if (!problem.empty()) {
             *error = problem;
@@ -291,6 +326,35 @@ std::optional<Demo> ParseDemo(std::span<const uint8_t> bytes, uint32_t rules, st
         demo.endUpdate = lastUpdate;
     }
     return demo;
+}
+
+DemoEvent Demo::Event(size_t index) const {
+    const DemoStep& step = steps[index];
+    DemoEvent e;
+    e.kind = step.kind;
+    e.update = step.update;
+    e.flag = step.flag != 0;
+    switch (step.kind) {
+        case DemoRecord::Message:
+            e.message = {0, static_cast<MessageId>(step.code), step.a, step.b};
+            break;
+        case DemoRecord::MouseInside:
+            e.x = static_cast<int32_t>(step.a);
+            e.y = static_cast<int32_t>(step.b);
+            break;
+        case DemoRecord::MsgBox:
+            e.answer = static_cast<int32_t>(step.a);
+            break;
+        case DemoRecord::Registry: {
+            const DemoSetting& setting = settings[static_cast<size_t>(step.a)];
+            e.name = setting.name;
+            e.value = setting.value;
+            break;
+        }
+        default:
+            break;
+    }
+    return e;
 }
 
 // --- writing ---------------------------------------------------------------------

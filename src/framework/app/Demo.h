@@ -52,7 +52,9 @@ struct DemoFile {
     std::vector<uint8_t> bytes;
 };
 
-// One timed record: what happened after `update` updates had run.
+// One timed record: what happened after `update` updates had run. What a
+// recording writes and what a playback hands out; a parsed demo keeps its
+// records compactly (DemoStep) and expands them one at a time.
 struct DemoEvent {
     DemoRecord kind = DemoRecord::Message;
     uint32_t update = 0;
@@ -65,20 +67,45 @@ struct DemoEvent {
     Platform::StoredValue value;  // Registry
 };
 
+// A timed record as a parsed demo keeps it: 24 bytes whatever its kind, so
+// that a long demo costs little more than its file. Message: `code` the
+// message id, `a` wparam, `b` lparam. MouseInside: `flag`, `a` x, `b` y.
+// MsgBox: `a` the answer. Registry: `flag` found, `a` the index of its name
+// and value in Demo::settings.
+struct DemoStep {
+    DemoRecord kind = DemoRecord::Message;
+    uint8_t flag = 0;
+    uint16_t code = 0;
+    uint32_t update = 0;
+    int64_t a = 0;
+    int64_t b = 0;
+};
+
+// A settings value the recording read: its name and what it found.
+struct DemoSetting {
+    std::string name;
+    Platform::StoredValue value;
+};
+
 struct Demo {
     DemoHeader header;
     std::optional<uint32_t> seed;
     bool windowed = true;
     int32_t refreshRate = 0;
     std::vector<DemoFile> files;
-    std::vector<DemoEvent> events;  // in the order they happened
-    bool finished = false;          // an End record closes it
-    uint32_t endUpdate = 0;         // the End record's update, else the last event's
+    std::vector<DemoStep> steps;        // the timed records, in the order they happened
+    std::vector<DemoSetting> settings;  // the Registry records' names and values
+    bool finished = false;              // an End record closes it
+    uint32_t endUpdate = 0;             // the End record's update, else the last event's
+
+    // The timed record at `index` (< steps.size()) as the recording wrote it.
+    DemoEvent Event(size_t index) const;
 };
 
 // Reads a whole demo. A file that is not a demo, comes from a newer format,
-// was recorded under other rules than `rules`, or is damaged anywhere gives
-// nullopt and `error` says what is wrong (one line, no file name).
+// was recorded under other rules than `rules`, holds its records out of
+// order, or is damaged anywhere gives nullopt and `error` says what is wrong
+// (one line, no file name). Callers bound `bytes` by kMaxDemoBytes.
 std::optional<Demo> ParseDemo(std::span<const uint8_t> bytes, uint32_t rules, std::string* error);
 
 // Writes a demo as the run goes. Every record reaches the file at the next

@@ -21,6 +21,7 @@
 #include "framework/platform/Files.h"
 #include "framework/platform/Paths.h"
 #include "framework/platform/Process.h"
+#include "framework/platform/ScratchFolder.h"
 #include "framework/resources/ImageLib.h"
 #include "framework/sound/MusicInterface.h"
 #include "framework/widgets/WidgetManager.h"
@@ -40,16 +41,23 @@ bool BriskAppBase::UseDemoFiles(const std::vector<DemoFile>& /*files*/, std::str
 bool BriskAppBase::StartDemo() {
     const std::string& path = m_commandLine.demoFileName;
     if (m_commandLine.playingDemo) {
-        std::string problem;
+        std::string problem = m_commandLine.demoMissing;
         std::optional<Demo> demo;
-        const auto bytes = Platform::ReadRegularFile(path, kMaxDemoBytes, &problem);
-        if (problem.rfind(path + ": ", 0) == 0) {
-            problem.erase(0, path.size() + 2);  // the message names the file once
-        }
-        if (bytes) {
-            demo = ParseDemo(*bytes, m_commandLine.demoRules, &problem);
-            if (!demo) {
-                problem = "it " + problem;
+        if (problem.empty()) {
+            // One byte over the cap tells a whole file that is too big from one
+            // cut off; the bytes are dropped once the records are parsed.
+            auto bytes = Platform::ReadRegularFile(path, kMaxDemoBytes + 1, &problem);
+            if (problem.rfind(path + ": ", 0) == 0) {
+                problem.erase(0, path.size() + 2);  // the message names the file once
+            }
+            if (bytes && bytes->size() > kMaxDemoBytes) {
+                problem = "it is larger than the " + std::to_string(kMaxDemoBytes >> 20) +
+                          " MiB a demo may hold";
+            } else if (bytes) {
+                demo = ParseDemo(*bytes, m_commandLine.demoRules, &problem);
+                if (!demo) {
+                    problem = "it " + problem;
+                }
             }
         }
         if (!demo) {
@@ -81,7 +89,36 @@ bool BriskAppBase::StartDemo() {
             // The game itself is unharmed: it plays on without a recording.
             Popup("The demo cannot be recorded to \"" + path + "\": " + problem +
                   ".\nThe game goes on without recording.");
+        } else if (m_commandLine.numberedDemo) {
+            PruneNumberedDemos();
         }
+    }
+    return true;
+}
+
+void BriskAppBase::PruneNumberedDemos() {
+    const std::vector<int> numbers = NumberedDemoFiles();
+    const size_t keep = static_cast<size_t>(std::max(m_commandLine.recordDemoCount, 1));
+    for (size_t i = 0; i + keep < numbers.size(); ++i) {
+        std::error_code ec;
+        std::filesystem::remove(NumberedDemoFile(numbers[i]), ec);
+    }
+}
+
+std::string BriskAppBase::PlaybackFolder() const {
+    return m_identity.appDataFolder.empty() ? std::string()
+                                            : m_identity.appDataFolder + "_playback/";
+}
+
+bool BriskAppBase::PreparePlaybackFolder(std::string* error) {
+    const std::string folder = PlaybackFolder();
+    if (folder.empty()) {
+        return true;  // nowhere to keep anything: the game's hook decides
+    }
+    std::string reason;
+    if (!Platform::MakeEmptyScratchFolder(folder, &reason)) {
+        *error = "its playback folder \"" + folder + "\" cannot be used: it " + reason;
+        return false;
     }
     return true;
 }
@@ -120,12 +157,12 @@ void BriskAppBase::RecordDemoMessage(const WindowMessage& message) {
 
 bool BriskAppBase::PlayDueDemoEvents() {
     const auto update = static_cast<uint32_t>(m_counters.updates);
-    while (m_demo != nullptr && m_demoNext < m_demo->events.size()) {
-        const DemoEvent& e = m_demo->events[m_demoNext];
-        if (e.update > update) {
+    while (m_demo != nullptr && m_demoNext < m_demo->steps.size()) {
+        const DemoStep& step = m_demo->steps[m_demoNext];
+        if (step.update > update) {
             return true;
         }
-        if (e.kind == DemoRecord::Loaded) {
+        if (step.kind == DemoRecord::Loaded) {
             if (!m_loading.threadCompleted) {
                 return false;  // the recording's loading was done by now: wait for ours
             }
@@ -134,13 +171,18 @@ bool BriskAppBase::PlayDueDemoEvents() {
             continue;
         }
         ++m_demoNext;
-        PlayDemoEvent(e);
+        PlayDemoEvent(m_demo->Event(m_demoNext - 1));
         if (m_life.shutdown) {
             return false;
         }
     }
     if (m_demo != nullptr && update >= m_demo->endUpdate) {
         StopPlayback("the demo has been played to its end");
+        // The game has run against the playback's copy of the player files;
+        // playing on would keep new players there, to be wiped by the next
+        // playback. The program ends as at a confirmed exit.
+        OnTerminationRequest();
+        return false;
     }
     return true;
 }
@@ -232,7 +274,17 @@ std::string BriskAppBase::TakeScreenshot() {
     if (screen == nullptr || m_identity.appDataFolder.empty()) {
         return {};
     }
-    const std::string folder = m_identity.appDataFolder + "_screenshots/";
+    // A playback's screenshots stay with its files, never among the player's own.
+    const bool playback = m_demo != nullptr;
+    if (playback && m_playbackScreenshots >= kMaxPlaybackScreenshots) {
+        if (m_playbackScreenshots++ == kMaxPlaybackScreenshots) {
+            std::fprintf(stderr, "%s: no more screenshots: a playback takes at most %d\n",
+                         m_identity.productName.c_str(), kMaxPlaybackScreenshots);
+        }
+        return {};
+    }
+    const std::string folder =
+        (playback ? PlaybackFolder() : m_identity.appDataFolder) + "_screenshots/";
     if (!Platform::CreateDirectories(folder)) {
         std::fprintf(stderr, "%s: no screenshot: the folder \"%s\" cannot be made\n",
                      m_identity.productName.c_str(), folder.c_str());
@@ -258,6 +310,9 @@ std::string BriskAppBase::TakeScreenshot() {
         std::fprintf(stderr, "%s: the screenshot \"%s\" could not be written\n",
                      m_identity.productName.c_str(), path.c_str());
         return {};
+    }
+    if (playback) {
+        ++m_playbackScreenshots;
     }
     m_flashFrames = 12;  // about a tenth of a second of white edge says "taken"
     constexpr uint32_t kNoteMs = 2000;

@@ -679,6 +679,9 @@ bool BriskAppBase::TryUpdate() {
 }
 
 void BriskAppBase::HandleLoadingCompletion() {
+    if (m_loading.completionHandled) {
+        return;  // once per run, whatever a demo says
+    }
     if (m_commandLine.recordingDemo) {
         DemoEvent e;
         e.kind = DemoRecord::Loaded;

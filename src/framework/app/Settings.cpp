@@ -91,25 +91,31 @@ void BriskAppBase::HandleCommandLineParam(const std::string& name, const std::st
         m_commandLine.recordingDemo = true;
         m_commandLine.playingDemo = false;
     } else if (name == "-recnum") {
+        // Nothing is deleted here: a copy refused by the one-copy check must
+        // leave the running copy's recording alone (see PruneNumberedDemos).
         const int n = std::atoi(value.c_str());
         m_commandLine.recordDemoCount = n <= 0 ? 5 : n;
-        std::vector<int> numbers = NumberedDemoFiles();
-        if (!numbers.empty() &&
-            m_commandLine.recordDemoCount - 1 < static_cast<int>(numbers.size())) {
-            std::error_code ec;
-            std::filesystem::remove(NumberedDemoFile(numbers.front()), ec);
-        }
+        const std::vector<int> numbers = NumberedDemoFiles();
         m_commandLine.demoFileName = NumberedDemoFile(numbers.empty() ? 1 : numbers.back() + 1);
+        m_commandLine.numberedDemo = true;
         m_commandLine.recordingDemo = true;
         m_commandLine.playingDemo = false;
     } else if (name == "-playnum") {
-        const int back = std::max(std::atoi(value.c_str()) - 1, 0);
+        // The n-th most recent of the numbered recordings there are.
+        const int n = std::max(std::atoi(value.c_str()), 1);
         const std::vector<int> numbers = NumberedDemoFiles();
-        const int highest = numbers.empty() ? 0 : numbers.back();
-        m_commandLine.demoFileName = NumberedDemoFile(highest - back);
+        const auto count = static_cast<int>(numbers.size());
+        m_commandLine.demoFileName = n <= count ? NumberedDemoFile(numbers[count - n])
+                                                : m_identity.appDataFolder + "briskapp*.dmo";
+        m_commandLine.demoMissing =
+            n <= count ? std::string()
+                       : "there " + std::string(count == 1 ? "is " : "are ") +
+                             std::to_string(count) + " numbered recording" +
+                             (count == 1 ? "" : "s") + ", not " + std::to_string(n);
         m_commandLine.playingDemo = true;
         m_commandLine.recordingDemo = false;
     } else if (name == "-demofile") {
+        m_commandLine.demoMissing.clear();
         m_commandLine.demoFileName =
             IsAbsolutePath(value) ? value : m_identity.appDataFolder + value;
     } else if (name == "-crash") {
@@ -184,14 +190,18 @@ bool BriskAppBase::SplitValueName(const std::string& name, std::string* key,
 bool BriskAppBase::RegistryRead(const std::string& name, Platform::StoredValue* out) {
     if (m_demo != nullptr) {
         // A played demo answers with what the recording read, in order.
-        const auto& events = m_demo->events;
-        while (m_demoRegistryNext < events.size()) {
-            const DemoEvent& e = events[m_demoRegistryNext++];
-            if (e.kind == DemoRecord::Registry && e.name == name) {
-                if (e.flag) {
-                    *out = e.value;
+        const auto& steps = m_demo->steps;
+        while (m_demoRegistryNext < steps.size()) {
+            const DemoStep& step = steps[m_demoRegistryNext++];
+            if (step.kind != DemoRecord::Registry) {
+                continue;
+            }
+            const DemoSetting& setting = m_demo->settings[static_cast<size_t>(step.a)];
+            if (setting.name == name) {
+                if (step.flag != 0) {
+                    *out = setting.value;
                 }
-                return e.flag;
+                return step.flag != 0;
             }
         }
         return false;
@@ -220,7 +230,7 @@ bool BriskAppBase::RegistryRead(const std::string& name, Platform::StoredValue* 
 }
 
 bool BriskAppBase::RegistryWrite(const std::string& name, const Platform::StoredValue& value) {
-    if (m_demo != nullptr) {
+    if (m_demo != nullptr || m_commandLine.playingDemo) {
         return true;  // a run that replays a demo leaves the player's settings alone
     }
     std::string key;
@@ -271,7 +281,7 @@ bool BriskAppBase::RegistryWriteString(const std::string& name, const std::strin
 bool BriskAppBase::RegistryEraseValue(const std::string& name) {
     std::string key;
     std::string value;
-    if (m_demo != nullptr) {
+    if (m_demo != nullptr || m_commandLine.playingDemo) {
         return true;  // as for writes: the player's settings stay as they are
     }
     return SplitValueName(name, &key, &value) && Settings().Erase(key, value);
