@@ -63,6 +63,10 @@ bool DDInterface::SetCursorImage(Image* image, int hotX, int hotY) {
     m_cursorImage = image;
     m_cursorHotX = hotX;
     m_cursorHotY = hotY;
+    if (changed) {
+        // The frame last handed over holds the old cursor: never show it again.
+        m_shownValid = false;
+    }
     return changed;
 }
 
@@ -127,7 +131,9 @@ bool DDInterface::Redraw() {
     if (m_cursorImage != nullptr) {
         RestoreUnderCursor(saved, savedRect);
     }
-    m_shownValid = ok;
+    // A frame with the cursor drawn in is not the back buffer: once the
+    // cursor goes, showing that upload again would leave the cursor behind.
+    m_shownValid = ok && m_cursorImage == nullptr;
     m_shownChangeCount = m_screenImage->GetChangeCount();
     return ok;
 }
