@@ -20,10 +20,15 @@ extern char** environ;
 namespace Brisk::Platform {
 namespace {
 std::string g_commandLine;
+std::vector<std::string> g_arguments;
 }  // namespace
 
 void SetCommandLine(int argc, const char* const* argv) {
     g_commandLine.clear();
+    g_arguments.clear();
+    for (int i = 1; i < argc; ++i) {
+        g_arguments.emplace_back(argv[i] != nullptr ? argv[i] : "");
+    }
     for (int i = 0; i < argc; ++i) {
         const std::string arg = argv[i] != nullptr ? argv[i] : "";
         if (i > 0) {
@@ -39,6 +44,10 @@ void SetCommandLine(int argc, const char* const* argv) {
 
 std::string GetCommandLine() {
     return g_commandLine;
+}
+
+std::vector<std::string> CommandLineArguments() {
+    return g_arguments;
 }
 
 bool OpenUrl(const std::string& url) {

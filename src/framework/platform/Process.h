@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace Brisk::Platform {
 
@@ -14,6 +15,9 @@ bool OpenUrl(const std::string& url);
 // SetCommandLine was called (by main).
 void SetCommandLine(int argc, const char* const* argv);
 std::string GetCommandLine();
+// The arguments after the program's path, each as it came (empty until
+// SetCommandLine was called).
+std::vector<std::string> CommandLineArguments();
 
 // A seed for the random generator that differs at every start: the system's
 // random source mixed with the wall clock and the process id.
