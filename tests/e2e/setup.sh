@@ -29,3 +29,21 @@ fail() {
     echo "FAIL [$case]: $*"
     failures=$((failures + 1))
 }
+
+# Waits at most $2 ms for process $1 (a child of this shell) to end. Sets $rc
+# to its exit code, or to 124 after killing it when it did not end in time.
+end_within() {
+    local pid=$1 limit=$2
+    local start=$(date +%s%N)
+    rc=124
+    while [ $(( ($(date +%s%N) - start) / 1000000 )) -lt "$limit" ]; do
+        if ! kill -0 "$pid" 2>/dev/null; then
+            wait "$pid"
+            rc=$?
+            return
+        fi
+        sleep 0.05
+    done
+    kill -9 "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+}
