@@ -5,6 +5,7 @@
 #include "support/PakFiles.h"
 #include "support/TempDir.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -120,6 +121,19 @@ TEST_F(PakTest, WritingModesAndMissingEntriesGoToDisk) {
     ASSERT_NE(a, nullptr);
     EXPECT_EQ(a->entry, nullptr);
     pak.CloseFile(a);
+}
+
+// No program the game starts (a message box helper, the link opener)
+// inherits a file the game has open, whatever the mode.
+TEST_F(PakTest, DiskFilesAreClosedOnExec) {
+    std::ofstream("loose.txt") << "loose";
+    for (const char* mode : {"rb", "r", "wb", "a+", "r+b"}) {
+        PakFile* f = pak.OpenFile("loose.txt", mode);
+        ASSERT_NE(f, nullptr) << mode;
+        ASSERT_NE(f->stream, nullptr) << mode;
+        EXPECT_NE(::fcntl(fileno(f->stream), F_GETFD) & FD_CLOEXEC, 0) << mode;
+        pak.CloseFile(f);
+    }
 }
 
 TEST_F(PakTest, SeekClampsAndPartialElementsAreNotCounted) {

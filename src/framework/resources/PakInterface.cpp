@@ -244,7 +244,8 @@ PakFile* PakInterface::OpenFile(const std::string& name, const std::string& mode
             return new PakFile{&it->second, 0, nullptr};
         }
     }
-    std::FILE* stream = std::fopen(DiskPath(name, read).c_str(), mode.c_str());
+    // "e": no program the game starts inherits the file.
+    std::FILE* stream = std::fopen(DiskPath(name, read).c_str(), (mode + "e").c_str());
     if (stream == nullptr) {
         return nullptr;
     }
