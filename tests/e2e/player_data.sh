@@ -46,20 +46,7 @@ run_and_signal() {
     local pid=$!
     wait_until_running
     kill -"$sig" "$pid"
-    local start=$(date +%s%N)
-    rc=124
-    while [ $(( ($(date +%s%N) - start) / 1000000 )) -lt 2000 ]; do
-        if ! kill -0 "$pid" 2>/dev/null; then
-            wait "$pid"
-            rc=$?
-            break
-        fi
-        sleep 0.05
-    done
-    if [ $rc -eq 124 ]; then
-        kill -9 "$pid" 2>/dev/null
-        wait "$pid" 2>/dev/null
-    fi
+    end_within "$pid" 2000
     echo "[$case] exit code $rc after SIG$sig"
 }
 
