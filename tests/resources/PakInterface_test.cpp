@@ -6,12 +6,14 @@
 #include "support/TempDir.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "framework/resources/PakInterface.h"
@@ -89,6 +91,25 @@ TEST_F(PakTest, EntriesOpenByAnySpellingAndTheLastArchiveWins) {
     EXPECT_EQ(Open("images/sub/../vis_pairs/01.png"), "first");
     EXPECT_EQ(Open(fs::current_path().string() + "/shared.txt"), "from data");
     EXPECT_EQ(Open("missing.txt"), "<none>");
+}
+
+// With no descriptor left the archive cannot be opened: that is said as the
+// shortage it is, never as a missing or damaged archive.
+TEST_F(PakTest, AnArchiveWithoutADescriptorLeftIsAShortageNotDamage) {
+    WriteScrambled("data.pak", PlainArchive({{"only.txt", "x"}}));
+    auto child = [&] {
+        // Every descriptor from here on is taken.
+        const rlimit files{static_cast<rlim_t>(dup(0)), 1024};
+        setrlimit(RLIMIT_NOFILE, &files);
+        try {
+            static_cast<void>(pak.AddArchive("data.pak"));
+        } catch (const std::system_error& e) {
+            _exit(e.code().value() == EMFILE ? 0 : 3);
+        }
+        _exit(2);
+    };
+    EXPECT_EXIT(child(), ::testing::ExitedWithCode(0), "");
+    ASSERT_TRUE(pak.AddArchive("data.pak"));  // with descriptors it mounts
 }
 
 // The game mounts its archive where the program mounted it already: the
