@@ -106,7 +106,13 @@ TEST_F(DisplayTest, AnUnchangedFrameIsShownAgainWithoutHandingItOver) {
     ASSERT_TRUE(present());
     ASSERT_TRUE(present());
     EXPECT_EQ(display->GetUploadCount(), uploads + 4);
+    // The last frame handed over has the cursor drawn in: once the cursor
+    // is gone, showing that frame again would leave it on screen.
     display->SetCursorImage(nullptr);
+    ASSERT_TRUE(present());
+    EXPECT_EQ(display->GetUploadCount(), uploads + 5);
+    ASSERT_TRUE(present());
+    EXPECT_EQ(display->GetUploadCount(), uploads + 5);
     app.GetWidgetManager()->RemoveWidget(&widget);
 }
 

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "framework/platform/Process.h"
 #include "framework/platform/SettingsStore.h"
 
 using TestSupport::ExitCalled;
@@ -124,6 +125,44 @@ TEST_F(DemoFilesTest, RecnumAndPlaynumNumberTheDemoFiles) {
     EXPECT_EQ(AppStateAccess::CommandLine(app).demoMissing,
               "there are 3 numbered recordings, not 4");
 }
+
+struct ArgvCase {
+    const char* what;
+    std::vector<const char*> argv;
+    std::vector<std::pair<std::string, std::string>> expected;
+};
+
+class ProcessArgumentsTest : public ::testing::TestWithParam<ArgvCase> {
+protected:
+    void TearDown() override { Brisk::Platform::SetCommandLine(0, nullptr); }
+};
+
+// Switches come from the arguments alone: the program's path is never read
+// as one, and each argument is one switch whatever quotes or spaces it holds.
+TEST_P(ProcessArgumentsTest, EachArgumentIsOneSwitch) {
+    SwitchApp app;
+    const auto& argv = GetParam().argv;
+    Brisk::Platform::SetCommandLine(static_cast<int>(argv.size()), argv.data());
+    EXPECT_NO_THROW(app.ParseCommandLine());
+    EXPECT_EQ(app.switches, GetParam().expected);
+    EXPECT_TRUE(app.popups.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Argv, ProcessArgumentsTest,
+    ::testing::Values(
+        ArgvCase{"QuotesInTheProgramsFolder", {R"(/home/x/John's "games"/vornique)"}, {}},
+        ArgvCase{"AQuoteAndASpaceInTheFolderBeforeASwitch",
+                 {R"(/home/x/John's "my games"/vornique)", "-screensaver"},
+                 {{"-screensaver", ""}}},
+        ArgvCase{"ASpaceInsideAnArgument",
+                 {"/opt/vornique", "-demofile=/a b/c.dmo", "-record"},
+                 {{"-demofile", "/a b/c.dmo"}, {"-record", ""}}},
+        ArgvCase{"QuotesInsideAValueAreKept",
+                 {"/opt/vornique", R"(-changedir=/home/x/John's "games")"},
+                 {{"-changedir", R"(/home/x/John's "games")"}}},
+        ArgvCase{"AnEmptyArgumentIsNoSwitch", {"/opt/vornique", ""}, {}}),
+    [](const auto& info) { return std::string(info.param.what); });
 
 TEST(CommandLine, AnUnknownSwitchEndsTheProgramWithItsName) {
     SwitchApp app;

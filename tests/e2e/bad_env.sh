@@ -6,7 +6,9 @@
 # nothing to play) or plays and ends on SIGTERM with exit code 0 within 2 s,
 # and no file that was on disk is lost or damaged. Signals, a full disk, a
 # read-only game folder, no display and a lost display have their own
-# scripts (player_data.sh, no_display.sh, display_lost.sh).
+# scripts (player_data.sh, no_display.sh, display_lost.sh). Also a game
+# folder whose path holds quotes, memory and open-file limits, and closed
+# standard streams.
 # Usage: bad_env.sh GAME DATA_PAK PAK_TOOL
 set -u
 game=$(realpath "$1")
@@ -159,6 +161,48 @@ fresh "$case"
 (export HOME=/proc/no-home XDG_DATA_HOME=/proc/no-data XDG_CONFIG_HOME=/proc/no-config \
     XDG_RUNTIME_DIR=/proc/no-run && run && echo "$rc" >"$work/rc")
 [ "$(cat "$work/rc")" -eq 0 ] || fail "exit code $(cat "$work/rc")"
+
+# --- a game folder whose path holds quotes and a space ------------------------------
+case=quoted-folder
+fresh "John's \"my games\""
+cp "$game" "$dir/vornique"
+(game=$dir/vornique && run && echo "$rc" >"$work/rc")
+[ "$(cat "$work/rc")" -eq 0 ] || fail "exit code $(cat "$work/rc"): $(cat "$work/err.txt")"
+
+# --- resource limits: the game plays, or says what ran out and exits with 1 ---------
+for c in v:122880 v:204800 n:10; do
+    case=ulimit-${c/:/-}
+    fresh "$case"
+    (ulimit "-${c%%:*}" "${c#*:}" && run && echo "$rc" >"$work/rc")
+    rc=$(cat "$work/rc")
+    err=$(cat "$work/err.txt")
+    case $c in
+        v:204800) [ "$rc" -eq 0 ] || fail "exit code $rc: $err" ;;
+        v:*)
+            [ "$rc" -eq 1 ] || fail "exit code $rc (1 expected): $err"
+            [[ "$err" == *"Too little memory for the game"*"ulimit -v"* ]] || fail "message: $err"
+            ;;
+        n:*)
+            [ "$rc" -eq 1 ] || fail "exit code $rc (1 expected): $err"
+            [[ "$err" == *"Too few open files for the game"*"ulimit -n"* ]] || fail "message: $err"
+            ;;
+    esac
+    [[ "$err" != *"$missing"* ]] || fail "the data was blamed for a limit"
+done
+
+# --- closed standard streams: no file the game opens stands in for them -------------
+# Without data the game has a message to write; it must not land in the
+# one-copy lock file, which would otherwise take the place of a closed stream.
+for closed in "1>&- 2>&-" "0<&- 2>&-" "0<&- 1>&- 2>&-"; do
+    case="closed-streams $closed"
+    fresh closed-streams none
+    eval '"$game" -changedir="$dir"' "$closed"
+    rc=$?
+    [ "$rc" -eq 1 ] || fail "exit code $rc (1 expected)"
+    for lock in "$work"/run/*.lock; do
+        [ ! -s "$lock" ] || fail "$(basename "$lock") holds: $(head -c 200 "$lock")"
+    done
+done
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures bad-environment case(s) failed"

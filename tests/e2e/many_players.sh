@@ -57,7 +57,7 @@ echo "[$case] the new player was on disk after $took ms"
 case=signal-exit
 kill -TERM "$pid"
 start=$(date +%s%N)
-wait_at_most_2s "$pid"
+end_within "$pid" 2000
 echo "[$case] exit code $rc after $(ms_since "$start") ms"
 [ $rc -eq 0 ] || fail "exit code $rc"
 

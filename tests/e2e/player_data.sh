@@ -160,7 +160,7 @@ for round in $(seq 1 12); do
     watcher=$!
     kill -TERM "${pids[@]}"
     for pid in "${pids[@]}"; do
-        wait_at_most_2s "$pid"
+        end_within "$pid" 2000
         [ $rc -eq 0 ] || fail "round $round: exit code $rc"
     done
     rm -f "$work/watching"

@@ -33,28 +33,8 @@ signal_and_wait() {
     local pid=$!
     wait_until_running
     kill -"$sig" "$pid"
-    wait_at_most_2s "$pid"
+    end_within "$pid" 2000
     echo "[$case] exit code $rc after SIG$sig"
-}
-
-# Waits at most 2 s for process $1 to end (killing it after that); sets $rc,
-# 124 when it did not end in time.
-wait_at_most_2s() {
-    local pid=$1
-    local start=$(date +%s%N)
-    rc=124
-    while [ $(( ($(date +%s%N) - start) / 1000000 )) -lt 2000 ]; do
-        if ! kill -0 "$pid" 2>/dev/null; then
-            wait "$pid"
-            rc=$?
-            break
-        fi
-        sleep 0.05
-    done
-    if [ $rc -eq 124 ]; then
-        kill -9 "$pid" 2>/dev/null
-        wait "$pid" 2>/dev/null
-    fi
 }
 
 # The bytes of a file as hex digits.
@@ -75,4 +55,22 @@ failures=0
 fail() {
     echo "FAIL [$case]: $*"
     failures=$((failures + 1))
+}
+
+# Waits at most $2 ms for process $1 (a child of this shell) to end. Sets $rc
+# to its exit code, or to 124 after killing it when it did not end in time.
+end_within() {
+    local pid=$1 limit=$2
+    local start=$(date +%s%N)
+    rc=124
+    while [ $(( ($(date +%s%N) - start) / 1000000 )) -lt "$limit" ]; do
+        if ! kill -0 "$pid" 2>/dev/null; then
+            wait "$pid"
+            rc=$?
+            return
+        fi
+        sleep 0.05
+    done
+    kill -9 "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,7 +11,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <sstream>
+#include <stdexcept>
+#include <string>
+#include <system_error>
 #include <thread>
 
 #include "framework/platform/Paths.h"
@@ -116,6 +122,89 @@ TEST(CommandLine, ProgramIsQuotedAndArgumentsWithSpacesToo) {
     Brisk::Platform::SetCommandLine(3, argv);
     EXPECT_EQ(Brisk::Platform::GetCommandLine(),
               "\"/opt/my game/vornique\" -play \"-demofile=/a b/c.dmo\"");
+}
+
+// Each check runs in a child process, whose limits and descriptors are its own.
+struct PrepareCase {
+    const char* what;
+    int closeFd;       // -1: none
+    rlim_t softFiles;  // 0: as it is
+    rlim_t hardFiles;
+    const char* expectedText;  // a part of the returned text; "" for none
+};
+
+class PrepareProcessTest : public ::testing::TestWithParam<PrepareCase> {};
+
+TEST_P(PrepareProcessTest, StreamsAreOpenAndTooFewFilesAreNamed) {
+    const PrepareCase c = GetParam();
+    auto child = [&] {
+        if (c.closeFd >= 0) {
+            close(c.closeFd);
+        }
+        if (c.softFiles != 0) {
+            const rlimit files{c.softFiles, c.hardFiles};
+            setrlimit(RLIMIT_NOFILE, &files);
+        }
+        const std::string text = Brisk::Platform::PrepareProcess();
+        // A file opened now must not take a standard stream's place.
+        const int fd = open("/proc/self/exe", O_RDONLY | O_CLOEXEC);
+        if (fd <= 2) {
+            _exit(2);
+        }
+        struct stat st {};
+        if (c.closeFd >= 0 && (fstat(c.closeFd, &st) != 0 || !S_ISCHR(st.st_mode))) {
+            _exit(3);  // not /dev/null
+        }
+        if (std::string(c.expectedText).empty() ? !text.empty()
+                                                : text.find(c.expectedText) == std::string::npos) {
+            _exit(4);
+        }
+        _exit(0);
+    };
+    EXPECT_EXIT(child(), ::testing::ExitedWithCode(0), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PrepareProcessTest,
+    ::testing::Values(PrepareCase{"ClosedStandardInput", 0, 0, 0, ""},
+                      PrepareCase{"ClosedStandardOutput", 1, 0, 0, ""},
+                      PrepareCase{"ClosedStandardError", 2, 0, 0, ""},
+                      PrepareCase{"TenFilesAtMost", -1, 10, 10,
+                                  "Too few open files for the game: it needs at least 32, and "
+                                  "this session allows 10 (ulimit -n)."},
+                      PrepareCase{"TenFilesUnlessRaised", -1, 10, 64, ""}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+TEST(ResourceShortage, NamesWhatRanOutAndNothingElse) {
+    const struct {
+        std::exception_ptr error;
+        const char* expected;  // a part of the text; "" for none
+    } cases[] = {
+        {std::make_exception_ptr(std::bad_alloc()), "ran out of memory"},
+        {std::make_exception_ptr(std::system_error(EAGAIN, std::generic_category())),
+         "another thread"},
+        {std::make_exception_ptr(std::system_error(EMFILE, std::system_category())),
+         "ran out of open files"},
+        {std::make_exception_ptr(std::system_error(ENOENT, std::generic_category())), ""},
+        {std::make_exception_ptr(std::runtime_error("other")), ""},
+    };
+    for (const auto& c : cases) {
+        const std::string text = Brisk::Platform::ResourceShortageText(c.error);
+        if (std::string(c.expected).empty()) {
+            EXPECT_EQ(text, "");
+        } else {
+            EXPECT_NE(text.find(c.expected), std::string::npos) << text;
+        }
+    }
+}
+
+// Before the handler: abort (134) without a word about what ran out.
+TEST(ResourceShortage, AnUncaughtShortageOnAnyThreadEndsWithExitCodeOne) {
+    auto child = [] {
+        Brisk::Platform::InstallShortageHandler();
+        std::thread([] { throw std::bad_alloc(); }).join();
+    };
+    EXPECT_EXIT(child(), ::testing::ExitedWithCode(1), "The game ran out of memory");
 }
 
 }  // namespace

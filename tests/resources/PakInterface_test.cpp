@@ -5,12 +5,15 @@
 #include "support/PakFiles.h"
 #include "support/TempDir.h"
 
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "framework/resources/PakInterface.h"
@@ -90,6 +93,25 @@ TEST_F(PakTest, EntriesOpenByAnySpellingAndTheLastArchiveWins) {
     EXPECT_EQ(Open("missing.txt"), "<none>");
 }
 
+// With no descriptor left the archive cannot be opened: that is said as the
+// shortage it is, never as a missing or damaged archive.
+TEST_F(PakTest, AnArchiveWithoutADescriptorLeftIsAShortageNotDamage) {
+    WriteScrambled("data.pak", PlainArchive({{"only.txt", "x"}}));
+    auto child = [&] {
+        // Every descriptor from here on is taken.
+        const rlimit files{static_cast<rlim_t>(dup(0)), 1024};
+        setrlimit(RLIMIT_NOFILE, &files);
+        try {
+            static_cast<void>(pak.AddArchive("data.pak"));
+        } catch (const std::system_error& e) {
+            _exit(e.code().value() == EMFILE ? 0 : 3);
+        }
+        _exit(2);
+    };
+    EXPECT_EXIT(child(), ::testing::ExitedWithCode(0), "");
+    ASSERT_TRUE(pak.AddArchive("data.pak"));  // with descriptors it mounts
+}
+
 // The game mounts its archive where the program mounted it already: the
 // second mount changes nothing, even with another archive in between.
 TEST_F(PakTest, AnArchiveMountedTwiceKeepsItsPlace) {
@@ -120,6 +142,19 @@ TEST_F(PakTest, WritingModesAndMissingEntriesGoToDisk) {
     ASSERT_NE(a, nullptr);
     EXPECT_EQ(a->entry, nullptr);
     pak.CloseFile(a);
+}
+
+// No program the game starts (a message box helper, the link opener)
+// inherits a file the game has open, whatever the mode.
+TEST_F(PakTest, DiskFilesAreClosedOnExec) {
+    std::ofstream("loose.txt") << "loose";
+    for (const char* mode : {"rb", "r", "wb", "a+", "r+b"}) {
+        PakFile* f = pak.OpenFile("loose.txt", mode);
+        ASSERT_NE(f, nullptr) << mode;
+        ASSERT_NE(f->stream, nullptr) << mode;
+        EXPECT_NE(::fcntl(fileno(f->stream), F_GETFD) & FD_CLOEXEC, 0) << mode;
+        pak.CloseFile(f);
+    }
 }
 
 TEST_F(PakTest, SeekClampsAndPartialElementsAreNotCounted) {

@@ -6,6 +6,7 @@
 #include "support/SoundFiles.h"
 #include "support/TempDir.h"
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -126,6 +127,38 @@ TEST_F(MusicTest, Mp3StreamsPlayToTheirEndOnceOrLooped) {
         music.StopMusic(1);
     }
 }
+
+// The address-space room left to a song beyond what the process already
+// uses: too little for the decoding thread's stack, or enough for the thread
+// but not for the whole decoded song. Either way the song streams instead.
+class MusicUnderMemoryLimitTest : public MusicTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(MusicUnderMemoryLimitTest, ASongWithoutDecoderThreadOrBufferStreams) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers' shadow memory does not live under an address-space limit";
+#endif
+    Write("long.ogg", OggToneForMusic(44100 * 30));  // 2.6 M samples: 5 MB decoded whole
+    const rlim_t room = static_cast<rlim_t>(GetParam()) * 1024 * 1024;
+    // In a child process: the limit stays there.
+    auto playUnderLimit = [&] {
+        std::ifstream statm("/proc/self/statm");
+        rlim_t pages = 0;
+        statm >> pages;
+        const rlim_t used = pages * static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
+        rlimit limit{};
+        limit.rlim_cur = limit.rlim_max = used + room;
+        setrlimit(RLIMIT_AS, &limit);
+        StreamMusicInterface music(&mixer);
+        if (!music.LoadMusicFile(1, "long.ogg")) {
+            _exit(2);
+        }
+        music.StartMusic(1, 0, false);
+        _exit(Peak(4096) > 1000 ? 0 : 3);
+    };
+    EXPECT_EXIT(playUnderLimit(), ::testing::ExitedWithCode(0), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Room, MusicUnderMemoryLimitTest, ::testing::Values(2, 10));
 
 // A looping Ogg song is decoded whole on a thread of its own and then played
 // from memory: sample for sample what streaming it gives, repeats included.

@@ -486,18 +486,17 @@ bool BriskAppBase::HandleDisplayResult(int result) {
         case DDInterface::RESULT_OK:
             return true;
         case DDInterface::RESULT_INVALID_COLORDEPTH:
-            if (m_windowSettings.windowIsWindowed) {
-                if (m_windowSettings.forceWindowed) {
-                    Popup(GetString("PLEASE_SET_COLOR_DEPTH",
-                                    "Please set your desktop color depth to 16 bit."));
-                    DoExit(1);
-                } else {
-                    m_windowSettings.forceFullscreen = true;
-                    SwitchScreenMode(false);
-                }
-                return false;
+            // Full screen keeps the desktop's mode here, so it cannot help
+            // either: say what is wrong and end.
+            if (m_windowSettings.windowIsWindowed && !m_windowSettings.forceWindowed) {
+                m_windowSettings.forceFullscreen = true;
+                SwitchScreenMode(false);
+            } else {
+                Popup(GetString("PLEASE_SET_COLOR_DEPTH",
+                                "Please set your desktop color depth to 16 bit."));
+                DoExit(1);
             }
-            break;
+            return false;
         case DDInterface::RESULT_EXCLUSIVE_FAIL:
         case DDInterface::RESULT_DISPCHANGE_FAIL:
             if (!m_windowSettings.windowIsWindowed) {
@@ -883,7 +882,7 @@ void BriskAppBase::Popup(const std::string& text) {
 }
 
 void BriskAppBase::LogScreenSaverError(const std::string& text) {
-    std::FILE* f = std::fopen("ScrError.txt", "a");
+    std::FILE* f = std::fopen("ScrError.txt", "ae");
     if (f == nullptr) {
         return;
     }

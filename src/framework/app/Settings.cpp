@@ -24,20 +24,17 @@ void BriskAppBase::SetString(const std::string& id, const std::string& text) {
 
 void BriskAppBase::ParseCommandLine() {
     m_life.commandLineParsed = true;
-    std::string line = Platform::GetCommandLine();
-    size_t pos = 0;
-    if (!line.empty() && line[0] == '"') {
-        const size_t close = line.find('"', 1);
-        if (close == std::string::npos) {
-            return;
+    // Each argument is one switch, "name" or "name=value", taken as it came:
+    // the program's own path, whatever it holds, is never read as a switch,
+    // and quotes or spaces inside an argument belong to it.
+    for (const std::string& argument : Platform::CommandLineArguments()) {
+        const size_t equals = argument.find('=');
+        const std::string name = argument.substr(0, equals);
+        if (!name.empty()) {
+            HandleCommandLineParam(
+                name, equals == std::string::npos ? std::string() : argument.substr(equals + 1));
         }
-        pos = close + 1;
     }
-    const size_t space = line.find(' ', pos);
-    if (space == std::string::npos) {
-        return;
-    }
-    ParseCommandLineText(line.substr(space + 1));
 }
 
 void BriskAppBase::ParseCommandLineText(const std::string& text) {

@@ -1,9 +1,11 @@
 #include "framework/graphics/DDInterface.h"
 
 #include <algorithm>
+#include <string>
 
 #include "framework/graphics/DDImage.h"
 #include "framework/platform/Presenter.h"
+#include "framework/platform/Video.h"
 
 namespace Brisk {
 
@@ -45,6 +47,13 @@ int DDInterface::Init(Platform::Window* window, bool windowed, int width, int he
     }
     m_screenImage->SetImageFlags(false, false);  // the back buffer is opaque
 
+    // The picture is drawn in 32 bits and converted when shown; a screen of
+    // fewer than 15 bits (a palette) cannot show it.
+    const auto mode = Platform::GetDesktopDisplayMode();
+    if (mode && mode->bitsPerPixel < 15) {
+        m_errorText = "the screen has " + std::to_string(mode->bitsPerPixel) + "-bit colour";
+        return RESULT_INVALID_COLORDEPTH;
+    }
     std::string error;
     m_presenter = Platform::Presenter::Create(*window, m_width, m_height, m_is3D, &error);
     if (m_presenter == nullptr) {
@@ -63,6 +72,10 @@ bool DDInterface::SetCursorImage(Image* image, int hotX, int hotY) {
     m_cursorImage = image;
     m_cursorHotX = hotX;
     m_cursorHotY = hotY;
+    if (changed) {
+        // The frame last handed over holds the old cursor: never show it again.
+        m_shownValid = false;
+    }
     return changed;
 }
 
@@ -127,7 +140,9 @@ bool DDInterface::Redraw() {
     if (m_cursorImage != nullptr) {
         RestoreUnderCursor(saved, savedRect);
     }
-    m_shownValid = ok;
+    // A frame with the cursor drawn in is not the back buffer: once the
+    // cursor goes, showing that upload again would leave the cursor behind.
+    m_shownValid = ok && m_cursorImage == nullptr;
     m_shownChangeCount = m_screenImage->GetChangeCount();
     return ok;
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "framework/platform/Signals.h"
 #include "framework/platform/Video.h"
 #include "framework/platform/Window.h"
 
@@ -24,7 +25,8 @@ bool HaveRealDisplay() {
 
 int ShowMessageBox(const std::string& caption, const std::string& text, MessageBoxIcon icon,
                    MessageBoxButtons buttons, const Window* owner) {
-    if (HaveRealDisplay()) {
+    // Once the game is ending, a box would only hold it up.
+    if (HaveRealDisplay() && LastTerminationSignal() == 0) {
         std::vector<SDL_MessageBoxButtonData> data;
         switch (buttons) {
             case MessageBoxButtons::Ok:
@@ -62,6 +64,9 @@ int ShowMessageBox(const std::string& caption, const std::string& text, MessageB
         box.numbuttons = static_cast<int>(data.size());
         box.buttons = data.data();
         int answer = 0;
+        // SDL shows the box from a child process and waits for it; a
+        // termination signal ends that child, so the game can end at once.
+        const ForkedHelperScope helper;
         if (SDL_ShowMessageBox(&box, &answer) == 0 && answer > 0) {
             return answer;
         }

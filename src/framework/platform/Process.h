@@ -1,6 +1,8 @@
 #pragma once
 
+#include <exception>
 #include <string>
+#include <vector>
 
 namespace Brisk::Platform {
 
@@ -14,6 +16,27 @@ bool OpenUrl(const std::string& url);
 // SetCommandLine was called (by main).
 void SetCommandLine(int argc, const char* const* argv);
 std::string GetCommandLine();
+// The arguments after the program's path, each as it came (empty until
+// SetCommandLine was called).
+std::vector<std::string> CommandLineArguments();
+
+// Makes the process fit to run with what it inherited. Standard input,
+// output and error that are closed are opened on /dev/null, so that no file
+// the program opens later takes their place and receives its messages. A
+// limited address space gets one memory pool for all threads (each pool
+// would reserve its own 64 MB). Returns what the system allows too little of
+// (open files, memory) as a sentence for the player; empty when all is well.
+// Call first thing in main.
+[[nodiscard]] std::string PrepareProcess();
+
+// What ran out, for an exception that tells of it (no memory, no thread,
+// too many open files) as a sentence for the player; empty for any other.
+[[nodiscard]] std::string ResourceShortageText(const std::exception_ptr& error);
+
+// Installs a last resort for a shortage that ends up uncaught on any thread:
+// it says what ran out on standard error and ends the process with code 1
+// instead of aborting without a word.
+void InstallShortageHandler();
 
 // A seed for the random generator that differs at every start: the system's
 // random source mixed with the wall clock and the process id.

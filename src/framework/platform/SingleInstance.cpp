@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "framework/platform/Paths.h"
+#include "framework/platform/Signals.h"
 
 namespace Brisk::Platform {
 namespace {
@@ -80,6 +81,8 @@ std::unique_ptr<SingleInstance> SingleInstance::Acquire(const std::string& name,
     }
     std::unique_ptr<SingleInstance> instance(new SingleInstance());
     instance->m_lockFd = lockFd;
+    // A forked helper (a message box) must not keep the lock alive.
+    KeepFromForkedChildren(lockFd);
     instance->m_onNotify = std::move(onNotify);
     instance->m_socketPath = SocketPath(socketName);
 
@@ -169,6 +172,7 @@ SingleInstance::~SingleInstance() {
         ::unlink(m_socketPath.c_str());
     }
     if (m_lockFd >= 0) {
+        KeepFromForkedChildren(-1);
         ::close(m_lockFd);  // gives the lock back
     }
 }

@@ -18,10 +18,19 @@ std::unique_ptr<Window> Window::Create(const WindowParams& params, std::string* 
     } else if (params.resizable) {
         flags |= SDL_WINDOW_RESIZABLE;
     }
-    const int x = params.fullScreen ? SDL_WINDOWPOS_UNDEFINED : params.x;
-    const int y = params.fullScreen ? SDL_WINDOWPOS_UNDEFINED : params.y;
-    SDL_Window* w = SDL_CreateWindow(params.title.c_str(), x, y, params.clientWidth,
-                                     params.clientHeight, flags);
+    SDL_Rect area{params.x, params.y, params.clientWidth, params.clientHeight};
+    if (params.fullScreen) {
+        // Without a window manager nobody makes a full-screen window cover
+        // the screen: it would stay at the size asked for, centred and partly
+        // off a smaller screen. Asking for the screen itself covers it either way.
+        SDL_Rect screen;
+        if (SDL_GetDisplayBounds(0, &screen) == 0) {
+            area = screen;
+        } else {
+            area.x = area.y = static_cast<int>(SDL_WINDOWPOS_UNDEFINED);
+        }
+    }
+    SDL_Window* w = SDL_CreateWindow(params.title.c_str(), area.x, area.y, area.w, area.h, flags);
     if (w == nullptr) {
         if (error != nullptr) {
             *error = SDL_GetError();

@@ -307,7 +307,7 @@ bool WriteBytes(const std::string& fileName, const std::vector<uint8_t>& bytes) 
     if (bytes.empty()) {
         return false;
     }
-    std::FILE* f = std::fopen(fileName.c_str(), "wb");
+    std::FILE* f = std::fopen(fileName.c_str(), "wbe");
     if (f == nullptr) {
         return false;
     }

@@ -127,7 +127,7 @@ bool FontData::LoadLegacy(FontImage image, const std::string& widthsPath) {
     layer->defaultHeight = imageHeight;
 
     // Read from disk with the C library: these files are never packed.
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(widthsPath.c_str(), "r"), &std::fclose);
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(widthsPath.c_str(), "re"), &std::fclose);
     if (file == nullptr) {
         return Error("Unable to open the widths file");
     }

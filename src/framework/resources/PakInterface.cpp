@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -211,7 +212,13 @@ bool PakInterface::AddArchive(const std::string& fileName) {
         }
     }
     std::string error;
+    errno = 0;
     auto mapped = Platform::MappedFile::Open(DiskPath(fileName, true), &error);
+    if (mapped == nullptr && (errno == EMFILE || errno == ENFILE || errno == ENOMEM)) {
+        // A whole archive the system would not open or map is no damage of
+        // its: the shortage goes up to be named.
+        throw std::system_error(errno, std::generic_category(), fileName);
+    }
     std::vector<PakDirRecord> records;
     if (mapped == nullptr || !ParsePakDirectory(mapped->Data(), mapped->Size(), &records)) {
         return false;
@@ -244,7 +251,8 @@ PakFile* PakInterface::OpenFile(const std::string& name, const std::string& mode
             return new PakFile{&it->second, 0, nullptr};
         }
     }
-    std::FILE* stream = std::fopen(DiskPath(name, read).c_str(), mode.c_str());
+    // "e": no program the game starts inherits the file.
+    std::FILE* stream = std::fopen(DiskPath(name, read).c_str(), (mode + "e").c_str());
     if (stream == nullptr) {
         return nullptr;
     }

@@ -114,6 +114,8 @@ public:
     // Mounts an archive; false (and nothing reported) when it is missing,
     // unreadable or malformed. The last mounted archive wins on equal names.
     // An archive already mounted under the same file name is not mounted again.
+    // Throws std::system_error when the system has no descriptor or memory
+    // left to open it: a shortage, not a missing or damaged archive.
     [[nodiscard]] bool AddArchive(const std::string& fileName);
 
     // The lookup key of a name: upper case, backslashes, runs of separators

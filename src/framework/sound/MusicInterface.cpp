@@ -11,6 +11,8 @@
 #include <cmath>
 #include <cstring>
 #include <mutex>
+#include <new>
+#include <system_error>
 #include <thread>
 
 #include "framework/platform/Audio.h"
@@ -353,26 +355,35 @@ private:
     // audio thread plays it (and each repeat of a looping song) by copying.
     void StartDecodingWhole(std::shared_ptr<const std::vector<uint8_t>> data, size_t frames) {
         const size_t samples = frames * static_cast<size_t>(m_channels);
-        m_decoder = std::thread([this, samples, data = std::move(data)] {
-            // Allocated here, not on the loading caller's thread; read by the
-            // audio thread only below m_decodedSamples.
-            m_whole.reset(new int16_t[samples]);
-            VorbisReader reader;
-            size_t at = 0;
-            if (reader.Open(data)) {
-                while (!m_stopDecoding && at < samples) {
-                    const size_t n =
-                        reader.Read(m_whole.get() + at, std::min(kChunkSamples, samples - at));
-                    if (n == 0) {
-                        break;
-                    }
-                    at += n;
-                    m_decodedSamples.store(at, std::memory_order_release);
-                }
-            }
-            m_decodeComplete.store(at == samples, std::memory_order_release);
+        // Without a thread or the memory for the whole song (a tight memory
+        // limit, too many threads) the song is streamed, as a long one is.
+        try {
+            m_decoder = std::thread(
+                [this, samples, data = std::move(data)] { DecodeWhole(data, samples); });
+        } catch (const std::system_error&) {
             m_decodeEnded.store(true, std::memory_order_release);
-        });
+        }
+    }
+
+    void DecodeWhole(const std::shared_ptr<const std::vector<uint8_t>>& data, size_t samples) {
+        // Allocated here, not on the loading caller's thread; read by the
+        // audio thread only below m_decodedSamples.
+        m_whole.reset(new (std::nothrow) int16_t[samples]);
+        VorbisReader reader;
+        size_t at = 0;
+        if (m_whole != nullptr && reader.Open(data)) {
+            while (!m_stopDecoding && at < samples) {
+                const size_t n =
+                    reader.Read(m_whole.get() + at, std::min(kChunkSamples, samples - at));
+                if (n == 0) {
+                    break;
+                }
+                at += n;
+                m_decodedSamples.store(at, std::memory_order_release);
+            }
+        }
+        m_decodeComplete.store(at == samples, std::memory_order_release);
+        m_decodeEnded.store(true, std::memory_order_release);
     }
 
     VorbisReader m_reader;  // the audio thread's own stream

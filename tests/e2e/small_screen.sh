@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# The real program on screens it does not fit, without a window manager:
+# on 640 x 480 its full-screen window covers the screen exactly (so "Exit"
+# and the whole field are on it); on an 8-bit screen it says the colour depth
+# cannot be used and, told to end while saying so, ends at once with exit
+# code 1. Each case runs on a virtual X screen of its own.
+# Usage: small_screen.sh GAME DATA_PAK
+set -u
+game=$1
+pak=$2
+
+# One case, inside its own X server: SCREEN EXPECTED_WINDOW EXPECTED_RC.
+if [ -n "${VQ_SCREEN_CASE:-}" ]; then
+    read -r screen expected_window expected_rc <<<"$VQ_SCREEN_CASE"
+    expected_window=${expected_window//_/ }
+    . "$(dirname "$0")/setup.sh" "$pak"
+    case=$screen
+    "$game" -changedir="$work/game" 2>"$work/stderr.txt" &
+    pid=$!
+    found=""
+    for _ in $(seq 1 100); do
+        found=$(xwininfo -root -tree | grep -o "\"$expected_window\": ([^)]*)  [0-9x+-]*" | head -1)
+        [ -n "$found" ] && break
+        sleep 0.1
+    done
+    echo "[$case] $found"
+    [ -n "$found" ] || fail "no window \"$expected_window\""
+    if [ "$expected_window" = Vornique ]; then
+        size=${screen%x*}
+        [ "${found##* }" = "$size+0+0" ] || fail "the window is at ${found##* }, not $size+0+0"
+    else
+        sleep 0.5
+    fi
+    helpers=$(pgrep -P "$pid")
+    kill -TERM "$pid"
+    end_within "$pid" 2000
+    echo "[$case] exit code $rc"
+    [ "$rc" -eq "$expected_rc" ] || fail "exit code $rc"
+    if [ "$expected_rc" -ne 0 ]; then
+        grep -q "color depth" "$work/stderr.txt" || fail "the colour depth was not named"
+    fi
+    for helper in $helpers; do
+        kill -0 "$helper" 2>/dev/null && { fail "process $helper outlived the game"; kill -9 "$helper"; }
+    done
+    exit $((failures != 0))
+fi
+
+status=0
+# screen              window shown    exit code after SIGTERM
+while read -r screen window rc; do
+    VQ_SCREEN_CASE="$screen $window $rc" xvfb-run -a -s "-screen 0 $screen" bash "$0" "$@" ||
+        status=1
+done <<'CASES'
+640x480x24 Vornique 0
+1024x768x8 FATAL_ERROR 1
+CASES
+[ $status -eq 0 ] && echo "small screens: all cases passed"
+exit $status
