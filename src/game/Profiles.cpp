@@ -276,18 +276,6 @@ std::vector<uint8_t> ProfileBytes(const Player& player) {
     return bytes;
 }
 
-// Whether a profile file that begins with `file` already says `bytes`: the
-// same bytes, or the same 18 bytes in a file from before the bests block
-// when the block would hold no games.
-bool FileHolds(const std::vector<uint8_t>& file, const std::vector<uint8_t>& bytes) {
-    if (file == bytes) {
-        return true;
-    }
-    return file.size() == kProfileBytes && std::equal(file.begin(), file.end(), bytes.begin()) &&
-           std::all_of(bytes.begin() + kProfileBytes + 5, bytes.end(),
-                       [](uint8_t b) { return b == 0; });
-}
-
 }  // namespace
 
 bool Save(const Player& player) {
@@ -416,7 +404,7 @@ bool PlayerList::SaveAll() {
         const std::vector<uint8_t> bytes = ProfileBytes(*p);
         const auto stored = m_stored.find(p->name);
         std::error_code ec;
-        if (stored != m_stored.end() && FileHolds(stored->second, bytes) &&
+        if (stored != m_stored.end() && stored->second == bytes &&
             fs::is_regular_file(fs::symlink_status(ProfilePath(*p), ec))) {
             continue;  // its file already says exactly this
         }

@@ -119,10 +119,9 @@ public:
     // Writes the profiles whose bytes differ from what their files hold (as
     // loaded or last saved by this list), or whose file has gone: a new
     // player, the two whose current flag moved, a file the game reads
-    // otherwise than it says (a difficulty past Hard, a damaged bests block);
-    // nothing else is touched. A profile from before the bests block stays as
-    // it is until it has bests to hold. False when one could not be written
-    // (reported).
+    // otherwise than it says (a difficulty past Hard, a damaged or missing
+    // bests block: written whole once); nothing else is touched. False when one could not be
+    // written (reported).
     [[nodiscard]] bool SaveAll();
 
 private:
