@@ -228,7 +228,7 @@ void SetSaveFailureReporter(std::function<void(const std::string& error)> report
     g_saveFailureReported = false;
 }
 
-bool Load(Player& player, const std::string& path) {
+bool Load(Player& player, const std::string& path, std::vector<uint8_t>* fileBytes) {
     std::string error;
     const auto bytes = KernelLibrary::ReadPlayerFile(path, kProfileBytes + kBestBlockBytes, &error);
     if (!bytes) {
@@ -250,15 +250,16 @@ bool Load(Player& player, const std::string& path) {
         return false;  // not a profile the game wrote; the file stays as it is
     }
     player = read;
+    if (fileBytes != nullptr) {
+        *fileBytes = *bytes;
+    }
     return true;
 }
 
-bool Save(const Player& player) {
-    if (!IsValidPlayerName(player.name)) {
-        return false;
-    }
-    std::error_code ec;
-    fs::create_directories(SaveFolder(), ec);  // a missing folder must not lose players
+namespace {
+
+// The bytes Save writes for `player`.
+std::vector<uint8_t> ProfileBytes(const Player& player) {
     std::vector<uint8_t> bytes(kProfileBytes + kBestBlockBytes, 0);
     bytes[0] = player.current ? 1 : 0;
     std::copy(player.name.begin(), player.name.end(), bytes.begin() + 1);
@@ -272,7 +273,18 @@ bool Save(const Player& player) {
         PutU16(bytes, at + 8, best.fewestAttempts);
         at += 10;
     }
-    return WriteReported(ProfilePath(player), bytes, true);
+    return bytes;
+}
+
+}  // namespace
+
+bool Save(const Player& player) {
+    if (!IsValidPlayerName(player.name)) {
+        return false;
+    }
+    std::error_code ec;
+    fs::create_directories(SaveFolder(), ec);  // a missing folder must not lose players
+    return WriteReported(ProfilePath(player), ProfileBytes(player), true);
 }
 
 // --- player list ----------------------------------------------------------------
@@ -361,7 +373,8 @@ void PlayerList::LoadAll() {
     std::vector<bool> fromOwnFile(m_players.size(), false);  // loaded from "<name>.usr"
     for (const std::string& name : names) {
         Player record;
-        if (!Load(record, SaveFolder() + name)) {
+        std::vector<uint8_t> fileBytes;
+        if (!Load(record, SaveFolder() + name, &fileBytes)) {
             continue;
         }
         const bool ownFile = name == record.name + ".usr";
@@ -375,7 +388,7 @@ void PlayerList::LoadAll() {
             fromOwnFile[it->second] = true;
         }
         if (ownFile) {
-            m_stored[record.name] = record;  // what its file holds: no need to write it again
+            m_stored[record.name] = std::move(fileBytes);  // what its file holds
         }
     }
     const bool anyCurrent =
@@ -388,14 +401,15 @@ void PlayerList::LoadAll() {
 bool PlayerList::SaveAll() {
     bool all = true;
     for (const auto& p : m_players) {
+        const std::vector<uint8_t> bytes = ProfileBytes(*p);
         const auto stored = m_stored.find(p->name);
         std::error_code ec;
-        if (stored != m_stored.end() && stored->second == *p &&
+        if (stored != m_stored.end() && stored->second == bytes &&
             fs::is_regular_file(fs::symlink_status(ProfilePath(*p), ec))) {
-            continue;  // its file already holds exactly this
+            continue;  // its file already says exactly this
         }
         if (Save(*p)) {
-            m_stored[p->name] = *p;
+            m_stored[p->name] = bytes;
         } else {
             all = false;
         }

@@ -69,7 +69,6 @@ struct Player {
     std::array<PersonalBest, kDifficultyCount> bests{};
     // At least one game finished, on any difficulty.
     bool HasBests() const;
-    bool operator==(const Player&) const = default;
 };
 
 // What a finished game did to its difficulty's bests.
@@ -117,17 +116,19 @@ public:
     // Loads every "save/*.usr" profile; without a current one the first
     // becomes current.
     void LoadAll();
-    // Writes the profiles that differ from what their files hold (as loaded or
-    // last saved by this list), or whose file has gone: a new player, and the
-    // two whose current flag moved; nothing else is touched. False when one could not be written
-    // (reported).
+    // Writes the profiles whose bytes differ from what their files hold (as
+    // loaded or last saved by this list), or whose file has gone: a new
+    // player, the two whose current flag moved, a file the game reads
+    // otherwise than it says (a difficulty past Hard, a damaged or missing
+    // bests block: written whole once); nothing else is touched. False when one could not be
+    // written (reported).
     [[nodiscard]] bool SaveAll();
 
 private:
     std::vector<std::unique_ptr<Player>> m_players;
     Player m_default;
-    // By name: each player as its own file holds it.
-    std::unordered_map<std::string, Player> m_stored;
+    // By name: the bytes each player's own file holds, as far as Load reads.
+    std::unordered_map<std::string, std::vector<uint8_t>> m_stored;
 };
 
 // Whether `name` could have been typed into the name box: 1 to 15
@@ -137,9 +138,12 @@ bool IsValidPlayerName(const std::string& name);
 // The profile at `path`: false when it is missing, not a regular file (a
 // link, folder or FIFO is never opened for reading) or holds a name that
 // could not have been typed. A difficulty past Hard reads as Hard. A missing,
-// damaged or unknown bests block reads as no games finished (the next save
-// writes it anew); it never costs the player.
-[[nodiscard]] bool Load(Player& player, const std::string& path);
+// cut or unknown bests block reads as no games finished (the next save
+// writes it anew); figures no game could make read as no games on their
+// difficulty alone. Neither ever costs the player.
+// With `fileBytes`, the bytes read (at most the 18 and the block) go there.
+[[nodiscard]] bool Load(Player& player, const std::string& path,
+                        std::vector<uint8_t>* fileBytes = nullptr);
 // Writes "save/<name>.usr" (the 18 bytes and the bests block, the folder made
 // when missing) under a temporary name, flushed and renamed into place, so a
 // failure or a crash never costs the previous profile. Bytes past the block

@@ -21,12 +21,14 @@ fi
 count=5000
 save=$work/game/save
 mkdir -p "$save"
-# Names of six characters: nine zero bytes of padding, then Medium. The
-# first is current.
+# Profiles as the game writes them: names of six characters (nine zero bytes
+# of padding), Medium, then the bests block without games. The first is
+# current.
+zeros='\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00'
 for i in $(seq 0 $((count - 1))); do
     printf -v name 'P%05d' "$i"
     printf -v flag '%02x' $((i == 0))
-    printf "\\x$flag%s\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x01" "$name" >"$save/$name.usr"
+    printf "\\x$flag%s${zeros}\\x01BEST\\x01$zeros$zeros$zeros" "$name" >"$save/$name.usr"
 done
 stamps() { (cd "$save" && find . -type f -printf '%f %s %T@\n' | sort); }
 before=$(stamps)
@@ -65,7 +67,7 @@ case=written
 # Dee is current (Hard), P00000 is not any more; nothing else changed.
 [ "$(hex "$save/Dee.usr" | cut -c1-36)" = "$(profile 01 Dee 02 | od -An -tx1 -v | tr -d ' \n')" ] ||
     fail "Dee: $(hex "$save/Dee.usr")"
-[ "$(hex "$save/P00000.usr" | cut -c1-36)" = "$(profile 00 P00000 01 | od -An -tx1 -v | tr -d ' \n')" ] ||
+[ "$(hex "$save/P00000.usr")" = "$(profile 00 P00000 01 | od -An -tx1 -v | tr -d ' \n')4245535401$(printf '0%.0s' $(seq 1 60))" ] ||
     fail "P00000: $(hex "$save/P00000.usr")"
 changed=$(diff <(echo "$before") <(stamps) | grep '^>' | cut -d' ' -f2 | tr '\n' ' ')
 [ "$changed" = "Dee.usr P00000.usr " ] || fail "written: $(echo "$changed" | cut -c1-200)"

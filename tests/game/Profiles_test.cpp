@@ -240,19 +240,22 @@ TEST_F(ProfilesTest, TheListRefusesEmptyAndDuplicateNamesAndHasOneCurrent) {
     EXPECT_EQ(PlayerList::Instance()->GetCurrent().name, "Anna");
 }
 
-// A save writes only the files whose bytes change: nothing after loading,
-// the two players whose current flag moves, a new player, the one whose
+// A save writes only the files whose bytes change: after loading only the
+// files the game reads otherwise than they say (once), the two players whose current
+// flag moves, a new player, the one whose
 // difficulty changed, a profile whose file has gone; the options only when
 // their file does not hold them.
 TEST_F(ProfilesTest, ASaveWritesOnlyTheFilesWhoseBytesChange) {
     WriteBytes("save/Anna.usr", SavedProfile(1, "Anna", 0));
-    WriteBytes("save/Bo.usr", Profile(0, "Bo", 1));  // written before bests existed
+    WriteBytes("save/Bo.usr", SavedProfile(0, "Bo", 1));
     WriteBytes("save/Cy.usr", SavedProfile(0, "Cy", 2, {{{2, 30, 8}, {}, {}}}));
+    WriteBytes("save/Ee.usr", Profile(0, "Ee", 0x00ff));  // read as Hard
+    WriteBytes("save/Fay.usr", Profile(0, "Fay", 0));     // written before bests existed
     WriteBytes("options.opt", {0, 20, 0, 40, 0, 3});
     Gamespace::LoadOptions();
     PlayerList* list = PlayerList::Instance();
     list->LoadAll();
-    ASSERT_EQ(list->GetPlayers().size(), 3u);
+    ASSERT_EQ(list->GetPlayers().size(), 5u);
     Player& bo = *list->GetPlayers()[1];
     Player& cy = *list->GetPlayers()[2];
 
@@ -262,6 +265,9 @@ TEST_F(ProfilesTest, ASaveWritesOnlyTheFilesWhoseBytesChange) {
         std::vector<std::string> written;
     };
     const Step steps[] = {
+        {"loaded: only the files read otherwise than they say",
+         [] {},
+         {"save/Ee.usr", "save/Fay.usr"}},
         {"nothing changed", [] {}, {}},
         {"Bo becomes current",
          [&] { list->SetCurrent(bo, true); },
@@ -290,6 +296,8 @@ TEST_F(ProfilesTest, ASaveWritesOnlyTheFilesWhoseBytesChange) {
     EXPECT_EQ(ReadBytes("save/Anna.usr"), SavedProfile(0, "Anna", 0));
     EXPECT_EQ(ReadBytes("save/Cy.usr"), SavedProfile(0, "Cy", 0, {{{2, 30, 8}, {}, {}}}));
     EXPECT_EQ(ReadBytes("save/Dee.usr"), SavedProfile(0, "Dee", 1));
+    EXPECT_EQ(ReadBytes("save/Ee.usr"), SavedProfile(0, "Ee", 2));
+    EXPECT_EQ(ReadBytes("save/Fay.usr"), SavedProfile(0, "Fay", 0));
 
     fs::remove("options.opt");
     KernelLibrary::LogPlayerWrites(true);
