@@ -14,6 +14,7 @@
 
 #include "framework/app/BriskAppBase.h"
 #include "framework/platform/Clock.h"
+#include "kernel/MainApp.h"
 
 namespace {
 
@@ -33,6 +34,9 @@ public:
         SetClock(&m_clock);
         SetExitHandler([](int) { throw ExitCalled(); });
         ClearUpdateBacklog(false);
+        // The game's rules: the kept demos (the seeds) are played, not refused
+        // at their header.
+        m_commandLine.demoRules = KernelLibrary::kDemoRules;
     }
     // The demo decides when loading is handled; the loader "finished" at once.
     void Play(const std::string& demo) {
