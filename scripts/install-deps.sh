@@ -11,7 +11,7 @@ packages=(
     fonts-lobster fonts-kaushanscript fonts-dejavu-core
     googletest libgtest-dev libbenchmark-dev libpixman-1-dev
     clang libclang-rt-14-dev
-    xvfb xauth x11-utils libx11-dev xdotool
+    xvfb xauth x11-utils libx11-dev xdotool python3
     dpkg-dev desktop-file-utils appstream lintian
 )
 
