@@ -100,14 +100,11 @@ bool BaseDialog::HandleKey(int32_t key, bool shift) {
 
 void BaseDialog::MoveHighlight(int step) {
     const std::vector<ControlLibrary::IButtonVO*> buttons = KeyButtons();
-    const int n = static_cast<int>(buttons.size());
-    int i = m_highlight < 0 ? (step > 0 ? -1 : n) : m_highlight;
-    for (int tries = 0; tries < n; ++tries) {
-        i = ((i + step) % n + n) % n;
-        if (buttons[static_cast<size_t>(i)]->IsEnabled()) {
-            Highlight(i);
-            return;
-        }
+    const int next = NextUsable(m_highlight, step, static_cast<int>(buttons.size()), [&](int i) {
+        return buttons[static_cast<size_t>(i)]->IsEnabled();
+    });
+    if (next >= 0) {
+        Highlight(next);
     }
 }
 

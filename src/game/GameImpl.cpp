@@ -273,14 +273,12 @@ void GameImpl::HandleStartKey(int32_t key) {
         step = direction == Direction::Left || direction == Direction::Up ? -1 : 1;
     }
     if (step != 0) {
-        int i = m_startHighlight < 0 ? (step > 0 ? -1 : n) : m_startHighlight;
-        for (int tries = 0; tries < n; ++tries) {
-            i = ((i + step) % n + n) % n;
+        const int next = NextUsable(m_startHighlight, step, n, [&](int i) {
             ControlLibrary::IVisibleObject* object = targets[static_cast<size_t>(i)].object;
-            if (object->IsShown() && object->IsEnabled()) {
-                LightStartTarget(i);
-                return;
-            }
+            return object->IsShown() && object->IsEnabled();
+        });
+        if (next >= 0) {
+            LightStartTarget(next);
         }
         return;
     }
@@ -361,9 +359,9 @@ void GameImpl::OnMouseClick(int32_t id) {
 void GameImpl::OnDialogShown(int32_t id, bool shown) {
     const NewPlayerDialog* prompt = m_startModule->GetNewPlayerDialog();
     if (prompt != nullptr && id == prompt->GetDialogId() && m_exitButton != nullptr) {
-        const bool first = shown && PlayerList::Instance()->GetPlayers().empty();
-        m_exitButton->SetModalExempt(m_countingDown || first);
-        if (first) {
+        const bool usable = ExitStaysUsable();  // the dialog is shown or hidden already
+        m_exitButton->SetModalExempt(usable);
+        if (usable && shown) {
             m_exitButton->SetEnabled(true);  // the prompt disabled it as it opened
         }
         return;

@@ -82,4 +82,15 @@ size_t NextInDirection(const std::vector<NavPoint>& points, size_t from, Directi
     return best;
 }
 
+int NextUsable(int current, int step, int count, const std::function<bool(int)>& usable) {
+    int i = current < 0 ? (step > 0 ? -1 : count) : current;
+    for (int tries = 0; tries < count; ++tries) {
+        i = ((i + step) % count + count) % count;
+        if (usable(i)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
 }  // namespace Gamespace

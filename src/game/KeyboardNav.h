@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace Gamespace {
@@ -34,5 +35,10 @@ struct NavPoint {
 // nearly in line. With two or more cards it always moves, so the focus is
 // never trapped; with one it stays.
 size_t NextInDirection(const std::vector<NavPoint>& points, size_t from, Direction direction);
+
+// The next of `count` items from `current` (-1: none lit) by `step` (+1 or
+// -1), round the ends, skipping those `usable` refuses; -1 when none is usable.
+// From none lit, +1 starts at the first item and -1 at the last.
+int NextUsable(int current, int step, int count, const std::function<bool(int)>& usable);
 
 }  // namespace Gamespace
