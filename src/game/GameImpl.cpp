@@ -247,8 +247,16 @@ std::vector<GameImpl::KeyTarget> GameImpl::StartKeyTargets() {
                          },
                          [this, i] { OpenPage(i); }};
     };
-    return {button(m_startModule->GetPlayButton()), button(m_startModule->GetCreateButton()),
-            button(m_exitButton), link(1), link(0)};
+    // Reading order: "Play", the row below it, the invitation, "Exit", the links.
+    std::vector<KeyTarget> targets{button(m_startModule->GetPlayButton())};
+    for (ControlLibrary::IButtonVO* b : m_startModule->GetRowButtons()) {
+        targets.push_back(button(b));
+    }
+    for (KeyTarget target :
+         {button(m_startModule->GetCreateButton()), button(m_exitButton), link(1), link(0)}) {
+        targets.push_back(std::move(target));
+    }
+    return targets;
 }
 
 void GameImpl::LightStartTarget(int index) {

@@ -161,6 +161,13 @@ uint32_t GetU32(const std::vector<uint8_t>& bytes, size_t at) {
     return v;
 }
 
+// A difficulty's figures no game could make: a finished game took at least
+// one attempt; no game, no figures.
+bool IsSaneBest(const PersonalBest& best) {
+    return best.games > 0 ? best.fewestAttempts > 0
+                          : best.bestSeconds == 0 && best.fewestAttempts == 0;
+}
+
 // The bests block after the first 18 bytes; all zero when it is missing or
 // of another version. A difficulty whose figures no game could have made
 // reads as no games there; the other difficulties keep theirs.
@@ -177,10 +184,7 @@ std::array<PersonalBest, kDifficultyCount> ReadBests(const std::vector<uint8_t>&
         best.bestSeconds = GetU32(bytes, at + 4);
         best.fewestAttempts = static_cast<uint16_t>(bytes[at + 8] * 256 + bytes[at + 9]);
         at += 10;
-        // A finished game took at least one attempt; no game, no figures.
-        const bool sane = best.games > 0 ? best.fewestAttempts > 0
-                                         : best.bestSeconds == 0 && best.fewestAttempts == 0;
-        if (!sane) {
+        if (!IsSaneBest(best)) {
             best = {};
         }
     }
@@ -193,9 +197,24 @@ bool Player::HasBests() const {
     return std::any_of(bests.begin(), bests.end(), [](const auto& b) { return b.games > 0; });
 }
 
+const DifficultyBests& Player::BestsFor(const BestsKey& key) const {
+    static const DifficultyBests none{};
+    if (key.IsUsual()) {
+        return bests;
+    }
+    const auto it = otherBests.find(key);
+    return it == otherBests.end() ? none : it->second;
+}
+
 BestChange RecordFinishedGame(Player& player, uint16_t difficulty, uint32_t seconds,
                               uint16_t attempts) {
-    PersonalBest& best = player.bests[std::min<uint16_t>(difficulty, kHardest)];
+    return RecordFinishedGame(player, BestsKey{}, difficulty, seconds, attempts);
+}
+
+BestChange RecordFinishedGame(Player& player, const BestsKey& key, uint16_t difficulty,
+                              uint32_t seconds, uint16_t attempts) {
+    DifficultyBests& bests = key.IsUsual() ? player.bests : player.otherBests[key];
+    PersonalBest& best = bests[std::min<uint16_t>(difficulty, kHardest)];
     BestChange change;
     if (best.games == 0) {
         change.first = true;
@@ -228,9 +247,76 @@ void SetSaveFailureReporter(std::function<void(const std::string& error)> report
     g_saveFailureReported = false;
 }
 
+namespace {
+
+// "BSTK": the bests of every key but the usual one. Per key: the set's name
+// (a length byte and the bytes), the preview seconds, then per difficulty the
+// games (4 bytes), best seconds (4) and fewest attempts (2).
+std::optional<std::vector<uint8_t>> WriteKeyedBests(const Player& player) {
+    BlockWriter w;
+    uint16_t count = 0;
+    for (const auto& [key, bests] : player.otherBests) {
+        if (!key.IsUsual() && std::any_of(bests.begin(), bests.end(),
+                                          [](const PersonalBest& b) { return b.games > 0; })) {
+            ++count;
+        }
+    }
+    if (count == 0) {
+        return std::nullopt;
+    }
+    w.U16(count);
+    for (const auto& [key, bests] : player.otherBests) {
+        if (key.IsUsual() || std::none_of(bests.begin(), bests.end(),
+                                          [](const PersonalBest& b) { return b.games > 0; })) {
+            continue;
+        }
+        w.Text(key.cardSet).U8(key.previewSeconds);
+        for (const PersonalBest& best : bests) {
+            w.U32(best.games).U32(best.bestSeconds).U16(best.fewestAttempts);
+        }
+    }
+    return w.Take();
+}
+
+bool ReadKeyedBests(Player& player, std::span<const uint8_t> bytes) {
+    BlockReader r(bytes);
+    std::map<BestsKey, DifficultyBests> read;
+    for (uint16_t count = r.U16(); r.Ok() && count > 0; --count) {
+        BestsKey key;
+        key.cardSet = r.Text();
+        key.previewSeconds = r.U8();
+        DifficultyBests bests{};
+        for (PersonalBest& best : bests) {
+            best.games = r.U32();
+            best.bestSeconds = r.U32();
+            best.fewestAttempts = r.U16();
+            if (!IsSaneBest(best)) {
+                best = {};  // that difficulty alone
+            }
+        }
+        if (!key.IsUsual()) {
+            read[key] = bests;
+        }
+    }
+    if (!r.AtEnd()) {
+        return false;
+    }
+    player.otherBests = std::move(read);
+    return true;
+}
+
+}  // namespace
+
+std::span<const BlockCodec<Player>> PlayerBlockCodecs() {
+    static const std::vector<BlockCodec<Player>> codecs = {
+        {"BSTK", 1, WriteKeyedBests, ReadKeyedBests},
+    };
+    return codecs;
+}
+
 bool Load(Player& player, const std::string& path, std::vector<uint8_t>* fileBytes) {
     std::string error;
-    const auto bytes = KernelLibrary::ReadPlayerFile(path, kProfileBytes + kBestBlockBytes, &error);
+    const auto bytes = KernelLibrary::ReadPlayerFile(path, kMaxProfileBytes, &error);
     if (!bytes) {
         return false;  // missing, or not a regular file: never a profile
     }
@@ -246,6 +332,12 @@ bool Load(Player& player, const std::string& path, std::vector<uint8_t>* fileByt
                                     : 0;
     read.difficulty = std::min<uint16_t>(difficulty, kHardest);
     read.bests = ReadBests(*bytes);
+    if (bytes->size() > kProfileBytes + kBestBlockBytes) {
+        const auto after = std::span(*bytes).subspan(kProfileBytes + kBestBlockBytes);
+        size_t used = 0;
+        read.otherBlocks = ReadBlocksInto<Player>(read, after, PlayerBlockCodecs(), &used);
+        read.unreadTail.assign(after.begin() + static_cast<std::ptrdiff_t>(used), after.end());
+    }
     if (!IsValidPlayerName(read.name)) {
         return false;  // not a profile the game wrote; the file stays as it is
     }
@@ -273,6 +365,8 @@ std::vector<uint8_t> ProfileBytes(const Player& player) {
         PutU16(bytes, at + 8, best.fewestAttempts);
         at += 10;
     }
+    AppendBlocksOf<Player>(bytes, player, PlayerBlockCodecs(), player.otherBlocks);
+    bytes.insert(bytes.end(), player.unreadTail.begin(), player.unreadTail.end());
     return bytes;
 }
 
@@ -284,7 +378,7 @@ bool Save(const Player& player) {
     }
     std::error_code ec;
     fs::create_directories(SaveFolder(), ec);  // a missing folder must not lose players
-    return WriteReported(ProfilePath(player), ProfileBytes(player), true);
+    return WriteReported(ProfilePath(player), ProfileBytes(player), false);
 }
 
 // --- player list ----------------------------------------------------------------
@@ -424,25 +518,36 @@ OptionValues& GetOptionValues() {
     return values;
 }
 
+std::span<const BlockCodec<OptionValues>> OptionBlockCodecs() {
+    static const std::vector<BlockCodec<OptionValues>> codecs = {};
+    return codecs;
+}
+
 void LoadOptions() {
     KernelLibrary::RemoveStalePlayerTemporaries(KernelLibrary::GetPlayerDataRoot(), kOptionsFile);
     std::string error;
-    auto& values = GetOptionValues().values;
-    const auto bytes = KernelLibrary::ReadPlayerFile(OptionsPath(), 2 * values.size(), &error);
+    OptionValues& options = GetOptionValues();
+    const auto bytes = KernelLibrary::ReadPlayerFile(OptionsPath(), kMaxOptionsBytes, &error);
     if (!bytes) {
         return;
     }
-    for (size_t i = 0; 2 * i + 1 < bytes->size(); ++i) {  // a value not in the file is kept
+    auto& values = options.values;
+    for (size_t i = 0; 2 * i + 1 < bytes->size() && i < values.size(); ++i) {
         values[i] = static_cast<uint16_t>((*bytes)[2 * i] * 256 + (*bytes)[2 * i + 1]);
+    }  // a value not in the file is kept
+    if (bytes->size() > kOptionBytes) {
+        options.otherBlocks = ReadBlocksInto<OptionValues>(
+            options, std::span(*bytes).subspan(kOptionBytes), OptionBlockCodecs());
     }
 }
 
 bool SaveOptions() {
-    const auto& values = GetOptionValues().values;
-    std::vector<uint8_t> bytes(2 * values.size());
-    for (size_t i = 0; i < values.size(); ++i) {
-        PutU16(bytes, 2 * i, values[i]);
+    const OptionValues& options = GetOptionValues();
+    std::vector<uint8_t> bytes(kOptionBytes);
+    for (size_t i = 0; i < options.values.size(); ++i) {
+        PutU16(bytes, 2 * i, options.values[i]);
     }
+    AppendBlocksOf<OptionValues>(bytes, options, OptionBlockCodecs(), options.otherBlocks);
     std::string error;
     if (KernelLibrary::ReadPlayerFile(OptionsPath(), bytes.size() + 1, &error) == bytes) {
         return true;  // the file already holds exactly these

@@ -4,11 +4,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "game/Blocks.h"
 #include "game/Difficulty.h"
 
 namespace Gamespace {
@@ -61,12 +63,39 @@ struct PersonalBest {
     bool operator==(const PersonalBest&) const = default;
 };
 
+using DifficultyBests = std::array<PersonalBest, kDifficultyCount>;
+
+// What a game's bests are kept apart by: the card set (empty for the
+// built-in one) and the preview length. The built-in set with the usual
+// three seconds is the bests block every version reads.
+struct BestsKey {
+    std::string cardSet;
+    uint8_t previewSeconds = kUsualPreviewSeconds;
+    static constexpr uint8_t kUsualPreviewSeconds = 3;
+    bool IsUsual() const { return cardSet.empty() && previewSeconds == kUsualPreviewSeconds; }
+    auto operator<=>(const BestsKey&) const = default;
+};
+
 // One player profile.
 struct Player {
+    Player() = default;
+    Player(bool isCurrent, std::string playerName, uint16_t level)
+        : current(isCurrent), name(std::move(playerName)), difficulty(level) {}
+
     bool current = false;
     std::string name;             // at most 14 characters as typed; 15 bytes stored
     uint16_t difficulty = kHard;  // a Difficulty
-    std::array<PersonalBest, kDifficultyCount> bests{};
+    DifficultyBests bests{};      // the usual key's
+    // The bests of every other key a game was finished with.
+    std::map<BestsKey, DifficultyBests> otherBests;
+    // The bests kept for `key` (nothing finished there reads as all zero).
+    const DifficultyBests& BestsFor(const BestsKey& key) const;
+    // Blocks after the bests that this version does not read (written by a
+    // newer one), kept byte for byte.
+    std::vector<TaggedBlock> otherBlocks;
+    // What follows the last whole block (damage, or bytes of an unknown
+    // kind): not read, written back after the blocks as it was.
+    std::vector<uint8_t> unreadTail;
     // At least one game finished, on any difficulty.
     bool HasBests() const;
 };
@@ -81,6 +110,9 @@ struct BestChange {
 // Counts a finished game; a shorter time or fewer attempts becomes the best.
 BestChange RecordFinishedGame(Player& player, uint16_t difficulty, uint32_t seconds,
                               uint16_t attempts);
+// The same for a game played with `key`'s set and preview.
+BestChange RecordFinishedGame(Player& player, const BestsKey& key, uint16_t difficulty,
+                              uint32_t seconds, uint16_t attempts);
 
 inline constexpr size_t kNameBytes = 15;
 // The characters a name may hold: those the name box accepts.
@@ -94,6 +126,11 @@ inline constexpr size_t kProfileBytes = 18;
 inline constexpr uint8_t kBestTag[4] = {'B', 'E', 'S', 'T'};
 inline constexpr uint8_t kBestVersion = 1;
 inline constexpr size_t kBestBlockBytes = 4 + 1 + kDifficultyCount * (4 + 4 + 2);
+// Tagged blocks follow the bests; a profile is read up to this size.
+inline constexpr size_t kMaxProfileBytes = 4 * 1024 * 1024;
+// The tagged blocks this version reads into a player and writes, in the order
+// it writes them.
+std::span<const BlockCodec<Player>> PlayerBlockCodecs();
 inline constexpr const char* kSaveFolder = "save/";
 inline constexpr const char* kOptionsFile = "options.opt";
 
@@ -140,15 +177,17 @@ bool IsValidPlayerName(const std::string& name);
 // could not have been typed. A difficulty past Hard reads as Hard. A missing,
 // cut or unknown bests block reads as no games finished (the next save
 // writes it anew); figures no game could make read as no games on their
-// difficulty alone. Neither ever costs the player.
-// With `fileBytes`, the bytes read (at most the 18 and the block) go there.
+// difficulty alone. Neither ever costs the player. The tagged blocks after
+// the bests are read as far as they are whole (a known one that is damaged
+// is dropped alone); what follows them is kept unread.
+// With `fileBytes`, the bytes read (at most kMaxProfileBytes) go there.
 [[nodiscard]] bool Load(Player& player, const std::string& path,
                         std::vector<uint8_t>* fileBytes = nullptr);
-// Writes "save/<name>.usr" (the 18 bytes and the bests block, the folder made
-// when missing) under a temporary name, flushed and renamed into place, so a
-// failure or a crash never costs the previous profile. Bytes past the block
-// in an existing file are kept. False when it could not be written
-// (reported, see below).
+// Writes "save/<name>.usr" (the 18 bytes, the bests block and the tagged
+// blocks: the ones this version knows, then the others it read; the folder
+// made when missing) under a temporary name, flushed and renamed into place,
+// so a failure or a crash never costs the previous profile. False when it
+// could not be written (reported, see below).
 [[nodiscard]] bool Save(const Player& player);
 
 // Hears the first failure of this run to write a profile or the options,
@@ -160,7 +199,12 @@ void SetSaveFailureReporter(std::function<void(const std::string& error)> report
 // them, they are carried from file to file unchanged.
 struct OptionValues {
     std::array<uint16_t, 3> values{20, 40, 3};
+    // Blocks after the six bytes that this version does not read.
+    std::vector<TaggedBlock> otherBlocks;
 };
+inline constexpr size_t kOptionBytes = 6;
+inline constexpr size_t kMaxOptionsBytes = 64 * 1024;
+std::span<const BlockCodec<OptionValues>> OptionBlockCodecs();
 OptionValues& GetOptionValues();
 void LoadOptions();
 // Written like a profile; false when it could not be written (reported).

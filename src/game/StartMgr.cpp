@@ -39,6 +39,10 @@ constexpr Spot kInvitation{kCx, kCy + 240};
 constexpr ButtonShape kPlayShape{Layer::kStartButtons, {114, 48}, -17};
 constexpr ButtonShape kInvitationShape{Layer::kStartButtons, {114, 48}, -5};
 constexpr uint32_t kInvitationHeight = 27;  // its width follows the text
+// The row of buttons between "Play" and the invitation.
+constexpr int32_t kRowY = kCy + 183;
+constexpr int32_t kRowGap = 14;
+constexpr ButtonShape kRowShape{Layer::kStartButtons, {114, 44}, -15};
 }  // namespace StartLayout
 
 void SetPosition(ControlLibrary::IVisibleObject* object, Spot spot) {
@@ -229,7 +233,45 @@ void StartMgr::Initialize() {
                  m_greeting, m_name, m_bestsFont, m_bests);
 }
 
+ControlLibrary::IButtonVO* StartMgr::AddRowButton(const std::string& caption,
+                                                  std::function<void()> press) {
+    const ControlLibrary::RectSet frames{
+        {{0, 0, 114, 44}, {0, 88, 114, 44}, {0, 0, 114, 44}, {0, 44, 114, 44}}};
+    const ButtonStyle style{m_measuringFont,
+                            "images/dialog/btn_def.png",
+                            frames,
+                            {kBlack, kPaleYellow, kGrey, kBlack, kBlack},
+                            m_pressSound};
+    ControlLibrary::IButtonVO* button =
+        m_owned.Own(MakeButton(style, caption, StartLayout::kRowShape, this));
+    button->AddKeybdObserver(this);
+    button->SetShown(m_active);
+    m_row.push_back({button, std::move(press)});
+    LayoutRow();
+    return button;
+}
+
+std::vector<ControlLibrary::IButtonVO*> StartMgr::GetRowButtons() const {
+    std::vector<ControlLibrary::IButtonVO*> buttons;
+    for (const RowButton& b : m_row) {
+        buttons.push_back(b.button);
+    }
+    return buttons;
+}
+
+void StartMgr::LayoutRow() {
+    const auto count = static_cast<int32_t>(m_row.size());
+    const auto width = static_cast<int32_t>(StartLayout::kRowShape.size.width);
+    const int32_t span = count * width + (count - 1) * StartLayout::kRowGap;
+    int32_t x = kCx - span / 2 + width / 2;
+    for (const RowButton& b : m_row) {
+        SetPosition(b.button, {x, StartLayout::kRowY});
+        x += width + StartLayout::kRowGap;
+    }
+}
+
 void StartMgr::Release() {
+    m_row.clear();
     m_newPlayer.reset();
     m_owned.ReleaseAll();
 }
@@ -241,6 +283,9 @@ void StartMgr::Show() {
     m_name->SetShown(true);
     m_play->SetShown(true);
     m_create->SetShown(true);
+    for (const RowButton& b : m_row) {
+        b.button->SetShown(true);
+    }
     m_play->SetFocus(true);
     Refresh();
     if (PlayerList::Instance()->GetPlayers().empty() && m_firstRunTimer != nullptr) {
@@ -252,6 +297,9 @@ void StartMgr::Hide() {
     m_background->SetShown(false);
     m_play->SetShown(false);
     m_create->SetShown(false);
+    for (const RowButton& b : m_row) {
+        b.button->SetShown(false);
+    }
     m_greeting->SetShown(false);
     m_name->SetShown(false);
     m_bests->SetShown(false);
@@ -290,6 +338,13 @@ void StartMgr::OnMouseClick(int32_t id) {
         m_observer->OnModuleFinished(m_id);
     } else if (m_create != nullptr && id == m_create->GetId()) {
         m_newPlayer->Show(true);
+    } else {
+        for (const RowButton& b : m_row) {
+            if (id == b.button->GetId()) {
+                b.press();
+                return;
+            }
+        }
     }
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "controls/IButtonVO.h"
 #include "controls/IImageVO.h"
@@ -89,6 +92,14 @@ public:
     void OnTimeObjectFinish(int32_t id) override;
     void OnDialogShown(int32_t id, bool shown) override;
 
+    // Adds a button to the row below "Play" ("Players", "Cards", "Options",
+    // "Statistics"), after those added before; the row stays centred and is
+    // shown with the screen. `press` runs on its click (or Enter on it).
+    ControlLibrary::IButtonVO* AddRowButton(const std::string& caption,
+                                            std::function<void()> press);
+    // The row's buttons, left to right.
+    std::vector<ControlLibrary::IButtonVO*> GetRowButtons() const;
+
     ControlLibrary::IButtonVO* GetPlayButton() const { return m_play; }
     ControlLibrary::IButtonVO* GetCreateButton() const { return m_create; }
     ControlLibrary::IStringVO* GetNameLabel() const { return m_name; }
@@ -103,6 +114,12 @@ private:
     ControlLibrary::IStringVO* m_name = nullptr;
     ControlLibrary::IStringVO* m_bests = nullptr;  // the current player's bests, when any
     ControlLibrary::IFont* m_bestsFont = nullptr;
+    struct RowButton {
+        ControlLibrary::IButtonVO* button;
+        std::function<void()> press;
+    };
+    std::vector<RowButton> m_row;
+    void LayoutRow();
     std::unique_ptr<NewPlayerDialog> m_newPlayer;
     TimeLibrary::ITimeObject* m_firstRunTimer = nullptr;  // owned by the time system
     ControlLibrary::IFont* m_measuringFont = nullptr;

@@ -75,14 +75,15 @@ TEST_F(ProfilesTest, AProfileIsEighteenBigEndianBytesAndReadsBackTheSame) {
     EXPECT_EQ(back.name, "ABCDEFGHIJKLMNO");
 }
 
-TEST_F(ProfilesTest, SavingOverwritesTheFieldsAndKeepsWhatFollows) {
-    Bytes longer = SavedProfile(1, "Bo", 0);
-    longer.push_back(0xAB);
-    WriteBytes("save/Bo.usr", longer);
-    ASSERT_TRUE(Gamespace::Save(Player{false, "Bo", 2}));
-    Bytes expected = SavedProfile(0, "Bo", 2);
-    expected.push_back(0xAB);
-    EXPECT_EQ(ReadBytes("save/Bo.usr"), expected);
+TEST_F(ProfilesTest, SavingOverwritesTheFieldsAndKeepsTheBlocksThatFollow) {
+    const Bytes newer = TestSupport::Block("Next", 1, {0xAB});
+    WriteBytes("save/Bo.usr", TestSupport::Joined({SavedProfile(1, "Bo", 0), newer}));
+    Player bo;
+    ASSERT_TRUE(Gamespace::Load(bo, "save/Bo.usr"));
+    bo.current = false;
+    bo.difficulty = 2;
+    ASSERT_TRUE(Gamespace::Save(bo));
+    EXPECT_EQ(ReadBytes("save/Bo.usr"), TestSupport::Joined({SavedProfile(0, "Bo", 2), newer}));
 }
 
 struct ReadCase {

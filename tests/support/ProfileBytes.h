@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,28 @@ inline std::vector<uint8_t> SavedProfile(
         put(best.fewestAttempts, 2);
     }
     return b;
+}
+
+// A tagged block as it follows the bests or the options' six bytes: the
+// four-letter tag, the version, the length (4 bytes, big-endian), the bytes.
+inline std::vector<uint8_t> Block(const char (&tag)[5], uint8_t version,
+                                  const std::vector<uint8_t>& body) {
+    std::vector<uint8_t> b(tag, tag + 4);
+    b.push_back(version);
+    const auto n = static_cast<uint32_t>(body.size());
+    for (int shift : {24, 16, 8, 0}) {
+        b.push_back(static_cast<uint8_t>(n >> shift));
+    }
+    b.insert(b.end(), body.begin(), body.end());
+    return b;
+}
+
+inline std::vector<uint8_t> Joined(std::initializer_list<std::vector<uint8_t>> parts) {
+    std::vector<uint8_t> all;
+    for (const auto& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
 }
 
 }  // namespace TestSupport
