@@ -9,6 +9,7 @@
 #include "controls/DialogVO.h"
 #include "controls/EditBoxVO.h"
 #include "controls/ImageVO.h"
+#include "controls/PolylineVO.h"
 #include "controls/RectVO.h"
 #include "controls/ResourceObjects.h"
 #include "controls/TextVO.h"
@@ -217,6 +218,10 @@ IRectVO* Factory_impl::CreateRectVO() {
     return CreateVO<RectVO_bridge, RectVO_impl>();
 }
 
+IPolylineVO* Factory_impl::CreatePolylineVO() {
+    return CreateVO<PolylineVO_bridge, PolylineVO_impl>();
+}
+
 IImageVO* Factory_impl::CreateImageVO() {
     return CreateVO<ImageVO_bridge, ImageVO_impl>();
 }
@@ -249,7 +254,7 @@ IDialogVO* Factory_impl::CreateDialogVO() {
     return CreateVO<DialogVO_bridge, DialogVO_impl>();
 }
 
-// All nine kinds are released alike.
+// Every kind is released alike.
 void Factory_impl::ReleaseDialogVO(IDialogVO* object) {
     ReleaseVO(object);
 }
@@ -283,6 +288,10 @@ void Factory_impl::ReleaseImageVO(IImageVO* object) {
 }
 
 void Factory_impl::ReleaseRectVO(IRectVO* object) {
+    ReleaseVO(object);
+}
+
+void Factory_impl::ReleasePolylineVO(IPolylineVO* object) {
     ReleaseVO(object);
 }
 
@@ -624,6 +633,26 @@ void Factory_impl::DrawLine(const Point& from, const Point& to, const Colour& co
     if (m_graphics != nullptr) {
         m_graphics->SetColor(ToColor(colour));
         m_graphics->DrawLine(from.x, from.y, to.x, to.y);
+    }
+}
+
+void Factory_impl::DrawLineSmooth(const Point& from, const Point& to, const Colour& colour) {
+    if (m_graphics != nullptr) {
+        m_graphics->SetColor(ToColor(colour));
+        m_graphics->DrawLineSmooth(from.x, from.y, to.x, to.y);
+    }
+}
+
+void Factory_impl::PushClip(const Rect& rect) {
+    if (m_graphics != nullptr) {
+        m_graphics->PushState();
+        m_graphics->ClipRect(rect.x, rect.y, rect.width, rect.height);
+    }
+}
+
+void Factory_impl::PopClip() {
+    if (m_graphics != nullptr) {
+        m_graphics->PopState();
     }
 }
 

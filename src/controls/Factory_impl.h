@@ -104,6 +104,7 @@ public:
     ISound* CreateSound() override;
     void ReleaseSound(ISound* sound) override;
     IRectVO* CreateRectVO() override;
+    IPolylineVO* CreatePolylineVO() override;
     void ReleaseDialogVO(IDialogVO* object) override;
     void ReleaseTextBoxVO(ITextBoxVO* object) override;
     void ReleaseEditBoxVO(IEditBoxVO* object) override;
@@ -113,6 +114,7 @@ public:
     void ReleaseStringVO(IStringVO* object) override;
     void ReleaseImageVO(IImageVO* object) override;
     void ReleaseRectVO(IRectVO* object) override;
+    void ReleasePolylineVO(IPolylineVO* object) override;
     IImageVO* CreateImageVO() override;
     IStringVO* CreateStringVO() override;
     ILinkVO* CreateLinkVO() override;
@@ -179,6 +181,10 @@ public:
     // The outline covers width + 1 by height + 1 pixels.
     void DrawRect(const Rect& rect, const Colour& colour);
     void DrawLine(const Point& from, const Point& to, const Colour& colour);
+    void DrawLineSmooth(const Point& from, const Point& to, const Colour& colour);
+    // Drawing until the matching PopClip stays inside `rect` (and any clip before).
+    void PushClip(const Rect& rect);
+    void PopClip();
     // Alignment 0 at the point, 1 centred on it, 2 ending at it.
     void DrawText(IFont* font, const std::string& text, const Point& point, const Colour& colour,
                   int32_t hAlign, int32_t vAlign);

@@ -12,6 +12,7 @@ class IEditBoxVO;
 class IFont;
 class IImageVO;
 class ILinkVO;
+class IPolylineVO;
 class IRectVO;
 class IStringVO;
 class ITextBoxVO;
@@ -65,6 +66,9 @@ public:
     virtual std::string GetDataFolder() = 0;
     // `observer` must outlive the factory.
     virtual void AddKeybdSysObserver(KeybdSysMessageObserver* observer) = 0;
+    // Lines through points, for charts.
+    virtual IPolylineVO* CreatePolylineVO() = 0;
+    virtual void ReleasePolylineVO(IPolylineVO* object) = 0;
 };
 
 }  // namespace ControlLibrary

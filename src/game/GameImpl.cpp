@@ -47,7 +47,18 @@ GameImpl::GameImpl()
     KernelLibrary::SetPlayerFileNames({kSaveFolder, kOptionsFile});
 }
 
-GameImpl::~GameImpl() = default;
+GameImpl::~GameImpl() {
+    if (m_sysApp != nullptr) {
+        SetHistoryClock(nullptr);
+    }
+}
+
+void GameImpl::SetSysApp(KernelLibrary::ISysApp* sysApp) {
+    m_sysApp = sysApp;
+    if (sysApp != nullptr) {
+        SetHistoryClock([sysApp] { return sysApp->GetDate(); });
+    }
+}
 
 bool GameImpl::CheckGameData() {
     std::error_code ec;
@@ -201,6 +212,7 @@ std::vector<BaseDialog*> GameImpl::OpenableDialogs() const {
     return {m_exitDialog.get(),
             newPlayer != nullptr ? newPlayer->GetErrorDialog() : nullptr,
             newPlayer,
+            m_startModule->GetStatisticsDialog(),
             m_gameModule->GetFinishDialog(),
             m_gameModule->GetLevelsDialog(),
             m_gameModule->GetMenuDialog()};

@@ -34,7 +34,8 @@ public:
     GameImpl();
     ~GameImpl() override;
 
-    void SetSysApp(KernelLibrary::ISysApp* sysApp) override { m_sysApp = sysApp; }
+    // The history's dates come from `sysApp` from now on (a demo's own).
+    void SetSysApp(KernelLibrary::ISysApp* sysApp) override;
     void Initialize() override;
     void Release() override;
     void Activate() override;

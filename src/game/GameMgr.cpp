@@ -332,11 +332,15 @@ void GameMgr::OnMemorizeFinished() {
 void GameMgr::OnFieldCleared(uint16_t attempts) {
     Pause(true);
     Player& player = PlayerList::Instance()->GetCurrent();
-    const BestChange change = RecordFinishedGame(player, player.difficulty, m_seconds, attempts);
+    const BestsKey key;
+    const uint16_t difficulty = std::min<uint16_t>(player.difficulty, kHardest);
+    const BestChange change = RecordFinishedGame(player, key, difficulty, m_seconds, attempts);
+    AddToHistory(player.history, {HistoryNow(), static_cast<uint8_t>(difficulty),
+                                  key.previewSeconds, m_seconds, attempts, key.cardSet});
     // What the player just achieved is kept; a failure is told by the reporter.
     static_cast<void>(PlayerList::Instance()->SaveAll());
     m_finishDialog->SetResult(m_seconds, attempts);
-    m_finishDialog->SetBest(player.bests[std::min<uint16_t>(player.difficulty, kHardest)], change);
+    m_finishDialog->SetBest(player.BestsFor(key)[difficulty], change);
     m_finishDialog->Show(true);
 }
 

@@ -310,6 +310,7 @@ bool ReadKeyedBests(Player& player, std::span<const uint8_t> bytes) {
 std::span<const BlockCodec<Player>> PlayerBlockCodecs() {
     static const std::vector<BlockCodec<Player>> codecs = {
         {"BSTK", 1, WriteKeyedBests, ReadKeyedBests},
+        {"HIST", 1, WriteHistory, ReadHistory},
     };
     return codecs;
 }

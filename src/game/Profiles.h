@@ -12,6 +12,7 @@
 
 #include "game/Blocks.h"
 #include "game/Difficulty.h"
+#include "game/History.h"
 
 namespace Gamespace {
 
@@ -90,6 +91,8 @@ struct Player {
     std::map<BestsKey, DifficultyBests> otherBests;
     // The bests kept for `key` (nothing finished there reads as all zero).
     const DifficultyBests& BestsFor(const BestsKey& key) const;
+    // The latest finished solo games, oldest first (at most kHistoryLength).
+    std::deque<GameRecord> history;
     // Blocks after the bests that this version does not read (written by a
     // newer one), kept byte for byte.
     std::vector<TaggedBlock> otherBlocks;

@@ -219,6 +219,7 @@ void StartMgr::Initialize() {
     m_name->SetColour(kBlue);
 
     m_newPlayer = std::make_unique<NewPlayerDialog>(this);
+    m_statistics = std::make_unique<StatisticsDlg>(this);
     if (TimeLibrary::ITimeSystem* time = TimeLibrary::GetTimeSystem()) {
         m_firstRunTimer = time->CreateTimeObject(this, 1, 1);
     }
@@ -231,6 +232,7 @@ void StartMgr::Initialize() {
     SetPosition(m_background, {kCx, kCy});
     m_owned.Keep(m_measuringFont, m_labelFont, m_pressSound, m_background, m_play, m_create,
                  m_greeting, m_name, m_bestsFont, m_bests);
+    AddRowButton("Statistics", [this] { m_statistics->Show(true); });
 }
 
 ControlLibrary::IButtonVO* StartMgr::AddRowButton(const std::string& caption,
@@ -272,6 +274,7 @@ void StartMgr::LayoutRow() {
 
 void StartMgr::Release() {
     m_row.clear();
+    m_statistics.reset();
     m_newPlayer.reset();
     m_owned.ReleaseAll();
 }

@@ -13,6 +13,7 @@
 #include "game/Dialogs.h"
 #include "game/GameModule.h"
 #include "game/Owned.h"
+#include "game/StatisticsDlg.h"
 #include "time/ITimeSystem.h"
 
 namespace Gamespace {
@@ -104,6 +105,7 @@ public:
     ControlLibrary::IButtonVO* GetCreateButton() const { return m_create; }
     ControlLibrary::IStringVO* GetNameLabel() const { return m_name; }
     NewPlayerDialog* GetNewPlayerDialog() const { return m_newPlayer.get(); }
+    StatisticsDlg* GetStatisticsDialog() const { return m_statistics.get(); }
     ControlLibrary::IStringVO* GetBestsLabel() const { return m_bests; }
 
 private:
@@ -121,6 +123,7 @@ private:
     std::vector<RowButton> m_row;
     void LayoutRow();
     std::unique_ptr<NewPlayerDialog> m_newPlayer;
+    std::unique_ptr<StatisticsDlg> m_statistics;
     TimeLibrary::ITimeObject* m_firstRunTimer = nullptr;  // owned by the time system
     ControlLibrary::IFont* m_measuringFont = nullptr;
     ControlLibrary::IFont* m_labelFont = nullptr;

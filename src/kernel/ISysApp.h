@@ -34,6 +34,8 @@ public:
     // The seed of this run's random numbers: different at every start, the
     // recorded one while a demo plays.
     virtual uint32_t GetDealSeed() = 0;
+    // Seconds since 1970 UTC now, as a demo replays it.
+    virtual int64_t GetDate() = 0;
 };
 
 // The constant client size every game layout is computed from.

@@ -36,6 +36,7 @@ public:
     void ShowMessage(const std::string& text) override;
     void FatalError(const std::string& text, int exitCode) override;
     uint32_t GetDealSeed() override { return GetRandomSeed(); }
+    int64_t GetDate() override { return BriskAppBase::GetDate(); }
 
     // BriskAppBase
     void OnLoadingComplete() override;

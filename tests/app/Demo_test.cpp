@@ -57,7 +57,7 @@ protected:
         std::string error;
         auto writer = DemoWriter::Create(path, {kRules, "Vornique", "1.0"}, &error);
         EXPECT_NE(writer, nullptr) << error;
-        writer->Seed(1234);
+        writer->Seed(1234, 1796979600);
         writer->Window(false, 60);
         writer->File({"save/Ann.usr", Bytes{1, 'A', 'n', 'n'}});
         writer->Event(Message(3, MessageId::LButtonDown, 1, 0x0014000A));
@@ -99,6 +99,7 @@ TEST_F(DemoFormat, EveryRecordComesBackAsWritten) {
     EXPECT_EQ(demo->header.product, "Vornique");
     EXPECT_EQ(demo->header.version, "1.0");
     EXPECT_EQ(*demo->seed, 1234u);
+    EXPECT_EQ(demo->startDate, 1796979600);
     EXPECT_FALSE(demo->windowed);
     EXPECT_EQ(demo->refreshRate, 60);
     ASSERT_EQ(demo->files.size(), 1u);
@@ -135,10 +136,10 @@ TEST_F(DemoFormat, ARecordingCutOffBetweenRecordsStillPlays) {
 }
 
 // Where the records start: after the magic, format, rules and the two texts;
-// then the seed (9 bytes with its length), the window (10), the file and the
-// first message.
+// then the seed and start date (17 bytes with its length), the window (10),
+// the file and the first message.
 constexpr size_t kFirstRecord = 8 + 2 + 4 + 2 + 8 + 2 + 3;
-constexpr size_t kFile = kFirstRecord + 9 + 10;
+constexpr size_t kFile = kFirstRecord + 17 + 10;
 constexpr size_t kMessage = kFile + 4 + 1 + 2 + 12 + 4 + 4;
 
 struct BadDemo {
@@ -163,9 +164,9 @@ const BadDemo kBadDemos[] = {
     {"unknown record", [](Bytes* b) { (*b)[kFirstRecord + 4] = 77; }, "unknown type 77"},
     {"record too long for its fields",
      [](Bytes* b) {
-         // The seed record claims 9 bytes: the seed and four more.
-         (*b)[kFirstRecord] = 9;
-         b->insert(b->begin() + kFirstRecord + 9, {0, 0, 0, 0});
+         // The seed record claims 17 bytes: the seed, the date and four more.
+         (*b)[kFirstRecord] = 17;
+         b->insert(b->begin() + kFirstRecord + 17, {0, 0, 0, 0});
      },
      "damaged record"},
     {"back in time",
@@ -189,8 +190,8 @@ const BadDemo kBadDemos[] = {
     // Records out of the order a run makes them, each added before the End record.
     {"window before the seed",
      [](Bytes* b) {
-         std::rotate(b->begin() + kFirstRecord, b->begin() + kFirstRecord + 9,
-                     b->begin() + kFirstRecord + 19);
+         std::rotate(b->begin() + kFirstRecord, b->begin() + kFirstRecord + 17,
+                     b->begin() + kFirstRecord + 27);
      },
      "does not start with its deal"},
     {"a second seed",
@@ -199,6 +200,12 @@ const BadDemo kBadDemos[] = {
          b->insert(b->end() - 9, std::begin(seed), std::end(seed));
      },
      "a second deal"},
+    {"seed with half a date",
+     [](Bytes* b) {
+         (*b)[kFirstRecord] = 9;
+         b->erase(b->begin() + kFirstRecord + 13, b->begin() + kFirstRecord + 17);
+     },
+     "damaged record"},
     {"loading twice",
      [](Bytes* b) {
          const uint8_t loaded[] = {5,  0, 0, 0, static_cast<uint8_t>(DemoRecord::Loaded),
@@ -225,6 +232,19 @@ TEST_F(DemoFormat, DamagedOrForeignFilesAreRefusedWithTheReason) {
         EXPECT_FALSE(ParseDemo(bytes, kRules, &error));
         EXPECT_NE(error.find(bad.says), std::string::npos) << error;
     }
+}
+
+// Demos recorded before runs kept their start date give the seed alone.
+TEST_F(DemoFormat, ASeedWithoutADatePlaysUndated) {
+    Bytes bytes = Written();
+    (*(bytes.begin() + kFirstRecord)) = 5;
+    bytes.erase(bytes.begin() + kFirstRecord + 9, bytes.begin() + kFirstRecord + 17);
+    std::string error;
+    const auto demo = ParseDemo(bytes, kRules, &error);
+    ASSERT_TRUE(demo) << error;
+    EXPECT_EQ(*demo->seed, 1234u);
+    EXPECT_FALSE(demo->startDate);
+    EXPECT_EQ(demo->files.size(), 1u);
 }
 
 TEST_F(DemoFormat, ADemoWithoutASeedNeverStartedAndIsRefused) {

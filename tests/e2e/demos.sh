@@ -88,7 +88,7 @@ grep -q "was recorded by Vornique .* under game rules 0; this program plays rule
 
 # --- a cut demo (the recording crashed mid-record) is refused ---------------------
 case=cut
-head -c 200 "$demos/easy_perfect.dmo" >"$work/cut.dmo"
+head -c 210 "$demos/easy_perfect.dmo" >"$work/cut.dmo"  # inside a record
 replay "$work/cut.dmo" cut
 [ "$rc" -eq 0 ] || fail "exit code $rc"
 grep -q "\"$work/cut.dmo\" cannot be played: it is cut off at byte" "$work/err.txt" ||

@@ -194,8 +194,12 @@ TEST_F(KeyboardPlay, AGameOnEveryDifficultyWithKeysOnlyFromTheFirstStart) {
               "Your bests   Easy 0:0 in 5   Medium 0:0 in 8   Hard 0:0 in 10");
     // Each game's time on the manual clock is 0 s.
     EXPECT_EQ(ReadBytes("save/Kai.usr"),
-              TestSupport::SavedProfile(1, "Kai", Gamespace::kHard,
-                                        {{{1, 0, 5}, {1, 0, 8}, {1, 0, 10}}}));
+              TestSupport::Joined(
+                  {TestSupport::SavedProfile(1, "Kai", Gamespace::kHard,
+                                             {{{1, 0, 5}, {1, 0, 8}, {1, 0, 10}}}),
+                   TestSupport::HistoryBlock({{kGameDate, Gamespace::kEasy, 3, 0, 5, ""},
+                                              {kGameDate, Gamespace::kMedium, 3, 0, 8, ""},
+                                              {kGameDate, Gamespace::kHard, 3, 0, 10, ""}})}));
 
     // Another player: no bests yet, so no line.
     Click(Start()->GetCreateButton());
@@ -317,13 +321,24 @@ TEST_F(KeyboardPlay, EscapeInEveryDialogAndTabBetweenItsButtons) {
 // button and link in reading order, round the ends, and Enter presses the lit one.
 TEST_F(KeyboardPlay, TheStartScreenIsWalkedByTabAndArrowsAndEnterPressesTheLitOne) {
     CreatePlayer("Ada");
-    const struct {
+    // "Play", the row of buttons under it, the invitation, "Exit", "Quorlin!", "More games".
+    const int row = static_cast<int>(Start()->GetRowButtons().size());
+    const int invitation = row + 1, exit = row + 2, site = row + 3, more = row + 4;
+    struct Step {
         SDL_Keycode key;
         bool shift;
-        int lit;  // 0 "Play", 1 the invitation, 2 "Exit", 3 "Quorlin!", 4 "More games"
-    } walk[] = {{SDLK_TAB, false, 0},   {SDLK_TAB, false, 1}, {SDLK_DOWN, false, 2},
-                {SDLK_RIGHT, false, 3}, {SDLK_TAB, false, 4}, {SDLK_TAB, false, 0},
-                {SDLK_TAB, true, 4},    {SDLK_UP, false, 3},  {SDLK_LEFT, false, 2}};
+        int lit;
+    };
+    std::vector<Step> walk = {{SDLK_TAB, false, 0}};
+    for (int i = 1; i <= row; ++i) {
+        walk.push_back({i % 2 ? SDLK_TAB : SDLK_RIGHT, false, i});
+    }
+    for (Step step :
+         {Step{SDLK_TAB, false, invitation}, Step{SDLK_DOWN, false, exit},
+          Step{SDLK_RIGHT, false, site}, Step{SDLK_TAB, false, more}, Step{SDLK_TAB, false, 0},
+          Step{SDLK_TAB, true, more}, Step{SDLK_UP, false, site}, Step{SDLK_LEFT, false, exit}}) {
+        walk.push_back(step);
+    }
     for (const auto& step : walk) {
         if (step.shift) {
             TestSupport::PushKey(Window(), SDLK_LSHIFT, true);
@@ -336,7 +351,7 @@ TEST_F(KeyboardPlay, TheStartScreenIsWalkedByTabAndArrowsAndEnterPressesTheLitOn
     }
     // A lit link is marked: white, underlined.
     Key(SDLK_DOWN);
-    EXPECT_EQ(game->GetStartHighlight(), 3);
+    EXPECT_EQ(game->GetStartHighlight(), site);
     const ControlLibrary::Rect link = game->GetLink(1)->GetScreenRect();
     const std::vector<uint32_t> lit = Screen("start-link-lit");
     const uint32_t under =
@@ -349,9 +364,10 @@ TEST_F(KeyboardPlay, TheStartScreenIsWalkedByTabAndArrowsAndEnterPressesTheLitOn
     EXPECT_FALSE(Shown(game->GetExitDialog()));
     EXPECT_EQ(game->GetStartHighlight(), -1);
     // The invitation by keys opens the new-player dialog.
-    Key(SDLK_TAB);
-    Key(SDLK_TAB);
-    EXPECT_EQ(game->GetStartHighlight(), 1);
+    for (int i = 0; i <= invitation; ++i) {
+        Key(SDLK_TAB);
+    }
+    EXPECT_EQ(game->GetStartHighlight(), invitation);
     Key(SDLK_SPACE);
     ASSERT_TRUE(Shown(Start()->GetNewPlayerDialog()));
     Key(SDLK_ESCAPE);

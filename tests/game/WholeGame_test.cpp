@@ -94,7 +94,9 @@ TEST_F(WholeGame, APlayerNamedAnnaWinsAnEasyGameAndEverythingIsSaved) {
     EXPECT_TRUE(app->IsShutdown());
     // Easy, and one Easy game finished: no time on the manual clock, five attempts.
     EXPECT_EQ(ReadBytes("save/Anna.usr"),
-              TestSupport::SavedProfile(1, "Anna", Gamespace::kEasy, {{{1, 0, 5}, {}, {}}}));
+              TestSupport::Joined(
+                  {TestSupport::SavedProfile(1, "Anna", Gamespace::kEasy, {{{1, 0, 5}, {}, {}}}),
+                   TestSupport::HistoryBlock({{kGameDate, Gamespace::kEasy, 3, 0, 5, ""}})}));
     EXPECT_EQ(ReadBytes("options.opt"), (Bytes{0, 20, 0, 40, 0, 3}));
 }
 
@@ -383,11 +385,10 @@ TEST_F(WholeGame, ALinkOpensItsPageOnlyWhenThePageIsThere) {
     Click(game->GetLink(0));
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], "file://" + readme.string());
-    Key(SDLK_TAB);  // "Play", the invitation, "Exit", "Quorlin!", "More games"
-    Key(SDLK_TAB);
-    Key(SDLK_TAB);
-    Key(SDLK_TAB);
-    Key(SDLK_TAB);
+    // "Play", the row under it, the invitation, "Exit", "Quorlin!", "More games".
+    for (size_t i = 0; i < Start()->GetRowButtons().size() + 5; ++i) {
+        Key(SDLK_TAB);
+    }
     Key(SDLK_RETURN);
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_EQ(opened[1], opened[0]);
@@ -530,7 +531,9 @@ TEST_F(WholeGame, ProfilesAreWrittenWhenThePlayerSeesTheChange) {
     }
     ASSERT_TRUE(Shown(Play()->GetFinishDialog()));
     EXPECT_EQ(ReadBytes("save/Anna.usr"),  // a finished game
-              TestSupport::SavedProfile(1, "Anna", Gamespace::kEasy, {{{1, 0, 5}, {}, {}}}));
+              TestSupport::Joined(
+                  {TestSupport::SavedProfile(1, "Anna", Gamespace::kEasy, {{{1, 0, 5}, {}, {}}}),
+                   TestSupport::HistoryBlock({{kGameDate, Gamespace::kEasy, 3, 0, 5, ""}})}));
 }
 
 // "Exit" during the count-down pauses it under the confirmation; "No" lets it

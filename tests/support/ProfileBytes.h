@@ -67,4 +67,37 @@ inline std::vector<uint8_t> Joined(std::initializer_list<std::vector<uint8_t>> p
     return all;
 }
 
+// One game of a "HIST" block: its length byte, when (8 bytes), difficulty,
+// preview seconds, seconds (4), attempts (2), the set's name (a length byte).
+struct HistoryEntry {
+    int64_t when;
+    uint8_t difficulty;
+    uint8_t previewSeconds;
+    uint32_t seconds;
+    uint16_t attempts;
+    std::string cardSet;
+};
+inline std::vector<uint8_t> HistoryBlock(const std::vector<HistoryEntry>& games) {
+    std::vector<uint8_t> body{static_cast<uint8_t>(games.size() >> 8),
+                              static_cast<uint8_t>(games.size())};
+    for (const HistoryEntry& g : games) {
+        std::vector<uint8_t> e;
+        for (int shift = 56; shift >= 0; shift -= 8) {
+            e.push_back(static_cast<uint8_t>(static_cast<uint64_t>(g.when) >> shift));
+        }
+        e.push_back(g.difficulty);
+        e.push_back(g.previewSeconds);
+        for (int shift : {24, 16, 8, 0}) {
+            e.push_back(static_cast<uint8_t>(g.seconds >> shift));
+        }
+        e.push_back(static_cast<uint8_t>(g.attempts >> 8));
+        e.push_back(static_cast<uint8_t>(g.attempts));
+        e.push_back(static_cast<uint8_t>(g.cardSet.size()));
+        e.insert(e.end(), g.cardSet.begin(), g.cardSet.end());
+        body.push_back(static_cast<uint8_t>(e.size()));
+        body.insert(body.end(), e.begin(), e.end());
+    }
+    return Block("HIST", 1, body);
+}
+
 }  // namespace TestSupport

@@ -61,6 +61,8 @@ inline std::string LabelText(ControlLibrary::IStringVO* label) {
 
 class WholeGame : public TestSupport::TempDirTest {
 protected:
+    // When every game of these tests is finished: 2026-12-11 09:00:00 UTC.
+    static constexpr int64_t kGameDate = 1796979600;
     void SetUp() override {
         TempDirTest::SetUp();
         if (m_linkData) {
@@ -91,6 +93,9 @@ protected:
         });
         app->Init();
         ASSERT_NE(app->GetWindow(), nullptr);
+        if (!app->IsRecordingDemo()) {
+            Gamespace::SetHistoryClock([] { return kGameDate; });  // the game took the app's
+        }
         if (app->IsRecordingDemo()) {
             app->StartTime();  // the game's time follows the updates, as in the program
         } else {
@@ -114,6 +119,7 @@ protected:
         FieldMgr::Destroy();
         Gamespace::PlayerList::Destroy();
         Gamespace::ClearOptionObservers();
+        Gamespace::SetHistoryClock(nullptr);
         TimeLibrary::DestroyTimeSystem();
         const char* argv[] = {"vornique"};
         Brisk::Platform::SetCommandLine(1, argv);

@@ -357,6 +357,26 @@ void Dialogs(const Options& o) {
               "exit dialog");
     }
     {
+        // Statistics: level tabs on top, the chart's dark inset on the left,
+        // the figures' on the right, two plates at the bottom.
+        Canvas c(640, 440);
+        Panel(c, 6, true);
+        for (int i = 0; i < 3; ++i) {
+            Plate(c, 320 + (i - 1) * 130, 220 - 146, 112, 30, kPlateTop, kPlateBottom, true);
+        }
+        for (auto [x, w] : {std::pair{20.0, 340.0}, {380.0, 240.0}}) {
+            c.RoundedRect(x, 92, w, 224, 10);
+            cairo_set_source_rgba(c.Cr(), 0.05, 0.05, 0.08, 0.55);
+            cairo_fill_preserve(c.Cr());
+            cairo_set_source_rgba(c.Cr(), 0.85, 0.68, 0.30, 0.35);
+            cairo_set_line_width(c.Cr(), 1);
+            cairo_stroke(c.Cr());
+        }
+        Plate(c, 320 - 110, 220 + 180, 140, 34, kPlateTop, kPlateBottom, true);
+        Plate(c, 320 + 110, 220 + 180, 140, 34, kPlateTop, kPlateBottom, true);
+        Check(c.WritePng(o.out + "images/dialog/dlg_stats.png"), "statistics dialog");
+    }
+    {
         Canvas c(1024, 768);
         cairo_set_source_rgba(c.Cr(), 0, 0, 0, 0.55);
         cairo_paint(c.Cr());
@@ -384,8 +404,7 @@ void Buttons(const Options& o) {
     // The menus' and the result's buttons carry white captions: deeper plates
     // and a gold rim so that every caption reads at a glance.
     Strip(o, "images/btn_def.png", 108, 27,
-          {{0.19, 0.15, 0.29}, {0.33, 0.26, 0.49}, {0.12, 0.10, 0.20}, {0.50, 0.50, 0.52}},
-          true);
+          {{0.19, 0.15, 0.29}, {0.33, 0.26, 0.49}, {0.12, 0.10, 0.20}, {0.50, 0.50, 0.52}}, true);
     Strip(o, "images/btn_default.png", 100, 26, {normal, over, pressed, disabled});
     // "Play": a black caption on a light plate, pale yellow on a deep one
     // when lit, black on grey when disabled; the plate fills its frame, since

@@ -302,6 +302,11 @@ public:
     // The seed the C runtime's generator got at start-up (different at every
     // start; a played demo's own).
     unsigned GetRandomSeed() const { return m_life.randomSeed; }
+    // Seconds since 1970 UTC now; while a demo records or plays, its start
+    // date plus the updates since, 100 a second.
+    int64_t GetDate() const;
+    // The date a demo recorded without one plays at: 2000-01-01.
+    static constexpr int64_t kUndatedDemoStart = 946684800;
     bool IsPlayingDemo() const { return m_commandLine.playingDemo; }
     bool IsRecordingDemo() const { return m_commandLine.recordingDemo; }
     // Writes the drawn picture as "_screenshots/screenN.png" (the next free
@@ -469,6 +474,7 @@ public:
         bool lastRunClean = true;  // "InProgress" was 0: the previous run ended normally
         bool terminating = false;  // a termination signal is being handled
         unsigned randomSeed = 0;   // this run's random seed (the game's deals)
+        int64_t startDate = 0;     // seconds since 1970 UTC at the start (a demo's own)
     };
 
     // Focus and keyboard state.
@@ -575,6 +581,7 @@ private:
     bool StartDemo();
     // The seed for this run: a played demo's, else a fresh one (recorded).
     unsigned DemoSeed();
+    static int64_t SystemDate();
     void RecordDemoEvent(const DemoEvent& event);
     void RecordDemoMessage(const WindowMessage& message);
     // Plays the demo's records due before the next update; false while the

@@ -278,6 +278,9 @@ std::optional<Demo> ParseDemo(std::span<const uint8_t> bytes, uint32_t rules, st
                 problem = "holds a second deal" + where;
             }
             demo.seed = record.U32();
+            if (record.Left() > 0) {  // older demos give the seed alone
+                demo.startDate = record.I64();
+            }
         } else if ((kind == DemoRecord::Window || kind == DemoRecord::File) && loaded) {
             problem = "describes the start of its run after loading" + where;
         } else if (kind == DemoRecord::Window) {
@@ -401,10 +404,11 @@ void DemoWriter::Record(const std::vector<uint8_t>& record) {
     }
 }
 
-void DemoWriter::Seed(uint32_t seed) {
+void DemoWriter::Seed(uint32_t seed, int64_t startDate) {
     Out out;
     out.U8(static_cast<uint8_t>(DemoRecord::Seed));
     out.U32(seed);
+    out.I64(startDate);
     Record(out.Get());
 }
 

@@ -28,7 +28,7 @@ inline constexpr uint16_t kDemoFormatVersion = 1;
 inline constexpr size_t kMaxDemoBytes = 64u << 20;
 
 enum class DemoRecord : uint8_t {
-    Seed = 1,         // u32: the run's random seed (the game's deals)
+    Seed = 1,         // u32: the run's random seed (the game's deals); i64: its start date
     Window = 2,       // u8 windowed, i32 refresh rate
     File = 3,         // string path, u32 size + bytes: a saved file as it was at the start
     Message = 4,      // u32 update, u16 message, i64 wparam, i64 lparam (mouse: widget coordinates)
@@ -90,6 +90,8 @@ struct DemoSetting {
 struct Demo {
     DemoHeader header;
     std::optional<uint32_t> seed;
+    // Seconds since 1970 UTC when the recording started (older demos: none).
+    std::optional<int64_t> startDate;
     bool windowed = true;
     int32_t refreshRate = 0;
     std::vector<DemoFile> files;
@@ -121,7 +123,7 @@ public:
     DemoWriter(const DemoWriter&) = delete;
     DemoWriter& operator=(const DemoWriter&) = delete;
 
-    void Seed(uint32_t seed);
+    void Seed(uint32_t seed, int64_t startDate);
     void Window(bool windowed, int32_t refreshRate);
     void File(const DemoFile& file);
     void Event(const DemoEvent& event);

@@ -9,6 +9,7 @@
 // replay at any speed is the same game.
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 
@@ -125,13 +126,29 @@ bool BriskAppBase::PreparePlaybackFolder(std::string* error) {
 
 unsigned BriskAppBase::DemoSeed() {
     if (m_demo != nullptr) {
+        m_life.startDate = m_demo->startDate.value_or(kUndatedDemoStart);
         return *m_demo->seed;
     }
     const unsigned seed = Platform::FreshRandomSeed();
+    m_life.startDate = SystemDate();
     if (m_demoWriter != nullptr) {
-        m_demoWriter->Seed(seed);
+        m_demoWriter->Seed(seed, m_life.startDate);
     }
     return seed;
+}
+
+int64_t BriskAppBase::SystemDate() {
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::seconds>(now).count();
+}
+
+int64_t BriskAppBase::GetDate() const {
+    if (m_demo != nullptr || m_demoWriter != nullptr) {
+        // A demo's dates follow its updates, so a playback writes what the
+        // recording wrote.
+        return m_life.startDate + static_cast<int64_t>(m_counters.updates / 100);
+    }
+    return SystemDate();
 }
 
 void BriskAppBase::RecordDemoEvent(const DemoEvent& event) {
