@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 #include <filesystem>
 
+#include "common/Catalogue.h"
 #include "controls/Factory_impl.h"
 #include "framework/app/Demo.h"
 #include "framework/platform/Files.h"
@@ -290,7 +292,33 @@ void MainApp::Init() {
         // Mounted here, on the main thread, so that the loading thread only
         // reads it; the game's own mount of the same archive then does nothing.
         static_cast<void>(Brisk::PakInterface::Get()->AddArchive(kDataArchive));
+        UseLanguage(CommonLibrary::WantedLanguages(std::getenv));
     }
+}
+
+bool MainApp::UseLanguage(const std::vector<std::string>& wanted) {
+    for (const std::string& language : wanted) {
+        if (language == "en" || language.rfind("en_", 0) == 0) {
+            break;  // English: the texts themselves
+        }
+        std::vector<uint8_t> bytes;
+        const std::string path = "locale/" + language + ".mo";
+        if (!Brisk::ReadWholeFile(path, &bytes, kMaxCatalogueBytes)) {
+            continue;  // not a language of ours (or its variant: the next entry tries the language)
+        }
+        std::string error;
+        auto catalogue = CommonLibrary::Catalogue::Parse(bytes, &error);
+        if (!catalogue) {
+            std::fprintf(stderr, "%s: the texts for \"%s\" cannot be used: \"%s\" %s\n",
+                         m_identity.productName.c_str(), language.c_str(), path.c_str(),
+                         error.c_str());
+            continue;
+        }
+        CommonLibrary::SetCatalogue(std::move(catalogue), language);
+        return true;
+    }
+    CommonLibrary::SetCatalogue(std::nullopt);
+    return false;
 }
 
 void MainApp::LoadingThreadProc() {

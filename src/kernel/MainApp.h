@@ -37,6 +37,11 @@ public:
     void FatalError(const std::string& text, int exitCode) override;
     uint32_t GetDealSeed() override { return GetRandomSeed(); }
     int64_t GetDate() override { return BriskAppBase::GetDate(); }
+    // Translates the texts through the first of `wanted` (language names,
+    // best first) that the data holds a catalogue for; English when none
+    // does or an English one comes first. False for English.
+    bool UseLanguage(const std::vector<std::string>& wanted);
+    static constexpr size_t kMaxCatalogueBytes = 1u << 20;
 
     // BriskAppBase
     void OnLoadingComplete() override;
