@@ -3,6 +3,7 @@
 #include <string>
 
 #include "controls/Factory_impl.h"
+#include "game/CardSets.h"
 #include "time/TimeSystem_impl.h"
 
 namespace Gamespace {
@@ -332,11 +333,17 @@ void GameMgr::OnMemorizeFinished() {
 void GameMgr::OnFieldCleared(uint16_t attempts) {
     Pause(true);
     Player& player = PlayerList::Instance()->GetCurrent();
-    const BestChange change = RecordFinishedGame(player, player.difficulty, m_seconds, attempts);
+    // Bests are kept per card set: the first built-in set's stay where every version reads them.
+    const CardSet& set = CardSets::Instance()->ForPlayer(player);
+    const BestsKey key = CardSets::KeyOf(set);
+    const BestChange change =
+        RecordFinishedGame(player, key, player.difficulty, m_seconds, attempts);
     // What the player just achieved is kept; a failure is told by the reporter.
     static_cast<void>(PlayerList::Instance()->SaveAll());
     m_finishDialog->SetResult(m_seconds, attempts);
-    m_finishDialog->SetBest(player.bests[std::min<uint16_t>(player.difficulty, kHardest)], change);
+    m_finishDialog->SetBest(player.BestsFor(key)[std::min<uint16_t>(player.difficulty, kHardest)],
+                            change);
+    m_finishDialog->SetCardSetName(key.cardSet.empty() ? std::string() : set.name);
     m_finishDialog->Show(true);
 }
 

@@ -90,6 +90,8 @@ struct Player {
     std::map<BestsKey, DifficultyBests> otherBests;
     // The bests kept for `key` (nothing finished there reads as all zero).
     const DifficultyBests& BestsFor(const BestsKey& key) const;
+    // The card set chosen (a CardSet id; empty: the first built-in set).
+    std::string cardSet;
     // Blocks after the bests that this version does not read (written by a
     // newer one), kept byte for byte.
     std::vector<TaggedBlock> otherBlocks;

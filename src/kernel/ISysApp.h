@@ -34,6 +34,8 @@ public:
     // The seed of this run's random numbers: different at every start, the
     // recorded one while a demo plays.
     virtual uint32_t GetDealSeed() = 0;
+    // The card set folder given with "-cards=" (absolute), or empty.
+    virtual std::string GetCardSetFolder() { return {}; }
 };
 
 // The constant client size every game layout is computed from.

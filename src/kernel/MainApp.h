@@ -36,6 +36,10 @@ public:
     void ShowMessage(const std::string& text) override;
     void FatalError(const std::string& text, int exitCode) override;
     uint32_t GetDealSeed() override { return GetRandomSeed(); }
+    std::string GetCardSetFolder() override { return m_cardSetFolder; }
+    // "-cards=PATH": a card set folder for this run, made absolute against
+    // the folder the program was started in.
+    void HandleCommandLineParam(const std::string& name, const std::string& value) override;
 
     // BriskAppBase
     void OnLoadingComplete() override;
@@ -79,6 +83,7 @@ private:
     bool m_quitRequested = false;
     bool m_timeFollowsUpdates = false;
     std::string m_playbackFolder;  // the scratch copy a playback uses
+    std::string m_cardSetFolder;   // "-cards="
 };
 
 }  // namespace KernelLibrary

@@ -15,15 +15,10 @@
 #include "ArtBands.h"
 #include "AssetGen.h"
 #include "Canvas.h"
+#include "CardArt.h"
 
 namespace AssetGen {
-namespace {
 
-constexpr int kCard = 96;
-// The desktop's name for the game (desktop entry, icons, software centres).
-constexpr const char* kAppId = "io.vornique.Vornique";
-
-// Draws one colour emoji, scaled to `size`, centred at (cx, cy).
 bool DrawEmoji(Canvas& c, FT_Face face, uint32_t codepoint, double cx, double cy, double size) {
     if (FT_Load_Char(face, codepoint, FT_LOAD_COLOR) != 0 ||
         face->glyph->bitmap.pixel_mode != FT_PIXEL_MODE_BGRA) {
@@ -62,6 +57,19 @@ void CardFace(Canvas& c, Rgb tint) {
     cairo_stroke(c.Cr());
 }
 
+FT_Face OpenEmojiFont(const Options& o, FT_Library ft) {
+    FT_Face emoji = nullptr;
+    if (FT_New_Face(ft, o.emojiFont.c_str(), 0, &emoji) != 0 || FT_Select_Size(emoji, 0) != 0) {
+        Fail("cannot open the emoji font " + o.emojiFont);
+    }
+    return emoji;
+}
+
+namespace {
+
+// The desktop's name for the game (desktop entry, icons, software centres).
+constexpr const char* kAppId = "io.vornique.Vornique";
+
 struct CardPicture {
     uint32_t codepoint;
     Rgb tint;
@@ -82,10 +90,7 @@ constexpr CardPicture kPictures[10] = {
 };
 
 void Cards(const Options& o, FT_Library ft) {
-    FT_Face emoji = nullptr;
-    if (FT_New_Face(ft, o.emojiFont.c_str(), 0, &emoji) != 0 || FT_Select_Size(emoji, 0) != 0) {
-        Fail("cannot open the emoji font " + o.emojiFont);
-    }
+    FT_Face emoji = OpenEmojiFont(o, ft);
     for (int i = 0; i < 10; ++i) {
         Canvas c(kCard, kCard);
         CardFace(c, kPictures[i].tint);
@@ -314,6 +319,16 @@ void Dialogs(const Options& o) {
         Check(c.WritePng(o.out + "images/dialog_add_del.png"), "message dialog");
     }
     {
+        // The card set choice: rows of thumbnails and names, and plates for
+        // "Previous", "Next" and "Cancel" along the bottom.
+        Canvas c(600, 480);
+        Panel(c, 6, true);
+        Plate(c, 110, 440, 112, 34, kPlateTop, kPlateBottom, true);
+        Plate(c, 230, 440, 112, 34, kPlateTop, kPlateBottom, true);
+        Plate(c, 490, 440, 112, 34, kPlateTop, kPlateBottom, true);
+        Check(c.WritePng(o.out + "images/dialog/dlg_cards.png"), "card set dialog");
+    }
+    {
         // The menu and the difficulty choice place their buttons differently
         // on this one picture: its whole face is a caption plate.
         Canvas c(200, 200);
@@ -384,14 +399,16 @@ void Buttons(const Options& o) {
     // The menus' and the result's buttons carry white captions: deeper plates
     // and a gold rim so that every caption reads at a glance.
     Strip(o, "images/btn_def.png", 108, 27,
-          {{0.19, 0.15, 0.29}, {0.33, 0.26, 0.49}, {0.12, 0.10, 0.20}, {0.50, 0.50, 0.52}},
-          true);
+          {{0.19, 0.15, 0.29}, {0.33, 0.26, 0.49}, {0.12, 0.10, 0.20}, {0.50, 0.50, 0.52}}, true);
     Strip(o, "images/btn_default.png", 100, 26, {normal, over, pressed, disabled});
     // "Play": a black caption on a light plate, pale yellow on a deep one
     // when lit, black on grey when disabled; the plate fills its frame, since
     // the tall script caption rides high on it.
     Strip(o, "images/dialog/btn_def.png", 114, 44,
           {{0.62, 0.56, 0.78}, {0.50, 0.50, 0.52}, {0.25, 0.20, 0.38}}, false, 0.75);
+    // A card set's name in the card set choice: white captions, lit pale yellow.
+    Strip(o, "images/dialog/btn_set.png", 260, 44,
+          {{0.19, 0.15, 0.29}, {0.33, 0.26, 0.49}, {0.12, 0.10, 0.20}, {0.50, 0.50, 0.52}}, true);
     Strip(o, "images/dialog/btn_yes.png", 108, 55,
           {{0.30, 0.55, 0.30}, {0.40, 0.70, 0.40}, {0.22, 0.40, 0.22}, disabled});
     Strip(o, "images/dialog/btn_no.png", 108, 55,
@@ -453,6 +470,7 @@ void MakePictures(const Options& o) {
         Fail("FreeType could not start");
     }
     Cards(o, ft);
+    MakeCardSets(o, ft);
     FT_Done_FreeType(ft);
     Backgrounds(o);
     Dialogs(o);
