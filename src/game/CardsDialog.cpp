@@ -58,6 +58,9 @@ CardsDialog::CardsDialog(ControlLibrary::DialogMessageObserver* owner) : BaseDia
     }
     m_previous = MakeMenuButton(menuFont, "Previous");
     m_next = MakeMenuButton(menuFont, "Next");
+    for (ControlLibrary::IButtonVO* page : {m_previous, m_next}) {
+        page->SetBackgroundHidden(false);  // their plates show only with them
+    }
     m_cancel = MakeMenuButton(menuFont, "Cancel");
 }
 
@@ -79,8 +82,8 @@ void CardsDialog::Show(bool on) {
         std::find_if(all.begin(), all.end(), [&](const CardSet& s) { return s.id == current.id; }) -
         all.begin());
     const size_t index = at < all.size() ? at : 0;
+    BaseDialog::Show(true);  // shows every child: the page then hides what it does not use
     ShowPage(index / kRowsPerPage);
-    BaseDialog::Show(true);
     Highlight(static_cast<int>(index % kRowsPerPage));
 }
 

@@ -322,7 +322,7 @@ TEST_F(KeyboardPlay, TheStartScreenIsWalkedByTabAndArrowsAndEnterPressesTheLitOn
         bool shift;
         // 0 "Play", 1 "Cards", 2 the invitation, 3 "Exit", 4 "Quorlin!", 5 "More games"
         int lit;
-    } walk[] = {{SDLK_TAB, false, 0},  {SDLK_TAB, false, 1}, {SDLK_DOWN, false, 2},
+    } walk[] = {{SDLK_TAB, false, 0},   {SDLK_TAB, false, 1}, {SDLK_DOWN, false, 2},
                 {SDLK_RIGHT, false, 3}, {SDLK_TAB, false, 4}, {SDLK_TAB, false, 5},
                 {SDLK_TAB, false, 0},   {SDLK_TAB, true, 5},  {SDLK_UP, false, 4},
                 {SDLK_LEFT, false, 3}};

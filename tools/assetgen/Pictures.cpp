@@ -319,12 +319,10 @@ void Dialogs(const Options& o) {
         Check(c.WritePng(o.out + "images/dialog_add_del.png"), "message dialog");
     }
     {
-        // The card set choice: rows of thumbnails and names, and plates for
-        // "Previous", "Next" and "Cancel" along the bottom.
+        // The card set choice: rows of thumbnails and names, and the plate of
+        // "Cancel" (the page buttons, there only for many sets, bring their own).
         Canvas c(600, 480);
         Panel(c, 6, true);
-        Plate(c, 110, 440, 112, 34, kPlateTop, kPlateBottom, true);
-        Plate(c, 230, 440, 112, 34, kPlateTop, kPlateBottom, true);
         Plate(c, 490, 440, 112, 34, kPlateTop, kPlateBottom, true);
         Check(c.WritePng(o.out + "images/dialog/dlg_cards.png"), "card set dialog");
     }
