@@ -7,6 +7,7 @@
 #include FT_FREETYPE_H
 
 #include <cstdint>
+#include <functional>
 
 #include "AssetGen.h"
 #include "Canvas.h"
@@ -20,6 +21,11 @@ inline constexpr int kCard = 96;
 bool DrawEmoji(Canvas& c, FT_Face face, uint32_t codepoint, double cx, double cy, double size);
 // A soft drop shadow, a cream face with a rim in `tint`, alpha at the corners.
 void CardFace(Canvas& c, Rgb tint);
+// A card's back in the faces' shape: filled with what `fill` sets as the
+// source, edged with `edge`; `pattern` drawn clipped to the inner frame,
+// which is then rimmed with `rim`.
+void CardBack(Canvas& back, const std::function<void(cairo_t*)>& fill, Rgb edge, Rgb rim,
+              const std::function<void(cairo_t*)>& pattern);
 // The colour emoji font at its one bitmap size; ends the program without it.
 FT_Face OpenEmojiFont(const Options& o, FT_Library ft);
 // The built-in sets beyond the first: "Shapes" and "Animals".

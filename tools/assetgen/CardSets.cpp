@@ -232,35 +232,24 @@ void ShapeSet(const Options& o, FT_Library ft) {
 
     // The back: deep teal with rows of small pale circles and squares.
     Canvas back(kCard, kCard);
-    cairo_t* cr = back.Cr();
-    back.Shadow(4, 5, kCard - 8, kCard - 8, 12, 2, 0.45);
-    back.RoundedRect(2, 2, kCard - 6, kCard - 6, 12);
-    cairo_set_source_rgb(cr, 0.05, 0.36, 0.40);
-    cairo_fill_preserve(cr);
-    cairo_set_line_width(cr, 2.5);
-    cairo_set_source_rgb(cr, 0.02, 0.20, 0.23);
-    cairo_stroke(cr);
-    cairo_save(cr);
-    back.RoundedRect(9, 9, kCard - 18, kCard - 18, 8);
-    cairo_clip(cr);
-    cairo_set_source_rgba(cr, 0.95, 0.93, 0.80, 0.75);
-    for (int row = 0; row < 7; ++row) {
-        for (int col = 0; col < 7; ++col) {
-            const double x = 12 + col * 12.0 + (row % 2) * 6;
-            const double y = 12 + row * 12.0;
-            if ((row + col) % 2 == 0) {
-                cairo_arc(cr, x, y, 3, 0, 2 * M_PI);
-            } else {
-                cairo_rectangle(cr, x - 2.6, y - 2.6, 5.2, 5.2);
+    CardBack(
+        back, [](cairo_t* cr) { cairo_set_source_rgb(cr, 0.05, 0.36, 0.40); }, {0.02, 0.20, 0.23},
+        {0.98, 0.70, 0.25},
+        [](cairo_t* cr) {
+            cairo_set_source_rgba(cr, 0.95, 0.93, 0.80, 0.75);
+            for (int row = 0; row < 7; ++row) {
+                for (int col = 0; col < 7; ++col) {
+                    const double x = 12 + col * 12.0 + (row % 2) * 6;
+                    const double y = 12 + row * 12.0;
+                    if ((row + col) % 2 == 0) {
+                        cairo_arc(cr, x, y, 3, 0, 2 * M_PI);
+                    } else {
+                        cairo_rectangle(cr, x - 2.6, y - 2.6, 5.2, 5.2);
+                    }
+                    cairo_fill(cr);
+                }
             }
-            cairo_fill(cr);
-        }
-    }
-    cairo_restore(cr);
-    back.RoundedRect(9, 9, kCard - 18, kCard - 18, 8);
-    cairo_set_line_width(cr, 2);
-    cairo_set_source_rgb(cr, 0.98, 0.70, 0.25);
-    cairo_stroke(cr);
+        });
     Check(back.WriteJpegWithAlpha(o.out + "images/sets/shapes/back.jpg", 0x0A3A40, 95),
           "shapes back");
 }
@@ -310,37 +299,30 @@ void AnimalSet(const Options& o, FT_Library ft) {
     // The back: leaf green with a pale paw print in the middle and a lattice of leaves.
     Canvas back(kCard, kCard);
     cairo_t* cr = back.Cr();
-    back.Shadow(4, 5, kCard - 8, kCard - 8, 12, 2, 0.45);
-    back.RoundedRect(2, 2, kCard - 6, kCard - 6, 12);
-    cairo_pattern_t* p = cairo_pattern_create_linear(0, 2, 0, kCard - 4);
-    cairo_pattern_add_color_stop_rgb(p, 0, 0.22, 0.52, 0.25);
-    cairo_pattern_add_color_stop_rgb(p, 1, 0.12, 0.36, 0.16);
-    cairo_set_source(cr, p);
-    cairo_fill_preserve(cr);
-    cairo_pattern_destroy(p);
-    cairo_set_line_width(cr, 2.5);
-    cairo_set_source_rgb(cr, 0.06, 0.22, 0.09);
-    cairo_stroke(cr);
-    cairo_save(cr);
-    back.RoundedRect(9, 9, kCard - 18, kCard - 18, 8);
-    cairo_clip(cr);
-    cairo_set_source_rgba(cr, 0.70, 0.88, 0.55, 0.35);
-    for (int row = 0; row < 5; ++row) {
-        for (int col = 0; col < 5; ++col) {
-            cairo_save(cr);
-            cairo_translate(cr, 14 + col * 17.0 + (row % 2) * 8, 14 + row * 17.0);
-            cairo_rotate(cr, M_PI / 4);
-            cairo_scale(cr, 1.0, 0.5);
-            cairo_arc(cr, 0, 0, 5, 0, 2 * M_PI);
-            cairo_restore(cr);
-            cairo_fill(cr);
-        }
-    }
-    cairo_restore(cr);
-    back.RoundedRect(9, 9, kCard - 18, kCard - 18, 8);
-    cairo_set_line_width(cr, 2);
-    cairo_set_source_rgb(cr, 0.93, 0.86, 0.55);
-    cairo_stroke(cr);
+    CardBack(
+        back,
+        [](cairo_t* c) {
+            cairo_pattern_t* p = cairo_pattern_create_linear(0, 2, 0, kCard - 4);
+            cairo_pattern_add_color_stop_rgb(p, 0, 0.22, 0.52, 0.25);
+            cairo_pattern_add_color_stop_rgb(p, 1, 0.12, 0.36, 0.16);
+            cairo_set_source(c, p);
+            cairo_pattern_destroy(p);  // the context holds it
+        },
+        {0.06, 0.22, 0.09}, {0.93, 0.86, 0.55},
+        [](cairo_t* c) {
+            cairo_set_source_rgba(c, 0.70, 0.88, 0.55, 0.35);
+            for (int row = 0; row < 5; ++row) {
+                for (int col = 0; col < 5; ++col) {
+                    cairo_save(c);
+                    cairo_translate(c, 14 + col * 17.0 + (row % 2) * 8, 14 + row * 17.0);
+                    cairo_rotate(c, M_PI / 4);
+                    cairo_scale(c, 1.0, 0.5);
+                    cairo_arc(c, 0, 0, 5, 0, 2 * M_PI);
+                    cairo_restore(c);
+                    cairo_fill(c);
+                }
+            }
+        });
     // The paw: a pad and four toes.
     const double cx = kCard / 2.0 - 1;
     const double cy = kCard / 2.0 + 2;

@@ -57,6 +57,27 @@ void CardFace(Canvas& c, Rgb tint) {
     cairo_stroke(c.Cr());
 }
 
+void CardBack(Canvas& back, const std::function<void(cairo_t*)>& fill, Rgb edge, Rgb rim,
+              const std::function<void(cairo_t*)>& pattern) {
+    cairo_t* cr = back.Cr();
+    back.Shadow(4, 5, kCard - 8, kCard - 8, 12, 2, 0.45);
+    back.RoundedRect(2, 2, kCard - 6, kCard - 6, 12);
+    fill(cr);
+    cairo_fill_preserve(cr);
+    cairo_set_line_width(cr, 2.5);
+    cairo_set_source_rgb(cr, edge.r, edge.g, edge.b);
+    cairo_stroke(cr);
+    cairo_save(cr);
+    back.RoundedRect(9, 9, kCard - 18, kCard - 18, 8);
+    cairo_clip(cr);
+    pattern(cr);
+    cairo_restore(cr);
+    back.RoundedRect(9, 9, kCard - 18, kCard - 18, 8);
+    cairo_set_line_width(cr, 2);
+    cairo_set_source_rgb(cr, rim.r, rim.g, rim.b);
+    cairo_stroke(cr);
+}
+
 FT_Face OpenEmojiFont(const Options& o, FT_Library ft) {
     FT_Face emoji = nullptr;
     if (FT_New_Face(ft, o.emojiFont.c_str(), 0, &emoji) != 0 || FT_Select_Size(emoji, 0) != 0) {
@@ -107,30 +128,20 @@ void Cards(const Options& o, FT_Library ft) {
     // same rounded, shadowed shape as the faces (its alpha in a companion).
     Canvas back(kCard, kCard);
     cairo_t* cr = back.Cr();
-    back.Shadow(4, 5, kCard - 8, kCard - 8, 12, 2, 0.45);
-    back.RoundedRect(2, 2, kCard - 6, kCard - 6, 12);
-    cairo_set_source_rgb(cr, 0.10, 0.22, 0.48);
-    cairo_fill_preserve(cr);
-    cairo_set_line_width(cr, 2.5);
-    cairo_set_source_rgb(cr, 0.07, 0.14, 0.30);
-    cairo_stroke(cr);
-    cairo_save(cr);
-    back.RoundedRect(9, 9, kCard - 18, kCard - 18, 8);
-    cairo_clip(cr);
-    cairo_set_line_width(cr, 1.6);
-    cairo_set_source_rgba(cr, 0.95, 0.78, 0.35, 0.85);
-    for (int k = -kCard; k < 2 * kCard; k += 12) {
-        cairo_move_to(cr, k, 0);
-        cairo_line_to(cr, k + kCard, kCard);
-        cairo_move_to(cr, k, kCard);
-        cairo_line_to(cr, k + kCard, 0);
-    }
-    cairo_stroke(cr);
-    cairo_restore(cr);
-    back.RoundedRect(9, 9, kCard - 18, kCard - 18, 8);
-    cairo_set_line_width(cr, 2);
-    cairo_set_source_rgb(cr, 0.95, 0.78, 0.35);
-    cairo_stroke(cr);
+    CardBack(
+        back, [](cairo_t* c) { cairo_set_source_rgb(c, 0.10, 0.22, 0.48); }, {0.07, 0.14, 0.30},
+        {0.95, 0.78, 0.35},
+        [](cairo_t* c) {
+            cairo_set_line_width(c, 1.6);
+            cairo_set_source_rgba(c, 0.95, 0.78, 0.35, 0.85);
+            for (int k = -kCard; k < 2 * kCard; k += 12) {
+                cairo_move_to(c, k, 0);
+                cairo_line_to(c, k + kCard, kCard);
+                cairo_move_to(c, k, kCard);
+                cairo_line_to(c, k + kCard, 0);
+            }
+            cairo_stroke(c);
+        });
     cairo_arc(cr, kCard / 2.0, kCard / 2.0, 12, 0, 2 * M_PI);
     cairo_set_source_rgb(cr, 0.95, 0.78, 0.35);
     cairo_fill(cr);
