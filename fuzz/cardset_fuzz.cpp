@@ -11,8 +11,8 @@
 
 namespace {
 
-const char* const kNames[] = {"01.png", "02.png", "03.jpg",   "04.jpeg", "05.png",  "06.png",
-                              "07.png", "08.png", "09.png",   "10.png",  "11.PNG",  "12.jpg",
+const char* const kNames[] = {"01.png",   "02.png",   "03.jpg",  "04.jpeg",  "05.png", "06.png",
+                              "07.png",   "08.png",   "09.png",  "10.png",   "11.PNG", "12.jpg",
                               "back.png", "back.jpg", "set.xml", "notes.txt"};
 
 }  // namespace
