@@ -121,19 +121,29 @@ std::optional<std::pair<uint32_t, uint32_t>> PngSize(const std::vector<uint8_t>&
     return std::make_pair(u32(16), u32(20));
 }
 
+// The empty card: the rim's colour on the whole rounded shape, the card's
+// colour inside it. Made once.
+const std::vector<uint32_t>& EmptyCard() {
+    static const std::vector<uint32_t> pixels = [] {
+        constexpr int size = kCardPictureSize;
+        std::vector<uint32_t> card(static_cast<size_t>(size) * size, 0);
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size; ++x) {
+                const double outer = Coverage(x, y, kFaceInset, kFaceRadius, size);
+                const double inner =
+                    Coverage(x, y, kFaceInset + kRimWidth, kFaceRadius - kRimWidth, size);
+                const uint32_t face = Over(WithAlpha(kCardColour, inner), kRimColour | 0xFF000000);
+                card[static_cast<size_t>(y) * size + x] = WithAlpha(face, outer);
+            }
+        }
+        return card;
+    }();
+    return pixels;
+}
+
 CardPicture ToCard(const ImageLib::Image& picture) {
     constexpr int size = kCardPictureSize;
-    CardPicture card{size, size, std::vector<uint32_t>(static_cast<size_t>(size) * size, 0)};
-    // The face: the rim's colour on the whole rounded shape, the card's colour inside it.
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
-            const double outer = Coverage(x, y, kFaceInset, kFaceRadius, size);
-            const double inner =
-                Coverage(x, y, kFaceInset + kRimWidth, kFaceRadius - kRimWidth, size);
-            const uint32_t face = Over(WithAlpha(kCardColour, inner), kRimColour | 0xFF000000);
-            card.pixels[static_cast<size_t>(y) * size + x] = WithAlpha(face, outer);
-        }
-    }
+    CardPicture card{size, size, EmptyCard()};
     // The picture, its shape kept, centred in the box inside the margin.
     const int box = size - 2 * kPictureInset;
     int fitWidth = 0;

@@ -353,7 +353,8 @@ TEST_F(KeyboardPlay, TheStartScreenIsWalkedByTabAndArrowsAndEnterPressesTheLitOn
     // The invitation by keys opens the new-player dialog.
     Key(SDLK_TAB);
     Key(SDLK_TAB);
-    EXPECT_EQ(game->GetStartHighlight(), 1);
+    Key(SDLK_TAB);
+    EXPECT_EQ(game->GetStartHighlight(), 2);
     Key(SDLK_SPACE);
     ASSERT_TRUE(Shown(Start()->GetNewPlayerDialog()));
     Key(SDLK_ESCAPE);
