@@ -5,6 +5,8 @@
 #include "framework/app/BriskAppBase.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/resources/ImageFont.h"
+#include "framework/resources/ImageLib.h"
+#include "framework/resources/ImageScale.h"
 #include "framework/sound/MusicInterface.h"
 #include "framework/sound/SoundManager.h"
 
@@ -81,6 +83,38 @@ bool Factory_impl::LoadImage(const std::string& path, int32_t* index) {
     }
     *index = found;
     return true;
+}
+
+void Factory_impl::KeepPicture(const std::string& path, int32_t width, int32_t height,
+                               std::vector<uint32_t> pixels) {
+    auto picture = std::make_shared<ImageLib::Image>();
+    picture->m_width = width;
+    picture->m_height = height;
+    picture->m_bits = std::move(pixels);
+    m_app->KeepPicture(path, std::move(picture));
+}
+
+bool Factory_impl::KeepThumbnail(const std::string& source, const std::string& path, int32_t size) {
+    std::shared_ptr<const ImageLib::Image> picture = m_app->FindKeptPicture(source);
+    if (picture == nullptr) {
+        picture = ImageLib::DecodeImageFile(source, true);
+    }
+    if (picture == nullptr) {
+        return false;
+    }
+    int32_t width = 0;
+    int32_t height = 0;
+    ImageLib::FitSize(picture->GetWidth(), picture->GetHeight(), size, size, &width, &height);
+    auto thumbnail = std::make_shared<ImageLib::Image>(ImageLib::Resample(*picture, width, height));
+    if (thumbnail->GetWidth() == 0) {
+        return false;
+    }
+    m_app->KeepPicture(path, std::move(thumbnail));
+    return true;
+}
+
+void Factory_impl::ForgetPictures(const std::string& prefix) {
+    m_app->ForgetKeptPictures(prefix);
 }
 
 bool Factory_impl::ReleaseImage(int32_t* index) {

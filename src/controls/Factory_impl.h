@@ -200,6 +200,16 @@ public:
     void ReleaseFontIndex(int32_t* index);
     int32_t GetFontHeight(int32_t index);
     int32_t GetTextWidth(int32_t index, const std::string& text);
+    // Pictures made at run time (the player's own card faces): `pixels`
+    // (0xAARRGGBB, width x height, rows from the top) kept under `path`, which
+    // LoadImage then finds as if it were a file. Main thread.
+    void KeepPicture(const std::string& path, int32_t width, int32_t height,
+                     std::vector<uint32_t> pixels);
+    // The picture at `source` (kept, or a file) shrunk with area averaging to
+    // fit `size` x `size`, kept under `path`; false when `source` cannot be read.
+    bool KeepThumbnail(const std::string& source, const std::string& path, int32_t size);
+    // Forgets the kept pictures whose paths start with `prefix`.
+    void ForgetPictures(const std::string& prefix);
     // Cached entries in use (tests and diagnostics).
     int32_t CountCachedImages();
     int32_t GetImageUseCount(int32_t index);

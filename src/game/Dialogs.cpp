@@ -255,6 +255,18 @@ FinishDlg::FinishDlg(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(
     m_smallFont = MakeFont("fonts/KBChopinScript28.txt");
 }
 
+std::string Placed(std::string text, std::initializer_list<std::string> values) {
+    int number = 0;
+    for (const std::string& value : values) {
+        const std::string mark = "%" + std::to_string(++number);
+        const size_t at = text.find(mark);
+        if (at != std::string::npos) {
+            text.replace(at, mark.size(), value);
+        }
+    }
+    return text;
+}
+
 std::string ResultTime(uint32_t seconds) {
     return std::to_string(seconds / 60) + ":" + std::to_string(seconds % 60);
 }
@@ -274,11 +286,15 @@ void FinishDlg::Show(bool on) {
         if (m_change.Beaten()) {
             m_text->AddParagraph("New best!", m_smallFont, 1, kGold);
         }
+        if (!m_cardSetName.empty()) {
+            m_text->AddParagraph(Placed("Cards: %1", {m_cardSetName}), m_smallFont, 1, kPaleYellow);
+        }
     } else {
         m_time = 0;
         m_attempts = 0;
         m_best = {};
         m_change = {};
+        m_cardSetName.clear();
     }
     Highlight(-1);
     Layout();

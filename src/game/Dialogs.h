@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -146,6 +147,10 @@ private:
     uint16_t m_result = 0;
 };
 
+// `text` with "%1", "%2", ... replaced by `values` in order: a whole sentence
+// stays one text, its placeholders filled in.
+std::string Placed(std::string text, std::initializer_list<std::string> values);
+
 // m:s as the result shows a time ("0:5", "1:12").
 std::string ResultTime(uint32_t seconds);
 
@@ -169,6 +174,8 @@ public:
         m_best = best;
         m_change = change;
     }
+    // The card set's name, shown with the result when it is not the first built-in set.
+    void SetCardSetName(const std::string& name) { m_cardSetName = name; }
     ControlLibrary::ITextBoxVO* GetTextBox() const { return m_text; }
     ControlLibrary::IButtonVO* GetOkButton() const { return m_ok; }
     std::vector<ControlLibrary::IButtonVO*> KeyButtons() const override { return {m_ok}; }
@@ -183,6 +190,7 @@ private:
     uint16_t m_attempts = 0;
     PersonalBest m_best;
     BestChange m_change;
+    std::string m_cardSetName;
 };
 
 // The three-second count-down before play. Counts on the timer thread and

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "controls/Factory_impl.h"
+#include "game/CardSets.h"
 #include "game/Dialogs.h"
 
 namespace Gamespace {
@@ -138,8 +139,6 @@ const std::vector<std::string>& Pictures() {
     return pictures;
 }
 
-constexpr const char* kCoverPicture = "images/vis_cover/01.jpg";
-
 }  // namespace
 
 void CardLayouts::Build() {
@@ -207,10 +206,13 @@ void FieldMgr::BuildField() {
     m_turnedCount = 0;
     ClearField();
 
-    const std::vector<CardLayout>& layouts =
-        CardLayouts::ForDifficulty(PlayerList::Instance()->GetCurrent().difficulty);
+    const Player& player = PlayerList::Instance()->GetCurrent();
+    const CardSet& set = CardSets::Instance()->ForPlayer(player);
+    const std::vector<CardLayout>& layouts = CardLayouts::ForDifficulty(player.difficulty);
     const size_t cardCount = layouts.empty() ? 0 : layouts.front().size();
-    const Rules::Deal deal = Rules::MakeDeal(m_random, layouts.size(), cardCount, PictureCount());
+    // The pairs' faces are drawn from the whole set: a set larger than the
+    // difficulty needs shows different faces from deal to deal.
+    const Rules::Deal deal = Rules::MakeDeal(m_random, layouts.size(), cardCount, set.faces.size());
     const CardLayout& layout = layouts[deal.layout];
     const auto n = static_cast<int32_t>(layout.size());
     m_rules = Rules::PairsGame(layout.size());
@@ -227,14 +229,14 @@ void FieldMgr::BuildField() {
         auto card = std::make_unique<Card>();
         card->face = makeImage();
         card->cover = makeImage();
-        card->cover->LoadImage(kCoverPicture, true);
+        card->cover->LoadImage(set.back, true);
         m_cards.push_back(std::move(card));
     }
     for (int32_t k = 0; k < n / 2; ++k) {
         for (int32_t j = 0; j < 2; ++j) {
             Card& card = *m_cards[static_cast<size_t>(2 * k + j)];
             const CardPoint& place = layout[deal.places[static_cast<size_t>(2 * k + j)]];
-            card.face->LoadImage(PicturePath(deal.faces[static_cast<size_t>(k)]), true);
+            card.face->LoadImage(set.faces[deal.faces[static_cast<size_t>(k)]], true);
             card.cover->SetPosition(place.x, place.y);
             card.face->SetPosition(place.x, place.y);
             card.pair = static_cast<uint16_t>(k);

@@ -1,12 +1,15 @@
 #include "game/GameImpl.h"
 
+#include <cstdio>
 #include <filesystem>
 
 #include "controls/Factory_impl.h"
+#include "game/CardSets.h"
 #include "game/FieldMgr.h"
 #include "game/GameMgr.h"
 #include "game/Profiles.h"
 #include "game/StartMgr.h"
+#include "kernel/CardSetReader.h"
 #include "kernel/FileStore.h"
 #include "kernel/ISysApp.h"
 
@@ -60,6 +63,31 @@ void GameImpl::SetSysApp(KernelLibrary::ISysApp* sysApp) {
     }
 }
 
+void GameImpl::LoadCardSets() {
+    CardSets* sets = CardSets::Instance();
+    const std::vector<std::string> refused = sets->LoadOwnSets(KernelLibrary::CardSetRoots());
+    if (!refused.empty() && m_sysApp != nullptr) {
+        std::string lines;
+        for (const std::string& line : refused) {
+            lines += "\n" + line;
+        }
+        m_sysApp->ShowMessage(
+            Placed("These card sets cannot be used and are not offered:%1", {lines}));
+    }
+    const std::string runFolder = m_sysApp != nullptr ? m_sysApp->GetCardSetFolder() : "";
+    if (runFolder.empty()) {
+        return;
+    }
+    if (const std::optional<std::string> problem = sets->UseForThisRun(runFolder)) {
+        // For the set's author, who started the game from a terminal.
+        std::fprintf(stderr, "%s\n",
+                     Placed("The card set in \"%1\" cannot be used: %2. The game plays with "
+                            "the player's own choice of cards.",
+                            {runFolder, *problem})
+                         .c_str());
+    }
+}
+
 bool GameImpl::CheckGameData() {
     std::error_code ec;
     if (std::filesystem::is_regular_file(kLooseDataProbe, ec)) {
@@ -98,6 +126,7 @@ void GameImpl::Initialize() {
         FieldMgr::Instance()->SeedDeals(m_sysApp->GetDealSeed());
     }
     PlayerList::Instance()->LoadAll();
+    LoadCardSets();
     m_startModule->Initialize();
     m_gameModule->Initialize();
 
@@ -213,6 +242,7 @@ std::vector<BaseDialog*> GameImpl::OpenableDialogs() const {
             newPlayer != nullptr ? newPlayer->GetErrorDialog() : nullptr,
             newPlayer,
             m_startModule->GetStatisticsDialog(),
+            m_startModule->GetCardsDialog(),
             m_gameModule->GetFinishDialog(),
             m_gameModule->GetLevelsDialog(),
             m_gameModule->GetMenuDialog()};

@@ -71,6 +71,9 @@ public:
 private:
     // False (after a fatal report) when neither "data.pak" nor loose data files are there.
     bool CheckGameData();
+    // The player's own card sets and this run's set ("-cards="); tells the
+    // player once which sets are not offered, and why.
+    void LoadCardSets();
     // Pauses the game and asks "Are you sure want to exit?".
     void AskExit();
     // The game's dialogs that may be open, the one on top first.

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "controls/Factory_impl.h"
+#include "game/CardSets.h"
 #include "time/TimeSystem_impl.h"
 
 namespace Gamespace {
@@ -332,7 +333,9 @@ void GameMgr::OnMemorizeFinished() {
 void GameMgr::OnFieldCleared(uint16_t attempts) {
     Pause(true);
     Player& player = PlayerList::Instance()->GetCurrent();
-    const BestsKey key;
+    // Bests are kept per card set: the first built-in set's stay where every version reads them.
+    const CardSet& set = CardSets::Instance()->ForPlayer(player);
+    const BestsKey key = CardSets::KeyOf(set);
     const uint16_t difficulty = std::min<uint16_t>(player.difficulty, kHardest);
     const BestChange change = RecordFinishedGame(player, key, difficulty, m_seconds, attempts);
     AddToHistory(player.history, {HistoryNow(), static_cast<uint8_t>(difficulty),
@@ -341,6 +344,7 @@ void GameMgr::OnFieldCleared(uint16_t attempts) {
     static_cast<void>(PlayerList::Instance()->SaveAll());
     m_finishDialog->SetResult(m_seconds, attempts);
     m_finishDialog->SetBest(player.BestsFor(key)[difficulty], change);
+    m_finishDialog->SetCardSetName(key.cardSet.empty() ? std::string() : set.name);
     m_finishDialog->Show(true);
 }
 

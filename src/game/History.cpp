@@ -153,7 +153,12 @@ std::string HistoryCsv(const std::deque<GameRecord>& history) {
     for (const GameRecord& game : history) {
         // Set names are typed by people: quote them, doubling any quote.
         std::string set = "\"";
-        for (char c : game.cardSet.empty() ? std::string("Classic") : game.cardSet) {
+        // Sets by name: the built-in first one has none stored, own ones their folder's.
+        std::string name = game.cardSet.empty() ? std::string("Pictures") : game.cardSet;
+        if (name.rfind("own:", 0) == 0) {
+            name.erase(0, 4);
+        }
+        for (char c : name) {
             set += c == '"' ? std::string("\"\"") : std::string(1, c);
         }
         set += '"';

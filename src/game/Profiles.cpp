@@ -305,12 +305,32 @@ bool ReadKeyedBests(Player& player, std::span<const uint8_t> bytes) {
     return true;
 }
 
+// "CARD": the card set the player chose, its id as a length byte and the
+// bytes. Nothing while the first built-in set is chosen.
+std::optional<std::vector<uint8_t>> WriteCardSet(const Player& player) {
+    if (player.cardSet.empty()) {
+        return std::nullopt;
+    }
+    return BlockWriter().Text(player.cardSet).Take();
+}
+
+bool ReadCardSet(Player& player, std::span<const uint8_t> bytes) {
+    BlockReader r(bytes);
+    std::string id = r.Text();
+    if (!r.AtEnd()) {
+        return false;
+    }
+    player.cardSet = std::move(id);
+    return true;
+}
+
 }  // namespace
 
 std::span<const BlockCodec<Player>> PlayerBlockCodecs() {
     static const std::vector<BlockCodec<Player>> codecs = {
         {"BSTK", 1, WriteKeyedBests, ReadKeyedBests},
         {"HIST", 1, WriteHistory, ReadHistory},
+        {"CARD", 1, WriteCardSet, ReadCardSet},
     };
     return codecs;
 }

@@ -93,6 +93,8 @@ struct Player {
     const DifficultyBests& BestsFor(const BestsKey& key) const;
     // The latest finished solo games, oldest first (at most kHistoryLength).
     std::deque<GameRecord> history;
+    // The card set chosen (a CardSet id; empty: the first built-in set).
+    std::string cardSet;
     // Blocks after the bests that this version does not read (written by a
     // newer one), kept byte for byte.
     std::vector<TaggedBlock> otherBlocks;

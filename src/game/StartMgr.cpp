@@ -1,6 +1,7 @@
 #include "game/StartMgr.h"
 
 #include "controls/Factory_impl.h"
+#include "game/CardSets.h"
 #include "game/Profiles.h"
 #include "time/TimeSystem_impl.h"
 
@@ -232,6 +233,9 @@ void StartMgr::Initialize() {
     SetPosition(m_background, {kCx, kCy});
     m_owned.Keep(m_measuringFont, m_labelFont, m_pressSound, m_background, m_play, m_create,
                  m_greeting, m_name, m_bestsFont, m_bests);
+
+    m_cards = std::make_unique<CardsDialog>(this);
+    AddRowButton("Cards", [this] { m_cards->Show(true); });
     AddRowButton("Statistics", [this] { m_statistics->Show(true); });
 }
 
@@ -276,6 +280,7 @@ void StartMgr::Release() {
     m_row.clear();
     m_statistics.reset();
     m_newPlayer.reset();
+    m_cards.reset();
     m_owned.ReleaseAll();
 }
 
@@ -317,17 +322,23 @@ void StartMgr::Refresh() {
     const Player& current = players->GetCurrent();
     const std::string& name = current.name;
     m_name->SetText(name + "!");
-    // "Your bests   Easy 0:12 in 5   Medium 1:2 in 11": the difficulties played to the end.
+    // "Your bests   Easy 0:12 in 5   Medium 1:2 in 11": the difficulties played
+    // to the end with the player's cards, whose name is told when they are not
+    // the first built-in set.
+    const CardSet& set = CardSets::Instance()->ForPlayer(current);
+    const BestsKey key = CardSets::KeyOf(set);
     std::string bests;
     const char* names[kDifficultyCount] = {"Easy", "Medium", "Hard"};
     for (uint16_t d = 0; d < kDifficultyCount; ++d) {
-        const PersonalBest& best = current.bests[d];
+        const PersonalBest& best = current.BestsFor(key)[d];
         if (best.games > 0) {
             bests += std::string("   ") + names[d] + " " + ResultTime(best.bestSeconds) + " in " +
                      std::to_string(best.fewestAttempts);
         }
     }
-    m_bests->SetText(bests.empty() ? "" : "Your bests" + bests);
+    const std::string title =
+        key.cardSet.empty() ? std::string("Your bests") : Placed("Your bests with %1", {set.name});
+    m_bests->SetText(bests.empty() ? "" : title + bests);
     m_bests->SetShown(m_active && !bests.empty());
     const std::string invitation = "if you not " + name + " click here";
     m_create->SetText(invitation);
@@ -358,6 +369,12 @@ void StartMgr::OnTimeObjectFinish(int32_t id) {
 }
 
 void StartMgr::OnDialogShown(int32_t id, bool shown) {
+    if (m_cards != nullptr && id == m_cards->GetDialogId()) {
+        if (!shown) {
+            Refresh();  // the bests of the set chosen
+        }
+        return;
+    }
     if (id != m_newPlayer->GetDialogId()) {
         return;
     }

@@ -10,6 +10,7 @@
 #include "controls/IStringVO.h"
 #include "controls/ITextVO.h"
 #include "effects/IEffects.h"
+#include "game/CardsDialog.h"
 #include "game/Dialogs.h"
 #include "game/GameModule.h"
 #include "game/Owned.h"
@@ -106,6 +107,8 @@ public:
     ControlLibrary::IStringVO* GetNameLabel() const { return m_name; }
     NewPlayerDialog* GetNewPlayerDialog() const { return m_newPlayer.get(); }
     StatisticsDlg* GetStatisticsDialog() const { return m_statistics.get(); }
+    // The choice of card sets that "Cards" opens.
+    CardsDialog* GetCardsDialog() const { return m_cards.get(); }
     ControlLibrary::IStringVO* GetBestsLabel() const { return m_bests; }
 
 private:
@@ -124,6 +127,7 @@ private:
     void LayoutRow();
     std::unique_ptr<NewPlayerDialog> m_newPlayer;
     std::unique_ptr<StatisticsDlg> m_statistics;
+    std::unique_ptr<CardsDialog> m_cards;
     TimeLibrary::ITimeObject* m_firstRunTimer = nullptr;  // owned by the time system
     ControlLibrary::IFont* m_measuringFont = nullptr;
     ControlLibrary::IFont* m_labelFont = nullptr;

@@ -36,6 +36,8 @@ public:
     virtual uint32_t GetDealSeed() = 0;
     // Seconds since 1970 UTC now, as a demo replays it.
     virtual int64_t GetDate() = 0;
+    // The card set folder given with "-cards=" (absolute), or empty.
+    virtual std::string GetCardSetFolder() { return {}; }
 };
 
 // The constant client size every game layout is computed from.

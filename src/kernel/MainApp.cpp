@@ -116,6 +116,18 @@ MainApp::MainApp(IGame* game) : m_game(game) {
 
 MainApp::~MainApp() = default;
 
+void MainApp::HandleCommandLineParam(const std::string& name, const std::string& value) {
+    if (name != "-cards") {
+        BriskAppBase::HandleCommandLineParam(name, value);
+        return;
+    }
+    // Read before the program moves to its own folder: a relative path means
+    // the folder it was started from.
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(value, ec);
+    m_cardSetFolder = ec || value.empty() ? value : absolute.string();
+}
+
 void MainApp::StartTime() {
     auto* time = TimeLibrary::GetTimeSystem();
     if (time == nullptr) {

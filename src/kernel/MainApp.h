@@ -42,6 +42,10 @@ public:
     // does or an English one comes first. False for English.
     bool UseLanguage(const std::vector<std::string>& wanted);
     static constexpr size_t kMaxCatalogueBytes = 1u << 20;
+    std::string GetCardSetFolder() override { return m_cardSetFolder; }
+    // "-cards=PATH": a card set folder for this run, made absolute against
+    // the folder the program was started in.
+    void HandleCommandLineParam(const std::string& name, const std::string& value) override;
 
     // BriskAppBase
     void OnLoadingComplete() override;
@@ -85,6 +89,7 @@ private:
     bool m_quitRequested = false;
     bool m_timeFollowsUpdates = false;
     std::string m_playbackFolder;  // the scratch copy a playback uses
+    std::string m_cardSetFolder;   // "-cards="
 };
 
 }  // namespace KernelLibrary

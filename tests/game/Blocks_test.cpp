@@ -233,4 +233,47 @@ TEST_F(ProfileBlocksTest, BestsOfOtherSetsAndPreviewsAreKeptApart) {
     EXPECT_TRUE(back.otherBests.empty());
 }
 
+// The card set a player chose is a block of its own, written only once it is
+// not the first built-in set; a damaged one costs the choice alone.
+TEST_F(ProfileBlocksTest, TheChosenCardSetIsABlockOfItsOwn) {
+    Player dee(true, "Dee", 1);
+    ASSERT_TRUE(Gamespace::Save(dee));
+    EXPECT_EQ(ReadBytes("save/Dee.usr"), SavedProfile(1, "Dee", 1));
+    dee.cardSet = "Shapes";
+    ASSERT_TRUE(Gamespace::Save(dee));
+    const Bytes card = Block("CARD", 1, {6, 'S', 'h', 'a', 'p', 'e', 's'});
+    EXPECT_EQ(ReadBytes("save/Dee.usr"), Joined({SavedProfile(1, "Dee", 1), card}));
+
+    const Bytes keyed = Block("BSTK", 1,
+                              Joined({{0, 1, 6, 'S', 'h', 'a', 'p', 'e', 's', 3},
+                                      Bytes(20, 0),
+                                      {0, 0, 0, 1, 0, 0, 0, 80, 0, 30}}));
+    const struct {
+        const char* what;
+        Bytes file;
+        std::string cardSet;
+    } cases[] = {
+        {"an older profile: the first set", SavedProfile(1, "Dee", 1), ""},
+        {"the chosen set", Joined({SavedProfile(1, "Dee", 1), card, keyed}), "Shapes"},
+        {"an own set",
+         Joined({SavedProfile(1, "Dee", 1), Block("CARD", 1, {5, 'o', 'w', 'n', ':', 'x'}), keyed}),
+         "own:x"},
+        {"a name longer than the block",
+         Joined({SavedProfile(1, "Dee", 1), Block("CARD", 1, {9, 'S', 'h'}), keyed}), ""},
+        {"bytes after the name",
+         Joined({SavedProfile(1, "Dee", 1), Block("CARD", 1, {1, 'A', 'B'}), keyed}), ""},
+    };
+    for (const auto& c : cases) {
+        WriteBytes("save/Dee.usr", c.file);
+        Player back;
+        ASSERT_TRUE(Gamespace::Load(back, "save/Dee.usr")) << c.what;
+        EXPECT_EQ(back.cardSet, c.cardSet) << c.what;
+        EXPECT_EQ(back.difficulty, 1) << c.what;
+        // The other blocks load whatever became of this one.
+        const bool hasKeyed = c.file.size() > SavedProfile(1, "Dee", 1).size();
+        EXPECT_EQ(back.BestsFor({"Shapes", 3})[2].games, hasKeyed ? 1u : 0u) << c.what;
+        EXPECT_TRUE(back.otherBlocks.empty()) << c.what;
+    }
+}
+
 }  // namespace

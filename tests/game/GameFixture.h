@@ -13,6 +13,7 @@
 #include "controls/Factory_impl.h"
 #include "controls/VisibleObject_impl.h"
 #include "framework/resources/PakInterface.h"
+#include "game/CardSets.h"
 #include "game/FieldMgr.h"
 #include "game/Profiles.h"
 #include "time/TimeSystem_impl.h"
@@ -31,6 +32,7 @@ protected:
     }
     void TearDown() override {
         Gamespace::FieldMgr::Destroy();
+        Gamespace::CardSets::Destroy();
         Gamespace::PlayerList::Destroy();
         Gamespace::ClearOptionObservers();
         ControlLibrary::DestroyFactory();

@@ -140,7 +140,7 @@ TEST(HistoryCsv, OneLinePerGameWithIsoDatesAndQuotedSetNames) {
     history.push_back({kDayStart - 1, 2, 10, 301, 37, "My \"own\" set"});
     EXPECT_EQ(Gamespace::HistoryCsv(history),
               "date,difficulty,card set,preview seconds,seconds,attempts\n"
-              "2026-12-11T09:05:07Z,Easy,\"Classic\",3,42,8\n"
+              "2026-12-11T09:05:07Z,Easy,\"Pictures\",3,42,8\n"
               "2026-12-10T23:59:59Z,Hard,\"My \"\"own\"\" set\",10,301,37\n");
     EXPECT_EQ(Gamespace::IsoDate(0), "1970-01-01T00:00:00Z");
     EXPECT_EQ(Gamespace::IsoDate(951782400), "2000-02-29T00:00:00Z");

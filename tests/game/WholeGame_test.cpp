@@ -458,6 +458,9 @@ TEST_F(WholeGame, EveryScreenIsDrawn) {
     Click(Start()->GetNewPlayerDialog()->GetErrorDialog()->GetOkButton());
     Click(Start()->GetNewPlayerDialog()->GetCancelButton());
     look("4-start");
+    Click(Start()->GetRowButtons().at(0));  // "Cards"
+    look("4a-cards");
+    Click(Start()->GetCardsDialog()->GetCancelButton());
     Click(Start()->GetPlayButton());
     Wait(1000);
     look("5-count-down");

@@ -34,6 +34,7 @@
 #include "framework/platform/Process.h"
 #include "framework/platform/Window.h"
 #include "framework/resources/ImageLib.h"
+#include "game/CardSets.h"
 #include "game/FieldMgr.h"
 #include "game/GameImpl.h"
 #include "game/GameMgr.h"
@@ -117,6 +118,7 @@ protected:
         app.reset();
         game.reset();
         FieldMgr::Destroy();
+        Gamespace::CardSets::Destroy();
         Gamespace::PlayerList::Destroy();
         Gamespace::ClearOptionObservers();
         Gamespace::SetHistoryClock(nullptr);

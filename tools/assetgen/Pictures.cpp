@@ -15,15 +15,10 @@
 #include "ArtBands.h"
 #include "AssetGen.h"
 #include "Canvas.h"
+#include "CardArt.h"
 
 namespace AssetGen {
-namespace {
 
-constexpr int kCard = 96;
-// The desktop's name for the game (desktop entry, icons, software centres).
-constexpr const char* kAppId = "io.vornique.Vornique";
-
-// Draws one colour emoji, scaled to `size`, centred at (cx, cy).
 bool DrawEmoji(Canvas& c, FT_Face face, uint32_t codepoint, double cx, double cy, double size) {
     if (FT_Load_Char(face, codepoint, FT_LOAD_COLOR) != 0 ||
         face->glyph->bitmap.pixel_mode != FT_PIXEL_MODE_BGRA) {
@@ -62,6 +57,40 @@ void CardFace(Canvas& c, Rgb tint) {
     cairo_stroke(c.Cr());
 }
 
+void CardBack(Canvas& back, const std::function<void(cairo_t*)>& fill, Rgb edge, Rgb rim,
+              const std::function<void(cairo_t*)>& pattern) {
+    cairo_t* cr = back.Cr();
+    back.Shadow(4, 5, kCard - 8, kCard - 8, 12, 2, 0.45);
+    back.RoundedRect(2, 2, kCard - 6, kCard - 6, 12);
+    fill(cr);
+    cairo_fill_preserve(cr);
+    cairo_set_line_width(cr, 2.5);
+    cairo_set_source_rgb(cr, edge.r, edge.g, edge.b);
+    cairo_stroke(cr);
+    cairo_save(cr);
+    back.RoundedRect(9, 9, kCard - 18, kCard - 18, 8);
+    cairo_clip(cr);
+    pattern(cr);
+    cairo_restore(cr);
+    back.RoundedRect(9, 9, kCard - 18, kCard - 18, 8);
+    cairo_set_line_width(cr, 2);
+    cairo_set_source_rgb(cr, rim.r, rim.g, rim.b);
+    cairo_stroke(cr);
+}
+
+FT_Face OpenEmojiFont(const Options& o, FT_Library ft) {
+    FT_Face emoji = nullptr;
+    if (FT_New_Face(ft, o.emojiFont.c_str(), 0, &emoji) != 0 || FT_Select_Size(emoji, 0) != 0) {
+        Fail("cannot open the emoji font " + o.emojiFont);
+    }
+    return emoji;
+}
+
+namespace {
+
+// The desktop's name for the game (desktop entry, icons, software centres).
+constexpr const char* kAppId = "io.vornique.Vornique";
+
 struct CardPicture {
     uint32_t codepoint;
     Rgb tint;
@@ -82,10 +111,7 @@ constexpr CardPicture kPictures[10] = {
 };
 
 void Cards(const Options& o, FT_Library ft) {
-    FT_Face emoji = nullptr;
-    if (FT_New_Face(ft, o.emojiFont.c_str(), 0, &emoji) != 0 || FT_Select_Size(emoji, 0) != 0) {
-        Fail("cannot open the emoji font " + o.emojiFont);
-    }
+    FT_Face emoji = OpenEmojiFont(o, ft);
     for (int i = 0; i < 10; ++i) {
         Canvas c(kCard, kCard);
         CardFace(c, kPictures[i].tint);
@@ -102,30 +128,20 @@ void Cards(const Options& o, FT_Library ft) {
     // same rounded, shadowed shape as the faces (its alpha in a companion).
     Canvas back(kCard, kCard);
     cairo_t* cr = back.Cr();
-    back.Shadow(4, 5, kCard - 8, kCard - 8, 12, 2, 0.45);
-    back.RoundedRect(2, 2, kCard - 6, kCard - 6, 12);
-    cairo_set_source_rgb(cr, 0.10, 0.22, 0.48);
-    cairo_fill_preserve(cr);
-    cairo_set_line_width(cr, 2.5);
-    cairo_set_source_rgb(cr, 0.07, 0.14, 0.30);
-    cairo_stroke(cr);
-    cairo_save(cr);
-    back.RoundedRect(9, 9, kCard - 18, kCard - 18, 8);
-    cairo_clip(cr);
-    cairo_set_line_width(cr, 1.6);
-    cairo_set_source_rgba(cr, 0.95, 0.78, 0.35, 0.85);
-    for (int k = -kCard; k < 2 * kCard; k += 12) {
-        cairo_move_to(cr, k, 0);
-        cairo_line_to(cr, k + kCard, kCard);
-        cairo_move_to(cr, k, kCard);
-        cairo_line_to(cr, k + kCard, 0);
-    }
-    cairo_stroke(cr);
-    cairo_restore(cr);
-    back.RoundedRect(9, 9, kCard - 18, kCard - 18, 8);
-    cairo_set_line_width(cr, 2);
-    cairo_set_source_rgb(cr, 0.95, 0.78, 0.35);
-    cairo_stroke(cr);
+    CardBack(
+        back, [](cairo_t* c) { cairo_set_source_rgb(c, 0.10, 0.22, 0.48); }, {0.07, 0.14, 0.30},
+        {0.95, 0.78, 0.35},
+        [](cairo_t* c) {
+            cairo_set_line_width(c, 1.6);
+            cairo_set_source_rgba(c, 0.95, 0.78, 0.35, 0.85);
+            for (int k = -kCard; k < 2 * kCard; k += 12) {
+                cairo_move_to(c, k, 0);
+                cairo_line_to(c, k + kCard, kCard);
+                cairo_move_to(c, k, kCard);
+                cairo_line_to(c, k + kCard, 0);
+            }
+            cairo_stroke(c);
+        });
     cairo_arc(cr, kCard / 2.0, kCard / 2.0, 12, 0, 2 * M_PI);
     cairo_set_source_rgb(cr, 0.95, 0.78, 0.35);
     cairo_fill(cr);
@@ -314,6 +330,14 @@ void Dialogs(const Options& o) {
         Check(c.WritePng(o.out + "images/dialog_add_del.png"), "message dialog");
     }
     {
+        // The card set choice: rows of thumbnails and names, and the plate of
+        // "Cancel" (the page buttons, there only for many sets, bring their own).
+        Canvas c(600, 480);
+        Panel(c, 6, true);
+        Plate(c, 490, 440, 112, 34, kPlateTop, kPlateBottom, true);
+        Check(c.WritePng(o.out + "images/dialog/dlg_cards.png"), "card set dialog");
+    }
+    {
         // The menu and the difficulty choice place their buttons differently
         // on this one picture: its whole face is a caption plate.
         Canvas c(200, 200);
@@ -411,6 +435,9 @@ void Buttons(const Options& o) {
     // the tall script caption rides high on it.
     Strip(o, "images/dialog/btn_def.png", 114, 44,
           {{0.62, 0.56, 0.78}, {0.50, 0.50, 0.52}, {0.25, 0.20, 0.38}}, false, 0.75);
+    // A card set's name in the card set choice: white captions, lit pale yellow.
+    Strip(o, "images/dialog/btn_set.png", 260, 44,
+          {{0.19, 0.15, 0.29}, {0.33, 0.26, 0.49}, {0.12, 0.10, 0.20}, {0.50, 0.50, 0.52}}, true);
     Strip(o, "images/dialog/btn_yes.png", 108, 55,
           {{0.30, 0.55, 0.30}, {0.40, 0.70, 0.40}, {0.22, 0.40, 0.22}, disabled});
     Strip(o, "images/dialog/btn_no.png", 108, 55,
@@ -472,6 +499,7 @@ void MakePictures(const Options& o) {
         Fail("FreeType could not start");
     }
     Cards(o, ft);
+    MakeCardSets(o, ft);
     FT_Done_FreeType(ft);
     Backgrounds(o);
     Dialogs(o);

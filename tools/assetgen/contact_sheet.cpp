@@ -38,8 +38,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     Brisk::MemoryImage sheet;
-    std::vector<uint32_t> bg(1600 * 1500, 0xFF676657);  // the backdrop colour (103, 102, 87)
-    sheet.SetBits(bg.data(), 1600, 1500);
+    constexpr int kSheetHeight = 2420;
+    std::vector<uint32_t> bg(1600 * kSheetHeight, 0xFF676657);  // the backdrop (103, 102, 87)
+    sheet.SetBits(bg.data(), 1600, kSheetHeight);
     Brisk::Graphics g(&sheet);
 
     // The two backgrounds at half size, side by side.
@@ -116,6 +117,32 @@ int main(int argc, char** argv) {
         fy += font.GetHeight() + 4;
     }
     g.SetFont(nullptr);
+    // The other built-in card sets: every face, then the back, fifteen to a row.
+    y = 1500;
+    for (const char* folder : {"images/sets/shapes/", "images/sets/animals/"}) {
+        std::vector<std::string> names;
+        for (int i = 1; i <= 18; ++i) {
+            char name[64];
+            std::snprintf(name, sizeof name, "%s%02d.png", folder, i);
+            names.emplace_back(name);
+        }
+        names.push_back(std::string(folder) + "back.jpg");
+        for (size_t i = 0; i < names.size(); ++i) {
+            if (auto img = Load(names[i])) {
+                g.DrawImage(img.get(), static_cast<int>(i % 15) * 105,
+                            y + static_cast<int>(i / 15) * 105);
+            }
+        }
+        y += 215;
+    }
+    // The card set choice's panel and its name plates.
+    x = 0;
+    for (const char* name : {"images/dialog/dlg_cards.png", "images/dialog/btn_set.png"}) {
+        if (auto img = Load(name)) {
+            g.DrawImage(img.get(), x, y);
+            x += img->GetWidth() + 10;
+        }
+    }
     ImageLib::Image out(sheet.GetWidth(), sheet.GetHeight());
     std::copy(sheet.GetBits(), sheet.GetBits() + out.m_bits.size(), out.m_bits.begin());
     if (!ImageLib::WritePNG(argv[2], out)) {

@@ -3,6 +3,7 @@
 #include "framework/app/BriskAppBase.h"
 #include "framework/app/Demo.h"
 
+#include <algorithm>
 #include <cassert>
 #include <chrono>
 #include <cstdio>
@@ -194,11 +195,33 @@ size_t BriskAppBase::CountPrefetchedPictures() {
     return m_prefetched.size();
 }
 
+void BriskAppBase::KeepPicture(const std::string& name,
+                               std::shared_ptr<const ImageLib::Image> picture) {
+    std::lock_guard lock(m_prefetchLock);
+    m_kept[name] = std::move(picture);
+}
+
+std::shared_ptr<const ImageLib::Image> BriskAppBase::FindKeptPicture(const std::string& name) {
+    std::lock_guard lock(m_prefetchLock);
+    const auto it = m_kept.find(name);
+    return it != m_kept.end() ? it->second : nullptr;
+}
+
+void BriskAppBase::ForgetKeptPictures(const std::string& prefix) {
+    std::lock_guard lock(m_prefetchLock);
+    std::erase_if(m_kept, [&](const auto& entry) { return entry.first.starts_with(prefix); });
+}
+
 std::unique_ptr<DDImage> BriskAppBase::GetImage(const std::string& file, bool commitBits) {
     std::unique_ptr<ImageLib::Image> decoded;
     {
         std::lock_guard lock(m_prefetchLock);
-        if (!m_prefetched.empty()) {
+        if (const auto kept = m_kept.find(file); kept != m_kept.end() && kept->second != nullptr) {
+            const ImageLib::Image& picture = *kept->second;
+            decoded = std::make_unique<ImageLib::Image>(picture.GetWidth(), picture.GetHeight());
+            std::copy(picture.m_bits.begin(), picture.m_bits.end(), decoded->m_bits.begin());
+        }
+        if (decoded == nullptr && !m_prefetched.empty()) {
             const auto it = m_prefetched.find(PakInterface::NormalizePakName(file));
             if (it != m_prefetched.end()) {
                 decoded = std::move(it->second);

@@ -177,6 +177,14 @@ public:
     void PrefetchPictures(const std::string& archive);
     // Frees what was prefetched and not asked for.
     void DropPrefetchedPictures();
+    // Keeps `picture` in memory under `name`: GetImage(name) then gives a
+    // copy of it instead of decoding a file (pictures made at run time, such
+    // as the player's own card faces). Replaces a picture of that name.
+    void KeepPicture(const std::string& name, std::shared_ptr<const ImageLib::Image> picture);
+    // The picture kept under `name`, or null.
+    std::shared_ptr<const ImageLib::Image> FindKeptPicture(const std::string& name);
+    // Forgets every kept picture whose name starts with `prefix`.
+    void ForgetKeptPictures(const std::string& prefix);
     size_t CountPrefetchedPictures();
     // The cached image for (file, variant), loaded on first use; a file name
     // starting with "!" gives an empty image. `isNew` tells whether it was
@@ -684,6 +692,7 @@ private:
     // Pictures decoded ahead by PrefetchPictures, by normalised archive name.
     std::mutex m_prefetchLock;
     std::map<std::string, std::unique_ptr<ImageLib::Image>> m_prefetched;
+    std::map<std::string, std::shared_ptr<const ImageLib::Image>> m_kept;  // under m_prefetchLock
 
     // Threads. The flags are written by one thread and polled by another.
     std::thread m_cursorThread;
