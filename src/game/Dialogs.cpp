@@ -255,6 +255,15 @@ FinishDlg::FinishDlg(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(
     m_smallFont = MakeFont("fonts/KBChopinScript28.txt");
 }
 
+std::string WithName(const std::string& pattern, const std::string& name) {
+    std::string text = pattern;
+    const std::string placeholder = "{name}";
+    if (const size_t at = text.find(placeholder); at != std::string::npos) {
+        text.replace(at, placeholder.size(), name);
+    }
+    return text;
+}
+
 std::string ResultTime(uint32_t seconds) {
     return std::to_string(seconds / 60) + ":" + std::to_string(seconds % 60);
 }

@@ -59,7 +59,7 @@ public:
     virtual std::vector<ControlLibrary::IButtonVO*> KeyButtons() const { return {}; }
     virtual ControlLibrary::IButtonVO* EscapeButton() const { return nullptr; }
     // Handles a key while the dialog is shown; true when it was the dialog's.
-    bool HandleKey(int32_t key, bool shift);
+    virtual bool HandleKey(int32_t key, bool shift);
     ControlLibrary::IButtonVO* GetHighlighted() const;
 
 protected:
@@ -145,6 +145,9 @@ private:
     ControlLibrary::IButtonVO* m_buttons[kDifficultyCount];
     uint16_t m_result = 0;
 };
+
+// `pattern` with "{name}" replaced by `name`: a whole sentence stays one text.
+std::string WithName(const std::string& pattern, const std::string& name);
 
 // m:s as the result shows a time ("0:5", "1:12").
 std::string ResultTime(uint32_t seconds);

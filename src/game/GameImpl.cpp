@@ -200,6 +200,7 @@ std::vector<BaseDialog*> GameImpl::OpenableDialogs() const {
     NewPlayerDialog* newPlayer = m_startModule->GetNewPlayerDialog();
     return {m_exitDialog.get(),
             newPlayer != nullptr ? newPlayer->GetErrorDialog() : nullptr,
+            newPlayer != nullptr ? newPlayer->GetDeleteDialog() : nullptr,
             newPlayer,
             m_gameModule->GetFinishDialog(),
             m_gameModule->GetLevelsDialog(),

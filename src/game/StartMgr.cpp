@@ -30,6 +30,25 @@ constexpr Spot kNameBox{0, -8};
 constexpr Extent kNameBoxSize{310, 33};
 constexpr int32_t kNameBoxCaptionY = -5;
 }  // namespace NewPlayerLayout
+// With the other players listed: a taller dialog.
+namespace PlayerListLayout {
+constexpr Extent kSize{400, 400};
+constexpr Spot kPrompt{0, -150};
+constexpr Spot kNameBox{0, -112};
+constexpr int32_t kFirstRowY = -66;
+constexpr int32_t kRowStep = 30;
+constexpr Extent kRowSize{240, 27};
+constexpr int32_t kScrollX = 155;
+constexpr Extent kScrollSize{60, 27};
+constexpr Spot kCancel{-120, 400 / 2 - 45};
+constexpr Spot kDelete{0, 400 / 2 - 45};
+constexpr Spot kCreate{120, 400 / 2 - 45};
+}  // namespace PlayerListLayout
+namespace DeleteLayout {
+constexpr Spot kLabel{0, -25};
+constexpr Spot kYes{70, 50};
+constexpr Spot kNo{-70, 50};
+}  // namespace DeleteLayout
 namespace StartLayout {
 constexpr Spot kGreeting{kCx, kCy - 100};
 constexpr Spot kName{kCx, kCy - 30};
@@ -76,6 +95,44 @@ void ErrorDialog::OnMouseClick(int32_t id) {
     }
 }
 
+// --- deletion question -----------------------------------------------------------------
+
+DeleteDialog::DeleteDialog(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(owner) {
+    m_dialog->SetSize(kPromptDialogSize.width, kPromptDialogSize.height);
+    m_dialog->SetBackgroundImage("images/dialog_add_del.png");
+    const ButtonStyle style{MakeFont(kMenuFont),
+                            "images/btn_def.png",
+                            kMenuButtonFrames,
+                            {kWhite, kPaleYellow, kGrey, kBlack, kBlack},
+                            Own(LoadSound("sounds/menulight.wav"))};
+    m_yesButton = MakeChildButton(style, "Yes", kPromptButtonSize, kPromptCaptionY);
+    m_noButton = MakeChildButton(style, "No", kPromptButtonSize, kPromptCaptionY);
+    m_label = MakeLabel(MakeFont(kPromptFont), "", Layer::kLabels, kPaleYellow);
+}
+
+void DeleteDialog::Ask(const std::string& name) {
+    m_name = name;
+    m_yes = false;
+    m_label->SetText(WithName("Delete {name} and their bests?", name));
+    Show(true);
+}
+
+void DeleteDialog::Layout() {
+    Place(m_label, DeleteLayout::kLabel);
+    Place(m_yesButton, DeleteLayout::kYes);
+    Place(m_noButton, DeleteLayout::kNo);
+}
+
+void DeleteDialog::OnMouseClick(int32_t id) {
+    if (id == m_yesButton->GetId()) {
+        m_yes = true;
+        Show(false);
+    } else if (id == m_noButton->GetId()) {
+        m_yes = false;
+        Show(false);
+    }
+}
+
 // --- new-player dialog ----------------------------------------------------------------
 
 NewPlayerDialog::NewPlayerDialog(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(owner) {
@@ -89,6 +146,17 @@ NewPlayerDialog::NewPlayerDialog(ControlLibrary::DialogMessageObserver* owner) :
                             Own(LoadSound("sounds/menu.ogg"))};
     m_create = MakeChildButton(style, "Create", kPromptButtonSize, kPromptCaptionY);
     m_cancel = MakeChildButton(style, "Cancel", kPromptButtonSize, kPromptCaptionY);
+    m_delete = MakeChildButton(style, "Delete", kPromptButtonSize, kPromptCaptionY);
+    m_scrollUp = MakeChildButton(style, "Up", PlayerListLayout::kScrollSize, kPromptCaptionY);
+    m_scrollDown = MakeChildButton(style, "Down", PlayerListLayout::kScrollSize, kPromptCaptionY);
+    const ButtonStyle rowStyle{font,
+                               "images/btn_def.png",
+                               kMenuButtonFrames,
+                               {kWhite, kPaleYellow, kGrey, kBlack, kBlack}};
+    for (size_t r = 0; r < kVisibleRows; ++r) {
+        m_rows.push_back(
+            MakeChildButton(rowStyle, "", PlayerListLayout::kRowSize, kPromptCaptionY));
+    }
     m_prompt = MakeLabel(MakeFont(kPromptFont), "Enter your name:", Layer::kLabels, kPaleYellow);
 
     m_edit = Own(GetFactory()->CreateEditBoxVO());
@@ -106,13 +174,125 @@ NewPlayerDialog::NewPlayerDialog(ControlLibrary::DialogMessageObserver* owner) :
     m_edit->SetBackgroundHidden(true);
 
     m_error = std::make_unique<ErrorDialog>(this);
+    m_confirm = std::make_unique<DeleteDialog>(this);
+    ShowRows();  // nothing listed until it opens
+}
+
+std::vector<ControlLibrary::IButtonVO*> NewPlayerDialog::KeyButtons() const {
+    if (!HasList()) {
+        return {m_cancel, m_create};  // left to right
+    }
+    return {m_cancel, m_delete, m_create};
+}
+
+void NewPlayerDialog::Show(bool on) {
+    if (on) {
+        m_top = 0;
+        m_lit = -1;
+        FillList();
+        m_withList = !m_listed.empty();
+        if (m_withList) {
+            m_dialog->SetSize(PlayerListLayout::kSize.width, PlayerListLayout::kSize.height);
+            m_dialog->SetBackgroundImage("images/dialog/dlg_finish.png");
+        } else {
+            m_dialog->SetSize(kPromptDialogSize.width, kPromptDialogSize.height);
+            m_dialog->SetBackgroundImage("images/dialog/new_player.png");
+        }
+    }
+    BaseDialog::Show(on);
+}
+
+void NewPlayerDialog::FillList() {
+    m_listed.clear();
+    for (const Player* p : PlayerList::Instance()->OthersByName()) {
+        m_listed.push_back(p->name);
+    }
+    if (m_lit >= static_cast<int>(m_listed.size())) {
+        m_lit = static_cast<int>(m_listed.size()) - 1;
+    }
+    const size_t rows = kVisibleRows;
+    m_top = m_listed.size() <= rows ? 0 : std::min(m_top, m_listed.size() - rows);
+    ShowRows();
+}
+
+void NewPlayerDialog::ShowRows() {
+    const bool shown = m_dialog->IsShown();
+    for (size_t r = 0; r < m_rows.size(); ++r) {
+        const size_t i = m_top + r;
+        const bool used = i < m_listed.size();
+        m_rows[r]->SetText(used ? m_listed[i] : "");
+        m_rows[r]->SetHighlighted(used && static_cast<int>(i) == m_lit);
+        m_rows[r]->SetShowWithParent(used);
+        m_rows[r]->SetShown(used && shown);
+    }
+    const bool list = HasList();
+    const bool scrolls = m_listed.size() > kVisibleRows;
+    for (ControlLibrary::IButtonVO* b : {m_delete, m_scrollUp, m_scrollDown}) {
+        const bool with = b == m_delete ? list : scrolls;
+        b->SetShowWithParent(with);
+        b->SetShown(with && shown);
+    }
+    m_delete->SetEnabled(m_lit >= 0);
+    m_scrollUp->SetEnabled(m_top > 0);
+    m_scrollDown->SetEnabled(m_top + kVisibleRows < m_listed.size());
+}
+
+void NewPlayerDialog::Light(int index) {
+    m_lit = index;
+    if (index >= 0) {
+        const auto i = static_cast<size_t>(index);
+        if (i < m_top) {
+            m_top = i;
+        } else if (i >= m_top + kVisibleRows) {
+            m_top = i + 1 - kVisibleRows;
+        }
+    }
+    ShowRows();
+}
+
+void NewPlayerDialog::Pick(int index) {
+    if (index < 0 || index >= static_cast<int>(m_listed.size())) {
+        return;
+    }
+    PlayerList* players = PlayerList::Instance();
+    if (Player* chosen = players->Find(m_listed[static_cast<size_t>(index)])) {
+        players->SetCurrent(*chosen, true);
+        static_cast<void>(players->SaveAll());  // who is current survives a crash
+        Show(false);
+    }
+}
+
+bool NewPlayerDialog::HandleKey(int32_t key, bool shift) {
+    if (!m_listed.empty() && (key == kKeyDown || key == kKeyUp)) {
+        Highlight(-1);  // the list's turn: no button lit beside it
+        const int last = static_cast<int>(m_listed.size()) - 1;
+        Light(key == kKeyDown ? std::min(m_lit + 1, last) : std::max(m_lit - 1, -1));
+        return true;
+    }
+    return BaseDialog::HandleKey(key, shift);
 }
 
 void NewPlayerDialog::Layout() {
-    Place(m_create, NewPlayerLayout::kCreate);
-    Place(m_cancel, NewPlayerLayout::kCancel);
-    Place(m_prompt, NewPlayerLayout::kPrompt);
-    Place(m_edit, NewPlayerLayout::kNameBox);
+    if (!m_withList) {
+        Place(m_create, NewPlayerLayout::kCreate);
+        Place(m_cancel, NewPlayerLayout::kCancel);
+        Place(m_prompt, NewPlayerLayout::kPrompt);
+        Place(m_edit, NewPlayerLayout::kNameBox);
+        return;
+    }
+    Place(m_create, PlayerListLayout::kCreate);
+    Place(m_cancel, PlayerListLayout::kCancel);
+    Place(m_delete, PlayerListLayout::kDelete);
+    Place(m_prompt, PlayerListLayout::kPrompt);
+    Place(m_edit, PlayerListLayout::kNameBox);
+    for (size_t r = 0; r < m_rows.size(); ++r) {
+        Place(m_rows[r], {0, PlayerListLayout::kFirstRowY +
+                                 static_cast<int32_t>(r) * PlayerListLayout::kRowStep});
+    }
+    const int32_t lastRowY = PlayerListLayout::kFirstRowY +
+                             static_cast<int32_t>(kVisibleRows - 1) * PlayerListLayout::kRowStep;
+    Place(m_scrollUp, {PlayerListLayout::kScrollX, PlayerListLayout::kFirstRowY});
+    Place(m_scrollDown, {PlayerListLayout::kScrollX, lastRowY});
 }
 
 void NewPlayerDialog::OnMouseClick(int32_t id) {
@@ -132,6 +312,34 @@ void NewPlayerDialog::OnMouseClick(int32_t id) {
         }
     } else if (id == m_cancel->GetId()) {
         Show(false);
+    } else if (id == m_delete->GetId()) {
+        if (m_lit >= 0 && m_lit < static_cast<int>(m_listed.size())) {
+            m_confirm->Ask(m_listed[static_cast<size_t>(m_lit)]);
+        }
+    } else if (id == m_scrollUp->GetId() || id == m_scrollDown->GetId()) {
+        const bool down = id == m_scrollDown->GetId();
+        if (down && m_top + kVisibleRows < m_listed.size()) {
+            ++m_top;
+        } else if (!down && m_top > 0) {
+            --m_top;
+        }
+        ShowRows();
+        m_edit->SetFocus(true);  // the keys go on working where they did
+    } else {
+        for (size_t r = 0; r < m_rows.size(); ++r) {
+            if (id == m_rows[r]->GetId()) {
+                // A click lights a player ("Delete" then acts on them); a
+                // click on the lit one picks them.
+                const auto index = static_cast<int>(m_top + r);
+                if (index == m_lit) {
+                    Pick(index);
+                } else {
+                    Light(index);
+                    m_edit->SetFocus(true);
+                }
+                return;
+            }
+        }
     }
 }
 
@@ -142,6 +350,10 @@ void NewPlayerDialog::OnKeyDown(int32_t /*id*/, int32_t key) {
     if (ControlLibrary::IButtonVO* chosen = GetHighlighted()) {
         Highlight(-1);
         chosen->Press();  // the button Tab moved to
+        return;
+    }
+    if (m_lit >= 0) {
+        Pick(m_lit);  // the player lit in the list
         return;
     }
     m_create->Press();  // a disabled button gives no click: an empty name does nothing
@@ -156,6 +368,20 @@ void NewPlayerDialog::OnTextChanged(int32_t /*id*/) {
 void NewPlayerDialog::OnDialogShown(int32_t id, bool shown) {
     const bool mine = id == GetDialogId() && shown;
     const bool errorClosed = id == m_error->GetDialogId() && !shown;
+    const bool asked = id == m_confirm->GetDialogId() && !shown;
+    if (id == GetDialogId() && !shown) {
+        m_withList = false;  // the next showing sizes itself again
+    }
+    if (asked) {
+        if (m_confirm->GetResult()) {
+            // A file that cannot go keeps its player listed.
+            static_cast<void>(PlayerList::Instance()->Remove(m_confirm->GetName()));
+            m_lit = -1;
+            FillList();
+        }
+        m_edit->SetFocus(true);
+        return;
+    }
     if (!mine && !errorClosed) {
         return;
     }
