@@ -255,11 +255,14 @@ FinishDlg::FinishDlg(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(
     m_smallFont = MakeFont("fonts/KBChopinScript28.txt");
 }
 
-std::string WithName(const std::string& pattern, const std::string& name) {
+std::string Filled(const std::string& pattern,
+                   std::initializer_list<std::pair<const char*, std::string>> values) {
     std::string text = pattern;
-    const std::string placeholder = "{name}";
-    if (const size_t at = text.find(placeholder); at != std::string::npos) {
-        text.replace(at, placeholder.size(), name);
+    for (const auto& [key, value] : values) {
+        const std::string placeholder = std::string("{") + key + "}";
+        if (const size_t at = text.find(placeholder); at != std::string::npos) {
+            text.replace(at, placeholder.size(), value);
+        }
     }
     return text;
 }
@@ -301,6 +304,62 @@ void FinishDlg::Layout() {
 
 void FinishDlg::OnMouseClick(int32_t id) {
     if (id == m_ok->GetId()) {
+        Show(false);
+    }
+}
+
+// --- result of a game with others ---------------------------------------------------
+
+MatchResultDlg::MatchResultDlg(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(owner) {
+    m_dialog->SetSize(FinishLayout::kSize.width, FinishLayout::kSize.height);
+    m_dialog->SetBackgroundImage("images/dialog/dlg_finish.png");
+    ControlLibrary::IFont* buttons = MakeFont(kMenuFont);
+    m_again = MakeMenuButton(buttons, "Play again");
+    m_mainMenu = MakeMenuButton(buttons, "Main menu");
+    m_text = Own(GetFactory()->CreateTextBoxVO());
+    m_text->SetSize(FinishLayout::kTextSize.width, FinishLayout::kTextSize.height);
+    m_text->SetZOrder(Layer::kDialogControls);
+    m_text->SetAlignment(kAlignCentre, kAlignCentre);
+    m_dialog->AddChild(m_text);
+    m_font = MakeFont("fonts/KBChopinScript36.txt");
+    m_smallFont = MakeFont("fonts/KBChopinScript28.txt");
+}
+
+void MatchResultDlg::Show(bool on) {
+    if (on) {
+        m_text->Clear();
+        if (m_leaders.size() == 1 && m_leaders.front() < m_lines.size()) {
+            m_text->AddParagraph(WithName("{name} wins!", m_lines[m_leaders.front()].name), m_font,
+                                 1, kGold);
+        } else {
+            m_text->AddParagraph("A draw!", m_font, 1, kGold);
+        }
+        m_text->AddParagraph("", m_smallFont, 0, kYellow);
+        for (const Line& line : m_lines) {
+            m_text->AddParagraph(Filled("{name}   pairs: {pairs}   attempts: {attempts}",
+                                        {{"name", line.name},
+                                         {"pairs", std::to_string(line.pairs)},
+                                         {"attempts", std::to_string(line.attempts)}}),
+                                 m_smallFont, 0, kYellow);
+        }
+    }
+    Highlight(-1);
+    Layout();
+    m_dialog->SetShown(on);
+}
+
+void MatchResultDlg::Layout() {
+    Place(m_again, {-70, FinishLayout::kOk.y});
+    Place(m_mainMenu, {70, FinishLayout::kOk.y});
+    Place(m_text, FinishLayout::kText);
+}
+
+void MatchResultDlg::OnMouseClick(int32_t id) {
+    if (id == m_again->GetId()) {
+        m_result = kPlayAgain;
+        Show(false);
+    } else if (id == m_mainMenu->GetId()) {
+        m_result = kMainMenu;
         Show(false);
     }
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "controls/IButtonVO.h"
@@ -146,8 +148,13 @@ private:
     uint16_t m_result = 0;
 };
 
-// `pattern` with "{name}" replaced by `name`: a whole sentence stays one text.
-std::string WithName(const std::string& pattern, const std::string& name);
+// `pattern` with each "{key}" replaced by its value: a whole sentence stays
+// one text, whatever the order of its parts in another language.
+std::string Filled(const std::string& pattern,
+                   std::initializer_list<std::pair<const char*, std::string>> values);
+inline std::string WithName(const std::string& pattern, const std::string& name) {
+    return Filled(pattern, {{"name", name}});
+}
 
 // m:s as the result shows a time ("0:5", "1:12").
 std::string ResultTime(uint32_t seconds);
@@ -186,6 +193,45 @@ private:
     uint16_t m_attempts = 0;
     PersonalBest m_best;
     BestChange m_change;
+};
+
+// The result of a game with others: each player's pairs and attempts, the
+// winner or a draw, then "Play again" with the same players or "Main menu".
+class MatchResultDlg : public BaseDialog {
+public:
+    enum Result : uint8_t { kPlayAgain = 0, kMainMenu = 1 };
+    struct Line {
+        std::string name;
+        uint16_t pairs = 0;
+        uint16_t attempts = 0;
+    };
+    explicit MatchResultDlg(ControlLibrary::DialogMessageObserver* owner);
+    // What it shows next: the players in turn order and the leaders' indices.
+    void SetResult(std::vector<Line> lines, std::vector<size_t> leaders) {
+        m_lines = std::move(lines);
+        m_leaders = std::move(leaders);
+    }
+    void Show(bool on) override;
+    void Layout() override;
+    void OnMouseClick(int32_t id) override;
+    uint8_t GetResult() const { return m_result; }
+    ControlLibrary::ITextBoxVO* GetTextBox() const { return m_text; }
+    ControlLibrary::IButtonVO* GetPlayAgainButton() const { return m_again; }
+    ControlLibrary::IButtonVO* GetMainMenuButton() const { return m_mainMenu; }
+    std::vector<ControlLibrary::IButtonVO*> KeyButtons() const override {
+        return {m_again, m_mainMenu};
+    }
+    ControlLibrary::IButtonVO* EscapeButton() const override { return m_mainMenu; }
+
+private:
+    ControlLibrary::IButtonVO* m_again;
+    ControlLibrary::IButtonVO* m_mainMenu;
+    ControlLibrary::ITextBoxVO* m_text;
+    ControlLibrary::IFont* m_font;
+    ControlLibrary::IFont* m_smallFont;
+    std::vector<Line> m_lines;
+    std::vector<size_t> m_leaders;
+    uint8_t m_result = kPlayAgain;
 };
 
 // The three-second count-down before play. Counts on the timer thread and

@@ -124,6 +124,8 @@ void GameImpl::Initialize() {
     m_exitButton->SetBackgroundHidden(true);
 
     m_exitDialog = std::make_unique<ExitDialog>(this);
+    m_playersDialog = std::make_unique<PlayersDlg>(this);
+    m_startModule->AddRowButton("Players", [this] { m_playersDialog->Show(true); });
     if (NewPlayerDialog* prompt = m_startModule->GetNewPlayerDialog()) {
         prompt->GetDialog()->AddDialogObserver(this);  // "Exit" stays usable over the first one
     }
@@ -175,6 +177,7 @@ void GameImpl::Release() {
     static_cast<void>(PlayerList::Instance()->SaveAll());
     static_cast<void>(SaveOptions());
     m_gameModule->Release();
+    m_playersDialog.reset();
     m_startModule->Release();
     m_exitDialog.reset();
     FieldMgr::Destroy();
@@ -198,11 +201,15 @@ void GameImpl::RequestClose() {
 
 std::vector<BaseDialog*> GameImpl::OpenableDialogs() const {
     NewPlayerDialog* newPlayer = m_startModule->GetNewPlayerDialog();
+    PlayersDlg* players = m_playersDialog.get();
     return {m_exitDialog.get(),
+            players != nullptr ? players->GetErrorDialog() : nullptr,
+            players,
             newPlayer != nullptr ? newPlayer->GetErrorDialog() : nullptr,
             newPlayer != nullptr ? newPlayer->GetDeleteDialog() : nullptr,
             newPlayer,
             m_gameModule->GetFinishDialog(),
+            m_gameModule->GetMatchDialog(),
             m_gameModule->GetLevelsDialog(),
             m_gameModule->GetMenuDialog()};
 }
@@ -330,6 +337,7 @@ void GameImpl::OnCountDown(bool running) {
 void GameImpl::OnModuleFinished(int32_t moduleId) {
     LightStartTarget(-1);
     if (moduleId == m_startModule->GetId()) {
+        m_gameModule->SetSeats({});  // "Play": the solo game
         m_startModule->Hide();
         m_gameModule->Show();
     } else if (moduleId == m_gameModule->GetId()) {
@@ -372,6 +380,15 @@ void GameImpl::OnDialogShown(int32_t id, bool shown) {
         m_exitButton->SetModalExempt(usable);
         if (usable && shown) {
             m_exitButton->SetEnabled(true);  // the prompt disabled it as it opened
+        }
+        return;
+    }
+    if (!shown && m_playersDialog != nullptr && id == m_playersDialog->GetDialogId()) {
+        if (m_playersDialog->GetResult() && m_startModule->IsActive()) {
+            LightStartTarget(-1);
+            m_gameModule->SetSeats(m_playersDialog->GetSeats());
+            m_startModule->Hide();
+            m_gameModule->Show();
         }
         return;
     }

@@ -1,5 +1,6 @@
 #include "game/StartMgr.h"
 
+#include <algorithm>
 #include "controls/Factory_impl.h"
 #include "game/Profiles.h"
 #include "time/TimeSystem_impl.h"
@@ -49,6 +50,19 @@ constexpr Spot kLabel{0, -25};
 constexpr Spot kYes{70, 50};
 constexpr Spot kNo{-70, 50};
 }  // namespace DeleteLayout
+namespace PlayersLayout {
+constexpr Extent kSize{400, 400};
+constexpr Spot kTitle{0, -160};
+constexpr Spot kFirst{0, -122};
+constexpr int32_t kFirstSeatY = -88;
+constexpr int32_t kSeatStep = 32;
+constexpr Extent kSeatSize{240, 27};
+constexpr Spot kPrompt{0, 12};
+constexpr Spot kNameBox{0, 48};
+constexpr Spot kAdd{0, 88};
+constexpr Spot kCancel{-90, 400 / 2 - 45};
+constexpr Spot kPlay{90, 400 / 2 - 45};
+}  // namespace PlayersLayout
 namespace StartLayout {
 constexpr Spot kGreeting{kCx, kCy - 100};
 constexpr Spot kName{kCx, kCy - 30};
@@ -389,6 +403,209 @@ void NewPlayerDialog::OnDialogShown(int32_t id, bool shown) {
     m_edit->SetFocus(true);
     m_cancel->SetEnabled(!PlayerList::Instance()->GetPlayers().empty());
     m_create->SetEnabled(false);
+}
+
+// --- who plays ------------------------------------------------------------------------
+
+PlayersDlg::PlayersDlg(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(owner) {
+    m_dialog->SetSize(PlayersLayout::kSize.width, PlayersLayout::kSize.height);
+    m_dialog->SetBackgroundImage("images/dialog/dlg_finish.png");
+    ControlLibrary::IFont* font = MakeFont(kMenuFont);
+    const ButtonStyle style{font,
+                            "images/btn_def.png",
+                            kMenuButtonFrames,
+                            {kWhite, kPaleYellow, kGrey, kBlack, kBlack},
+                            Own(LoadSound("sounds/menu.ogg"))};
+    ControlLibrary::IFont* promptFont = MakeFont(kPromptFont);
+    m_title = MakeLabel(promptFont, "Who plays?", Layer::kLabels, kGold);
+    m_first = MakeLabel(font, "", Layer::kLabels, kPaleYellow);
+    for (ControlLibrary::IButtonVO*& seat : m_seatButtons) {
+        seat = MakeChildButton(style, "", PlayersLayout::kSeatSize, kPromptCaptionY);
+    }
+    m_prompt = MakeLabel(promptFont, "Or a new player:", Layer::kLabels, kPaleYellow);
+    m_edit = Own(GetFactory()->CreateEditBoxVO());
+    m_edit->SetFont(font);
+    m_edit->SetAlignment(kAlignCentre, kAlignCentre);
+    m_edit->SetZOrder(Layer::kLabels);
+    m_edit->SetTextColour(kWhite);
+    m_edit->SetColour(kBlack);
+    m_edit->AddEditObserver(this);
+    m_edit->AddKeybdObserver(this);
+    m_dialog->AddChild(m_edit);
+    m_edit->SetSize(NewPlayerLayout::kNameBoxSize.width, NewPlayerLayout::kNameBoxSize.height);
+    m_edit->SetTextOffset(0, NewPlayerLayout::kNameBoxCaptionY);
+    m_edit->SetMaxLength(14);
+    m_edit->SetBackgroundHidden(true);
+    m_add = MakeChildButton(style, "Add", kPromptButtonSize, kPromptCaptionY);
+    m_cancel = MakeChildButton(style, "Cancel", kPromptButtonSize, kPromptCaptionY);
+    m_playButton = MakeChildButton(style, "Play", kPromptButtonSize, kPromptCaptionY);
+    m_error = std::make_unique<ErrorDialog>(this);
+}
+
+std::vector<ControlLibrary::IButtonVO*> PlayersDlg::KeyButtons() const {
+    return {m_seatButtons[0], m_seatButtons[1], m_seatButtons[2], m_add, m_cancel, m_playButton};
+}
+
+std::vector<Seat> PlayersDlg::GetSeats() const {
+    std::vector<Seat> seats{{PlayerList::Instance()->GetCurrent().name, std::nullopt}};
+    for (const auto& seat : m_seats) {
+        if (seat) {
+            seats.push_back(*seat);
+        }
+    }
+    return seats;
+}
+
+void PlayersDlg::Show(bool on) {
+    if (on) {
+        m_play = false;
+        // The choices of the last time stay while those players are there and not current.
+        PlayerList* players = PlayerList::Instance();
+        for (auto& seat : m_seats) {
+            if (seat && !seat->computer) {
+                const Player* p = players->Find(seat->name);
+                if (p == nullptr || p->current) {
+                    seat.reset();
+                }
+            }
+        }
+        m_first->SetText(players->GetCurrent().name);
+        ShowSeats();
+    }
+    BaseDialog::Show(on);
+}
+
+void PlayersDlg::ShowSeats() {
+    size_t seated = 0;
+    for (size_t i = 0; i < kOtherSeats; ++i) {
+        m_seatButtons[i]->SetText(m_seats[i] ? SeatName(*m_seats[i]) : "Nobody");
+        seated += m_seats[i] ? 1 : 0;
+    }
+    m_playButton->SetEnabled(seated > 0);
+}
+
+void PlayersDlg::NextChoice(size_t i) {
+    // Every choice in order: nobody, the players free for this seat, the computer.
+    std::vector<std::optional<Seat>> choices{std::nullopt};
+    for (const Player* p : PlayerList::Instance()->OthersByName()) {
+        const Seat seat{p->name, std::nullopt};
+        bool elsewhere = false;
+        for (size_t j = 0; j < kOtherSeats; ++j) {
+            elsewhere = elsewhere || (j != i && m_seats[j] == seat);
+        }
+        if (!elsewhere) {
+            choices.emplace_back(seat);
+        }
+    }
+    for (Rules::Strength strength :
+         {Rules::Strength::Forgetful, Rules::Strength::Good, Rules::Strength::Sharp}) {
+        choices.emplace_back(Seat{"", strength});
+    }
+    const auto at = std::find(choices.begin(), choices.end(), m_seats[i]);
+    const size_t next = at == choices.end() ? 0 : static_cast<size_t>(at - choices.begin()) + 1;
+    m_seats[i] = choices[next % choices.size()];
+    ShowSeats();
+}
+
+void PlayersDlg::AddTyped() {
+    std::string name;
+    m_edit->GetText(name);
+    if (name.empty()) {
+        return;
+    }
+    PlayerList* players = PlayerList::Instance();
+    const Player* known = players->Find(name);
+    if (known == nullptr) {
+        if (!players->Add(Player(false, name, kHard))) {
+            m_error->Show(true);
+            return;
+        }
+        static_cast<void>(players->SaveAll());  // the new player survives a crash
+    }
+    const Seat seat{name, std::nullopt};
+    const bool seated =
+        std::find(std::begin(m_seats), std::end(m_seats), seat) != std::end(m_seats);
+    if ((known != nullptr && known->current) || seated) {
+        m_error->Show(true);  // already playing
+        return;
+    }
+    // The first free seat, or the last one when all are taken.
+    auto free = std::find(std::begin(m_seats), std::end(m_seats), std::nullopt);
+    *(free != std::end(m_seats) ? free : std::end(m_seats) - 1) = seat;
+    m_edit->SetText("");
+    m_add->SetEnabled(false);
+    ShowSeats();
+}
+
+void PlayersDlg::Layout() {
+    Place(m_title, PlayersLayout::kTitle);
+    Place(m_first, PlayersLayout::kFirst);
+    for (size_t i = 0; i < kOtherSeats; ++i) {
+        Place(m_seatButtons[i],
+              {0, PlayersLayout::kFirstSeatY + static_cast<int32_t>(i) * PlayersLayout::kSeatStep});
+    }
+    Place(m_prompt, PlayersLayout::kPrompt);
+    Place(m_edit, PlayersLayout::kNameBox);
+    Place(m_add, PlayersLayout::kAdd);
+    Place(m_cancel, PlayersLayout::kCancel);
+    Place(m_playButton, PlayersLayout::kPlay);
+}
+
+void PlayersDlg::OnMouseClick(int32_t id) {
+    for (size_t i = 0; i < kOtherSeats; ++i) {
+        if (id == m_seatButtons[i]->GetId()) {
+            NextChoice(i);
+            m_edit->SetFocus(true);
+            return;
+        }
+    }
+    if (id == m_add->GetId()) {
+        AddTyped();
+        m_edit->SetFocus(true);
+    } else if (id == m_cancel->GetId()) {
+        m_play = false;
+        Show(false);
+    } else if (id == m_playButton->GetId()) {
+        m_play = true;
+        Show(false);
+    }
+}
+
+void PlayersDlg::OnKeyDown(int32_t /*id*/, int32_t key) {
+    if (key != kKeyReturn) {
+        return;
+    }
+    if (ControlLibrary::IButtonVO* chosen = GetHighlighted()) {
+        chosen->Press();  // the button the keys moved to stays lit: a seat may be pressed again
+        return;
+    }
+    std::string text;
+    m_edit->GetText(text);
+    (text.empty() ? m_playButton : m_add)->Press();
+}
+
+void PlayersDlg::OnTextChanged(int32_t /*id*/) {
+    std::string text;
+    m_edit->GetText(text);
+    m_add->SetEnabled(!text.empty());
+}
+
+void PlayersDlg::OnDialogShown(int32_t id, bool shown) {
+    const bool mine = id == GetDialogId() && shown;
+    const bool errorClosed = id == m_error->GetDialogId() && !shown;
+    if (!mine && !errorClosed) {
+        return;
+    }
+    m_edit->SetText("");
+    m_edit->SetFocus(true);
+    m_add->SetEnabled(false);
+}
+
+bool PlayersDlg::HandleKey(int32_t key, bool shift) {
+    if (key == kKeyDown || key == kKeyUp) {
+        return BaseDialog::HandleKey(kKeyTab, key == kKeyUp);
+    }
+    return BaseDialog::HandleKey(key, shift);
 }
 
 // --- start screen -----------------------------------------------------------------------

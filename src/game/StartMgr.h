@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "controls/ITextVO.h"
 #include "effects/IEffects.h"
 #include "game/Dialogs.h"
+#include "game/FieldMgr.h"
 #include "game/GameModule.h"
 #include "game/Owned.h"
 #include "time/ITimeSystem.h"
@@ -126,6 +128,62 @@ private:
     bool m_withList = false;  // opened with a list: it keeps its size until closed
     std::unique_ptr<ErrorDialog> m_error;
     std::unique_ptr<DeleteDialog> m_confirm;
+};
+
+// "Players": who plays with the current player. Three seats after theirs,
+// each chosen in turn from nobody, the other players and the computer at its
+// three strengths; a name typed in adds a new player to the first free seat.
+// "Play" starts the game with them (GetResult), "Cancel" leaves things as
+// they were.
+class PlayersDlg : public BaseDialog,
+                   public ControlLibrary::IEditBoxMsgObserver,
+                   public ControlLibrary::KeybdMessageObserver {
+public:
+    explicit PlayersDlg(ControlLibrary::DialogMessageObserver* owner);
+    void Show(bool on) override;
+    void Layout() override;
+    void OnMouseClick(int32_t id) override;
+    // Enter in the name box: the lit button, else "Add" with a name, else "Play".
+    void OnKeyDown(int32_t id, int32_t key) override;
+    void OnTextChanged(int32_t id) override;
+    void OnDialogShown(int32_t id, bool shown) override;
+    // Up and Down walk the buttons as Shift+Tab and Tab do.
+    bool HandleKey(int32_t key, bool shift) override;
+
+    std::vector<ControlLibrary::IButtonVO*> KeyButtons() const override;
+    ControlLibrary::IButtonVO* EscapeButton() const override { return m_cancel; }
+    // True when it was closed with "Play".
+    bool GetResult() const { return m_play; }
+    // The players chosen, in turn order: the current player first.
+    std::vector<Seat> GetSeats() const;
+    static constexpr size_t kOtherSeats = 3;
+    ControlLibrary::IButtonVO* GetSeatButton(size_t i) const { return m_seatButtons[i]; }
+    ControlLibrary::IButtonVO* GetPlayButton() const { return m_playButton; }
+    ControlLibrary::IButtonVO* GetAddButton() const { return m_add; }
+    ControlLibrary::IButtonVO* GetCancelButton() const { return m_cancel; }
+    ControlLibrary::IEditBoxVO* GetEditBox() const { return m_edit; }
+    ErrorDialog* GetErrorDialog() const { return m_error.get(); }
+
+protected:
+    bool TakesText() const override { return true; }
+
+private:
+    // Seat `i`'s next choice: nobody, the players not seated elsewhere, the computer.
+    void NextChoice(size_t i);
+    void ShowSeats();
+    void AddTyped();
+
+    ControlLibrary::IStringVO* m_title;
+    ControlLibrary::IStringVO* m_first;  // the current player, who always plays
+    ControlLibrary::IButtonVO* m_seatButtons[kOtherSeats];
+    std::optional<Seat> m_seats[kOtherSeats];
+    ControlLibrary::IStringVO* m_prompt;
+    ControlLibrary::IEditBoxVO* m_edit;
+    ControlLibrary::IButtonVO* m_add;
+    ControlLibrary::IButtonVO* m_cancel;
+    ControlLibrary::IButtonVO* m_playButton;
+    std::unique_ptr<ErrorDialog> m_error;
+    bool m_play = false;
 };
 
 // The start screen: greets the current player, "Play" starts the game, the

@@ -383,7 +383,8 @@ TEST_F(WholeGame, ALinkOpensItsPageOnlyWhenThePageIsThere) {
     Click(game->GetLink(0));
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], "file://" + readme.string());
-    Key(SDLK_TAB);  // "Play", the invitation, "Exit", "Quorlin!", "More games"
+    Key(SDLK_TAB);  // "Play", "Players", the invitation, "Exit", "Quorlin!", "More games"
+    Key(SDLK_TAB);
     Key(SDLK_TAB);
     Key(SDLK_TAB);
     Key(SDLK_TAB);
