@@ -29,6 +29,7 @@ constexpr Extent kTextSize{300, 300};
 constexpr Spot kOk{0, 400 / 2 - 45};  // 45 above the bottom
 constexpr Spot kText{0, -120};
 }  // namespace FinishLayout
+constexpr uint32_t kMatchTextWidth = 360;  // a computer's line fits whole
 namespace TimerLayout {
 constexpr Extent kSize{200, 100};
 constexpr Spot kDigit{8, -305};  // above the dialog, under the clock
@@ -316,13 +317,14 @@ MatchResultDlg::MatchResultDlg(ControlLibrary::DialogMessageObserver* owner) : B
     ControlLibrary::IFont* buttons = MakeFont(kMenuFont);
     m_again = MakeMenuButton(buttons, "Play again");
     m_mainMenu = MakeMenuButton(buttons, "Main menu");
+    m_mainMenu->SetBackgroundHidden(false);  // no plate for it in the picture
     m_text = Own(GetFactory()->CreateTextBoxVO());
-    m_text->SetSize(FinishLayout::kTextSize.width, FinishLayout::kTextSize.height);
+    m_text->SetSize(kMatchTextWidth, FinishLayout::kTextSize.height);
     m_text->SetZOrder(Layer::kDialogControls);
     m_text->SetAlignment(kAlignCentre, kAlignCentre);
     m_dialog->AddChild(m_text);
     m_font = MakeFont("fonts/KBChopinScript36.txt");
-    m_smallFont = MakeFont("fonts/KBChopinScript28.txt");
+    m_smallFont = MakeFont("fonts/Pristina18.txt");
 }
 
 void MatchResultDlg::Show(bool on) {
@@ -334,7 +336,6 @@ void MatchResultDlg::Show(bool on) {
         } else {
             m_text->AddParagraph("A draw!", m_font, 1, kGold);
         }
-        m_text->AddParagraph("", m_smallFont, 0, kYellow);
         for (const Line& line : m_lines) {
             m_text->AddParagraph(Filled("{name}   pairs: {pairs}   attempts: {attempts}",
                                         {{"name", line.name},
@@ -349,9 +350,9 @@ void MatchResultDlg::Show(bool on) {
 }
 
 void MatchResultDlg::Layout() {
-    Place(m_again, {-70, FinishLayout::kOk.y});
-    Place(m_mainMenu, {70, FinishLayout::kOk.y});
-    Place(m_text, FinishLayout::kText);
+    Place(m_again, FinishLayout::kOk);  // on the picture's plate
+    Place(m_mainMenu, {130, FinishLayout::kOk.y});
+    Place(m_text, {0, -60});
 }
 
 void MatchResultDlg::OnMouseClick(int32_t id) {

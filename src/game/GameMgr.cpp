@@ -20,7 +20,7 @@ constexpr Spot kMinutes{kCx + 150, kCy - 335};  // the clock: "m", ":", "ss"
 constexpr Spot kColon{kCx + 170, kCy - 335};
 constexpr Spot kSeconds{kCx + 190, kCy - 335};
 // The scores of a game with others: top right, clear of the clock and the cards.
-constexpr Spot kFirstScore{kScreenWidth - 200, 30};
+constexpr Spot kFirstScore{kScreenWidth - 230, 30};
 constexpr int32_t kScoreStep = 30;
 constexpr int32_t kMarkerGap = 8;  // the marker ends this far left of the name
 }  // namespace PlayLayout
@@ -100,7 +100,7 @@ void GameMgr::Initialize() {
     m_menuDialog = std::make_unique<MenuDlg>(this);
     m_matchDialog = std::make_unique<MatchResultDlg>(this);
 
-    m_scoreFont = LoadFont("fonts/KBChopinScript28.txt");
+    m_scoreFont = LoadFont("fonts/Pristina18.txt");
     for (size_t i = 0; i < kMaxSeats; ++i) {
         m_scores[i] = factory->CreateStringVO();
         m_scores[i]->SetFont(m_scoreFont);

@@ -47,8 +47,8 @@ constexpr Spot kCreate{120, 400 / 2 - 45};
 }  // namespace PlayerListLayout
 namespace DeleteLayout {
 constexpr Spot kLabel{0, -25};
-constexpr Spot kYes{70, 50};
-constexpr Spot kNo{-70, 50};
+constexpr Spot kYes{130, 50};
+constexpr Spot kNo{0, 50};  // the safe answer on the picture's plate
 }  // namespace DeleteLayout
 namespace PlayersLayout {
 constexpr Extent kSize{400, 400};
@@ -60,8 +60,8 @@ constexpr Extent kSeatSize{240, 27};
 constexpr Spot kPrompt{0, 12};
 constexpr Spot kNameBox{0, 48};
 constexpr Spot kAdd{0, 88};
-constexpr Spot kCancel{-90, 400 / 2 - 45};
-constexpr Spot kPlay{90, 400 / 2 - 45};
+constexpr Spot kCancel{-130, 400 / 2 - 45};
+constexpr Spot kPlay{0, 400 / 2 - 45};  // on the picture's plate
 }  // namespace PlayersLayout
 namespace StartLayout {
 constexpr Spot kGreeting{kCx, kCy - 100};
@@ -121,6 +121,7 @@ DeleteDialog::DeleteDialog(ControlLibrary::DialogMessageObserver* owner) : BaseD
                             Own(LoadSound("sounds/menulight.wav"))};
     m_yesButton = MakeChildButton(style, "Yes", kPromptButtonSize, kPromptCaptionY);
     m_noButton = MakeChildButton(style, "No", kPromptButtonSize, kPromptCaptionY);
+    m_yesButton->SetBackgroundHidden(false);  // no plate for it in the picture
     m_label = MakeLabel(MakeFont(kPromptFont), "", Layer::kLabels, kPaleYellow);
 }
 
@@ -205,6 +206,12 @@ void NewPlayerDialog::Show(bool on) {
         m_lit = -1;
         FillList();
         m_withList = !m_listed.empty();
+        // The small picture has the name box and the buttons' plates drawn
+        // in; on the tall one they draw their own.
+        for (ControlLibrary::IButtonVO* b : {m_cancel, m_delete, m_create}) {
+            b->SetBackgroundHidden(!m_withList);
+        }
+        m_edit->SetBackgroundHidden(!m_withList);
         if (m_withList) {
             m_dialog->SetSize(PlayerListLayout::kSize.width, PlayerListLayout::kSize.height);
             m_dialog->SetBackgroundImage("images/dialog/dlg_finish.png");
@@ -435,10 +442,12 @@ PlayersDlg::PlayersDlg(ControlLibrary::DialogMessageObserver* owner) : BaseDialo
     m_edit->SetSize(NewPlayerLayout::kNameBoxSize.width, NewPlayerLayout::kNameBoxSize.height);
     m_edit->SetTextOffset(0, NewPlayerLayout::kNameBoxCaptionY);
     m_edit->SetMaxLength(14);
-    m_edit->SetBackgroundHidden(true);
     m_add = MakeChildButton(style, "Add", kPromptButtonSize, kPromptCaptionY);
     m_cancel = MakeChildButton(style, "Cancel", kPromptButtonSize, kPromptCaptionY);
     m_playButton = MakeChildButton(style, "Play", kPromptButtonSize, kPromptCaptionY);
+    // The picture has no plates for these: they draw their own.
+    m_add->SetBackgroundHidden(false);
+    m_cancel->SetBackgroundHidden(false);
     m_error = std::make_unique<ErrorDialog>(this);
 }
 

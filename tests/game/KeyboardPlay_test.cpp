@@ -321,9 +321,9 @@ TEST_F(KeyboardPlay, TheStartScreenIsWalkedByTabAndArrowsAndEnterPressesTheLitOn
         SDL_Keycode key;
         bool shift;
         int lit;  // 0 "Play", 1 "Players", 2 the invitation, 3 "Exit", 4 "Quorlin!", 5 "More games"
-    } walk[] = {{SDLK_TAB, false, 0},   {SDLK_TAB, false, 1},  {SDLK_TAB, false, 2},
-                {SDLK_DOWN, false, 3},  {SDLK_RIGHT, false, 4}, {SDLK_TAB, false, 5},
-                {SDLK_TAB, false, 0},   {SDLK_TAB, true, 5},    {SDLK_UP, false, 4},
+    } walk[] = {{SDLK_TAB, false, 0},  {SDLK_TAB, false, 1},   {SDLK_TAB, false, 2},
+                {SDLK_DOWN, false, 3}, {SDLK_RIGHT, false, 4}, {SDLK_TAB, false, 5},
+                {SDLK_TAB, false, 0},  {SDLK_TAB, true, 5},    {SDLK_UP, false, 4},
                 {SDLK_LEFT, false, 3}};
     for (const auto& step : walk) {
         if (step.shift) {
