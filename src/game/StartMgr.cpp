@@ -78,6 +78,24 @@ constexpr int32_t kRowGap = 14;
 constexpr ButtonShape kRowShape{Layer::kStartButtons, {114, 44}, -15};
 }  // namespace StartLayout
 
+// A name box in `font`, white on black, 14 characters at most, a child of `dialog`.
+void SetUpNameBox(ControlLibrary::IEditBoxVO* edit, ControlLibrary::IFont* font,
+                  ControlLibrary::IEditBoxMsgObserver* editObserver,
+                  ControlLibrary::KeybdMessageObserver* keyObserver,
+                  ControlLibrary::IDialogVO* dialog) {
+    edit->SetFont(font);
+    edit->SetAlignment(kAlignCentre, kAlignCentre);
+    edit->SetZOrder(Layer::kLabels);
+    edit->SetTextColour(kWhite);
+    edit->SetColour(kBlack);
+    edit->AddEditObserver(editObserver);
+    edit->AddKeybdObserver(keyObserver);
+    dialog->AddChild(edit);
+    edit->SetSize(NewPlayerLayout::kNameBoxSize.width, NewPlayerLayout::kNameBoxSize.height);
+    edit->SetTextOffset(0, NewPlayerLayout::kNameBoxCaptionY);
+    edit->SetMaxLength(14);
+}
+
 void SetPosition(ControlLibrary::IVisibleObject* object, Spot spot) {
     object->SetPosition(spot.x, spot.y);
 }
@@ -175,17 +193,7 @@ NewPlayerDialog::NewPlayerDialog(ControlLibrary::DialogMessageObserver* owner) :
     m_prompt = MakeLabel(MakeFont(kPromptFont), "Enter your name:", Layer::kLabels, kPaleYellow);
 
     m_edit = Own(GetFactory()->CreateEditBoxVO());
-    m_edit->SetFont(font);
-    m_edit->SetAlignment(kAlignCentre, kAlignCentre);
-    m_edit->SetZOrder(Layer::kLabels);
-    m_edit->SetTextColour(kWhite);
-    m_edit->SetColour(kBlack);
-    m_edit->AddEditObserver(this);
-    m_edit->AddKeybdObserver(this);
-    m_dialog->AddChild(m_edit);
-    m_edit->SetSize(NewPlayerLayout::kNameBoxSize.width, NewPlayerLayout::kNameBoxSize.height);
-    m_edit->SetTextOffset(0, NewPlayerLayout::kNameBoxCaptionY);
-    m_edit->SetMaxLength(14);
+    SetUpNameBox(m_edit, font, this, this, m_dialog);
     m_edit->SetBackgroundHidden(true);
 
     m_error = std::make_unique<ErrorDialog>(this);
@@ -431,17 +439,7 @@ PlayersDlg::PlayersDlg(ControlLibrary::DialogMessageObserver* owner) : BaseDialo
     }
     m_prompt = MakeLabel(promptFont, "Or a new player:", Layer::kLabels, kPaleYellow);
     m_edit = Own(GetFactory()->CreateEditBoxVO());
-    m_edit->SetFont(font);
-    m_edit->SetAlignment(kAlignCentre, kAlignCentre);
-    m_edit->SetZOrder(Layer::kLabels);
-    m_edit->SetTextColour(kWhite);
-    m_edit->SetColour(kBlack);
-    m_edit->AddEditObserver(this);
-    m_edit->AddKeybdObserver(this);
-    m_dialog->AddChild(m_edit);
-    m_edit->SetSize(NewPlayerLayout::kNameBoxSize.width, NewPlayerLayout::kNameBoxSize.height);
-    m_edit->SetTextOffset(0, NewPlayerLayout::kNameBoxCaptionY);
-    m_edit->SetMaxLength(14);
+    SetUpNameBox(m_edit, font, this, this, m_dialog);
     m_add = MakeChildButton(style, "Add", kPromptButtonSize, kPromptCaptionY);
     m_cancel = MakeChildButton(style, "Cancel", kPromptButtonSize, kPromptCaptionY);
     m_playButton = MakeChildButton(style, "Play", kPromptButtonSize, kPromptCaptionY);

@@ -191,36 +191,12 @@ protected:
                 continue;
             }
             miss = !miss;
-            if (missEveryOther && miss && MissOnce()) {
+            if (missEveryOther && miss && MissAPair()) {
                 continue;
             }
-            for (const auto& [pair, two] : Pairs()) {
-                if (two[0]->inPlay) {
-                    Click(two[1]->cover);
-                    Click(two[0]->cover);
-                    break;
-                }
-            }
+            TakeAPair();
         }
         ASSERT_TRUE(Shown(Play()->GetMatchDialog()));
-    }
-    // Two face-down cards of different pairs; false when fewer than two pairs are left.
-    bool MissOnce() {
-        const auto& cards = FieldMgr::Instance()->GetCards();
-        FieldMgr::Card* first = nullptr;
-        for (const auto& card : cards) {
-            if (!card->inPlay || !card->cover->IsShown()) {
-                continue;
-            }
-            if (first == nullptr) {
-                first = card.get();
-            } else if (card->pair != first->pair) {
-                Click(first->cover);
-                Click(card->cover);
-                return true;
-            }
-        }
-        return false;
     }
 };
 

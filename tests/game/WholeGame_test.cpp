@@ -534,13 +534,7 @@ TEST_F(WholeGame, EveryScreenOfPlayersIsDrawn) {
             Key(SDLK_SPACE);
             continue;
         }
-        for (const auto& [pair, two] : Pairs()) {
-            if (two[0]->inPlay) {
-                Click(two[1]->cover);
-                Click(two[0]->cover);
-                break;
-            }
-        }
+        TakeAPair();
     }
     ASSERT_TRUE(Shown(Play()->GetMatchDialog()));
     look("players-5-result");
