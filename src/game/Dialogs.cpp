@@ -144,6 +144,15 @@ ControlLibrary::IButtonVO* BaseDialog::MakeChildButton(const ButtonStyle& style,
     return button;
 }
 
+ButtonStyle BaseDialog::PromptButtonStyle(ControlLibrary::IFont* font,
+                                          const std::string& pressSound) {
+    return {font,
+            kButtonImage,
+            kMenuButtonFrames,
+            {kWhite, kPaleYellow, kGrey, kBlack, kBlack},
+            Own(LoadSound(pressSound))};
+}
+
 ControlLibrary::IButtonVO* BaseDialog::MakeMenuButton(ControlLibrary::IFont* font,
                                                       const std::string& text) {
     const ButtonStyle style{

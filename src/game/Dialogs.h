@@ -72,6 +72,9 @@ protected:
     // whose clicks this dialog hears.
     ControlLibrary::IButtonVO* MakeChildButton(const ButtonStyle& style, const std::string& text,
                                                Extent size, int32_t captionY);
+    // The prompts' buttons: white captions in `font` over "images/btn_def.png",
+    // with `pressSound` (released with this dialog).
+    ButtonStyle PromptButtonStyle(ControlLibrary::IFont* font, const std::string& pressSound);
     // A button in the menus' common style, a child of this dialog.
     ControlLibrary::IButtonVO* MakeMenuButton(ControlLibrary::IFont* font, const std::string& text);
     // A centred label, a child of this dialog.

@@ -106,11 +106,7 @@ void SetPosition(ControlLibrary::IVisibleObject* object, Spot spot) {
 ErrorDialog::ErrorDialog(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(owner) {
     m_dialog->SetSize(kPromptDialogSize.width, kPromptDialogSize.height);
     m_dialog->SetBackgroundImage("images/dialog_add_del.png");
-    const ButtonStyle style{MakeFont(kMenuFont),
-                            "images/btn_def.png",
-                            kMenuButtonFrames,
-                            {kWhite, kPaleYellow, kGrey, kBlack, kBlack},
-                            Own(LoadSound("sounds/menulight.wav"))};
+    const ButtonStyle style = PromptButtonStyle(MakeFont(kMenuFont), "sounds/menulight.wav");
     m_ok = MakeChildButton(style, "Ok", kPromptButtonSize, kPromptCaptionY);
     m_label = MakeLabel(MakeFont(kPromptFont), "Player with this name already exist!",
                         Layer::kLabels, kPaleYellow);
@@ -132,11 +128,7 @@ void ErrorDialog::OnMouseClick(int32_t id) {
 DeleteDialog::DeleteDialog(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(owner) {
     m_dialog->SetSize(kPromptDialogSize.width, kPromptDialogSize.height);
     m_dialog->SetBackgroundImage("images/dialog_add_del.png");
-    const ButtonStyle style{MakeFont(kMenuFont),
-                            "images/btn_def.png",
-                            kMenuButtonFrames,
-                            {kWhite, kPaleYellow, kGrey, kBlack, kBlack},
-                            Own(LoadSound("sounds/menulight.wav"))};
+    const ButtonStyle style = PromptButtonStyle(MakeFont(kMenuFont), "sounds/menulight.wav");
     m_yesButton = MakeChildButton(style, "Yes", kPromptButtonSize, kPromptCaptionY);
     m_noButton = MakeChildButton(style, "No", kPromptButtonSize, kPromptCaptionY);
     m_yesButton->SetBackgroundHidden(false);  // no plate for it in the picture
@@ -172,11 +164,7 @@ NewPlayerDialog::NewPlayerDialog(ControlLibrary::DialogMessageObserver* owner) :
     m_dialog->SetSize(kPromptDialogSize.width, kPromptDialogSize.height);
     m_dialog->SetBackgroundImage("images/dialog/new_player.png");
     ControlLibrary::IFont* font = MakeFont(kMenuFont);
-    const ButtonStyle style{font,
-                            "images/btn_def.png",
-                            kMenuButtonFrames,
-                            {kWhite, kPaleYellow, kGrey, kBlack, kBlack},
-                            Own(LoadSound("sounds/menu.ogg"))};
+    const ButtonStyle style = PromptButtonStyle(font, "sounds/menu.ogg");
     m_create = MakeChildButton(style, "Create", kPromptButtonSize, kPromptCaptionY);
     m_cancel = MakeChildButton(style, "Cancel", kPromptButtonSize, kPromptCaptionY);
     m_delete = MakeChildButton(style, "Delete", kPromptButtonSize, kPromptCaptionY);
@@ -426,11 +414,7 @@ PlayersDlg::PlayersDlg(ControlLibrary::DialogMessageObserver* owner) : BaseDialo
     m_dialog->SetSize(PlayersLayout::kSize.width, PlayersLayout::kSize.height);
     m_dialog->SetBackgroundImage("images/dialog/dlg_finish.png");
     ControlLibrary::IFont* font = MakeFont(kMenuFont);
-    const ButtonStyle style{font,
-                            "images/btn_def.png",
-                            kMenuButtonFrames,
-                            {kWhite, kPaleYellow, kGrey, kBlack, kBlack},
-                            Own(LoadSound("sounds/menu.ogg"))};
+    const ButtonStyle style = PromptButtonStyle(font, "sounds/menu.ogg");
     ControlLibrary::IFont* promptFont = MakeFont(kPromptFont);
     m_title = MakeLabel(promptFont, "Who plays?", Layer::kLabels, kGold);
     m_first = MakeLabel(font, "", Layer::kLabels, kPaleYellow);
