@@ -110,7 +110,8 @@ void CardsDialog::ShowPage(size_t page) {
         // The player's own choice stands out in gold.
         const Colour caption = set.id == chosen ? kGold : kWhite;
         row.button->SetTextColours({caption, kPaleYellow, kGrey, kBlack, kBlack});
-        row.author->SetText(set.author.empty() ? std::string() : Placed("by %1", {set.author}));
+        row.author->SetText(set.author.empty() ? std::string()
+                                               : Filled("by {author}", {{"author", set.author}}));
         for (size_t k = 0; k < kThumbnails; ++k) {
             // The back, then faces spread over the set.
             const std::string& source =

@@ -29,6 +29,7 @@ constexpr Extent kTextSize{300, 300};
 constexpr Spot kOk{0, 400 / 2 - 45};  // 45 above the bottom
 constexpr Spot kText{0, -120};
 }  // namespace FinishLayout
+constexpr uint32_t kMatchTextWidth = 360;  // a computer's line fits whole
 namespace TimerLayout {
 constexpr Extent kSize{200, 100};
 constexpr Spot kDigit{8, -305};  // above the dialog, under the clock
@@ -143,6 +144,15 @@ ControlLibrary::IButtonVO* BaseDialog::MakeChildButton(const ButtonStyle& style,
     return button;
 }
 
+ButtonStyle BaseDialog::PromptButtonStyle(ControlLibrary::IFont* font,
+                                          const std::string& pressSound) {
+    return {font,
+            kButtonImage,
+            kMenuButtonFrames,
+            {kWhite, kPaleYellow, kGrey, kBlack, kBlack},
+            Own(LoadSound(pressSound))};
+}
+
 ControlLibrary::IButtonVO* BaseDialog::MakeMenuButton(ControlLibrary::IFont* font,
                                                       const std::string& text) {
     const ButtonStyle style{
@@ -255,13 +265,13 @@ FinishDlg::FinishDlg(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(
     m_smallFont = MakeFont("fonts/KBChopinScript28.txt");
 }
 
-std::string Placed(std::string text, std::initializer_list<std::string> values) {
-    int number = 0;
-    for (const std::string& value : values) {
-        const std::string mark = "%" + std::to_string(++number);
-        const size_t at = text.find(mark);
-        if (at != std::string::npos) {
-            text.replace(at, mark.size(), value);
+std::string Filled(const std::string& pattern,
+                   std::initializer_list<std::pair<const char*, std::string>> values) {
+    std::string text = pattern;
+    for (const auto& [key, value] : values) {
+        const std::string placeholder = std::string("{") + key + "}";
+        if (const size_t at = text.find(placeholder); at != std::string::npos) {
+            text.replace(at, placeholder.size(), value);
         }
     }
     return text;
@@ -287,7 +297,8 @@ void FinishDlg::Show(bool on) {
             m_text->AddParagraph("New best!", m_smallFont, 1, kGold);
         }
         if (!m_cardSetName.empty()) {
-            m_text->AddParagraph(Placed("Cards: %1", {m_cardSetName}), m_smallFont, 1, kPaleYellow);
+            m_text->AddParagraph(Filled("Cards: {set}", {{"set", m_cardSetName}}), m_smallFont, 1,
+                                 kPaleYellow);
         }
     } else {
         m_time = 0;
@@ -308,6 +319,62 @@ void FinishDlg::Layout() {
 
 void FinishDlg::OnMouseClick(int32_t id) {
     if (id == m_ok->GetId()) {
+        Show(false);
+    }
+}
+
+// --- result of a game with others ---------------------------------------------------
+
+MatchResultDlg::MatchResultDlg(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(owner) {
+    m_dialog->SetSize(FinishLayout::kSize.width, FinishLayout::kSize.height);
+    m_dialog->SetBackgroundImage("images/dialog/dlg_finish.png");
+    ControlLibrary::IFont* buttons = MakeFont(kMenuFont);
+    m_again = MakeMenuButton(buttons, "Play again");
+    m_mainMenu = MakeMenuButton(buttons, "Main menu");
+    m_mainMenu->SetBackgroundHidden(false);  // no plate for it in the picture
+    m_text = Own(GetFactory()->CreateTextBoxVO());
+    m_text->SetSize(kMatchTextWidth, FinishLayout::kTextSize.height);
+    m_text->SetZOrder(Layer::kDialogControls);
+    m_text->SetAlignment(kAlignCentre, kAlignCentre);
+    m_dialog->AddChild(m_text);
+    m_font = MakeFont("fonts/KBChopinScript36.txt");
+    m_smallFont = MakeFont("fonts/Pristina18.txt");
+}
+
+void MatchResultDlg::Show(bool on) {
+    if (on) {
+        m_text->Clear();
+        if (m_leaders.size() == 1 && m_leaders.front() < m_lines.size()) {
+            m_text->AddParagraph(WithName("{name} wins!", m_lines[m_leaders.front()].name), m_font,
+                                 1, kGold);
+        } else {
+            m_text->AddParagraph("A draw!", m_font, 1, kGold);
+        }
+        for (const Line& line : m_lines) {
+            m_text->AddParagraph(Filled("{name}   pairs: {pairs}   attempts: {attempts}",
+                                        {{"name", line.name},
+                                         {"pairs", std::to_string(line.pairs)},
+                                         {"attempts", std::to_string(line.attempts)}}),
+                                 m_smallFont, 0, kYellow);
+        }
+    }
+    Highlight(-1);
+    Layout();
+    m_dialog->SetShown(on);
+}
+
+void MatchResultDlg::Layout() {
+    Place(m_again, FinishLayout::kOk);  // on the picture's plate
+    Place(m_mainMenu, {130, FinishLayout::kOk.y});
+    Place(m_text, {0, -60});
+}
+
+void MatchResultDlg::OnMouseClick(int32_t id) {
+    if (id == m_again->GetId()) {
+        m_result = kPlayAgain;
+        Show(false);
+    } else if (id == m_mainMenu->GetId()) {
+        m_result = kMainMenu;
         Show(false);
     }
 }

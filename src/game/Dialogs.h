@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "controls/IButtonVO.h"
@@ -60,7 +61,7 @@ public:
     virtual std::vector<ControlLibrary::IButtonVO*> KeyButtons() const { return {}; }
     virtual ControlLibrary::IButtonVO* EscapeButton() const { return nullptr; }
     // Handles a key while the dialog is shown; true when it was the dialog's.
-    bool HandleKey(int32_t key, bool shift);
+    virtual bool HandleKey(int32_t key, bool shift);
     ControlLibrary::IButtonVO* GetHighlighted() const;
 
 protected:
@@ -71,6 +72,9 @@ protected:
     // whose clicks this dialog hears.
     ControlLibrary::IButtonVO* MakeChildButton(const ButtonStyle& style, const std::string& text,
                                                Extent size, int32_t captionY);
+    // The prompts' buttons: white captions in `font` over "images/btn_def.png",
+    // with `pressSound` (released with this dialog).
+    ButtonStyle PromptButtonStyle(ControlLibrary::IFont* font, const std::string& pressSound);
     // A button in the menus' common style, a child of this dialog.
     ControlLibrary::IButtonVO* MakeMenuButton(ControlLibrary::IFont* font, const std::string& text);
     // A centred label, a child of this dialog.
@@ -147,9 +151,13 @@ private:
     uint16_t m_result = 0;
 };
 
-// `text` with "%1", "%2", ... replaced by `values` in order: a whole sentence
-// stays one text, its placeholders filled in.
-std::string Placed(std::string text, std::initializer_list<std::string> values);
+// `pattern` with each "{key}" replaced by its value: a whole sentence stays
+// one text, whatever the order of its parts in another language.
+std::string Filled(const std::string& pattern,
+                   std::initializer_list<std::pair<const char*, std::string>> values);
+inline std::string WithName(const std::string& pattern, const std::string& name) {
+    return Filled(pattern, {{"name", name}});
+}
 
 // m:s as the result shows a time ("0:5", "1:12").
 std::string ResultTime(uint32_t seconds);
@@ -191,6 +199,45 @@ private:
     PersonalBest m_best;
     BestChange m_change;
     std::string m_cardSetName;
+};
+
+// The result of a game with others: each player's pairs and attempts, the
+// winner or a draw, then "Play again" with the same players or "Main menu".
+class MatchResultDlg : public BaseDialog {
+public:
+    enum Result : uint8_t { kPlayAgain = 0, kMainMenu = 1 };
+    struct Line {
+        std::string name;
+        uint16_t pairs = 0;
+        uint16_t attempts = 0;
+    };
+    explicit MatchResultDlg(ControlLibrary::DialogMessageObserver* owner);
+    // What it shows next: the players in turn order and the leaders' indices.
+    void SetResult(std::vector<Line> lines, std::vector<size_t> leaders) {
+        m_lines = std::move(lines);
+        m_leaders = std::move(leaders);
+    }
+    void Show(bool on) override;
+    void Layout() override;
+    void OnMouseClick(int32_t id) override;
+    uint8_t GetResult() const { return m_result; }
+    ControlLibrary::ITextBoxVO* GetTextBox() const { return m_text; }
+    ControlLibrary::IButtonVO* GetPlayAgainButton() const { return m_again; }
+    ControlLibrary::IButtonVO* GetMainMenuButton() const { return m_mainMenu; }
+    std::vector<ControlLibrary::IButtonVO*> KeyButtons() const override {
+        return {m_again, m_mainMenu};
+    }
+    ControlLibrary::IButtonVO* EscapeButton() const override { return m_mainMenu; }
+
+private:
+    ControlLibrary::IButtonVO* m_again;
+    ControlLibrary::IButtonVO* m_mainMenu;
+    ControlLibrary::ITextBoxVO* m_text;
+    ControlLibrary::IFont* m_font;
+    ControlLibrary::IFont* m_smallFont;
+    std::vector<Line> m_lines;
+    std::vector<size_t> m_leaders;
+    uint8_t m_result = kPlayAgain;
 };
 
 // The three-second count-down before play. Counts on the timer thread and

@@ -7,6 +7,7 @@
 #include "controls/Factory_impl.h"
 #include "game/CardSets.h"
 #include "game/Dialogs.h"
+#include "time/TimeSystem_impl.h"
 
 namespace Gamespace {
 
@@ -161,6 +162,21 @@ size_t PictureCount() {
     return Pictures().size();
 }
 
+std::string SeatName(const Seat& seat) {
+    if (!seat.computer) {
+        return seat.name;
+    }
+    switch (*seat.computer) {
+        case Rules::Strength::Forgetful:
+            return "Computer (forgetful)";
+        case Rules::Strength::Good:
+            return "Computer (good)";
+        case Rules::Strength::Sharp:
+            break;
+    }
+    return "Computer (sharp)";
+}
+
 // --- the field ------------------------------------------------------------------------
 
 namespace {
@@ -179,6 +195,9 @@ void FieldMgr::Destroy() {
 }
 
 FieldMgr::~FieldMgr() {
+    if (m_computerClock != nullptr && TimeLibrary::GetTimeSystem() != nullptr) {
+        TimeLibrary::GetTimeSystem()->DestroyTimeObject(m_computerClock);
+    }
     if (GetFactory() != nullptr) {
         ClearField();
         GetFactory()->ReleaseSound(m_clickSound);
@@ -189,6 +208,17 @@ void FieldMgr::Init(FieldMgrObserver* observer) {
     RegisterOptionObserver(this);
     m_observer = observer;
     m_timerDialog = std::make_unique<TimerDlg>(this);
+    if (TimeLibrary::ITimeSystem* time = TimeLibrary::GetTimeSystem()) {
+        m_computerClock = time->CreateTimeObject(this, -1, kComputerStepMs);
+        if (m_computerClock != nullptr) {
+            m_computerClock->SetLooped(true);
+        }
+    }
+}
+
+void FieldMgr::SetSeats(std::vector<Seat> seats) {
+    std::lock_guard lock(m_rulesLock);
+    m_seats = std::move(seats);
 }
 
 void FieldMgr::ClearField() {
@@ -204,7 +234,11 @@ void FieldMgr::ClearField() {
 
 void FieldMgr::BuildField() {
     m_turnedCount = 0;
+    if (m_computerClock != nullptr) {
+        m_computerClock->Stop();
+    }
     ClearField();
+    std::lock_guard lock(m_rulesLock);
 
     const Player& player = PlayerList::Instance()->GetCurrent();
     const CardSet& set = CardSets::Instance()->ForPlayer(player);
@@ -215,7 +249,16 @@ void FieldMgr::BuildField() {
     const Rules::Deal deal = Rules::MakeDeal(m_random, layouts.size(), cardCount, set.faces.size());
     const CardLayout& layout = layouts[deal.layout];
     const auto n = static_cast<int32_t>(layout.size());
-    m_rules = Rules::PairsGame(layout.size());
+    m_rules = Rules::PairsGame(layout.size(), std::max<size_t>(m_seats.size(), 1));
+    m_computers.assign(m_seats.size(), std::nullopt);
+    for (size_t i = 0; i < m_seats.size(); ++i) {
+        if (m_seats[i].computer) {
+            m_computers[i].emplace(*m_seats[i].computer);
+        }
+    }
+    // Its own generator, seeded from the deal: the deals' sequence stays as it is.
+    m_computerRandom.Seed(Rules::SeedFromDeal(deal));
+    m_memorizing = true;
 
     ControlLibrary::Factory_impl* factory = GetFactory();
     auto makeImage = [&] {
@@ -251,6 +294,9 @@ void FieldMgr::BuildField() {
 }
 
 void FieldMgr::ShowAllFaces(bool show) {
+    if (!show && m_computerClock != nullptr) {
+        m_computerClock->Stop();
+    }
     for (const auto& card : m_cards) {
         card->cover->SetShown(false);
         card->face->SetShown(show);
@@ -273,40 +319,147 @@ void FieldMgr::TurnDown(Card& card) {
 void FieldMgr::OnMouseDown(int32_t id) {
     // Only a hit on a card's back counts: a face up card gives no press.
     for (size_t i = 0; i < m_cards.size(); ++i) {
-        Card& card = *m_cards[i];
-        if (card.cover->GetId() != id) {
+        if (m_cards[i]->cover->GetId() != id) {
             continue;
         }
-        const Rules::TurnOutcome outcome = m_rules.Turn(i);
-        if (outcome.result == Rules::TurnResult::Ignored) {
-            continue;
+        if (HurryComputer()) {
+            return;  // not the player's card to turn: the computer moves at once
         }
-        TurnUp(card);
-        if (m_clickSound != nullptr) {
-            m_clickSound->Play(false);
+        After after;
+        {
+            std::lock_guard lock(m_rulesLock);
+            after = TurnCardLocked(i);
         }
-        if (outcome.turnedBack) {
-            Card& first = *m_cards[outcome.turnedBack->first];
-            Card& second = *m_cards[outcome.turnedBack->second];
-            first.face->SetShown(false);
-            second.face->SetShown(false);
-            first.cover->SetShown(true);
-            second.cover->SetShown(true);
-        }
-        // The selection and counts as the rules have them now.
-        const std::vector<size_t>& selected = m_rules.Selected();
-        m_selectedCount = static_cast<uint16_t>(selected.size());
-        m_firstSelected = selected.empty() ? nullptr : m_cards[selected[0]].get();
-        m_secondSelected = selected.size() < 2 ? nullptr : m_cards[selected[1]].get();
-        m_turnedCount = m_rules.TurnedCount();
-        if (outcome.result == Rules::TurnResult::PairFound) {
-            m_firstSelected->inPlay = false;
-            card.inPlay = false;
-            if (outcome.finished && m_observer != nullptr) {
-                m_observer->OnFieldCleared(m_rules.Attempts());
-            }
+        Tell(after, true);
+    }
+}
+
+FieldMgr::After FieldMgr::TurnCardLocked(size_t index) {
+    After after;
+    Card& card = *m_cards[index];
+    const bool computerBefore = IsComputerTurnLocked();
+    const Rules::TurnOutcome outcome = m_rules.Turn(index);
+    if (outcome.result == Rules::TurnResult::Ignored) {
+        return after;
+    }
+    TurnUp(card);
+    if (m_clickSound != nullptr) {
+        m_clickSound->Play(false);
+    }
+    if (outcome.turnedBack) {
+        Card& first = *m_cards[outcome.turnedBack->first];
+        Card& second = *m_cards[outcome.turnedBack->second];
+        first.face->SetShown(false);
+        second.face->SetShown(false);
+        first.cover->SetShown(true);
+        second.cover->SetShown(true);
+    }
+    // The selection and counts as the rules have them now.
+    const std::vector<size_t>& selected = m_rules.Selected();
+    m_selectedCount = static_cast<uint16_t>(selected.size());
+    m_firstSelected = selected.empty() ? nullptr : m_cards[selected[0]].get();
+    m_secondSelected = selected.size() < 2 ? nullptr : m_cards[selected[1]].get();
+    m_turnedCount = m_rules.TurnedCount();
+    if (outcome.result == Rules::TurnResult::PairFound) {
+        m_firstSelected->inPlay = false;
+        card.inPlay = false;
+    }
+    // Every computer at the screen sees the card, as a player does.
+    for (auto& computer : m_computers) {
+        if (computer) {
+            computer->See(index, m_rules.Cards()[index].pair, m_computerRandom);
         }
     }
+    after.turnChanged = !IsSolo();
+    if (outcome.finished) {
+        after.cleared = m_rules.Attempts();
+        after.computerStops = true;
+        return after;
+    }
+    const bool computerNow = IsComputerTurnLocked();
+    after.computerStarts = computerNow && !computerBefore;
+    after.computerStops = !computerNow && computerBefore;
+    return after;
+}
+
+FieldMgr::After FieldMgr::ComputerMoveLocked() {
+    if (!IsComputerTurnLocked()) {
+        return {};
+    }
+    const auto& computer = m_computers[m_rules.CurrentPlayer()];
+    const size_t card = computer->Choose(m_rules, m_computerRandom);
+    if (card >= m_cards.size()) {
+        return {};
+    }
+    return TurnCardLocked(card);
+}
+
+void FieldMgr::Tell(const After& after, bool restartComputer) {
+    if (m_computerClock != nullptr) {
+        if (after.computerStops || after.cleared) {
+            m_computerClock->Stop();
+        } else if (after.computerStarts || (restartComputer && IsComputerTurn())) {
+            // A full step from now, so the card just turned can be followed.
+            m_computerClock->Stop();
+            m_computerClock->Start(false, 0);
+        }
+    }
+    if (m_observer == nullptr) {
+        return;
+    }
+    if (after.turnChanged) {
+        m_observer->OnTurnChanged();
+    }
+    if (after.cleared) {
+        m_observer->OnFieldCleared(*after.cleared);
+    }
+}
+
+bool FieldMgr::IsComputerTurnLocked() const {
+    const size_t player = m_rules.CurrentPlayer();
+    return !m_memorizing && !m_rules.Finished() && player < m_computers.size() &&
+           m_computers[player].has_value();
+}
+
+bool FieldMgr::IsComputerTurn() {
+    std::lock_guard lock(m_rulesLock);
+    return IsComputerTurnLocked();
+}
+
+bool FieldMgr::HurryComputer() {
+    After after;
+    {
+        std::lock_guard lock(m_rulesLock);
+        if (!IsComputerTurnLocked()) {
+            return false;
+        }
+        after = ComputerMoveLocked();
+    }
+    Tell(after, true);
+    return true;
+}
+
+void FieldMgr::OnTimeObjectTick(int32_t id) {
+    if (m_computerClock == nullptr || id != m_computerClock->GetId()) {
+        return;
+    }
+    After after;
+    {
+        std::lock_guard lock(m_rulesLock);
+        after = ComputerMoveLocked();
+    }
+    Tell(after, false);  // the clock goes on: its next move a step later
+}
+
+void FieldMgr::SetPaused(bool on) {
+    if (m_computerClock != nullptr) {
+        m_computerClock->SetPaused(on);
+    }
+}
+
+Standing FieldMgr::GetStanding() {
+    std::lock_guard lock(m_rulesLock);
+    return {m_rules.CurrentPlayer(), m_rules.PairsFound(), m_rules.AttemptsBy(), m_rules.Leaders()};
 }
 
 void FieldMgr::OnMouseMove(int32_t /*id*/, int32_t /*x*/, int32_t /*y*/) {
@@ -327,6 +480,10 @@ void FieldMgr::OnDialogShown(int32_t id, bool shown) {
     }
     for (const auto& card : m_cards) {
         TurnDown(*card);
+    }
+    {
+        std::lock_guard lock(m_rulesLock);
+        m_memorizing = false;
     }
     if (m_observer != nullptr) {
         m_observer->OnMemorizeFinished();

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,8 +12,10 @@
 #include "controls/Resources.h"
 #include "game/Layout.h"
 #include "game/Profiles.h"
+#include "game/rules/Computer.h"
 #include "game/rules/DealRandom.h"
 #include "game/rules/PairsGame.h"
+#include "time/ITimeSystem.h"
 
 namespace Gamespace {
 
@@ -37,7 +41,27 @@ public:
 const std::string& PicturePath(size_t number);
 size_t PictureCount();
 
-// Hears the field: the count-down ended, and every pair was found.
+// One of the players at the screen: a player with a profile, or the computer.
+struct Seat {
+    std::string name;                         // the profile's; empty for the computer
+    std::optional<Rules::Strength> computer;  // set: the computer at that strength
+    bool operator==(const Seat&) const = default;
+};
+
+// The name a seat is shown by: the player's, or the computer with its strength.
+std::string SeatName(const Seat& seat);
+
+// What the scores of a game with others show: whose turn, pairs and attempts.
+struct Standing {
+    size_t turn = 0;
+    std::vector<uint16_t> pairs;
+    std::vector<uint16_t> attempts;
+    std::vector<size_t> leaders;
+};
+
+// Hears the field: the count-down ended, and every pair was found. On the
+// thread that turned the card: the main thread for a player's press, the
+// timer thread for the computer's.
 class FieldMgrObserver {
 public:
     virtual ~FieldMgrObserver() = default;
@@ -45,6 +69,8 @@ public:
     virtual void OnFieldCleared(uint16_t attempts) = 0;
     // The mouse moved over a card.
     virtual void OnFieldPointer() {}
+    // In a game with others: a card was turned (scores or the turn may have changed).
+    virtual void OnTurnChanged() {}
 };
 
 // Shows the field of cards: deals through the rules model (a layout for the
@@ -52,9 +78,16 @@ public:
 // pictures during a three-second count-down, then forwards each press on a
 // card to the model and shows what it says. Presses arrive on the main
 // thread; the count-down's end on the timer thread.
+//
+// With others at the screen (SetSeats), players take turns as the rules say;
+// on the computer's turn it turns a card every kComputerStepMs on the timer
+// thread, and a press (a click, or GameMgr's keys) makes its next move at
+// once. The rules are guarded by one lock, never held while observers or
+// time objects are called.
 class FieldMgr : public IOptionObserver,
                  public ControlLibrary::MouseMessageObserver,
-                 public ControlLibrary::DialogMessageObserver {
+                 public ControlLibrary::DialogMessageObserver,
+                 public TimeLibrary::TimeObjectMessageObserver {
 public:
     struct Card {
         ControlLibrary::IImageVO* cover = nullptr;
@@ -67,6 +100,9 @@ public:
     static FieldMgr* Instance();
     // Deletes it (program exit, tests).
     static void Destroy();
+
+    // How long each of the computer's cards stays before its next move.
+    static constexpr int32_t kComputerStepMs = 1000;
 
     FieldMgr() = default;
     ~FieldMgr() override;
@@ -85,6 +121,19 @@ public:
     void ShowAllFaces(bool show);
     // Releases every card's controls.
     void ClearField();
+    // Who plays the next deals, in turn order; one seat (or none) is the solo game.
+    void SetSeats(std::vector<Seat> seats);
+    const std::vector<Seat>& GetSeats() const { return m_seats; }
+    bool IsSolo() const { return m_seats.size() < 2; }
+    // Whether the computer is to move now.
+    bool IsComputerTurn();
+    // A press during the computer's turn: its next move now. False when it is
+    // not the computer's turn.
+    bool HurryComputer();
+    // Holds the computer's moves (menu, dialogs) or lets them go on.
+    void SetPaused(bool on);
+    Standing GetStanding();
+    void OnTimeObjectTick(int32_t id) override;
 
     void OnOptionsChanged() override {}
     void OnOptionsReset() override {}
@@ -103,6 +152,19 @@ public:
 private:
     static void TurnUp(Card& card);
     static void TurnDown(Card& card);
+    // What a turned card calls for once the lock is given back.
+    struct After {
+        bool turnChanged = false;
+        std::optional<uint16_t> cleared;  // attempts, when the field was cleared
+        bool computerStarts = false;      // the turn has just passed to the computer
+        bool computerStops = false;       // the turn has just left the computer
+    };
+    // Turns card `index` as the current player (lock held); shows what the rules say.
+    After TurnCardLocked(size_t index);
+    // The computer's next card (lock held).
+    After ComputerMoveLocked();
+    void Tell(const After& after, bool restartComputer);
+    bool IsComputerTurnLocked() const;
 
     FieldMgrObserver* m_observer = nullptr;  // not owned
     std::vector<std::unique_ptr<Card>> m_cards;
@@ -114,7 +176,13 @@ private:
     uint16_t m_turnedCount = 0;
     ControlLibrary::ISound* m_clickSound = nullptr;  // released with the next deal
     Rules::DealRandom m_random;
+    std::mutex m_rulesLock;  // guards m_rules, m_computers, m_computerRandom, m_memorizing
     Rules::PairsGame m_rules;
+    std::vector<Seat> m_seats;
+    std::vector<std::optional<Rules::ComputerPlayer>> m_computers;  // by seat
+    Rules::DealRandom m_computerRandom;  // seeded from each deal: demos replay its moves
+    bool m_memorizing = false;           // the count-down: nobody moves
+    TimeLibrary::ITimeObject* m_computerClock = nullptr;  // owned by the time system
 };
 
 }  // namespace Gamespace

@@ -72,7 +72,7 @@ void GameImpl::LoadCardSets() {
             lines += "\n" + line;
         }
         m_sysApp->ShowMessage(
-            Placed("These card sets cannot be used and are not offered:%1", {lines}));
+            Filled("These card sets cannot be used and are not offered:{sets}", {{"sets", lines}}));
     }
     const std::string runFolder = m_sysApp != nullptr ? m_sysApp->GetCardSetFolder() : "";
     if (runFolder.empty()) {
@@ -81,9 +81,9 @@ void GameImpl::LoadCardSets() {
     if (const std::optional<std::string> problem = sets->UseForThisRun(runFolder)) {
         // For the set's author, who started the game from a terminal.
         std::fprintf(stderr, "%s\n",
-                     Placed("The card set in \"%1\" cannot be used: %2. The game plays with "
-                            "the player's own choice of cards.",
-                            {runFolder, *problem})
+                     Filled("The card set in \"{folder}\" cannot be used: {why}. The game plays "
+                            "with the player's own choice of cards.",
+                            {{"folder", runFolder}, {"why", *problem}})
                          .c_str());
     }
 }
@@ -164,6 +164,9 @@ void GameImpl::Initialize() {
     m_exitButton->SetBackgroundHidden(true);
 
     m_exitDialog = std::make_unique<ExitDialog>(this);
+    m_playersDialog = std::make_unique<PlayersDlg>(this);
+    m_startModule->AddRowButton(StartMgr::RowSlot::Players, "Players",
+                                [this] { m_playersDialog->Show(true); });
     if (NewPlayerDialog* prompt = m_startModule->GetNewPlayerDialog()) {
         prompt->GetDialog()->AddDialogObserver(this);  // "Exit" stays usable over the first one
     }
@@ -215,6 +218,7 @@ void GameImpl::Release() {
     static_cast<void>(PlayerList::Instance()->SaveAll());
     static_cast<void>(SaveOptions());
     m_gameModule->Release();
+    m_playersDialog.reset();
     m_startModule->Release();
     m_exitDialog.reset();
     FieldMgr::Destroy();
@@ -238,12 +242,17 @@ void GameImpl::RequestClose() {
 
 std::vector<BaseDialog*> GameImpl::OpenableDialogs() const {
     NewPlayerDialog* newPlayer = m_startModule->GetNewPlayerDialog();
+    PlayersDlg* players = m_playersDialog.get();
     return {m_exitDialog.get(),
+            players != nullptr ? players->GetErrorDialog() : nullptr,
+            players,
             newPlayer != nullptr ? newPlayer->GetErrorDialog() : nullptr,
+            newPlayer != nullptr ? newPlayer->GetDeleteDialog() : nullptr,
             newPlayer,
             m_startModule->GetStatisticsDialog(),
             m_startModule->GetCardsDialog(),
             m_gameModule->GetFinishDialog(),
+            m_gameModule->GetMatchDialog(),
             m_gameModule->GetLevelsDialog(),
             m_gameModule->GetMenuDialog()};
 }
@@ -371,6 +380,7 @@ void GameImpl::OnCountDown(bool running) {
 void GameImpl::OnModuleFinished(int32_t moduleId) {
     LightStartTarget(-1);
     if (moduleId == m_startModule->GetId()) {
+        m_gameModule->SetSeats({});  // "Play": the solo game
         m_startModule->Hide();
         m_gameModule->Show();
     } else if (moduleId == m_gameModule->GetId()) {
@@ -413,6 +423,15 @@ void GameImpl::OnDialogShown(int32_t id, bool shown) {
         m_exitButton->SetModalExempt(usable);
         if (usable && shown) {
             m_exitButton->SetEnabled(true);  // the prompt disabled it as it opened
+        }
+        return;
+    }
+    if (!shown && m_playersDialog != nullptr && id == m_playersDialog->GetDialogId()) {
+        if (m_playersDialog->GetResult() && m_startModule->IsActive()) {
+            LightStartTarget(-1);
+            m_gameModule->SetSeats(m_playersDialog->GetSeats());
+            m_startModule->Hide();
+            m_gameModule->Show();
         }
         return;
     }

@@ -18,6 +18,7 @@
 namespace Gamespace {
 
 class GameMgr;
+class PlayersDlg;
 class StartMgr;
 
 // The game as the kernel sees it: the start screen and the game screen, the
@@ -62,6 +63,7 @@ public:
     StartMgr* GetStartModule() const { return m_startModule.get(); }
     GameMgr* GetGameModule() const { return m_gameModule.get(); }
     ExitDialog* GetExitDialog() const { return m_exitDialog.get(); }
+    PlayersDlg* GetPlayersDialog() const { return m_playersDialog.get(); }
     ControlLibrary::IButtonVO* GetExitButton() const { return m_exitButton; }
     ControlLibrary::ILinkVO* GetLink(int i) const { return m_links[i]; }
     // The start screen's lit button or link (-1: none), in reading order:
@@ -101,6 +103,7 @@ private:
     std::unique_ptr<StartMgr> m_startModule;
     std::unique_ptr<GameMgr> m_gameModule;
     std::unique_ptr<ExitDialog> m_exitDialog;
+    std::unique_ptr<PlayersDlg> m_playersDialog;  // "Players" on the start screen
     ControlLibrary::ILinkVO* m_links[2] = {nullptr, nullptr};
     ControlLibrary::IRectVO* m_linkMark = nullptr;  // underlines the lit link
     int m_startHighlight = -1;

@@ -20,6 +20,10 @@ constexpr Extent kDifficultySize{100, 60};
 constexpr Spot kMinutes{kCx + 150, kCy - 335};  // the clock: "m", ":", "ss"
 constexpr Spot kColon{kCx + 170, kCy - 335};
 constexpr Spot kSeconds{kCx + 190, kCy - 335};
+// The scores of a game with others: top right, clear of the clock and the cards.
+constexpr Spot kFirstScore{kScreenWidth - 230, 30};
+constexpr int32_t kScoreStep = 30;
+constexpr int32_t kMarkerGap = 8;  // the marker ends this far left of the name
 }  // namespace PlayLayout
 }  // namespace
 
@@ -95,6 +99,28 @@ void GameMgr::Initialize() {
     m_levelsDialog = std::make_unique<LevelsDlg>(this);
     m_finishDialog = std::make_unique<FinishDlg>(this);
     m_menuDialog = std::make_unique<MenuDlg>(this);
+    m_matchDialog = std::make_unique<MatchResultDlg>(this);
+
+    m_scoreFont = LoadFont("fonts/Pristina18.txt");
+    for (size_t i = 0; i < kMaxSeats; ++i) {
+        m_scores[i] = factory->CreateStringVO();
+        m_scores[i]->SetFont(m_scoreFont);
+        m_scores[i]->SetAlignment(kAlignStart, kAlignCentre);
+        m_scores[i]->SetZOrder(Layer::kClock);
+        m_scores[i]->SetShown(false);
+        m_scores[i]->SetPosition(
+            PlayLayout::kFirstScore.x,
+            PlayLayout::kFirstScore.y + static_cast<int32_t>(i) * PlayLayout::kScoreStep);
+        m_owned.Keep(m_scores[i]);
+    }
+    m_marker = factory->CreateStringVO();
+    m_marker->SetFont(m_scoreFont);
+    m_marker->SetAlignment(kAlignEnd, kAlignCentre);
+    m_marker->SetZOrder(Layer::kClock);
+    m_marker->SetColour(kGold);
+    m_marker->SetText(">");
+    m_marker->SetShown(false);
+    m_owned.Keep(m_marker, m_scoreFont);
 
     FieldMgr::Instance()->Init(this);
     RegisterOptionObserver(this);
@@ -114,6 +140,7 @@ void GameMgr::Initialize() {
 }
 
 void GameMgr::Release() {
+    m_matchDialog.reset();
     m_finishDialog.reset();
     m_menuDialog.reset();
     m_levelsDialog.reset();
@@ -139,6 +166,10 @@ void GameMgr::Hide() {
     m_secondsLabel->SetShown(false);
     m_menuButton->SetShown(false);
     m_difficultyButton->SetShown(false);
+    for (ControlLibrary::IStringVO* label : m_scores) {
+        label->SetShown(false);
+    }
+    m_marker->SetShown(false);
     HideRing();
     FocusButton(-1);
     m_active = false;
@@ -225,6 +256,9 @@ void GameMgr::HandleKey(int32_t key, bool shift) {
         return;
     }
     FieldMgr* field = FieldMgr::Instance();
+    if (field->HurryComputer()) {
+        return;  // the computer's turn: any key makes its next move at once
+    }
     const auto& cards = field->GetCards();
     if (cards.empty()) {
         return;
@@ -267,12 +301,14 @@ void GameMgr::SetClockColour(const Colour& colour) {
 void GameMgr::Pause(bool on) {
     for (BaseDialog* dialog : {static_cast<BaseDialog*>(m_finishDialog.get()),
                                static_cast<BaseDialog*>(m_menuDialog.get()),
-                               static_cast<BaseDialog*>(m_levelsDialog.get())}) {
+                               static_cast<BaseDialog*>(m_levelsDialog.get()),
+                               static_cast<BaseDialog*>(m_matchDialog.get())}) {
         if (dialog != nullptr && dialog->GetDialog()->IsShown()) {
             return;
         }
     }
     m_paused = on;
+    FieldMgr::Instance()->SetPaused(on);
     if (m_clock != nullptr) {
         m_clock->SetPaused(on);
     }
@@ -298,6 +334,66 @@ void GameMgr::NewGame() {
         m_clock->Stop();
     }
     RefreshDifficultyButton();
+    RefreshScores();
+}
+
+void GameMgr::SetSeats(std::vector<Seat> seats) {
+    FieldMgr::Instance()->SetSeats(std::move(seats));
+}
+
+void GameMgr::OnTurnChanged() {
+    RefreshScores();
+}
+
+void GameMgr::RefreshScores() {
+    FieldMgr* field = FieldMgr::Instance();
+    const std::vector<Seat>& seats = field->GetSeats();
+    const bool shown = m_active && !field->IsSolo();
+    const Standing standing = field->GetStanding();
+    for (size_t i = 0; i < kMaxSeats; ++i) {
+        const bool used = shown && i < seats.size() && i < standing.pairs.size();
+        m_scores[i]->SetShown(used);
+        if (!used) {
+            continue;
+        }
+        m_scores[i]->SetText(
+            Filled("{name}: {pairs}",
+                   {{"name", SeatName(seats[i])}, {"pairs", std::to_string(standing.pairs[i])}}));
+        m_scores[i]->SetColour(i == standing.turn ? kGold : kPaleYellow);
+    }
+    // Whose turn: a marker before the name, besides the colour.
+    m_marker->SetShown(shown);
+    m_marker->SetPosition(
+        PlayLayout::kFirstScore.x - PlayLayout::kMarkerGap,
+        PlayLayout::kFirstScore.y + static_cast<int32_t>(standing.turn) * PlayLayout::kScoreStep);
+}
+
+void GameMgr::OnMouseDown(int32_t id) {
+    if (m_background != nullptr && id == m_background->GetId()) {
+        FieldMgr::Instance()->HurryComputer();
+    }
+}
+
+void GameMgr::FinishMatch() {
+    FieldMgr* field = FieldMgr::Instance();
+    const std::vector<Seat>& seats = field->GetSeats();
+    const Standing standing = field->GetStanding();
+    PlayerList* players = PlayerList::Instance();
+    std::vector<MatchResultDlg::Line> lines;
+    for (size_t i = 0; i < seats.size() && i < standing.pairs.size(); ++i) {
+        lines.push_back({SeatName(seats[i]), standing.pairs[i], standing.attempts[i]});
+        if (seats[i].computer) {
+            continue;
+        }
+        if (Player* player = players->Find(seats[i].name)) {
+            const bool won = standing.leaders.size() == 1 && standing.leaders.front() == i;
+            RecordGameWithOthers(*player, won);
+        }
+    }
+    // The counts are kept at once; a failure is told by the reporter.
+    static_cast<void>(players->SaveAll());
+    m_matchDialog->SetResult(std::move(lines), standing.leaders);
+    m_matchDialog->Show(true);
 }
 
 void GameMgr::RefreshDifficultyButton() {
@@ -332,6 +428,10 @@ void GameMgr::OnMemorizeFinished() {
 
 void GameMgr::OnFieldCleared(uint16_t attempts) {
     Pause(true);
+    if (!FieldMgr::Instance()->IsSolo()) {
+        FinishMatch();  // solo bests are for solo games
+        return;
+    }
     Player& player = PlayerList::Instance()->GetCurrent();
     // Bests are kept per card set: the first built-in set's stay where every version reads them.
     const CardSet& set = CardSets::Instance()->ForPlayer(player);
@@ -373,6 +473,12 @@ void GameMgr::OnDialogShown(int32_t id, bool shown) {
     }
     if (id == m_finishDialog->GetDialogId()) {
         NewGame();
+    } else if (id == m_matchDialog->GetDialogId()) {
+        if (m_matchDialog->GetResult() == MatchResultDlg::kMainMenu) {
+            m_observer->OnModuleFinished(m_id);
+        } else {
+            NewGame();  // the same players again
+        }
     } else if (id == m_menuDialog->GetDialogId()) {
         if (m_menuDialog->GetResult() == MenuDlg::kMainMenu) {
             m_observer->OnModuleFinished(m_id);

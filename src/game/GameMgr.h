@@ -46,6 +46,13 @@ public:
 
     void OnMemorizeFinished() override;
     void OnFieldCleared(uint16_t attempts) override;
+    // Who plays the next games, in turn order (the current player first);
+    // fewer than two is the solo game.
+    void SetSeats(std::vector<Seat> seats);
+    // The scores of a game with others: a marker and the colour at whose turn it is.
+    void OnTurnChanged() override;
+    // A press on the field's background during the computer's turn hurries it.
+    void OnMouseDown(int32_t id) override;
     void OnMouseClick(int32_t id) override;
     void OnTimeObjectTick(int32_t id) override;
     void OnDialogShown(int32_t id, bool shown) override;
@@ -76,6 +83,11 @@ public:
     MenuDlg* GetMenuDialog() const { return m_menuDialog.get(); }
     LevelsDlg* GetLevelsDialog() const { return m_levelsDialog.get(); }
     FinishDlg* GetFinishDialog() const { return m_finishDialog.get(); }
+    MatchResultDlg* GetMatchDialog() const { return m_matchDialog.get(); }
+    // The score line of seat `i` and the turn marker (games with others).
+    ControlLibrary::IStringVO* GetScoreLabel(size_t i) const { return m_scores[i]; }
+    ControlLibrary::IStringVO* GetTurnMarker() const { return m_marker; }
+    static constexpr size_t kMaxSeats = 4;
 
 private:
     void SetClockColour(const Colour& colour);
@@ -84,6 +96,9 @@ private:
     void ShowRingWhereItWas();
     void HideRing();
     void FocusButton(int index);
+    void RefreshScores();
+    // A game with others ended: records, then the result.
+    void FinishMatch();
 
     ControlLibrary::IImageVO* m_background = nullptr;
     ControlLibrary::IImageVO* m_ring = nullptr;  // the keyboard's focus ring
@@ -98,6 +113,10 @@ private:
     std::unique_ptr<FinishDlg> m_finishDialog;
     std::unique_ptr<MenuDlg> m_menuDialog;
     std::unique_ptr<LevelsDlg> m_levelsDialog;
+    std::unique_ptr<MatchResultDlg> m_matchDialog;
+    ControlLibrary::IStringVO* m_scores[kMaxSeats] = {};
+    ControlLibrary::IStringVO* m_marker = nullptr;
+    ControlLibrary::IFont* m_scoreFont = nullptr;
     TimeLibrary::ITimeObject* m_clock = nullptr;  // owned by the time system
     std::atomic<uint32_t> m_seconds{0};           // written by the clock's ticks
     ControlLibrary::IFont* m_fontA = nullptr;

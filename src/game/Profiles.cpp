@@ -324,13 +324,47 @@ bool ReadCardSet(Player& player, std::span<const uint8_t> bytes) {
     return true;
 }
 
+// "WITH": games played with others and games won, 4 bytes each; nothing
+// while no game with others was finished.
+std::optional<std::vector<uint8_t>> WriteGamesWithOthers(const Player& player) {
+    if (player.gamesWithOthers == 0 && player.winsWithOthers == 0) {
+        return std::nullopt;
+    }
+    BlockWriter w;
+    w.U32(player.gamesWithOthers).U32(player.winsWithOthers);
+    return w.Take();
+}
+
+bool ReadGamesWithOthers(Player& player, std::span<const uint8_t> bytes) {
+    BlockReader r(bytes);
+    const uint32_t games = r.U32();
+    const uint32_t wins = r.U32();
+    if (!r.AtEnd() || wins > games) {
+        return false;  // no game could make more wins than games
+    }
+    player.gamesWithOthers = games;
+    player.winsWithOthers = wins;
+    return true;
+}
+
 }  // namespace
+
+void RecordGameWithOthers(Player& player, bool won) {
+    if (player.gamesWithOthers == UINT32_MAX) {
+        return;  // full: the counts stay as they are, wins never past games
+    }
+    ++player.gamesWithOthers;
+    if (won) {
+        ++player.winsWithOthers;
+    }
+}
 
 std::span<const BlockCodec<Player>> PlayerBlockCodecs() {
     static const std::vector<BlockCodec<Player>> codecs = {
         {"BSTK", 1, WriteKeyedBests, ReadKeyedBests},
         {"HIST", 1, WriteHistory, ReadHistory},
         {"CARD", 1, WriteCardSet, ReadCardSet},
+        {"WITH", 1, WriteGamesWithOthers, ReadGamesWithOthers},
     };
     return codecs;
 }
@@ -450,6 +484,53 @@ void PlayerList::ClearCurrent() {
 void PlayerList::SetCurrent(Player& player, bool flag) {
     ClearCurrent();
     player.current = flag;
+}
+
+Player* PlayerList::Find(const std::string& name) {
+    for (const auto& p : m_players) {
+        if (p->name == name) {
+            return p.get();
+        }
+    }
+    return nullptr;
+}
+
+std::vector<Player*> PlayerList::OthersByName() {
+    std::vector<Player*> others;
+    for (const auto& p : m_players) {
+        if (!p->current) {
+            others.push_back(p.get());
+        }
+    }
+    auto folded = [](const std::string& name) {
+        std::string lower = name;
+        std::transform(lower.begin(), lower.end(), lower.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        return lower;
+    };
+    std::sort(others.begin(), others.end(), [&](const Player* a, const Player* b) {
+        const std::string fa = folded(a->name);
+        const std::string fb = folded(b->name);
+        return fa != fb ? fa < fb : a->name < b->name;
+    });
+    return others;
+}
+
+bool PlayerList::Remove(const std::string& name) {
+    const auto it = std::find_if(m_players.begin(), m_players.end(),
+                                 [&](const auto& p) { return p->name == name; });
+    if (it == m_players.end() || (*it)->current) {
+        return false;
+    }
+    std::error_code ec;
+    const std::string path = ProfilePath(**it);
+    const auto status = fs::symlink_status(path, ec);
+    if (fs::exists(status) && (!fs::is_regular_file(status) || !fs::remove(path, ec))) {
+        return false;  // not a file the game wrote, or it cannot go: the player stays
+    }
+    m_stored.erase(name);
+    m_players.erase(it);
+    return true;
 }
 
 namespace {

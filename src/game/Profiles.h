@@ -103,7 +103,16 @@ struct Player {
     std::vector<uint8_t> unreadTail;
     // At least one game finished, on any difficulty.
     bool HasBests() const;
+    // Games played to the end with others at the same screen, and of those
+    // the ones this player won alone (a draw is no win). Solo bests never
+    // count them.
+    uint32_t gamesWithOthers = 0;
+    uint32_t winsWithOthers = 0;
 };
+
+// Counts a game played with others to its end: `won` when this player alone
+// found the most pairs.
+void RecordGameWithOthers(Player& player, bool won);
 
 // What a finished game did to its difficulty's bests.
 struct BestChange {
@@ -154,6 +163,15 @@ public:
     void ClearCurrent();
     // Clears every current flag, then sets `player`'s to `flag`.
     void SetCurrent(Player& player, bool flag);
+    // The player called exactly `name`, or null.
+    Player* Find(const std::string& name);
+    // Every player but the current one, by name without regard to case
+    // (names equal but for case in byte order).
+    std::vector<Player*> OthersByName();
+    // Takes the player called `name` out of the list and deletes their
+    // profile file. False when there is no such player, for the current
+    // player, or when the file could not be deleted (the player then stays).
+    [[nodiscard]] bool Remove(const std::string& name);
     std::vector<std::unique_ptr<Player>>& GetPlayers() { return m_players; }
     // Loads every "save/*.usr" profile; without a current one the first
     // becomes current.

@@ -1,5 +1,6 @@
 #include "game/StartMgr.h"
 
+#include <algorithm>
 #include "controls/Factory_impl.h"
 #include "game/CardSets.h"
 #include "game/Profiles.h"
@@ -31,6 +32,38 @@ constexpr Spot kNameBox{0, -8};
 constexpr Extent kNameBoxSize{310, 33};
 constexpr int32_t kNameBoxCaptionY = -5;
 }  // namespace NewPlayerLayout
+// With the other players listed: a taller dialog.
+namespace PlayerListLayout {
+constexpr Extent kSize{400, 400};
+constexpr Spot kPrompt{0, -150};
+constexpr Spot kNameBox{0, -112};
+constexpr int32_t kFirstRowY = -66;
+constexpr int32_t kRowStep = 30;
+constexpr Extent kRowSize{240, 27};
+constexpr int32_t kScrollX = 155;
+constexpr Extent kScrollSize{60, 27};
+constexpr Spot kCancel{-120, 400 / 2 - 45};
+constexpr Spot kDelete{0, 400 / 2 - 45};
+constexpr Spot kCreate{120, 400 / 2 - 45};
+}  // namespace PlayerListLayout
+namespace DeleteLayout {
+constexpr Spot kLabel{0, -25};
+constexpr Spot kYes{130, 50};
+constexpr Spot kNo{0, 50};  // the safe answer on the picture's plate
+}  // namespace DeleteLayout
+namespace PlayersLayout {
+constexpr Extent kSize{400, 400};
+constexpr Spot kTitle{0, -160};
+constexpr Spot kFirst{0, -122};
+constexpr int32_t kFirstSeatY = -88;
+constexpr int32_t kSeatStep = 32;
+constexpr Extent kSeatSize{240, 27};
+constexpr Spot kPrompt{0, 12};
+constexpr Spot kNameBox{0, 48};
+constexpr Spot kAdd{0, 88};
+constexpr Spot kCancel{-130, 400 / 2 - 45};
+constexpr Spot kPlay{0, 400 / 2 - 45};  // on the picture's plate
+}  // namespace PlayersLayout
 namespace StartLayout {
 constexpr Spot kGreeting{kCx, kCy - 100};
 constexpr Spot kName{kCx, kCy - 30};
@@ -46,6 +79,24 @@ constexpr int32_t kRowGap = 14;
 constexpr ButtonShape kRowShape{Layer::kStartButtons, {114, 44}, -15};
 }  // namespace StartLayout
 
+// A name box in `font`, white on black, 14 characters at most, a child of `dialog`.
+void SetUpNameBox(ControlLibrary::IEditBoxVO* edit, ControlLibrary::IFont* font,
+                  ControlLibrary::IEditBoxMsgObserver* editObserver,
+                  ControlLibrary::KeybdMessageObserver* keyObserver,
+                  ControlLibrary::IDialogVO* dialog) {
+    edit->SetFont(font);
+    edit->SetAlignment(kAlignCentre, kAlignCentre);
+    edit->SetZOrder(Layer::kLabels);
+    edit->SetTextColour(kWhite);
+    edit->SetColour(kBlack);
+    edit->AddEditObserver(editObserver);
+    edit->AddKeybdObserver(keyObserver);
+    dialog->AddChild(edit);
+    edit->SetSize(NewPlayerLayout::kNameBoxSize.width, NewPlayerLayout::kNameBoxSize.height);
+    edit->SetTextOffset(0, NewPlayerLayout::kNameBoxCaptionY);
+    edit->SetMaxLength(14);
+}
+
 void SetPosition(ControlLibrary::IVisibleObject* object, Spot spot) {
     object->SetPosition(spot.x, spot.y);
 }
@@ -56,11 +107,7 @@ void SetPosition(ControlLibrary::IVisibleObject* object, Spot spot) {
 ErrorDialog::ErrorDialog(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(owner) {
     m_dialog->SetSize(kPromptDialogSize.width, kPromptDialogSize.height);
     m_dialog->SetBackgroundImage("images/dialog_add_del.png");
-    const ButtonStyle style{MakeFont(kMenuFont),
-                            "images/btn_def.png",
-                            kMenuButtonFrames,
-                            {kWhite, kPaleYellow, kGrey, kBlack, kBlack},
-                            Own(LoadSound("sounds/menulight.wav"))};
+    const ButtonStyle style = PromptButtonStyle(MakeFont(kMenuFont), "sounds/menulight.wav");
     m_ok = MakeChildButton(style, "Ok", kPromptButtonSize, kPromptCaptionY);
     m_label = MakeLabel(MakeFont(kPromptFont), "Player with this name already exist!",
                         Layer::kLabels, kPaleYellow);
@@ -77,43 +124,193 @@ void ErrorDialog::OnMouseClick(int32_t id) {
     }
 }
 
+// --- deletion question -----------------------------------------------------------------
+
+DeleteDialog::DeleteDialog(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(owner) {
+    m_dialog->SetSize(kPromptDialogSize.width, kPromptDialogSize.height);
+    m_dialog->SetBackgroundImage("images/dialog_add_del.png");
+    const ButtonStyle style = PromptButtonStyle(MakeFont(kMenuFont), "sounds/menulight.wav");
+    m_yesButton = MakeChildButton(style, "Yes", kPromptButtonSize, kPromptCaptionY);
+    m_noButton = MakeChildButton(style, "No", kPromptButtonSize, kPromptCaptionY);
+    m_yesButton->SetBackgroundHidden(false);  // no plate for it in the picture
+    m_label = MakeLabel(MakeFont(kPromptFont), "", Layer::kLabels, kPaleYellow);
+}
+
+void DeleteDialog::Ask(const std::string& name) {
+    m_name = name;
+    m_yes = false;
+    m_label->SetText(WithName("Delete {name} and their bests?", name));
+    Show(true);
+}
+
+void DeleteDialog::Layout() {
+    Place(m_label, DeleteLayout::kLabel);
+    Place(m_yesButton, DeleteLayout::kYes);
+    Place(m_noButton, DeleteLayout::kNo);
+}
+
+void DeleteDialog::OnMouseClick(int32_t id) {
+    if (id == m_yesButton->GetId()) {
+        m_yes = true;
+        Show(false);
+    } else if (id == m_noButton->GetId()) {
+        m_yes = false;
+        Show(false);
+    }
+}
+
 // --- new-player dialog ----------------------------------------------------------------
 
 NewPlayerDialog::NewPlayerDialog(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(owner) {
     m_dialog->SetSize(kPromptDialogSize.width, kPromptDialogSize.height);
     m_dialog->SetBackgroundImage("images/dialog/new_player.png");
     ControlLibrary::IFont* font = MakeFont(kMenuFont);
-    const ButtonStyle style{font,
-                            "images/btn_def.png",
-                            kMenuButtonFrames,
-                            {kWhite, kPaleYellow, kGrey, kBlack, kBlack},
-                            Own(LoadSound("sounds/menu.ogg"))};
+    const ButtonStyle style = PromptButtonStyle(font, "sounds/menu.ogg");
     m_create = MakeChildButton(style, "Create", kPromptButtonSize, kPromptCaptionY);
     m_cancel = MakeChildButton(style, "Cancel", kPromptButtonSize, kPromptCaptionY);
+    m_delete = MakeChildButton(style, "Delete", kPromptButtonSize, kPromptCaptionY);
+    m_scrollUp = MakeChildButton(style, "Up", PlayerListLayout::kScrollSize, kPromptCaptionY);
+    m_scrollDown = MakeChildButton(style, "Down", PlayerListLayout::kScrollSize, kPromptCaptionY);
+    const ButtonStyle rowStyle{font,
+                               "images/btn_def.png",
+                               kMenuButtonFrames,
+                               {kWhite, kPaleYellow, kGrey, kBlack, kBlack}};
+    for (size_t r = 0; r < kVisibleRows; ++r) {
+        m_rows.push_back(
+            MakeChildButton(rowStyle, "", PlayerListLayout::kRowSize, kPromptCaptionY));
+    }
     m_prompt = MakeLabel(MakeFont(kPromptFont), "Enter your name:", Layer::kLabels, kPaleYellow);
 
     m_edit = Own(GetFactory()->CreateEditBoxVO());
-    m_edit->SetFont(font);
-    m_edit->SetAlignment(kAlignCentre, kAlignCentre);
-    m_edit->SetZOrder(Layer::kLabels);
-    m_edit->SetTextColour(kWhite);
-    m_edit->SetColour(kBlack);
-    m_edit->AddEditObserver(this);
-    m_edit->AddKeybdObserver(this);
-    m_dialog->AddChild(m_edit);
-    m_edit->SetSize(NewPlayerLayout::kNameBoxSize.width, NewPlayerLayout::kNameBoxSize.height);
-    m_edit->SetTextOffset(0, NewPlayerLayout::kNameBoxCaptionY);
-    m_edit->SetMaxLength(14);
+    SetUpNameBox(m_edit, font, this, this, m_dialog);
     m_edit->SetBackgroundHidden(true);
 
     m_error = std::make_unique<ErrorDialog>(this);
+    m_confirm = std::make_unique<DeleteDialog>(this);
+    ShowRows();  // nothing listed until it opens
+}
+
+std::vector<ControlLibrary::IButtonVO*> NewPlayerDialog::KeyButtons() const {
+    if (!HasList()) {
+        return {m_cancel, m_create};  // left to right
+    }
+    return {m_cancel, m_delete, m_create};
+}
+
+void NewPlayerDialog::Show(bool on) {
+    if (on) {
+        m_top = 0;
+        m_lit = -1;
+        FillList();
+        m_withList = !m_listed.empty();
+        // The small picture has the name box and the buttons' plates drawn
+        // in; on the tall one they draw their own.
+        for (ControlLibrary::IButtonVO* b : {m_cancel, m_delete, m_create}) {
+            b->SetBackgroundHidden(!m_withList);
+        }
+        m_edit->SetBackgroundHidden(!m_withList);
+        if (m_withList) {
+            m_dialog->SetSize(PlayerListLayout::kSize.width, PlayerListLayout::kSize.height);
+            m_dialog->SetBackgroundImage("images/dialog/dlg_finish.png");
+        } else {
+            m_dialog->SetSize(kPromptDialogSize.width, kPromptDialogSize.height);
+            m_dialog->SetBackgroundImage("images/dialog/new_player.png");
+        }
+    }
+    BaseDialog::Show(on);
+}
+
+void NewPlayerDialog::FillList() {
+    m_listed.clear();
+    for (const Player* p : PlayerList::Instance()->OthersByName()) {
+        m_listed.push_back(p->name);
+    }
+    if (m_lit >= static_cast<int>(m_listed.size())) {
+        m_lit = static_cast<int>(m_listed.size()) - 1;
+    }
+    const size_t rows = kVisibleRows;
+    m_top = m_listed.size() <= rows ? 0 : std::min(m_top, m_listed.size() - rows);
+    ShowRows();
+}
+
+void NewPlayerDialog::ShowRows() {
+    const bool shown = m_dialog->IsShown();
+    for (size_t r = 0; r < m_rows.size(); ++r) {
+        const size_t i = m_top + r;
+        const bool used = i < m_listed.size();
+        m_rows[r]->SetText(used ? m_listed[i] : "");
+        m_rows[r]->SetHighlighted(used && static_cast<int>(i) == m_lit);
+        m_rows[r]->SetShowWithParent(used);
+        m_rows[r]->SetShown(used && shown);
+    }
+    const bool list = HasList();
+    const bool scrolls = m_listed.size() > kVisibleRows;
+    for (ControlLibrary::IButtonVO* b : {m_delete, m_scrollUp, m_scrollDown}) {
+        const bool with = b == m_delete ? list : scrolls;
+        b->SetShowWithParent(with);
+        b->SetShown(with && shown);
+    }
+    m_delete->SetEnabled(m_lit >= 0);
+    m_scrollUp->SetEnabled(m_top > 0);
+    m_scrollDown->SetEnabled(m_top + kVisibleRows < m_listed.size());
+}
+
+void NewPlayerDialog::Light(int index) {
+    m_lit = index;
+    if (index >= 0) {
+        const auto i = static_cast<size_t>(index);
+        if (i < m_top) {
+            m_top = i;
+        } else if (i >= m_top + kVisibleRows) {
+            m_top = i + 1 - kVisibleRows;
+        }
+    }
+    ShowRows();
+}
+
+void NewPlayerDialog::Pick(int index) {
+    if (index < 0 || index >= static_cast<int>(m_listed.size())) {
+        return;
+    }
+    PlayerList* players = PlayerList::Instance();
+    if (Player* chosen = players->Find(m_listed[static_cast<size_t>(index)])) {
+        players->SetCurrent(*chosen, true);
+        static_cast<void>(players->SaveAll());  // who is current survives a crash
+        Show(false);
+    }
+}
+
+bool NewPlayerDialog::HandleKey(int32_t key, bool shift) {
+    if (!m_listed.empty() && (key == kKeyDown || key == kKeyUp)) {
+        Highlight(-1);  // the list's turn: no button lit beside it
+        const int last = static_cast<int>(m_listed.size()) - 1;
+        Light(key == kKeyDown ? std::min(m_lit + 1, last) : std::max(m_lit - 1, -1));
+        return true;
+    }
+    return BaseDialog::HandleKey(key, shift);
 }
 
 void NewPlayerDialog::Layout() {
-    Place(m_create, NewPlayerLayout::kCreate);
-    Place(m_cancel, NewPlayerLayout::kCancel);
-    Place(m_prompt, NewPlayerLayout::kPrompt);
-    Place(m_edit, NewPlayerLayout::kNameBox);
+    if (!m_withList) {
+        Place(m_create, NewPlayerLayout::kCreate);
+        Place(m_cancel, NewPlayerLayout::kCancel);
+        Place(m_prompt, NewPlayerLayout::kPrompt);
+        Place(m_edit, NewPlayerLayout::kNameBox);
+        return;
+    }
+    Place(m_create, PlayerListLayout::kCreate);
+    Place(m_cancel, PlayerListLayout::kCancel);
+    Place(m_delete, PlayerListLayout::kDelete);
+    Place(m_prompt, PlayerListLayout::kPrompt);
+    Place(m_edit, PlayerListLayout::kNameBox);
+    for (size_t r = 0; r < m_rows.size(); ++r) {
+        Place(m_rows[r], {0, PlayerListLayout::kFirstRowY +
+                                 static_cast<int32_t>(r) * PlayerListLayout::kRowStep});
+    }
+    const int32_t lastRowY = PlayerListLayout::kFirstRowY +
+                             static_cast<int32_t>(kVisibleRows - 1) * PlayerListLayout::kRowStep;
+    Place(m_scrollUp, {PlayerListLayout::kScrollX, PlayerListLayout::kFirstRowY});
+    Place(m_scrollDown, {PlayerListLayout::kScrollX, lastRowY});
 }
 
 void NewPlayerDialog::OnMouseClick(int32_t id) {
@@ -133,6 +330,34 @@ void NewPlayerDialog::OnMouseClick(int32_t id) {
         }
     } else if (id == m_cancel->GetId()) {
         Show(false);
+    } else if (id == m_delete->GetId()) {
+        if (m_lit >= 0 && m_lit < static_cast<int>(m_listed.size())) {
+            m_confirm->Ask(m_listed[static_cast<size_t>(m_lit)]);
+        }
+    } else if (id == m_scrollUp->GetId() || id == m_scrollDown->GetId()) {
+        const bool down = id == m_scrollDown->GetId();
+        if (down && m_top + kVisibleRows < m_listed.size()) {
+            ++m_top;
+        } else if (!down && m_top > 0) {
+            --m_top;
+        }
+        ShowRows();
+        m_edit->SetFocus(true);  // the keys go on working where they did
+    } else {
+        for (size_t r = 0; r < m_rows.size(); ++r) {
+            if (id == m_rows[r]->GetId()) {
+                // A click lights a player ("Delete" then acts on them); a
+                // click on the lit one picks them.
+                const auto index = static_cast<int>(m_top + r);
+                if (index == m_lit) {
+                    Pick(index);
+                } else {
+                    Light(index);
+                    m_edit->SetFocus(true);
+                }
+                return;
+            }
+        }
     }
 }
 
@@ -143,6 +368,10 @@ void NewPlayerDialog::OnKeyDown(int32_t /*id*/, int32_t key) {
     if (ControlLibrary::IButtonVO* chosen = GetHighlighted()) {
         Highlight(-1);
         chosen->Press();  // the button Tab moved to
+        return;
+    }
+    if (m_lit >= 0) {
+        Pick(m_lit);  // the player lit in the list
         return;
     }
     m_create->Press();  // a disabled button gives no click: an empty name does nothing
@@ -157,6 +386,20 @@ void NewPlayerDialog::OnTextChanged(int32_t /*id*/) {
 void NewPlayerDialog::OnDialogShown(int32_t id, bool shown) {
     const bool mine = id == GetDialogId() && shown;
     const bool errorClosed = id == m_error->GetDialogId() && !shown;
+    const bool asked = id == m_confirm->GetDialogId() && !shown;
+    if (id == GetDialogId() && !shown) {
+        m_withList = false;  // the next showing sizes itself again
+    }
+    if (asked) {
+        if (m_confirm->GetResult()) {
+            // A file that cannot go keeps its player listed.
+            static_cast<void>(PlayerList::Instance()->Remove(m_confirm->GetName()));
+            m_lit = -1;
+            FillList();
+        }
+        m_edit->SetFocus(true);
+        return;
+    }
     if (!mine && !errorClosed) {
         return;
     }
@@ -164,6 +407,197 @@ void NewPlayerDialog::OnDialogShown(int32_t id, bool shown) {
     m_edit->SetFocus(true);
     m_cancel->SetEnabled(!PlayerList::Instance()->GetPlayers().empty());
     m_create->SetEnabled(false);
+}
+
+// --- who plays ------------------------------------------------------------------------
+
+PlayersDlg::PlayersDlg(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(owner) {
+    m_dialog->SetSize(PlayersLayout::kSize.width, PlayersLayout::kSize.height);
+    m_dialog->SetBackgroundImage("images/dialog/dlg_finish.png");
+    ControlLibrary::IFont* font = MakeFont(kMenuFont);
+    const ButtonStyle style = PromptButtonStyle(font, "sounds/menu.ogg");
+    ControlLibrary::IFont* promptFont = MakeFont(kPromptFont);
+    m_title = MakeLabel(promptFont, "Who plays?", Layer::kLabels, kGold);
+    m_first = MakeLabel(font, "", Layer::kLabels, kPaleYellow);
+    for (ControlLibrary::IButtonVO*& seat : m_seatButtons) {
+        seat = MakeChildButton(style, "", PlayersLayout::kSeatSize, kPromptCaptionY);
+    }
+    m_prompt = MakeLabel(promptFont, "Or a new player:", Layer::kLabels, kPaleYellow);
+    m_edit = Own(GetFactory()->CreateEditBoxVO());
+    SetUpNameBox(m_edit, font, this, this, m_dialog);
+    m_add = MakeChildButton(style, "Add", kPromptButtonSize, kPromptCaptionY);
+    m_cancel = MakeChildButton(style, "Cancel", kPromptButtonSize, kPromptCaptionY);
+    m_playButton = MakeChildButton(style, "Play", kPromptButtonSize, kPromptCaptionY);
+    // The picture has no plates for these: they draw their own.
+    m_add->SetBackgroundHidden(false);
+    m_cancel->SetBackgroundHidden(false);
+    m_error = std::make_unique<ErrorDialog>(this);
+}
+
+std::vector<ControlLibrary::IButtonVO*> PlayersDlg::KeyButtons() const {
+    return {m_seatButtons[0], m_seatButtons[1], m_seatButtons[2], m_add, m_cancel, m_playButton};
+}
+
+std::vector<Seat> PlayersDlg::GetSeats() const {
+    std::vector<Seat> seats{{PlayerList::Instance()->GetCurrent().name, std::nullopt}};
+    for (const auto& seat : m_seats) {
+        if (seat) {
+            seats.push_back(*seat);
+        }
+    }
+    return seats;
+}
+
+void PlayersDlg::Show(bool on) {
+    if (on) {
+        m_play = false;
+        // The choices of the last time stay while those players are there and not current.
+        PlayerList* players = PlayerList::Instance();
+        for (auto& seat : m_seats) {
+            if (seat && !seat->computer) {
+                const Player* p = players->Find(seat->name);
+                if (p == nullptr || p->current) {
+                    seat.reset();
+                }
+            }
+        }
+        m_first->SetText(players->GetCurrent().name);
+        ShowSeats();
+    }
+    BaseDialog::Show(on);
+}
+
+void PlayersDlg::ShowSeats() {
+    size_t seated = 0;
+    for (size_t i = 0; i < kOtherSeats; ++i) {
+        m_seatButtons[i]->SetText(m_seats[i] ? SeatName(*m_seats[i]) : "Nobody");
+        seated += m_seats[i] ? 1 : 0;
+    }
+    m_playButton->SetEnabled(seated > 0);
+}
+
+void PlayersDlg::NextChoice(size_t i) {
+    // Every choice in order: nobody, the players free for this seat, the computer.
+    std::vector<std::optional<Seat>> choices{std::nullopt};
+    for (const Player* p : PlayerList::Instance()->OthersByName()) {
+        const Seat seat{p->name, std::nullopt};
+        bool elsewhere = false;
+        for (size_t j = 0; j < kOtherSeats; ++j) {
+            elsewhere = elsewhere || (j != i && m_seats[j] == seat);
+        }
+        if (!elsewhere) {
+            choices.emplace_back(seat);
+        }
+    }
+    for (Rules::Strength strength :
+         {Rules::Strength::Forgetful, Rules::Strength::Good, Rules::Strength::Sharp}) {
+        choices.emplace_back(Seat{"", strength});
+    }
+    const auto at = std::find(choices.begin(), choices.end(), m_seats[i]);
+    const size_t next = at == choices.end() ? 0 : static_cast<size_t>(at - choices.begin()) + 1;
+    m_seats[i] = choices[next % choices.size()];
+    ShowSeats();
+}
+
+void PlayersDlg::AddTyped() {
+    std::string name;
+    m_edit->GetText(name);
+    if (name.empty()) {
+        return;
+    }
+    PlayerList* players = PlayerList::Instance();
+    const Player* known = players->Find(name);
+    if (known == nullptr) {
+        if (!players->Add(Player(false, name, kHard))) {
+            m_error->Show(true);
+            return;
+        }
+        static_cast<void>(players->SaveAll());  // the new player survives a crash
+    }
+    const Seat seat{name, std::nullopt};
+    const bool seated =
+        std::find(std::begin(m_seats), std::end(m_seats), seat) != std::end(m_seats);
+    if ((known != nullptr && known->current) || seated) {
+        m_error->Show(true);  // already playing
+        return;
+    }
+    // The first free seat, or the last one when all are taken.
+    auto free = std::find(std::begin(m_seats), std::end(m_seats), std::nullopt);
+    *(free != std::end(m_seats) ? free : std::end(m_seats) - 1) = seat;
+    m_edit->SetText("");
+    m_add->SetEnabled(false);
+    ShowSeats();
+}
+
+void PlayersDlg::Layout() {
+    Place(m_title, PlayersLayout::kTitle);
+    Place(m_first, PlayersLayout::kFirst);
+    for (size_t i = 0; i < kOtherSeats; ++i) {
+        Place(m_seatButtons[i],
+              {0, PlayersLayout::kFirstSeatY + static_cast<int32_t>(i) * PlayersLayout::kSeatStep});
+    }
+    Place(m_prompt, PlayersLayout::kPrompt);
+    Place(m_edit, PlayersLayout::kNameBox);
+    Place(m_add, PlayersLayout::kAdd);
+    Place(m_cancel, PlayersLayout::kCancel);
+    Place(m_playButton, PlayersLayout::kPlay);
+}
+
+void PlayersDlg::OnMouseClick(int32_t id) {
+    for (size_t i = 0; i < kOtherSeats; ++i) {
+        if (id == m_seatButtons[i]->GetId()) {
+            NextChoice(i);
+            m_edit->SetFocus(true);
+            return;
+        }
+    }
+    if (id == m_add->GetId()) {
+        AddTyped();
+        m_edit->SetFocus(true);
+    } else if (id == m_cancel->GetId()) {
+        m_play = false;
+        Show(false);
+    } else if (id == m_playButton->GetId()) {
+        m_play = true;
+        Show(false);
+    }
+}
+
+void PlayersDlg::OnKeyDown(int32_t /*id*/, int32_t key) {
+    if (key != kKeyReturn) {
+        return;
+    }
+    if (ControlLibrary::IButtonVO* chosen = GetHighlighted()) {
+        chosen->Press();  // the button the keys moved to stays lit: a seat may be pressed again
+        return;
+    }
+    std::string text;
+    m_edit->GetText(text);
+    (text.empty() ? m_playButton : m_add)->Press();
+}
+
+void PlayersDlg::OnTextChanged(int32_t /*id*/) {
+    std::string text;
+    m_edit->GetText(text);
+    m_add->SetEnabled(!text.empty());
+}
+
+void PlayersDlg::OnDialogShown(int32_t id, bool shown) {
+    const bool mine = id == GetDialogId() && shown;
+    const bool errorClosed = id == m_error->GetDialogId() && !shown;
+    if (!mine && !errorClosed) {
+        return;
+    }
+    m_edit->SetText("");
+    m_edit->SetFocus(true);
+    m_add->SetEnabled(false);
+}
+
+bool PlayersDlg::HandleKey(int32_t key, bool shift) {
+    if (key == kKeyDown || key == kKeyUp) {
+        return BaseDialog::HandleKey(kKeyTab, key == kKeyUp);
+    }
+    return BaseDialog::HandleKey(key, shift);
 }
 
 // --- start screen -----------------------------------------------------------------------
@@ -235,11 +669,11 @@ void StartMgr::Initialize() {
                  m_greeting, m_name, m_bestsFont, m_bests);
 
     m_cards = std::make_unique<CardsDialog>(this);
-    AddRowButton("Cards", [this] { m_cards->Show(true); });
-    AddRowButton("Statistics", [this] { m_statistics->Show(true); });
+    AddRowButton(RowSlot::Cards, "Cards", [this] { m_cards->Show(true); });
+    AddRowButton(RowSlot::Statistics, "Statistics", [this] { m_statistics->Show(true); });
 }
 
-ControlLibrary::IButtonVO* StartMgr::AddRowButton(const std::string& caption,
+ControlLibrary::IButtonVO* StartMgr::AddRowButton(RowSlot slot, const std::string& caption,
                                                   std::function<void()> press) {
     const ControlLibrary::RectSet frames{
         {{0, 0, 114, 44}, {0, 88, 114, 44}, {0, 0, 114, 44}, {0, 44, 114, 44}}};
@@ -252,7 +686,9 @@ ControlLibrary::IButtonVO* StartMgr::AddRowButton(const std::string& caption,
         m_owned.Own(MakeButton(style, caption, StartLayout::kRowShape, this));
     button->AddKeybdObserver(this);
     button->SetShown(m_active);
-    m_row.push_back({button, std::move(press)});
+    const auto at = std::find_if(m_row.begin(), m_row.end(),
+                                 [slot](const RowButton& b) { return b.slot > slot; });
+    m_row.insert(at, {slot, button, std::move(press)});
     LayoutRow();
     return button;
 }
@@ -263,6 +699,15 @@ std::vector<ControlLibrary::IButtonVO*> StartMgr::GetRowButtons() const {
         buttons.push_back(b.button);
     }
     return buttons;
+}
+
+ControlLibrary::IButtonVO* StartMgr::GetRowButton(RowSlot slot) const {
+    for (const RowButton& b : m_row) {
+        if (b.slot == slot) {
+            return b.button;
+        }
+    }
+    return nullptr;
 }
 
 void StartMgr::LayoutRow() {
@@ -336,8 +781,9 @@ void StartMgr::Refresh() {
                      std::to_string(best.fewestAttempts);
         }
     }
-    const std::string title =
-        key.cardSet.empty() ? std::string("Your bests") : Placed("Your bests with %1", {set.name});
+    const std::string title = key.cardSet.empty()
+                                  ? std::string("Your bests")
+                                  : Filled("Your bests with {set}", {{"set", set.name}});
     m_bests->SetText(bests.empty() ? "" : title + bests);
     m_bests->SetShown(m_active && !bests.empty());
     const std::string invitation = "if you not " + name + " click here";

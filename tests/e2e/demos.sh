@@ -65,16 +65,28 @@ for demo in "$demos"/*.dmo; do
     grep -q "the playback wrote" "$work/err.txt" || fail "no report of the files the playback wrote"
 done
 case=kept
-[ "$count" -ge 7 ] || fail "only $count demos in $demos"
+[ "$count" -ge 11 ] || fail "only $count demos in $demos"
+
+# --- games with others: each profile counts them in its own block ------------------
+case=with-others
+for name in two_players computer_forgetful computer_good computer_sharp; do
+    for usr in "$demos/$name/save/"*.usr; do
+        grep -q WITH "$usr" || fail "$name: $(basename "$usr") has no record of the game with others"
+    done
+done
 
 # --- the same demo twice: the same picture and files, byte for byte -----------------
-case=twice
-replay "$demos/medium_wrong_pairs.dmo" first
-cp "$data/_playback/_screenshots/screen1.png" "$work/first.png"
-cp -r "$data/_playback" "$work/first_files"
-replay "$demos/medium_wrong_pairs.dmo" second
-cmp -s "$work/first.png" "$data/_playback/_screenshots/screen1.png" || fail "the two final pictures differ"
-diff -r "$work/first_files" "$data/_playback" >/dev/null || fail "the two replays saved different files"
+# (a solo game, and the computer's moves)
+for name in medium_wrong_pairs computer_good; do
+    case=twice-$name
+    rm -rf "$work/first_files"
+    replay "$demos/$name.dmo" first
+    cp "$data/_playback/_screenshots/screen1.png" "$work/first.png"
+    cp -r "$data/_playback" "$work/first_files"
+    replay "$demos/$name.dmo" second
+    cmp -s "$work/first.png" "$data/_playback/_screenshots/screen1.png" || fail "the two final pictures differ"
+    diff -r "$work/first_files" "$data/_playback" >/dev/null || fail "the two replays saved different files"
+done
 
 # --- a demo recorded under other rules is refused, naming the version -------------
 case=other-rules

@@ -276,4 +276,80 @@ TEST_F(ProfileBlocksTest, TheChosenCardSetIsABlockOfItsOwn) {
     }
 }
 
+// Games with others: their own block after the bests, written only once a
+// game with others was finished; solo bests untouched; a damaged block costs
+// those counts alone; a profile without it loads with none.
+TEST_F(ProfileBlocksTest, GamesWithOthersHaveABlockOfTheirOwn) {
+    Player di(true, "Di", Gamespace::kEasy);
+    ASSERT_TRUE(Gamespace::Save(di));
+    EXPECT_EQ(ReadBytes("save/Di.usr"), SavedProfile(1, "Di", 0));  // nothing to keep yet
+
+    Gamespace::RecordGameWithOthers(di, true);
+    Gamespace::RecordGameWithOthers(di, false);
+    Gamespace::RecordGameWithOthers(di, true);
+    EXPECT_FALSE(di.HasBests());
+    ASSERT_TRUE(Gamespace::Save(di));
+    const Bytes with = Block("WITH", 1, {0, 0, 0, 3, 0, 0, 0, 2});
+    EXPECT_EQ(ReadBytes("save/Di.usr"), Joined({SavedProfile(1, "Di", 0), with}));
+    Player back;
+    ASSERT_TRUE(Gamespace::Load(back, "save/Di.usr"));
+    EXPECT_EQ(back.gamesWithOthers, 3u);
+    EXPECT_EQ(back.winsWithOthers, 2u);
+    EXPECT_TRUE(back.otherBlocks.empty());
+
+    const Bytes keyed =
+        Block("BSTK", 1, Joined({{0, 1}, {0, 10}, {0, 0, 0, 1, 0, 0, 0, 20, 0, 6}, Bytes(20, 0)}));
+    const struct {
+        const char* what;
+        Bytes file;
+        uint32_t games;
+        uint32_t wins;
+    } cases[] = {
+        {"no block: an older profile", SavedProfile(0, "Di", 0), 0, 0},
+        {"after the keyed bests", Joined({SavedProfile(0, "Di", 0), keyed, with}), 3, 2},
+        {"cut short", Joined({SavedProfile(0, "Di", 0), keyed, Block("WITH", 1, {0, 0, 0, 3})}), 0,
+         0},
+        {"more wins than games",
+         Joined({SavedProfile(0, "Di", 0), keyed, Block("WITH", 1, {0, 0, 0, 1, 0, 0, 0, 2})}), 0,
+         0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteBytes("save/Di.usr", c.file);
+        Player read;
+        ASSERT_TRUE(Gamespace::Load(read, "save/Di.usr"));
+        EXPECT_EQ(read.name, "Di");
+        EXPECT_EQ(read.gamesWithOthers, c.games);
+        EXPECT_EQ(read.winsWithOthers, c.wins);
+        if (c.file.size() > SavedProfile(0, "Di", 0).size()) {
+            EXPECT_EQ(read.BestsFor({"", 10})[0], (Gamespace::PersonalBest{1, 20, 6}));
+        }
+    }
+}
+
+// The list of other players: sorted by name without regard to case, and a
+// removed player's profile is gone while the others stay.
+TEST_F(ProfileBlocksTest, OtherPlayersByNameAndRemovingOne) {
+    for (const char* name : {"bea", "Al", "Cal", "ada", "Bob"}) {
+        WriteBytes(std::string("save/") + name + ".usr",
+                   SavedProfile(std::string(name) == "Cal" ? 1 : 0, name, 2));
+    }
+    Gamespace::PlayerList* list = Gamespace::PlayerList::Instance();
+    list->LoadAll();
+    std::vector<std::string> names;
+    for (const Player* p : list->OthersByName()) {
+        names.push_back(p->name);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"ada", "Al", "bea", "Bob"}));
+    EXPECT_FALSE(list->Remove("Cal"));  // the current player stays
+    EXPECT_FALSE(list->Remove("Zed"));
+    ASSERT_TRUE(list->Remove("bea"));
+    EXPECT_FALSE(fs::exists("save/bea.usr"));
+    EXPECT_TRUE(fs::exists("save/Bob.usr"));
+    EXPECT_EQ(list->Find("bea"), nullptr);
+    EXPECT_EQ(list->OthersByName().size(), 3u);
+    ASSERT_TRUE(list->SaveAll());
+    EXPECT_FALSE(fs::exists("save/bea.usr"));  // not written back
+}
+
 }  // namespace

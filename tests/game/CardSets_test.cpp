@@ -54,7 +54,9 @@ std::string ImagePath(ControlLibrary::IImageVO* image) {
 class CardSetsGame : public WholeGame {
 protected:
     Gamespace::CardsDialog* Picker() const { return Start()->GetCardsDialog(); }
-    ControlLibrary::IButtonVO* CardsButton() const { return Start()->GetRowButtons().at(0); }
+    ControlLibrary::IButtonVO* CardsButton() const {
+        return Start()->GetRowButton(Gamespace::StartMgr::RowSlot::Cards);
+    }
     Gamespace::Player& Current() const { return Gamespace::PlayerList::Instance()->GetCurrent(); }
     // Chooses set `row` of the first page in the picker with the mouse.
     void Choose(size_t row) {

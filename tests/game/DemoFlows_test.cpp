@@ -163,4 +163,75 @@ TEST_F(DemoFlows, TheNameTakenError) {
     Finish("name_taken");
 }
 
+// Games with others: the seats chosen in "Players", then the field played to
+// its result. The computer's moves come from the game's own generator and
+// time, so the replay must show the same result.
+class DemoWithOthers : public DemoFlows {
+protected:
+    void ChoosePlayers(size_t seatClicks) {
+        Click(Start()->GetRowButton(Gamespace::StartMgr::RowSlot::Players));
+        Gamespace::PlayersDlg* players = game->GetPlayersDialog();
+        ASSERT_TRUE(Shown(players));
+        for (size_t i = 0; i < seatClicks; ++i) {
+            Click(players->GetSeatButton(0));
+        }
+        Click(players->GetPlayButton());
+        ASSERT_TRUE(Play()->IsActive());
+        Wait(3000);
+    }
+    // The player takes a whole pair at each of their turns (wrong pairs of
+    // others turn back at the first press), or with `missEveryOther` misses
+    // at every other turn; the computer is waited for.
+    void PlayToTheResult(bool missEveryOther = false) {
+        FieldMgr* field = FieldMgr::Instance();
+        bool miss = true;
+        for (int guard = 0; guard < 300 && !Shown(Play()->GetMatchDialog()); ++guard) {
+            if (field->IsComputerTurn()) {
+                Wait(1000);
+                continue;
+            }
+            miss = !miss;
+            if (missEveryOther && miss && MissAPair()) {
+                continue;
+            }
+            TakeAPair();
+        }
+        ASSERT_TRUE(Shown(Play()->GetMatchDialog()));
+    }
+};
+
+TEST_F(DemoWithOthers, TwoPlayersAtOneScreen) {
+    CreatePlayer("Ann");
+    Click(Start()->GetCreateButton());
+    Type("Ben");
+    Key(SDLK_RETURN);
+    ChoosePlayers(1);  // Ann
+    ChooseDifficulty(Gamespace::kEasy);
+    auto pairs = Pairs();
+    Click(pairs[0][0]->cover);
+    Click(pairs[0][1]->cover);  // Ben's pair
+    Click(pairs[1][0]->cover);
+    Click(pairs[2][0]->cover);  // Ben's miss: Ann's turn
+    PlayToTheResult();
+    Shot();
+    Finish("two_players");
+}
+
+class DemoAgainstTheComputer : public DemoWithOthers, public ::testing::WithParamInterface<int> {};
+
+TEST_P(DemoAgainstTheComputer, AGameAgainstEachStrength) {
+    const char* names[] = {"computer_forgetful", "computer_good", "computer_sharp"};
+    CreatePlayer("Kai");
+    ChoosePlayers(static_cast<size_t>(GetParam()) + 1);  // nobody, then the strengths in order
+    ChooseDifficulty(Gamespace::kEasy);
+    auto pairs = Pairs();
+    Click(pairs[0][0]->cover);
+    Click(pairs[1][0]->cover);  // a miss: the computer plays
+    PlayToTheResult(true);
+    Shot();
+    Finish(names[GetParam()]);
+}
+
+INSTANTIATE_TEST_SUITE_P(Strengths, DemoAgainstTheComputer, ::testing::Values(0, 1, 2));
+
 }  // namespace

@@ -377,6 +377,115 @@ TEST_F(KeyboardPlay, TheStartScreenIsWalkedByTabAndArrowsAndEnterPressesTheLitOn
     EXPECT_TRUE(Play()->IsActive());
 }
 
+// The player list by keys alone, through the event queue: two players made
+// from a fresh start, then the first picked again from the list.
+class PlayerListByKeys : public KeyboardPlay {
+protected:
+    // Tab to "if you not <name> click here" and press it.
+    void OpenListByKeys() {
+        const int invitation = 1 + static_cast<int>(Start()->GetRowButtons().size());
+        for (int i = 0; i < 12 && game->GetStartHighlight() != invitation; ++i) {
+            Key(SDLK_TAB);
+        }
+        ASSERT_EQ(game->GetStartHighlight(), invitation);
+        Key(SDLK_RETURN);
+        ASSERT_TRUE(Shown(Start()->GetNewPlayerDialog()));
+    }
+    std::string RowText(size_t row) const {
+        auto* impl = static_cast<ControlLibrary::ButtonVO_impl*>(
+            static_cast<ControlLibrary::ButtonVO_bridge*>(
+                Start()->GetNewPlayerDialog()->GetRows()[row])
+                ->GetImpl());
+        return impl->GetText();
+    }
+};
+
+TEST_F(PlayerListByKeys, AnnAndBenThenDownAndEnterMakeAnnCurrent) {
+    CreatePlayer("Ann");
+    OpenListByKeys();
+    Type("Ben");
+    Key(SDLK_RETURN);
+    ASSERT_FALSE(Shown(Start()->GetNewPlayerDialog()));
+    EXPECT_EQ(LabelText(Start()->GetNameLabel()), "Ben!");
+
+    OpenListByKeys();  // "if you not Ben click here"
+    Gamespace::NewPlayerDialog* dialog = Start()->GetNewPlayerDialog();
+    EXPECT_EQ(dialog->GetListed(), (std::vector<std::string>{"Ann"}));
+    EXPECT_EQ(dialog->GetLit(), -1);
+    Key(SDLK_DOWN);
+    EXPECT_EQ(dialog->GetLit(), 0);
+    EXPECT_EQ(RowText(0), "Ann");
+    Key(SDLK_RETURN);
+    ASSERT_FALSE(Shown(dialog));
+    EXPECT_EQ(Gamespace::PlayerList::Instance()->GetCurrent().name, "Ann");
+    EXPECT_EQ(LabelText(Start()->GetNameLabel()), "Ann!");
+    EXPECT_EQ(ReadBytes("save/Ann.usr").at(0), 1);
+    EXPECT_EQ(ReadBytes("save/Ben.usr").at(0), 0);
+}
+
+// "Delete" asks first: "No" keeps the player, "Yes" removes them and their
+// profile; the list is sorted without regard to case and scrolls.
+TEST_F(PlayerListByKeys, DeleteAsksAndALongListScrolls) {
+    CreatePlayer("Zed");
+    for (const char* name : {"bob", "Ann", "cat", "Dan", "eve", "Fay"}) {
+        OpenListByKeys();
+        Type(name);
+        Key(SDLK_RETURN);
+    }
+    OpenListByKeys();  // "Fay" is current: six others
+    Gamespace::NewPlayerDialog* dialog = Start()->GetNewPlayerDialog();
+    const std::vector<std::string> sorted = {"Ann", "bob", "cat", "Dan", "eve", "Zed"};
+    EXPECT_EQ(dialog->GetListed(), sorted);
+    EXPECT_FALSE(dialog->GetScrollButton(false)->IsEnabled());
+    EXPECT_TRUE(dialog->GetScrollButton(true)->IsEnabled());
+    EXPECT_FALSE(dialog->GetDeleteButton()->IsEnabled());  // nobody lit
+    for (int i = 0; i < 6; ++i) {
+        Key(SDLK_DOWN);
+    }
+    EXPECT_EQ(dialog->GetLit(), 5);
+    EXPECT_EQ(dialog->GetTop(), 1u);  // scrolled to keep "Zed" in view
+    EXPECT_EQ(RowText(4), "Zed");
+    Key(SDLK_DOWN);  // the end: it stays
+    EXPECT_EQ(dialog->GetLit(), 5);
+    Click(dialog->GetScrollButton(false));
+    EXPECT_EQ(dialog->GetTop(), 0u);
+    EXPECT_EQ(RowText(0), "Ann");
+
+    // Tab to "Delete": "Cancel", then "Delete".
+    Key(SDLK_TAB);
+    Key(SDLK_TAB);
+    EXPECT_EQ(dialog->GetHighlighted(), dialog->GetDeleteButton());
+    Key(SDLK_RETURN);
+    Gamespace::DeleteDialog* ask = dialog->GetDeleteDialog();
+    ASSERT_TRUE(Shown(ask));
+    Key(SDLK_ESCAPE);  // "No"
+    EXPECT_FALSE(Shown(ask));
+    EXPECT_EQ(dialog->GetListed(), sorted);
+    EXPECT_TRUE(fs::exists("save/Zed.usr"));
+
+    // With the mouse: a click lights "bob", "Delete", "Yes".
+    Click(dialog->GetRows()[1]);
+    EXPECT_EQ(dialog->GetLit(), 1);
+    ASSERT_TRUE(Shown(dialog));
+    Click(dialog->GetDeleteButton());
+    ASSERT_TRUE(Shown(ask));
+    Click(ask->GetYesButton());
+    EXPECT_FALSE(Shown(ask));
+    ASSERT_TRUE(Shown(dialog));
+    EXPECT_EQ(dialog->GetListed(), (std::vector<std::string>{"Ann", "cat", "Dan", "eve", "Zed"}));
+    EXPECT_FALSE(fs::exists("save/bob.usr"));
+    EXPECT_EQ(Gamespace::PlayerList::Instance()->Find("bob"), nullptr);
+    // A click on the lit player picks them.
+    Click(dialog->GetRows()[2]);
+    Click(dialog->GetRows()[2]);
+    EXPECT_FALSE(Shown(dialog));
+    EXPECT_EQ(Gamespace::PlayerList::Instance()->GetCurrent().name, "Dan");
+    // At exit nothing brings the deleted profile back.
+    CloseWindow();
+    Click(game->GetExitDialog()->GetYesButton());
+    EXPECT_FALSE(fs::exists("save/bob.usr"));
+}
+
 // Tab into the field shows the ring at once; on a button the ring is hidden.
 TEST_F(KeyboardPlay, TabIntoTheFieldShowsTheRingAtOnce) {
     CreatePlayer("Eli");

@@ -17,9 +17,7 @@ class Statistics : public WholeGame {
 protected:
     Gamespace::StatisticsDlg* Dialog() const { return Start()->GetStatisticsDialog(); }
     void Open() {
-        const auto row = Start()->GetRowButtons();
-        ASSERT_FALSE(row.empty());
-        Click(row.back());  // "Statistics" ends the row
+        Click(Start()->GetRowButton(Gamespace::StartMgr::RowSlot::Statistics));
         ASSERT_TRUE(Shown(Dialog()));
     }
     static void AddGames(uint8_t difficulty, const std::vector<uint32_t>& times) {

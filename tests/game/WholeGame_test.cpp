@@ -458,7 +458,7 @@ TEST_F(WholeGame, EveryScreenIsDrawn) {
     Click(Start()->GetNewPlayerDialog()->GetErrorDialog()->GetOkButton());
     Click(Start()->GetNewPlayerDialog()->GetCancelButton());
     look("4-start");
-    Click(Start()->GetRowButtons().at(0));  // "Cards"
+    Click(Start()->GetRowButton(Gamespace::StartMgr::RowSlot::Cards));
     look("4a-cards");
     Click(Start()->GetCardsDialog()->GetCancelButton());
     Click(Start()->GetPlayButton());
@@ -488,6 +488,59 @@ TEST_F(WholeGame, EveryScreenIsDrawn) {
     look("9-result");
     CloseWindow();  // "Exit" itself is under the result dialog
     look("10-exit");
+}
+
+// The screens of choosing players and of a game with others.
+TEST_F(WholeGame, EveryScreenOfPlayersIsDrawn) {
+    auto look = [&](const std::string& name) {
+        const auto pixels = Screen(name);
+        TestSupport::ExpectMatchesGolden("screen-" + name, pixels.data(), 1024, 768);
+    };
+    CreatePlayer("Anna");
+    for (const char* name : {"Bert", "carla", "Dmitri"}) {
+        Click(Start()->GetCreateButton());
+        Type(name);
+        Key(SDLK_RETURN);
+    }
+    Click(Start()->GetCreateButton());
+    Key(SDLK_DOWN);
+    Key(SDLK_DOWN);
+    look("players-1-list");
+    Click(Start()->GetNewPlayerDialog()->GetDeleteButton());
+    look("players-2-delete");
+    Click(Start()->GetNewPlayerDialog()->GetDeleteDialog()->GetNoButton());
+    Click(Start()->GetNewPlayerDialog()->GetCancelButton());
+    Click(Start()->GetRowButton(Gamespace::StartMgr::RowSlot::Players));
+    Gamespace::PlayersDlg* players = game->GetPlayersDialog();
+    Click(players->GetSeatButton(0));  // "Anna"
+    for (int i = 0; i < 3; ++i) {
+        Click(
+            players->GetSeatButton(1));  // "Anna" is taken: "Bert", "carla", "Computer (forgetful)"
+    }
+    for (int i = 0; i < 5; ++i) {
+        Click(players->GetSeatButton(2));  // past the players to "Computer (sharp)"
+    }
+    TestSupport::PushMouseMove(Window(), 100, 100);  // nothing under the mouse lit
+    look("players-3-who-plays");
+    Click(players->GetPlayButton());
+    Wait(3000);
+    auto pairs = Pairs();
+    Click(pairs[0][0]->cover);
+    Click(pairs[0][1]->cover);
+    Click(pairs[1][0]->cover);
+    Click(pairs[2][0]->cover);
+    look("players-4-turns");
+    // Anna and the computers play the field to its end.
+    FieldMgr* field = FieldMgr::Instance();
+    for (int guard = 0; guard < 600 && !Shown(Play()->GetMatchDialog()); ++guard) {
+        if (field->IsComputerTurn()) {
+            Key(SDLK_SPACE);
+            continue;
+        }
+        TakeAPair();
+    }
+    ASSERT_TRUE(Shown(Play()->GetMatchDialog()));
+    look("players-5-result");
 }
 
 }  // namespace

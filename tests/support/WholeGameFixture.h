@@ -221,6 +221,36 @@ protected:
         }
         return text;
     }
+    // Turns the first pair still in play, second card first (a wrong pair
+    // still up turns back at the first press); false when none is left.
+    bool TakeAPair() {
+        for (const auto& [pair, two] : Pairs()) {
+            if (two[0]->inPlay) {
+                Click(two[1]->cover);
+                Click(two[0]->cover);
+                return true;
+            }
+        }
+        return false;
+    }
+    // Turns two face-down cards of different pairs; false when fewer than
+    // two pairs are left.
+    bool MissAPair() {
+        FieldMgr::Card* first = nullptr;
+        for (const auto& card : FieldMgr::Instance()->GetCards()) {
+            if (!card->inPlay || !card->cover->IsShown()) {
+                continue;
+            }
+            if (first == nullptr) {
+                first = card.get();
+            } else if (card->pair != first->pair) {
+                Click(first->cover);
+                Click(card->cover);
+                return true;
+            }
+        }
+        return false;
+    }
     // Creates the first player through the new-player dialog that opens by itself.
     void CreatePlayer(const std::string& name) {
         Wait(5);

@@ -25,7 +25,9 @@ Deal MakeDeal(DealRandom& random, size_t layoutCount, size_t cardCount, size_t f
 }
 
 PairsGame::PairsGame(size_t cardCount, size_t playerCount)
-    : m_cards(cardCount), m_pairsFound(std::max<size_t>(playerCount, 1), 0) {
+    : m_cards(cardCount),
+      m_pairsFound(std::max<size_t>(playerCount, 1), 0),
+      m_attemptsBy(m_pairsFound.size(), 0) {
     for (size_t i = 0; i < cardCount; ++i) {
         m_cards[i].pair = static_cast<uint16_t>(i / 2);
     }
@@ -41,6 +43,7 @@ TurnOutcome PairsGame::Turn(size_t index) {
     ++m_turned;
     if (m_selected.size() == 1) {
         m_selected.push_back(index);
+        ++m_attemptsBy[m_player];
         CardState& first = m_cards[m_selected.front()];
         if (first.pair == card.pair) {
             first.inPlay = false;
@@ -67,6 +70,17 @@ TurnOutcome PairsGame::Turn(size_t index) {
     m_selected.push_back(index);
     outcome.result = TurnResult::First;
     return outcome;
+}
+
+std::vector<size_t> PairsGame::Leaders() const {
+    const uint16_t most = *std::max_element(m_pairsFound.begin(), m_pairsFound.end());
+    std::vector<size_t> leaders;
+    for (size_t i = 0; i < m_pairsFound.size(); ++i) {
+        if (m_pairsFound[i] == most) {
+            leaders.push_back(i);
+        }
+    }
+    return leaders;
 }
 
 bool PairsGame::Finished() const {

@@ -68,6 +68,11 @@ public:
     size_t CurrentPlayer() const { return m_player; }
     // Pairs found by each player.
     const std::vector<uint16_t>& PairsFound() const { return m_pairsFound; }
+    // Attempts made by each player (an attempt is the player's who turned its second card).
+    const std::vector<uint16_t>& AttemptsBy() const { return m_attemptsBy; }
+    size_t PlayerCount() const { return m_pairsFound.size(); }
+    // The players with the most pairs: one is the winner, more are a draw.
+    std::vector<size_t> Leaders() const;
 
 private:
     std::vector<CardState> m_cards;
@@ -75,6 +80,7 @@ private:
     uint16_t m_turned = 0;
     size_t m_player = 0;
     std::vector<uint16_t> m_pairsFound;
+    std::vector<uint16_t> m_attemptsBy;
 };
 
 }  // namespace Gamespace::Rules
