@@ -183,6 +183,8 @@ FieldMgr::~FieldMgr() {
     if (GetFactory() != nullptr) {
         ClearField();
         GetFactory()->ReleaseSound(m_clickSound);
+        GetFactory()->ReleaseSound(m_foundSound);
+        GetFactory()->ReleaseSound(m_unequalSound);
     }
 }
 
@@ -190,6 +192,10 @@ void FieldMgr::Init(FieldMgrObserver* observer) {
     RegisterOptionObserver(this);
     m_observer = observer;
     m_timerDialog = std::make_unique<TimerDlg>(this);
+    if (m_foundSound == nullptr) {
+        m_foundSound = LoadSound("sounds/pair_found.ogg", 0.5);
+        m_unequalSound = LoadSound("sounds/pair_unequal.ogg", 0.5);
+    }
 }
 
 void FieldMgr::ClearField() {
@@ -248,12 +254,17 @@ void FieldMgr::BuildField() {
     m_selectedCount = 0;
 }
 
-void FieldMgr::ShowAllFaces(bool show) {
+void FieldMgr::ShowAllFaces(bool show, uint8_t previewSeconds) {
+    if (show && previewSeconds == 0) {
+        EndPreview();  // no preview: face down at once
+        return;
+    }
     for (const auto& card : m_cards) {
         card->cover->SetShown(false);
         card->face->SetShown(show);
     }
     if (show && m_timerDialog != nullptr) {
+        m_timerDialog->SetSeconds(previewSeconds);
         m_timerDialog->Show(true);
     }
 }
@@ -297,6 +308,13 @@ void FieldMgr::OnMouseDown(int32_t id) {
         m_firstSelected = selected.empty() ? nullptr : m_cards[selected[0]].get();
         m_secondSelected = selected.size() < 2 ? nullptr : m_cards[selected[1]].get();
         m_turnedCount = m_rules.TurnedCount();
+        ControlLibrary::ISound* cue = outcome.result == Rules::TurnResult::PairFound ? m_foundSound
+                                      : outcome.result == Rules::TurnResult::Unequal
+                                          ? m_unequalSound
+                                          : nullptr;
+        if (cue != nullptr) {
+            cue->Play(false);
+        }
         if (outcome.result == Rules::TurnResult::PairFound) {
             m_firstSelected->inPlay = false;
             card.inPlay = false;
@@ -323,6 +341,10 @@ void FieldMgr::OnDialogShown(int32_t id, bool shown) {
     if (m_timerDialog == nullptr || id != m_timerDialog->GetDialogId() || shown) {
         return;
     }
+    EndPreview();
+}
+
+void FieldMgr::EndPreview() {
     for (const auto& card : m_cards) {
         TurnDown(*card);
     }

@@ -5,6 +5,7 @@
 #include "controls/Factory_impl.h"
 #include "game/FieldMgr.h"
 #include "game/GameMgr.h"
+#include "game/OptionsDlg.h"
 #include "game/Profiles.h"
 #include "game/StartMgr.h"
 #include "kernel/FileStore.h"
@@ -82,6 +83,10 @@ void GameImpl::Initialize() {
                               "when the game ends.");
     });
     LoadOptions();
+    ApplyMachineOptions(m_sysApp);
+    if (m_sysApp != nullptr && GetOptionValues().fullScreen) {
+        static_cast<void>(m_sysApp->SwitchFullScreen(true));  // as the player left it
+    }
     CardLayouts::Build();
     if (m_sysApp != nullptr) {
         FieldMgr::Instance()->SeedDeals(m_sysApp->GetDealSeed());
@@ -124,12 +129,17 @@ void GameImpl::Initialize() {
     m_exitButton->SetBackgroundHidden(true);
 
     m_exitDialog = std::make_unique<ExitDialog>(this);
+    m_optionsDialog = std::make_unique<OptionsDlg>(this, m_sysApp);
+    m_startModule->AddRowButton("Options", [this] { m_optionsDialog->Show(true); });
     if (NewPlayerDialog* prompt = m_startModule->GetNewPlayerDialog()) {
         prompt->GetDialog()->AddDialogObserver(this);  // "Exit" stays usable over the first one
     }
     m_exitDialog->GetDialog()->SetSize(FooterLayout::kExitDialogSize.width,
                                        FooterLayout::kExitDialogSize.height);
     m_music = LoadSound("sounds/back.ogg", 0.2);
+    if (m_music != nullptr) {
+        m_music->SetMusic(true);  // under the music volume
+    }
 
     m_links[1]->SetPosition(FooterLayout::kTitleLink.x, FooterLayout::kTitleLink.y);
     m_links[0]->SetPosition(FooterLayout::kMoreGames.x, FooterLayout::kMoreGames.y);
@@ -171,12 +181,16 @@ void GameImpl::Release() {
     if (m_exitButton == nullptr) {
         return;  // nothing was loaded, so nothing is saved over the player's files
     }
+    if (const auto chosen = m_sysApp != nullptr ? m_sysApp->ChosenFullScreen() : std::nullopt) {
+        GetOptionValues().fullScreen = *chosen;  // also after Alt+Enter
+    }
     // Failures are told to the player by the save reporter, once.
     static_cast<void>(PlayerList::Instance()->SaveAll());
     static_cast<void>(SaveOptions());
     m_gameModule->Release();
     m_startModule->Release();
     m_exitDialog.reset();
+    m_optionsDialog.reset();
     FieldMgr::Destroy();
     m_owned.ReleaseAll();  // links, exit button, backdrop, music, font
     PlayerList::Destroy();
@@ -199,6 +213,7 @@ void GameImpl::RequestClose() {
 std::vector<BaseDialog*> GameImpl::OpenableDialogs() const {
     NewPlayerDialog* newPlayer = m_startModule->GetNewPlayerDialog();
     return {m_exitDialog.get(),
+            m_optionsDialog.get(),
             newPlayer != nullptr ? newPlayer->GetErrorDialog() : nullptr,
             newPlayer,
             m_gameModule->GetFinishDialog(),
@@ -337,6 +352,10 @@ void GameImpl::OnModuleFinished(int32_t moduleId) {
     }
 }
 
+void GameImpl::OnOptionsWanted() {
+    m_optionsDialog->Show(true);
+}
+
 void GameImpl::OpenPage(int link) {
     const char* page = kLinkPages[link];
     const std::string path = InWorkingFolder(page);
@@ -371,6 +390,12 @@ void GameImpl::OnDialogShown(int32_t id, bool shown) {
         m_exitButton->SetModalExempt(usable);
         if (usable && shown) {
             m_exitButton->SetEnabled(true);  // the prompt disabled it as it opened
+        }
+        return;
+    }
+    if (!shown && m_optionsDialog != nullptr && id == m_optionsDialog->GetDialogId()) {
+        if (m_gameModule->IsActive()) {
+            m_gameModule->ShowMenu();  // back where the player came from
         }
         return;
     }

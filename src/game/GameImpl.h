@@ -18,6 +18,7 @@
 namespace Gamespace {
 
 class GameMgr;
+class OptionsDlg;
 class StartMgr;
 
 // The game as the kernel sees it: the start screen and the game screen, the
@@ -45,6 +46,8 @@ public:
     void RequestClose() override;
 
     void OnModuleFinished(int32_t moduleId) override;
+    // "Options" from the in-game menu; the menu opens again when it closes.
+    void OnOptionsWanted() override;
     // "Exit" stays usable over the count-down, which it pauses.
     void OnCountDown(bool running) override;
     void OnMouseClick(int32_t id) override;
@@ -61,6 +64,7 @@ public:
     StartMgr* GetStartModule() const { return m_startModule.get(); }
     GameMgr* GetGameModule() const { return m_gameModule.get(); }
     ExitDialog* GetExitDialog() const { return m_exitDialog.get(); }
+    OptionsDlg* GetOptionsDialog() const { return m_optionsDialog.get(); }
     ControlLibrary::IButtonVO* GetExitButton() const { return m_exitButton; }
     ControlLibrary::ILinkVO* GetLink(int i) const { return m_links[i]; }
     // The start screen's lit button or link (-1: none), in reading order:
@@ -97,6 +101,7 @@ private:
     std::unique_ptr<StartMgr> m_startModule;
     std::unique_ptr<GameMgr> m_gameModule;
     std::unique_ptr<ExitDialog> m_exitDialog;
+    std::unique_ptr<OptionsDlg> m_optionsDialog;
     ControlLibrary::ILinkVO* m_links[2] = {nullptr, nullptr};
     ControlLibrary::IRectVO* m_linkMark = nullptr;  // underlines the lit link
     int m_startHighlight = -1;

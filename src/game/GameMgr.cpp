@@ -122,9 +122,7 @@ void GameMgr::Release() {
 void GameMgr::Show() {
     m_active = true;
     m_background->SetShown(true);
-    m_minutes->SetShown(true);
-    m_colon->SetShown(true);
-    m_secondsLabel->SetShown(true);
+    ShowClock();
     m_menuButton->SetShown(true);
     m_difficultyButton->SetShown(true);
     NewGame();
@@ -141,6 +139,20 @@ void GameMgr::Hide() {
     HideRing();
     FocusButton(-1);
     m_active = false;
+}
+
+void GameMgr::ShowClock() {
+    if (m_minutes == nullptr) {
+        return;
+    }
+    const bool on = m_active && !PlayerList::Instance()->GetCurrent().comfort.clockHidden;
+    m_minutes->SetShown(on);
+    m_colon->SetShown(on);
+    m_secondsLabel->SetShown(on);
+}
+
+void GameMgr::ShowMenu() {
+    m_menuDialog->Show(true);
 }
 
 void GameMgr::ShowRing(size_t card) {
@@ -287,8 +299,9 @@ void GameMgr::NewGame() {
     m_focusCard = SIZE_MAX;  // a new deal: the next key starts from the top left
     FieldMgr* field = FieldMgr::Instance();
     field->BuildField();
+    m_previewSeconds = PlayerList::Instance()->GetCurrent().comfort.previewSeconds;
     m_observer->OnCountDown(true);
-    field->ShowAllFaces(true);
+    field->ShowAllFaces(true, m_previewSeconds);
     m_seconds = 0;
     m_minutes->SetText("0");
     m_secondsLabel->SetText("0");
@@ -332,11 +345,15 @@ void GameMgr::OnMemorizeFinished() {
 void GameMgr::OnFieldCleared(uint16_t attempts) {
     Pause(true);
     Player& player = PlayerList::Instance()->GetCurrent();
-    const BestChange change = RecordFinishedGame(player, player.difficulty, m_seconds, attempts);
+    // A preview other than the usual one counts, but among its own bests.
+    const BestsKey key{"", m_previewSeconds};
+    const BestChange change =
+        RecordFinishedGame(player, key, player.difficulty, m_seconds, attempts);
     // What the player just achieved is kept; a failure is told by the reporter.
     static_cast<void>(PlayerList::Instance()->SaveAll());
     m_finishDialog->SetResult(m_seconds, attempts);
-    m_finishDialog->SetBest(player.bests[std::min<uint16_t>(player.difficulty, kHardest)], change);
+    m_finishDialog->SetBest(player.BestsFor(key)[std::min<uint16_t>(player.difficulty, kHardest)],
+                            change, !key.IsUsual());
     m_finishDialog->Show(true);
 }
 
@@ -368,6 +385,8 @@ void GameMgr::OnDialogShown(int32_t id, bool shown) {
     } else if (id == m_menuDialog->GetDialogId()) {
         if (m_menuDialog->GetResult() == MenuDlg::kMainMenu) {
             m_observer->OnModuleFinished(m_id);
+        } else if (m_menuDialog->GetResult() == MenuDlg::kOptions) {
+            m_observer->OnOptionsWanted();  // paused until the menu is closed again
         } else {
             Pause(false);
         }

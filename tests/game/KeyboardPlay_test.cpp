@@ -320,10 +320,12 @@ TEST_F(KeyboardPlay, TheStartScreenIsWalkedByTabAndArrowsAndEnterPressesTheLitOn
     const struct {
         SDL_Keycode key;
         bool shift;
-        int lit;  // 0 "Play", 1 the invitation, 2 "Exit", 3 "Quorlin!", 4 "More games"
+        // 0 "Play", 1 "Options", 2 the invitation, 3 "Exit", 4 "Quorlin!", 5 "More games"
+        int lit;
     } walk[] = {{SDLK_TAB, false, 0},   {SDLK_TAB, false, 1}, {SDLK_DOWN, false, 2},
-                {SDLK_RIGHT, false, 3}, {SDLK_TAB, false, 4}, {SDLK_TAB, false, 0},
-                {SDLK_TAB, true, 4},    {SDLK_UP, false, 3},  {SDLK_LEFT, false, 2}};
+                {SDLK_RIGHT, false, 3}, {SDLK_TAB, false, 4}, {SDLK_TAB, false, 5},
+                {SDLK_TAB, false, 0},   {SDLK_TAB, true, 5},  {SDLK_UP, false, 4},
+                {SDLK_LEFT, false, 3}};
     for (const auto& step : walk) {
         if (step.shift) {
             TestSupport::PushKey(Window(), SDLK_LSHIFT, true);
@@ -336,7 +338,7 @@ TEST_F(KeyboardPlay, TheStartScreenIsWalkedByTabAndArrowsAndEnterPressesTheLitOn
     }
     // A lit link is marked: white, underlined.
     Key(SDLK_DOWN);
-    EXPECT_EQ(game->GetStartHighlight(), 3);
+    EXPECT_EQ(game->GetStartHighlight(), 4);
     const ControlLibrary::Rect link = game->GetLink(1)->GetScreenRect();
     const std::vector<uint32_t> lit = Screen("start-link-lit");
     const uint32_t under =
@@ -351,7 +353,8 @@ TEST_F(KeyboardPlay, TheStartScreenIsWalkedByTabAndArrowsAndEnterPressesTheLitOn
     // The invitation by keys opens the new-player dialog.
     Key(SDLK_TAB);
     Key(SDLK_TAB);
-    EXPECT_EQ(game->GetStartHighlight(), 1);
+    Key(SDLK_TAB);
+    EXPECT_EQ(game->GetStartHighlight(), 2);
     Key(SDLK_SPACE);
     ASSERT_TRUE(Shown(Start()->GetNewPlayerDialog()));
     Key(SDLK_ESCAPE);

@@ -37,6 +37,7 @@
 #include "game/FieldMgr.h"
 #include "game/GameImpl.h"
 #include "game/GameMgr.h"
+#include "game/OptionsDlg.h"
 #include "game/Profiles.h"
 #include "game/StartMgr.h"
 #include "kernel/MainApp.h"

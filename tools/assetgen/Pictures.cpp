@@ -347,6 +347,25 @@ void Dialogs(const Options& o) {
         Check(c.WritePng(o.out + "images/dialog/dlg_finish.png"), "finish dialog");
     }
     {
+        // "Options": a plate under every button, laid out as the dialog
+        // places them from its centre (260, 220): two volume rows of "-",
+        // "+" and the mute, four rows of one button, "Ok" at the bottom.
+        Canvas c(520, 440);
+        Panel(c, 6, true);
+        for (int row = 0; row < 6; ++row) {
+            const double y = 220 - 125 + row * 45;
+            if (row < 2) {
+                Plate(c, 245, y, 40, 26, kPlateTop, kPlateBottom);
+                Plate(c, 355, y, 40, 26, kPlateTop, kPlateBottom);
+                Plate(c, 450, y, 94, 26, kPlateTop, kPlateBottom);
+            } else {
+                Plate(c, 350, y, 94, 26, kPlateTop, kPlateBottom);
+            }
+        }
+        Plate(c, 260, 395, 94, 26, kPlateTop, kPlateBottom, true);
+        Check(c.WritePng(o.out + "images/dialog/dlg_options.png"), "options dialog");
+    }
+    {
         Canvas c(400, 200);
         Panel(c, 2, false);
         // Amber plates for "No" and "Yes": light enough for their black
@@ -384,8 +403,7 @@ void Buttons(const Options& o) {
     // The menus' and the result's buttons carry white captions: deeper plates
     // and a gold rim so that every caption reads at a glance.
     Strip(o, "images/btn_def.png", 108, 27,
-          {{0.19, 0.15, 0.29}, {0.33, 0.26, 0.49}, {0.12, 0.10, 0.20}, {0.50, 0.50, 0.52}},
-          true);
+          {{0.19, 0.15, 0.29}, {0.33, 0.26, 0.49}, {0.12, 0.10, 0.20}, {0.50, 0.50, 0.52}}, true);
     Strip(o, "images/btn_default.png", 100, 26, {normal, over, pressed, disabled});
     // "Play": a black caption on a light plate, pale yellow on a deep one
     // when lit, black on grey when disabled; the plate fills its frame, since
