@@ -226,6 +226,15 @@ void GameImpl::OnSysKeyDown(int32_t key) {
         m_shiftDown = true;
         return;
     }
+    if (key == kKeyMenu) {
+        // A gamepad's Start: the menu in play, back out of a dialog, and on
+        // the start screen "Play" (or the lit button).
+        const auto dialogs = OpenableDialogs();
+        const bool dialogShown = std::any_of(dialogs.begin(), dialogs.end(), [](BaseDialog* d) {
+            return d != nullptr && d->IsShown();
+        });
+        key = dialogShown || m_gameModule->IsActive() ? kKeyEscape : kKeyReturn;
+    }
     for (BaseDialog* dialog : OpenableDialogs()) {
         if (dialog != nullptr && dialog->IsShown()) {
             if (key == kKeyEscape && dialog == m_startModule->GetNewPlayerDialog() &&

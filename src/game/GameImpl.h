@@ -57,6 +57,8 @@ public:
     // Shift+Tab and the arrows light its buttons and links in turn, Enter or
     // Space presses the lit one ("Play" when none is lit), and Escape asks to
     // exit as "Exit" does; so does Escape over the first player's name prompt.
+    // The menu key (a gamepad's Start) is Escape over a dialog and in play,
+    // and Enter on the start screen.
     void OnSysKeyDown(int32_t key) override;
     void OnSysKeyUp(int32_t key) override;
     bool IsKeybdActive() override { return m_exitButton != nullptr; }
