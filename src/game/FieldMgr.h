@@ -101,6 +101,8 @@ public:
     const Rules::PairsGame& GetRules() const { return m_rules; }
     uint16_t GetSelectedCount() const { return m_selectedCount; }
     TimerDlg* GetTimerDialog() const { return m_timerDialog.get(); }
+    ControlLibrary::ISound* GetFoundSound() const { return m_foundSound; }
+    ControlLibrary::ISound* GetUnequalSound() const { return m_unequalSound; }
 
 private:
     static void TurnUp(Card& card);

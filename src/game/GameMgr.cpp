@@ -301,7 +301,6 @@ void GameMgr::NewGame() {
     field->BuildField();
     m_previewSeconds = PlayerList::Instance()->GetCurrent().comfort.previewSeconds;
     m_observer->OnCountDown(true);
-    field->ShowAllFaces(true, m_previewSeconds);
     m_seconds = 0;
     m_minutes->SetText("0");
     m_secondsLabel->SetText("0");
@@ -310,6 +309,8 @@ void GameMgr::NewGame() {
         m_clock->Stop();
     }
     RefreshDifficultyButton();
+    // Last: without a preview the clock starts here.
+    field->ShowAllFaces(true, m_previewSeconds);
 }
 
 void GameMgr::RefreshDifficultyButton() {
