@@ -260,7 +260,7 @@ void Factory_impl::UnloadSound(int32_t* id) {
     ReturnSoundId(loaded);
 }
 
-void Factory_impl::PlaySound(int32_t id, bool loop) {
+void Factory_impl::PlaySound(int32_t id, bool loop, bool music) {
     if (id < 0 || id >= kSoundTableSize) {
         return;
     }
@@ -275,6 +275,7 @@ void Factory_impl::PlaySound(int32_t id, bool loop) {
             previous->Free();
         }
         if (Brisk::SoundInstance* instance = sounds->NewInstance(id)) {
+            instance->SetMusic(music);  // at its own volume from the first sample
             instance->Play(loop, !loop);
             entry.instanceSerial = instance->GetSerial();
         }
@@ -313,6 +314,13 @@ bool Factory_impl::IsSoundPlaying(int32_t id) {
     return RouteSound(
         id, [](Brisk::SoundInstance* i) { return i->IsPlaying(); },
         [id](Brisk::MusicInterface* m) { return m->IsMusicPlaying(id); }, false);
+}
+
+void Factory_impl::SetSoundMusic(int32_t id, bool music) {
+    RouteSound(
+        id, [music](Brisk::SoundInstance* i) { return (i->SetMusic(music), true); },
+        [](Brisk::MusicInterface*) { return true; },  // the music player's own volume
+        false);
 }
 
 void Factory_impl::SetSoundVolume(int32_t id, double volume) {

@@ -219,10 +219,12 @@ public:
     // neither loads the path.
     int32_t LoadSound(const std::string& path);
     void UnloadSound(int32_t* id);
-    void PlaySound(int32_t id, bool loop);
+    // `music`: the instance plays under the music volume.
+    void PlaySound(int32_t id, bool loop, bool music = false);
     void StopSound(int32_t id);
     bool IsSoundPlaying(int32_t id);
     void SetSoundVolume(int32_t id, double volume);
+    void SetSoundMusic(int32_t id, bool music);
     // Takes and returns the ids of sound objects and loaded sounds.
     int32_t TakeSoundId();
     void ReturnSoundId(int32_t id);

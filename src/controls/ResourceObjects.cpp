@@ -41,7 +41,7 @@ int32_t Sound_impl::Load(const std::string& path) {
 }
 
 void Sound_impl::Play(bool loop) {
-    m_factory->PlaySound(m_loadedId, loop);
+    m_factory->PlaySound(m_loadedId, loop, m_music);
     m_factory->SetSoundVolume(m_loadedId, m_volume);
 }
 
@@ -51,6 +51,11 @@ void Sound_impl::Stop() {
 
 bool Sound_impl::IsPlaying() {
     return m_factory->IsSoundPlaying(m_loadedId);
+}
+
+void Sound_impl::SetMusic(bool on) {
+    m_music = on;
+    m_factory->SetSoundMusic(m_loadedId, on);
 }
 
 void Sound_impl::SetVolume(double volume) {

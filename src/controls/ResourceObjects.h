@@ -40,6 +40,7 @@ public:
     void Stop() override;
     bool IsPlaying() override;
     void SetVolume(double volume) override;
+    void SetMusic(bool on) override;
     int32_t GetLoadedId() const { return m_loadedId; }
 
 private:
@@ -47,6 +48,7 @@ private:
     int32_t m_id;
     int32_t m_loadedId = -1;
     double m_volume = 1.0;
+    bool m_music = false;
 };
 
 class Cursor_impl : public ICursor {

@@ -35,6 +35,8 @@ public:
     virtual bool IsPlaying() = 0;
     // 0.0 silent to 1.0 full; kept for later plays.
     virtual void SetVolume(double volume) = 0;
+    // Plays it as music: under the music volume, not the effects volume.
+    virtual void SetMusic(bool on) = 0;
 };
 
 // A picture drawn at the mouse position instead of the system cursor.

@@ -18,6 +18,7 @@ constexpr int32_t kMenuCaptionY = -5;
 namespace MenuLayout {
 constexpr Spot kResume{0, -30};
 constexpr Spot kMainMenu{0, 30};
+constexpr Spot kOptions{0, 72};
 constexpr Spot kLabel{0, 0};
 }  // namespace MenuLayout
 namespace LevelsLayout {
@@ -192,12 +193,14 @@ MenuDlg::MenuDlg(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(owne
     ControlLibrary::IFont* font = MakeFont(kMenuFont);
     m_resume = MakeMenuButton(font, "Resume");
     m_mainMenu = MakeMenuButton(font, "Main menu");
+    m_options = MakeMenuButton(font, "Options");
     m_label = MakeLabel(font, "", Layer::kDialogControls, kWhite);
 }
 
 void MenuDlg::Layout() {
     Place(m_resume, MenuLayout::kResume);
     Place(m_mainMenu, MenuLayout::kMainMenu);
+    Place(m_options, MenuLayout::kOptions);
     Place(m_label, MenuLayout::kLabel);
 }
 
@@ -207,6 +210,9 @@ void MenuDlg::OnMouseClick(int32_t id) {
         Show(false);
     } else if (id == m_mainMenu->GetId()) {
         m_result = kMainMenu;
+        Show(false);
+    } else if (id == m_options->GetId()) {
+        m_result = kOptions;
         Show(false);
     }
 }
@@ -300,12 +306,16 @@ void FinishDlg::Show(bool on) {
             m_text->AddParagraph(Filled("Cards: {set}", {{"set", m_cardSetName}}), m_smallFont, 1,
                                  kPaleYellow);
         }
+        if (m_apart) {
+            m_text->AddParagraph("Preview bests kept apart", m_smallFont, 1, kPaleYellow);
+        }
     } else {
         m_time = 0;
         m_attempts = 0;
         m_best = {};
         m_change = {};
         m_cardSetName.clear();
+        m_apart = false;
     }
     Highlight(-1);
     Layout();
@@ -399,8 +409,11 @@ TimerDlg::~TimerDlg() {
 
 void TimerDlg::Show(bool on) {
     if (on) {
-        m_count = 3;
-        m_label->SetText("3");
+        m_count = m_seconds;
+        m_label->SetText(std::to_string(m_count));
+        if (m_countDown != nullptr) {
+            m_countDown->SetDuration(1000 * m_seconds);
+        }
         if (m_countDown != nullptr) {
             m_countDown->Start(false, 0);
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -108,21 +109,23 @@ private:
 // The in-game menu: "Resume" and "Main menu".
 class MenuDlg : public BaseDialog {
 public:
-    enum Result : uint8_t { kResume = 0, kMainMenu = 1 };
+    enum Result : uint8_t { kResume = 0, kMainMenu = 1, kOptions = 2 };
     explicit MenuDlg(ControlLibrary::DialogMessageObserver* owner);
     void Layout() override;
     void OnMouseClick(int32_t id) override;
     uint8_t GetResult() const { return m_result; }
     std::vector<ControlLibrary::IButtonVO*> KeyButtons() const override {
-        return {m_resume, m_mainMenu};
+        return {m_resume, m_mainMenu, m_options};
     }
     ControlLibrary::IButtonVO* EscapeButton() const override { return m_resume; }
     ControlLibrary::IButtonVO* GetResumeButton() const { return m_resume; }
     ControlLibrary::IButtonVO* GetMainMenuButton() const { return m_mainMenu; }
+    ControlLibrary::IButtonVO* GetOptionsButton() const { return m_options; }
 
 private:
     ControlLibrary::IButtonVO* m_resume;
     ControlLibrary::IButtonVO* m_mainMenu;
+    ControlLibrary::IButtonVO* m_options;
     ControlLibrary::IStringVO* m_label;
     uint8_t m_result = 0;
 };
@@ -178,9 +181,12 @@ public:
     }
     // The player's best for this difficulty, this game counted, and whether
     // this game beat the one before.
-    void SetBest(const PersonalBest& best, const BestChange& change) {
+    // `apart`: the game's bests are kept apart from the usual ones (a
+    // preview other than three seconds), which the result says.
+    void SetBest(const PersonalBest& best, const BestChange& change, bool apart = false) {
         m_best = best;
         m_change = change;
+        m_apart = apart;
     }
     // The card set's name, shown with the result when it is not the first built-in set.
     void SetCardSetName(const std::string& name) { m_cardSetName = name; }
@@ -199,6 +205,7 @@ private:
     PersonalBest m_best;
     BestChange m_change;
     std::string m_cardSetName;
+    bool m_apart = false;
 };
 
 // The result of a game with others: each player's pairs and attempts, the
@@ -240,8 +247,9 @@ private:
     uint8_t m_result = kPlayAgain;
 };
 
-// The three-second count-down before play. Counts on the timer thread and
-// hides itself there at 0.
+// The count-down before play, as long as the player's preview (three
+// seconds unless they chose otherwise). Counts on the timer thread and hides
+// itself there at 0.
 class TimerDlg : public BaseDialog, public TimeLibrary::TimeObjectMessageObserver {
 public:
     explicit TimerDlg(ControlLibrary::DialogMessageObserver* owner);
@@ -249,6 +257,8 @@ public:
     void Show(bool on) override;
     void Layout() override;
     void OnTimeObjectTick(int32_t id) override;
+    // The seconds the next count-down counts (at least 1).
+    void SetSeconds(uint16_t seconds) { m_seconds = std::max<uint16_t>(seconds, 1); }
     // Holds the count where it stands (under the exit confirmation) or lets it go on.
     void SetPaused(bool on);
     ControlLibrary::IStringVO* GetLabel() const { return m_label; }
@@ -257,6 +267,7 @@ private:
     ControlLibrary::IStringVO* m_label;
     TimeLibrary::ITimeObject* m_countDown = nullptr;  // owned by the time system
     uint16_t m_count = 0;
+    uint16_t m_seconds = BestsKey::kUsualPreviewSeconds;
 };
 
 // "Are you sure want to exit?" with "Yes" and "No", over a shade that covers

@@ -201,6 +201,8 @@ FieldMgr::~FieldMgr() {
     if (GetFactory() != nullptr) {
         ClearField();
         GetFactory()->ReleaseSound(m_clickSound);
+        GetFactory()->ReleaseSound(m_foundSound);
+        GetFactory()->ReleaseSound(m_unequalSound);
     }
 }
 
@@ -213,6 +215,10 @@ void FieldMgr::Init(FieldMgrObserver* observer) {
         if (m_computerClock != nullptr) {
             m_computerClock->SetLooped(true);
         }
+    }
+    if (m_foundSound == nullptr) {
+        m_foundSound = LoadSound("sounds/pair_found.ogg", 0.5);
+        m_unequalSound = LoadSound("sounds/pair_unequal.ogg", 0.5);
     }
 }
 
@@ -293,15 +299,20 @@ void FieldMgr::BuildField() {
     m_selectedCount = 0;
 }
 
-void FieldMgr::ShowAllFaces(bool show) {
+void FieldMgr::ShowAllFaces(bool show, uint8_t previewSeconds) {
     if (!show && m_computerClock != nullptr) {
         m_computerClock->Stop();
+    }
+    if (show && previewSeconds == 0) {
+        EndPreview();  // no preview: face down at once
+        return;
     }
     for (const auto& card : m_cards) {
         card->cover->SetShown(false);
         card->face->SetShown(show);
     }
     if (show && m_timerDialog != nullptr) {
+        m_timerDialog->SetSeconds(previewSeconds);
         m_timerDialog->Show(true);
     }
 }
@@ -360,6 +371,12 @@ FieldMgr::After FieldMgr::TurnCardLocked(size_t index) {
     m_firstSelected = selected.empty() ? nullptr : m_cards[selected[0]].get();
     m_secondSelected = selected.size() < 2 ? nullptr : m_cards[selected[1]].get();
     m_turnedCount = m_rules.TurnedCount();
+    ControlLibrary::ISound* cue = outcome.result == Rules::TurnResult::PairFound ? m_foundSound
+                                  : outcome.result == Rules::TurnResult::Unequal ? m_unequalSound
+                                                                                 : nullptr;
+    if (cue != nullptr) {
+        cue->Play(false);
+    }
     if (outcome.result == Rules::TurnResult::PairFound) {
         m_firstSelected->inPlay = false;
         card.inPlay = false;
@@ -478,6 +495,10 @@ void FieldMgr::OnDialogShown(int32_t id, bool shown) {
     if (m_timerDialog == nullptr || id != m_timerDialog->GetDialogId() || shown) {
         return;
     }
+    EndPreview();
+}
+
+void FieldMgr::EndPreview() {
     for (const auto& card : m_cards) {
         TurnDown(*card);
     }

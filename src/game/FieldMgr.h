@@ -117,8 +117,10 @@ public:
     void SeedDeals(uint64_t seed) { m_random.Seed(seed); }
     // Deals a new field for the current player's difficulty; nothing shown.
     void BuildField();
-    // All pictures up (and the count-down started), or the whole field hidden.
-    void ShowAllFaces(bool show);
+    // All pictures up for a count-down of `previewSeconds`, or the whole
+    // field hidden. Without a preview (0) the cards are dealt face down and
+    // play starts at once.
+    void ShowAllFaces(bool show, uint8_t previewSeconds = BestsKey::kUsualPreviewSeconds);
     // Releases every card's controls.
     void ClearField();
     // Who plays the next deals, in turn order; one seat (or none) is the solo game.
@@ -148,6 +150,8 @@ public:
     const Rules::PairsGame& GetRules() const { return m_rules; }
     uint16_t GetSelectedCount() const { return m_selectedCount; }
     TimerDlg* GetTimerDialog() const { return m_timerDialog.get(); }
+    ControlLibrary::ISound* GetFoundSound() const { return m_foundSound; }
+    ControlLibrary::ISound* GetUnequalSound() const { return m_unequalSound; }
 
 private:
     static void TurnUp(Card& card);
@@ -175,6 +179,11 @@ private:
     std::unique_ptr<TimerDlg> m_timerDialog;
     uint16_t m_turnedCount = 0;
     ControlLibrary::ISound* m_clickSound = nullptr;  // released with the next deal
+    // Cues that need no sight: a found pair, an unequal pair.
+    ControlLibrary::ISound* m_foundSound = nullptr;
+    ControlLibrary::ISound* m_unequalSound = nullptr;
+    // Turns every card face down and lets play start.
+    void EndPreview();
     Rules::DealRandom m_random;
     std::mutex m_rulesLock;  // guards m_rules, m_computers, m_computerRandom, m_memorizing
     Rules::PairsGame m_rules;

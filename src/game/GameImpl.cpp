@@ -7,6 +7,7 @@
 #include "game/CardSets.h"
 #include "game/FieldMgr.h"
 #include "game/GameMgr.h"
+#include "game/OptionsDlg.h"
 #include "game/Profiles.h"
 #include "game/StartMgr.h"
 #include "kernel/CardSetReader.h"
@@ -121,6 +122,10 @@ void GameImpl::Initialize() {
                               "when the game ends.");
     });
     LoadOptions();
+    ApplyMachineOptions(m_sysApp);
+    if (m_sysApp != nullptr && GetOptionValues().fullScreen) {
+        static_cast<void>(m_sysApp->SwitchFullScreen(true));  // as the player left it
+    }
     CardLayouts::Build();
     if (m_sysApp != nullptr) {
         FieldMgr::Instance()->SeedDeals(m_sysApp->GetDealSeed());
@@ -167,12 +172,18 @@ void GameImpl::Initialize() {
     m_playersDialog = std::make_unique<PlayersDlg>(this);
     m_startModule->AddRowButton(StartMgr::RowSlot::Players, "Players",
                                 [this] { m_playersDialog->Show(true); });
+    m_optionsDialog = std::make_unique<OptionsDlg>(this, m_sysApp);
+    m_startModule->AddRowButton(StartMgr::RowSlot::Options, "Options",
+                                [this] { m_optionsDialog->Show(true); });
     if (NewPlayerDialog* prompt = m_startModule->GetNewPlayerDialog()) {
         prompt->GetDialog()->AddDialogObserver(this);  // "Exit" stays usable over the first one
     }
     m_exitDialog->GetDialog()->SetSize(FooterLayout::kExitDialogSize.width,
                                        FooterLayout::kExitDialogSize.height);
     m_music = LoadSound("sounds/back.ogg", 0.2);
+    if (m_music != nullptr) {
+        m_music->SetMusic(true);  // under the music volume
+    }
 
     m_links[1]->SetPosition(FooterLayout::kTitleLink.x, FooterLayout::kTitleLink.y);
     m_links[0]->SetPosition(FooterLayout::kMoreGames.x, FooterLayout::kMoreGames.y);
@@ -214,6 +225,9 @@ void GameImpl::Release() {
     if (m_exitButton == nullptr) {
         return;  // nothing was loaded, so nothing is saved over the player's files
     }
+    if (const auto chosen = m_sysApp != nullptr ? m_sysApp->ChosenFullScreen() : std::nullopt) {
+        GetOptionValues().fullScreen = *chosen;  // also after Alt+Enter
+    }
     // Failures are told to the player by the save reporter, once.
     static_cast<void>(PlayerList::Instance()->SaveAll());
     static_cast<void>(SaveOptions());
@@ -221,6 +235,7 @@ void GameImpl::Release() {
     m_playersDialog.reset();
     m_startModule->Release();
     m_exitDialog.reset();
+    m_optionsDialog.reset();
     FieldMgr::Destroy();
     m_owned.ReleaseAll();  // links, exit button, backdrop, music, font
     PlayerList::Destroy();
@@ -246,6 +261,7 @@ std::vector<BaseDialog*> GameImpl::OpenableDialogs() const {
     return {m_exitDialog.get(),
             players != nullptr ? players->GetErrorDialog() : nullptr,
             players,
+            m_optionsDialog.get(),
             newPlayer != nullptr ? newPlayer->GetErrorDialog() : nullptr,
             newPlayer != nullptr ? newPlayer->GetDeleteDialog() : nullptr,
             newPlayer,
@@ -261,6 +277,15 @@ void GameImpl::OnSysKeyDown(int32_t key) {
     if (key == kKeyShift) {
         m_shiftDown = true;
         return;
+    }
+    if (key == kKeyMenu) {
+        // A gamepad's Start: the menu in play, back out of a dialog, and on
+        // the start screen "Play" (or the lit button).
+        const auto dialogs = OpenableDialogs();
+        const bool dialogShown = std::any_of(dialogs.begin(), dialogs.end(), [](BaseDialog* d) {
+            return d != nullptr && d->IsShown();
+        });
+        key = dialogShown || m_gameModule->IsActive() ? kKeyEscape : kKeyReturn;
     }
     for (BaseDialog* dialog : OpenableDialogs()) {
         if (dialog != nullptr && dialog->IsShown()) {
@@ -389,6 +414,10 @@ void GameImpl::OnModuleFinished(int32_t moduleId) {
     }
 }
 
+void GameImpl::OnOptionsWanted() {
+    m_optionsDialog->Show(true);
+}
+
 void GameImpl::OpenPage(int link) {
     const char* page = kLinkPages[link];
     const std::string path = InWorkingFolder(page);
@@ -432,6 +461,12 @@ void GameImpl::OnDialogShown(int32_t id, bool shown) {
             m_gameModule->SetSeats(m_playersDialog->GetSeats());
             m_startModule->Hide();
             m_gameModule->Show();
+        }
+        return;
+    }
+    if (!shown && m_optionsDialog != nullptr && id == m_optionsDialog->GetDialogId()) {
+        if (m_gameModule->IsActive()) {
+            m_gameModule->ShowMenu();  // back where the player came from
         }
         return;
     }

@@ -19,6 +19,7 @@ namespace Gamespace {
 
 class GameMgr;
 class PlayersDlg;
+class OptionsDlg;
 class StartMgr;
 
 // The game as the kernel sees it: the start screen and the game screen, the
@@ -47,6 +48,8 @@ public:
     void RequestClose() override;
 
     void OnModuleFinished(int32_t moduleId) override;
+    // "Options" from the in-game menu; the menu opens again when it closes.
+    void OnOptionsWanted() override;
     // "Exit" stays usable over the count-down, which it pauses.
     void OnCountDown(bool running) override;
     void OnMouseClick(int32_t id) override;
@@ -56,6 +59,8 @@ public:
     // Shift+Tab and the arrows light its buttons and links in turn, Enter or
     // Space presses the lit one ("Play" when none is lit), and Escape asks to
     // exit as "Exit" does; so does Escape over the first player's name prompt.
+    // The menu key (a gamepad's Start) is Escape over a dialog and in play,
+    // and Enter on the start screen.
     void OnSysKeyDown(int32_t key) override;
     void OnSysKeyUp(int32_t key) override;
     bool IsKeybdActive() override { return m_exitButton != nullptr; }
@@ -64,6 +69,7 @@ public:
     GameMgr* GetGameModule() const { return m_gameModule.get(); }
     ExitDialog* GetExitDialog() const { return m_exitDialog.get(); }
     PlayersDlg* GetPlayersDialog() const { return m_playersDialog.get(); }
+    OptionsDlg* GetOptionsDialog() const { return m_optionsDialog.get(); }
     ControlLibrary::IButtonVO* GetExitButton() const { return m_exitButton; }
     ControlLibrary::ILinkVO* GetLink(int i) const { return m_links[i]; }
     // The start screen's lit button or link (-1: none), in reading order:
@@ -104,6 +110,7 @@ private:
     std::unique_ptr<GameMgr> m_gameModule;
     std::unique_ptr<ExitDialog> m_exitDialog;
     std::unique_ptr<PlayersDlg> m_playersDialog;  // "Players" on the start screen
+    std::unique_ptr<OptionsDlg> m_optionsDialog;
     ControlLibrary::ILinkVO* m_links[2] = {nullptr, nullptr};
     ControlLibrary::IRectVO* m_linkMark = nullptr;  // underlines the lit link
     int m_startHighlight = -1;

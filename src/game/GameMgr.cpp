@@ -150,9 +150,7 @@ void GameMgr::Release() {
 void GameMgr::Show() {
     m_active = true;
     m_background->SetShown(true);
-    m_minutes->SetShown(true);
-    m_colon->SetShown(true);
-    m_secondsLabel->SetShown(true);
+    ShowClock();
     m_menuButton->SetShown(true);
     m_difficultyButton->SetShown(true);
     NewGame();
@@ -173,6 +171,20 @@ void GameMgr::Hide() {
     HideRing();
     FocusButton(-1);
     m_active = false;
+}
+
+void GameMgr::ShowClock() {
+    if (m_minutes == nullptr) {
+        return;
+    }
+    const bool on = m_active && !PlayerList::Instance()->GetCurrent().comfort.clockHidden;
+    m_minutes->SetShown(on);
+    m_colon->SetShown(on);
+    m_secondsLabel->SetShown(on);
+}
+
+void GameMgr::ShowMenu() {
+    m_menuDialog->Show(true);
 }
 
 void GameMgr::ShowRing(size_t card) {
@@ -324,8 +336,8 @@ void GameMgr::NewGame() {
     m_focusCard = SIZE_MAX;  // a new deal: the next key starts from the top left
     FieldMgr* field = FieldMgr::Instance();
     field->BuildField();
+    m_previewSeconds = PlayerList::Instance()->GetCurrent().comfort.previewSeconds;
     m_observer->OnCountDown(true);
-    field->ShowAllFaces(true);
     m_seconds = 0;
     m_minutes->SetText("0");
     m_secondsLabel->SetText("0");
@@ -335,6 +347,8 @@ void GameMgr::NewGame() {
     }
     RefreshDifficultyButton();
     RefreshScores();
+    // Last: without a preview the clock starts here.
+    field->ShowAllFaces(true, m_previewSeconds);
 }
 
 void GameMgr::SetSeats(std::vector<Seat> seats) {
@@ -433,9 +447,11 @@ void GameMgr::OnFieldCleared(uint16_t attempts) {
         return;
     }
     Player& player = PlayerList::Instance()->GetCurrent();
-    // Bests are kept per card set: the first built-in set's stay where every version reads them.
+    // Bests are kept per card set and preview: the first built-in set's with
+    // the usual preview stay where every version reads them.
     const CardSet& set = CardSets::Instance()->ForPlayer(player);
-    const BestsKey key = CardSets::KeyOf(set);
+    BestsKey key = CardSets::KeyOf(set);
+    key.previewSeconds = m_previewSeconds;
     const uint16_t difficulty = std::min<uint16_t>(player.difficulty, kHardest);
     const BestChange change = RecordFinishedGame(player, key, difficulty, m_seconds, attempts);
     AddToHistory(player.history, {HistoryNow(), static_cast<uint8_t>(difficulty),
@@ -443,7 +459,8 @@ void GameMgr::OnFieldCleared(uint16_t attempts) {
     // What the player just achieved is kept; a failure is told by the reporter.
     static_cast<void>(PlayerList::Instance()->SaveAll());
     m_finishDialog->SetResult(m_seconds, attempts);
-    m_finishDialog->SetBest(player.BestsFor(key)[difficulty], change);
+    m_finishDialog->SetBest(player.BestsFor(key)[difficulty], change,
+                            key.previewSeconds != BestsKey::kUsualPreviewSeconds);
     m_finishDialog->SetCardSetName(key.cardSet.empty() ? std::string() : set.name);
     m_finishDialog->Show(true);
 }
@@ -482,6 +499,8 @@ void GameMgr::OnDialogShown(int32_t id, bool shown) {
     } else if (id == m_menuDialog->GetDialogId()) {
         if (m_menuDialog->GetResult() == MenuDlg::kMainMenu) {
             m_observer->OnModuleFinished(m_id);
+        } else if (m_menuDialog->GetResult() == MenuDlg::kOptions) {
+            m_observer->OnOptionsWanted();  // paused until the menu is closed again
         } else {
             Pause(false);
         }

@@ -43,6 +43,10 @@ public:
     void Pause(bool on);
     void NewGame();
     void RefreshDifficultyButton();
+    // Opens the in-game menu again (back from "Options"); the game stays paused.
+    void ShowMenu();
+    // The preview length of the field being played.
+    uint8_t GetPreviewSeconds() const { return m_previewSeconds; }
 
     void OnMemorizeFinished() override;
     void OnFieldCleared(uint16_t attempts) override;
@@ -56,7 +60,8 @@ public:
     void OnMouseClick(int32_t id) override;
     void OnTimeObjectTick(int32_t id) override;
     void OnDialogShown(int32_t id, bool shown) override;
-    void OnOptionsChanged() override {}
+    // The clock shows or hides at once as the player chose.
+    void OnOptionsChanged() override { ShowClock(); }
     void OnOptionsReset() override {}
     bool IsKeybdActive() override { return m_active; }
     // Keyboard play on the field, when no dialog is open: the arrows move the
@@ -99,6 +104,8 @@ private:
     void RefreshScores();
     // A game with others ended: records, then the result.
     void FinishMatch();
+    // The clock shows while the screen does, unless the player hid it.
+    void ShowClock();
 
     ControlLibrary::IImageVO* m_background = nullptr;
     ControlLibrary::IImageVO* m_ring = nullptr;  // the keyboard's focus ring
@@ -117,8 +124,9 @@ private:
     ControlLibrary::IStringVO* m_scores[kMaxSeats] = {};
     ControlLibrary::IStringVO* m_marker = nullptr;
     ControlLibrary::IFont* m_scoreFont = nullptr;
-    TimeLibrary::ITimeObject* m_clock = nullptr;  // owned by the time system
-    std::atomic<uint32_t> m_seconds{0};           // written by the clock's ticks
+    TimeLibrary::ITimeObject* m_clock = nullptr;                // owned by the time system
+    std::atomic<uint32_t> m_seconds{0};                         // written by the clock's ticks
+    uint8_t m_previewSeconds = BestsKey::kUsualPreviewSeconds;  // of this deal
     ControlLibrary::IFont* m_fontA = nullptr;
     ControlLibrary::IFont* m_fontB = nullptr;
     ControlLibrary::ISound* m_pressSound = nullptr;

@@ -12,6 +12,8 @@ public:
     // The game screen's count-down before play starts (true) or ends (false);
     // the end arrives on the timer thread.
     virtual void OnCountDown(bool /*running*/) {}
+    // The player asked for "Options" from a module's own menu.
+    virtual void OnOptionsWanted() {}
 };
 
 // One screen of the game. Controls are made by Initialize and released by

@@ -17,6 +17,7 @@ inline constexpr int32_t kKeyLeft = 37;
 inline constexpr int32_t kKeyUp = 38;
 inline constexpr int32_t kKeyRight = 39;
 inline constexpr int32_t kKeyDown = 40;
+inline constexpr int32_t kKeyMenu = 93;  // the menu key: a gamepad's Start
 
 enum class Direction { Left, Up, Right, Down };
 

@@ -347,6 +347,33 @@ bool ReadGamesWithOthers(Player& player, std::span<const uint8_t> bytes) {
     return true;
 }
 
+// "CMFT": the comfort options: the preview seconds, the clock hidden (0 or
+// 1) and reduce motion (0 or 1).
+std::optional<std::vector<uint8_t>> WriteComfort(const Player& player) {
+    if (player.comfort == ComfortOptions{}) {
+        return std::nullopt;
+    }
+    return BlockWriter()
+        .U8(player.comfort.previewSeconds)
+        .U8(player.comfort.clockHidden ? 1 : 0)
+        .U8(player.comfort.reduceMotion ? 1 : 0)
+        .Take();
+}
+
+bool ReadComfort(Player& player, std::span<const uint8_t> bytes) {
+    BlockReader r(bytes);
+    const uint8_t preview = r.U8();
+    const uint8_t clockHidden = r.U8();
+    const uint8_t reduceMotion = r.U8();
+    if (!r.AtEnd() || clockHidden > 1 || reduceMotion > 1 ||
+        std::find(kPreviewChoices.begin(), kPreviewChoices.end(), preview) ==
+            kPreviewChoices.end()) {
+        return false;
+    }
+    player.comfort = {preview, clockHidden == 1, reduceMotion == 1};
+    return true;
+}
+
 }  // namespace
 
 void RecordGameWithOthers(Player& player, bool won) {
@@ -359,12 +386,17 @@ void RecordGameWithOthers(Player& player, bool won) {
     }
 }
 
+bool ReduceMotion() {
+    return PlayerList::Instance()->GetCurrent().comfort.reduceMotion;
+}
+
 std::span<const BlockCodec<Player>> PlayerBlockCodecs() {
     static const std::vector<BlockCodec<Player>> codecs = {
         {"BSTK", 1, WriteKeyedBests, ReadKeyedBests},
         {"HIST", 1, WriteHistory, ReadHistory},
         {"CARD", 1, WriteCardSet, ReadCardSet},
         {"WITH", 1, WriteGamesWithOthers, ReadGamesWithOthers},
+        {"CMFT", 1, WriteComfort, ReadComfort},
     };
     return codecs;
 }
@@ -620,8 +652,52 @@ OptionValues& GetOptionValues() {
     return values;
 }
 
+namespace {
+
+// "SNDS": the music's and the effects' volumes (percent, then muted 0 or 1,
+// each) and full screen (0 or 1).
+std::optional<std::vector<uint8_t>> WriteMachineOptions(const OptionValues& options) {
+    if (options.music == VolumeSetting{} && options.effects == VolumeSetting{} &&
+        !options.fullScreen) {
+        return std::nullopt;
+    }
+    BlockWriter w;
+    for (const VolumeSetting& volume : {options.music, options.effects}) {
+        w.U8(volume.percent).U8(volume.muted ? 1 : 0);
+    }
+    return w.U8(options.fullScreen ? 1 : 0).Take();
+}
+
+bool ReadMachineOptions(OptionValues& options, std::span<const uint8_t> bytes) {
+    BlockReader r(bytes);
+    VolumeSetting volumes[2];
+    uint8_t muted[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        volumes[i].percent = r.U8();
+        muted[i] = r.U8();
+    }
+    const uint8_t fullScreen = r.U8();
+    if (!r.AtEnd() || fullScreen > 1) {
+        return false;
+    }
+    for (int i = 0; i < 2; ++i) {
+        if (volumes[i].percent > VolumeSetting::kFull || muted[i] > 1) {
+            return false;
+        }
+        volumes[i].muted = muted[i] == 1;
+    }
+    options.music = volumes[0];
+    options.effects = volumes[1];
+    options.fullScreen = fullScreen == 1;
+    return true;
+}
+
+}  // namespace
+
 std::span<const BlockCodec<OptionValues>> OptionBlockCodecs() {
-    static const std::vector<BlockCodec<OptionValues>> codecs = {};
+    static const std::vector<BlockCodec<OptionValues>> codecs = {
+        {"SNDS", 1, WriteMachineOptions, ReadMachineOptions},
+    };
     return codecs;
 }
 

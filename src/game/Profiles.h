@@ -77,6 +77,17 @@ struct BestsKey {
     auto operator<=>(const BestsKey&) const = default;
 };
 
+// The preview lengths a player can choose, in seconds (0: no preview).
+inline constexpr std::array<uint8_t, 4> kPreviewChoices{0, 3, 5, 10};
+
+// What a player chose for calm and accessible play; kept in their profile.
+struct ComfortOptions {
+    uint8_t previewSeconds = BestsKey::kUsualPreviewSeconds;  // one of kPreviewChoices
+    bool clockHidden = false;                                 // the clock stays hidden during play
+    bool reduceMotion = false;                                // animations finish at once
+    bool operator==(const ComfortOptions&) const = default;
+};
+
 // One player profile.
 struct Player {
     Player() = default;
@@ -87,6 +98,7 @@ struct Player {
     std::string name;             // at most 14 characters as typed; 15 bytes stored
     uint16_t difficulty = kHard;  // a Difficulty
     DifficultyBests bests{};      // the usual key's
+    ComfortOptions comfort;
     // The bests of every other key a game was finished with.
     std::map<BestsKey, DifficultyBests> otherBests;
     // The bests kept for `key` (nothing finished there reads as all zero).
@@ -113,6 +125,9 @@ struct Player {
 // Counts a game played with others to its end: `won` when this player alone
 // found the most pairs.
 void RecordGameWithOthers(Player& player, bool won);
+// Whether the current player asked for less motion: every animation then
+// ends at once, and nothing moves behind the screens.
+bool ReduceMotion();
 
 // What a finished game did to its difficulty's bests.
 struct BestChange {
@@ -218,10 +233,26 @@ bool IsValidPlayerName(const std::string& name);
 // Setting a reporter starts a new run.
 void SetSaveFailureReporter(std::function<void(const std::string& error)> reporter);
 
-// The three option values kept in "options.opt"; no part of the game reads
-// them, they are carried from file to file unchanged.
+// A volume the player set: a share of the full level, and a mute that keeps
+// the share for when it is lifted.
+struct VolumeSetting {
+    static constexpr uint8_t kFull = 100;
+    static constexpr uint8_t kStep = 10;
+    uint8_t percent = kFull;
+    bool muted = false;
+    // What is heard, 0.0 to 1.0.
+    double Level() const { return muted ? 0.0 : percent / 100.0; }
+    bool operator==(const VolumeSetting&) const = default;
+};
+
+// What "options.opt" keeps for everybody on this machine. The three values
+// of its first six bytes no part of the game reads: they are carried from
+// file to file unchanged. The volumes and the screen mode follow in a block.
 struct OptionValues {
     std::array<uint16_t, 3> values{20, 40, 3};
+    VolumeSetting music;
+    VolumeSetting effects;
+    bool fullScreen = false;
     // Blocks after the six bytes that this version does not read.
     std::vector<TaggedBlock> otherBlocks;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -16,6 +17,16 @@ public:
     virtual void SetScreenSize(std::pair<int32_t, int32_t> size) = 0;
     // Chooses full-screen-window mode (and not windowed) for the next display.
     virtual void SetFullScreen(bool on) = 0;
+    // What the music and the sound effects are heard at, each 0.0 (silent)
+    // to 1.0 (full); heard at once. Main thread.
+    virtual void SetVolumes(double music, double effects) = 0;
+    // Full screen or a window, at once (a mode forced on the command line
+    // stays); false when the window could not change. Main thread.
+    virtual bool SwitchFullScreen(bool on) = 0;
+    // Whether the player has the game full screen now (also after
+    // Alt+Enter); nothing while the mode is not theirs to choose (forced on
+    // the command line, or by a screen too small for a window).
+    virtual std::optional<bool> ChosenFullScreen() = 0;
     // Closes the application: the close is queued and handled by the main loop.
     virtual void Quit() = 0;
     // Raw per-user settings access; false when the value cannot be read or

@@ -243,6 +243,28 @@ void MainApp::SetFullScreen(bool on) {
     m_windowSettings.isWindowed = !on;
 }
 
+void MainApp::SetVolumes(double music, double effects) {
+    SetMusicVolume(music);
+    SetSfxVolume(effects);
+}
+
+bool MainApp::SwitchFullScreen(bool on) {
+    if (GetWindow() == nullptr) {
+        SetFullScreen(on);  // for the window still to be made
+        return true;
+    }
+    SwitchScreenMode(!on);
+    return !m_windowSettings.windowIsWindowed == on;
+}
+
+std::optional<bool> MainApp::ChosenFullScreen() {
+    if (m_windowSettings.forceFullscreen || m_windowSettings.forceWindowed) {
+        return std::nullopt;
+    }
+    return GetWindow() != nullptr ? !m_windowSettings.windowIsWindowed
+                                  : !m_windowSettings.isWindowed;
+}
+
 void MainApp::Quit() {
     m_quitRequested = true;
     SendWindowMessage({GetMainWindowId(), Brisk::Platform::MessageId::Close, 0, 0});

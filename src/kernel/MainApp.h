@@ -28,6 +28,9 @@ public:
     }
     void SetScreenSize(std::pair<int32_t, int32_t> size) override;
     void SetFullScreen(bool on) override;
+    void SetVolumes(double music, double effects) override;
+    bool SwitchFullScreen(bool on) override;
+    std::optional<bool> ChosenFullScreen() override;
     void Quit() override;
     bool ReadRegistryValue(const std::string& valuePath, uint32_t* type, uint8_t* data,
                            uint32_t* size, int rootKey) override;

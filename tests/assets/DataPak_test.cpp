@@ -167,7 +167,8 @@ INSTANTIATE_TEST_SUITE_P(Fonts, FontTest,
                                            "fonts/UiSans13.txt", "fonts/UiSansBold16.txt"));
 
 TEST_F(DataPakTest, SoundsDecodeWithTheSoundLoaders) {
-    for (const char* name : {"sounds/click.ogg", "sounds/menu.ogg", "sounds/back.ogg"}) {
+    for (const char* name : {"sounds/click.ogg", "sounds/menu.ogg", "sounds/back.ogg",
+                             "sounds/pair_found.ogg", "sounds/pair_unequal.ogg"}) {
         auto samples = Brisk::DecodeOggFile(name);
         ASSERT_NE(samples, nullptr) << name;
         EXPECT_EQ(samples->format.rate, 44100);

@@ -95,6 +95,7 @@ TEST_F(ButtonTest, ADisabledButtonIsSilentAndSendsNothing) {
         void Stop() override {}
         bool IsPlaying() override { return false; }
         void SetVolume(double) override {}
+        void SetMusic(bool) override {}
         int plays = 0;
     } enter, press, release;
     button->SetSounds({&enter, &press, &release});

@@ -24,17 +24,8 @@ using TestSupport::Joined;
 using TestSupport::SavedProfile;
 namespace fs = std::filesystem;
 
-Bytes ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteBytes(const std::string& path, const Bytes& bytes) {
-    fs::create_directories(fs::path(path).parent_path());
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-}
+using TestSupport::ReadBytes;
+using TestSupport::WriteBytes;
 
 struct ParseCase {
     const char* what;

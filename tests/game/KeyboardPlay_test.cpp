@@ -77,7 +77,7 @@ protected:
     // navigation (a shortest path), then checked against where it went.
     void RingTo(size_t target) {
         if (Play()->GetFocusedCard() < 0) {
-            Key(SDLK_RIGHT);  // the first arrow only shows the ring
+            Arrow(2);  // the first arrow only shows the ring
         }
         ASSERT_GE(Play()->GetFocusedCard(), 0);
         std::vector<NavPoint> points;
@@ -107,9 +107,8 @@ protected:
         for (size_t at = target; at != from; at = parent[at]) {
             path.insert(path.begin(), via[at]);
         }
-        const int32_t keys[] = {SDLK_LEFT, SDLK_UP, SDLK_RIGHT, SDLK_DOWN};
         for (int d : path) {
-            Key(keys[d]);
+            Arrow(d);
         }
         ASSERT_EQ(Play()->GetFocusedCard(), static_cast<int32_t>(target));
     }
@@ -124,8 +123,32 @@ protected:
     }
     void TurnByKeys(const FieldMgr::Card* card) {
         RingTo(IndexOf(card));
-        Key(SDLK_SPACE);
+        if (m_pad != nullptr) {
+            Pad(SDL_CONTROLLER_BUTTON_A);
+        } else {
+            Key(SDLK_SPACE);
+        }
     }
+    // An arrow (0 left, 1 up, 2 right, 3 down), on the gamepad's D-pad while
+    // one is in use.
+    void Arrow(int d) {
+        const int32_t keys[] = {SDLK_LEFT, SDLK_UP, SDLK_RIGHT, SDLK_DOWN};
+        const int buttons[] = {SDL_CONTROLLER_BUTTON_DPAD_LEFT, SDL_CONTROLLER_BUTTON_DPAD_UP,
+                               SDL_CONTROLLER_BUTTON_DPAD_RIGHT, SDL_CONTROLLER_BUTTON_DPAD_DOWN};
+        if (m_pad != nullptr) {
+            Pad(buttons[d]);
+        } else {
+            Key(keys[d]);
+        }
+    }
+    // A press and release of a gamepad button.
+    void Pad(int button) {
+        m_pad->SetButton(button, true);
+        Frames(3);
+        m_pad->SetButton(button, false);
+        Frames(6);
+    }
+    TestSupport::VirtualPad* m_pad = nullptr;  // the gamepad in use, if any
     void PlayAllPairsByKeys() {
         for (const auto& [pair, two] : Pairs()) {
             for (FieldMgr::Card* card : two) {
@@ -555,6 +578,114 @@ TEST_F(KeyboardPlay, NewBestOnlyWhenTheTimeOrTheAttemptsBeatTheBest) {
     }
     const auto& best = Gamespace::PlayerList::Instance()->GetCurrent().bests[Gamespace::kEasy];
     EXPECT_EQ(best, (Gamespace::PersonalBest{3, 0, 5}));
+}
+
+// A gamepad alone, through SDL's game-controller events from a virtual pad:
+// every dialog walked and left, a whole Easy game played, a pad unplugged and
+// another plugged in, and the exit asked and confirmed. (The first name is
+// typed: a pad cannot type.)
+TEST_F(KeyboardPlay, AVirtualGamepadPlaysAWholeEasyGameAndWalksEveryDialog) {
+    using Dlg = Gamespace::OptionsDlg;
+    CreatePlayer("Pat");
+    auto pad = std::make_unique<TestSupport::VirtualPad>();
+    ASSERT_TRUE(pad->IsPlugged());
+    m_pad = pad.get();
+    Frames(2);
+    EXPECT_EQ(AppStateAccess::Pump(*app)->CountGamepads(), 1);
+
+    // The start screen: the D-pad walks, A presses, B leaves a dialog.
+    // "Play", the row under it, the invitation.
+    const auto row = Start()->GetRowButtons();
+    const int invitation = static_cast<int>(row.size()) + 1;
+    for (int i = 0; i <= invitation; ++i) {
+        Arrow(2);
+    }
+    ASSERT_EQ(game->GetStartHighlight(), invitation);
+    Pad(SDL_CONTROLLER_BUTTON_A);
+    ASSERT_TRUE(Shown(Start()->GetNewPlayerDialog()));
+    Pad(SDL_CONTROLLER_BUTTON_B);
+    ASSERT_FALSE(Shown(Start()->GetNewPlayerDialog()));
+    const auto optionsButton = std::find(
+        row.begin(), row.end(), Start()->GetRowButton(Gamespace::StartMgr::RowSlot::Options));
+    const int optionsAt = 1 + static_cast<int>(optionsButton - row.begin());
+    for (int i = 0; i < 12 && game->GetStartHighlight() != optionsAt; ++i) {
+        Arrow(2);  // round the start screen to "Options"
+    }
+    ASSERT_EQ(game->GetStartHighlight(), optionsAt);
+    Pad(SDL_CONTROLLER_BUTTON_A);
+    Dlg* options = game->GetOptionsDialog();
+    ASSERT_TRUE(Shown(options));
+    // Down the usable buttons ("+" is not, at full volume) to the preview.
+    for (int i = 0; i < 11 && options->GetHighlighted() != options->GetToggle(Dlg::kPreview); ++i) {
+        Arrow(3);
+    }
+    ASSERT_EQ(options->GetHighlighted(), options->GetToggle(Dlg::kPreview));
+    Pad(SDL_CONTROLLER_BUTTON_A);
+    EXPECT_EQ(Gamespace::PlayerList::Instance()->GetCurrent().comfort.previewSeconds, 5);
+    Pad(SDL_CONTROLLER_BUTTON_B);
+    ASSERT_FALSE(Shown(options));
+    EXPECT_EQ(ReadBytes("save/Pat.usr").size(),
+              Gamespace::kProfileBytes + Gamespace::kBestBlockBytes + 9 + 3);  // saved on closing
+
+    // Start plays; the shoulders reach the difficulty.
+    Pad(SDL_CONTROLLER_BUTTON_START);
+    ASSERT_TRUE(Play()->IsActive());
+    Wait(5000);
+    Pad(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER);
+    Pad(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER);
+    Pad(SDL_CONTROLLER_BUTTON_A);
+    ASSERT_TRUE(Shown(Play()->GetLevelsDialog()));
+    Arrow(1);
+    Arrow(1);
+    Pad(SDL_CONTROLLER_BUTTON_A);
+    ASSERT_FALSE(Shown(Play()->GetLevelsDialog()));
+    EXPECT_EQ(Gamespace::PlayerList::Instance()->GetCurrent().difficulty, Gamespace::kEasy);
+    ASSERT_EQ(FieldMgr::Instance()->GetCards().size(), 10u);
+    Wait(5000);
+
+    // Start opens the menu and closes it again; its "Options" and back.
+    Pad(SDL_CONTROLLER_BUTTON_START);
+    ASSERT_TRUE(Shown(Play()->GetMenuDialog()));
+    Pad(SDL_CONTROLLER_BUTTON_START);
+    ASSERT_FALSE(Shown(Play()->GetMenuDialog()));
+    Pad(SDL_CONTROLLER_BUTTON_START);
+    Arrow(1);  // from none lit, up is the last: "Options"
+    Pad(SDL_CONTROLLER_BUTTON_A);
+    ASSERT_TRUE(Shown(options));
+    Pad(SDL_CONTROLLER_BUTTON_B);
+    ASSERT_TRUE(Shown(Play()->GetMenuDialog()));
+    Pad(SDL_CONTROLLER_BUTTON_B);
+    ASSERT_FALSE(Shown(Play()->GetMenuDialog()));
+    EXPECT_FALSE(Play()->IsPaused());
+
+    // Unplugged mid-game; another pad plays on.
+    pad.reset();
+    m_pad = nullptr;
+    Frames(2);
+    EXPECT_EQ(AppStateAccess::Pump(*app)->CountGamepads(), 0);
+    pad = std::make_unique<TestSupport::VirtualPad>();
+    m_pad = pad.get();
+    Frames(2);
+    EXPECT_EQ(AppStateAccess::Pump(*app)->CountGamepads(), 1);
+    PlayAllPairsByKeys();
+    ASSERT_TRUE(Shown(Play()->GetFinishDialog()));
+    EXPECT_NE(FinishText().find("Preview bests kept apart"), std::string::npos);
+    const Gamespace::Player& pat = Gamespace::PlayerList::Instance()->GetCurrent();
+    EXPECT_EQ(pat.bests[Gamespace::kEasy].games, 0u);  // the usual bests stay fair
+    EXPECT_EQ(pat.BestsFor({"", 5})[Gamespace::kEasy].games, 1u);
+    Pad(SDL_CONTROLLER_BUTTON_A);
+    ASSERT_FALSE(Shown(Play()->GetFinishDialog()));
+
+    // Back asks to exit: B says "No", A on "Yes" ends the game.
+    Pad(SDL_CONTROLLER_BUTTON_BACK);
+    ASSERT_TRUE(Shown(game->GetExitDialog()));
+    Pad(SDL_CONTROLLER_BUTTON_B);
+    ASSERT_FALSE(Shown(game->GetExitDialog()));
+    Pad(SDL_CONTROLLER_BUTTON_BACK);
+    Arrow(2);
+    Arrow(2);  // "No", "Yes"
+    Pad(SDL_CONTROLLER_BUTTON_A);
+    EXPECT_TRUE(app->IsShutdown());
 }
 
 }  // namespace

@@ -27,19 +27,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-Bytes ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteBytes(const std::string& path, const Bytes& bytes) {
-    if (fs::path(path).has_parent_path()) {
-        fs::create_directories(fs::path(path).parent_path());
-    }
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-}
+using TestSupport::ReadBytes;
+using TestSupport::WriteBytes;
 
 // An 18-byte profile.
 using TestSupport::Profile;

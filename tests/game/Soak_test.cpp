@@ -180,6 +180,7 @@ TEST_F(Soak, AStormOfRandomInputLeavesAnAnsweringGameAndWholeFiles) {
              {static_cast<Gamespace::BaseDialog*>(Play()->GetMenuDialog()),
               static_cast<Gamespace::BaseDialog*>(Play()->GetLevelsDialog()),
               static_cast<Gamespace::BaseDialog*>(Play()->GetFinishDialog()),
+              static_cast<Gamespace::BaseDialog*>(game->GetOptionsDialog()),
               static_cast<Gamespace::BaseDialog*>(Start()->GetNewPlayerDialog()),
               static_cast<Gamespace::BaseDialog*>(Start()->GetCardsDialog())}) {
             if (Shown(d)) {
@@ -192,18 +193,29 @@ TEST_F(Soak, AStormOfRandomInputLeavesAnAnsweringGameAndWholeFiles) {
     ASSERT_TRUE(Shown(game->GetExitDialog()));
     Click(game->GetExitDialog()->GetYesButton());
     ASSERT_TRUE(app->IsShutdown());
-    // Every profile on disk is whole and loads.
+    // Every profile on disk is whole and loads: its fixed bytes, then blocks
+    // this version writes (the options can be reached by the storm), whole,
+    // with nothing after them.
+    auto wholeBlocksOfOurs = [](const Bytes& bytes, size_t fixed, const char* tags) {
+        size_t used = 0;
+        const auto blocks =
+            Gamespace::ParseBlocks(std::span(bytes).subspan(std::min(fixed, bytes.size())), &used);
+        EXPECT_EQ(fixed + used, bytes.size());
+        for (const auto& block : blocks) {
+            EXPECT_NE(std::string(tags).find(std::string(block.tag.begin(), block.tag.end())),
+                      std::string::npos);
+        }
+    };
     for (const auto& entry : fs::directory_iterator("save")) {
         Gamespace::Player p;
         EXPECT_TRUE(Gamespace::Load(p, entry.path().string())) << entry.path();
-        // The bests block, then only whole blocks of kinds this version writes
-        // (the chosen card set, bests of other sets).
-        EXPECT_GE(fs::file_size(entry.path()),
-                  Gamespace::kProfileBytes + Gamespace::kBestBlockBytes);
         EXPECT_TRUE(p.otherBlocks.empty()) << entry.path();
         EXPECT_TRUE(p.unreadTail.empty()) << entry.path();
+        wholeBlocksOfOurs(ReadBytes(entry.path().string()),
+                          Gamespace::kProfileBytes + Gamespace::kBestBlockBytes,
+                          "BSTK HIST CARD WITH CMFT");
     }
-    EXPECT_EQ(ReadBytes("options.opt").size(), 6u);
+    wholeBlocksOfOurs(ReadBytes("options.opt"), Gamespace::kOptionBytes, "SNDS");
 }
 
 }  // namespace

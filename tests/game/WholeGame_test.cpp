@@ -543,6 +543,40 @@ TEST_F(WholeGame, EveryScreenOfPlayersIsDrawn) {
     look("players-5-result");
 }
 
+// The options dialog, from the start screen and from the in-game menu, and
+// what its choices show: no clock during play, bests kept apart.
+TEST_F(WholeGame, EveryScreenOfTheOptions) {
+    using Dlg = Gamespace::OptionsDlg;
+    CreatePlayer("Anna");
+    Click(Start()->GetRowButton(Gamespace::StartMgr::RowSlot::Options));
+    Dlg* options = game->GetOptionsDialog();
+    ASSERT_TRUE(Shown(options));
+    Click(options->GetQuieter(Dlg::kMusic));
+    Click(options->GetMute(Dlg::kEffects));
+    Click(options->GetToggle(Dlg::kPreview));  // 5 s
+    Click(options->GetToggle(Dlg::kClock));    // hidden
+    const std::vector<uint32_t> start = Screen("11-options");
+    TestSupport::ExpectMatchesGolden("screen-11-options", start.data(), 1024, 768);
+    Click(options->GetOkButton());
+    Click(Start()->GetPlayButton());
+    Wait(5000);
+    Click(Play()->GetMenuButton());
+    Click(Play()->GetMenuDialog()->GetOptionsButton());
+    ASSERT_TRUE(Shown(options));
+    const std::vector<uint32_t> inGame = Screen("12-options-in-game");
+    TestSupport::ExpectMatchesGolden("screen-12-options-in-game", inGame.data(), 1024, 768);
+    Click(options->GetOkButton());
+    ASSERT_TRUE(Shown(Play()->GetMenuDialog()));  // back where it was opened
+    Click(Play()->GetMenuDialog()->GetResumeButton());
+    for (const auto& [pair, two] : Pairs()) {
+        for (FieldMgr::Card* card : two) {
+            Click(card->cover);
+        }
+    }
+    const std::vector<uint32_t> result = Screen("13-result-apart");
+    TestSupport::ExpectMatchesGolden("screen-13-result-apart", result.data(), 1024, 768);
+}
+
 }  // namespace
 
 namespace {

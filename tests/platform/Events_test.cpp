@@ -11,6 +11,7 @@
 #include "framework/platform/SdlKeys.h"
 #include "framework/platform/Video.h"
 #include "framework/platform/Window.h"
+#include "support/SdlInput.h"
 
 using Brisk::Platform::EventPump;
 using Brisk::Platform::MessageId;
@@ -222,6 +223,58 @@ TEST_F(EventPumpTest, PumpStopsEarlyWhenAsked) {
     pump.Pump([&](const WindowMessage&) { ++delivered; }, [&] { return delivered >= 1; });
     EXPECT_EQ(delivered, 1);
     EXPECT_EQ(Pump().size(), 1u);
+}
+
+// A gamepad plugged in is opened; its D-pad, buttons and left stick arrive
+// as pad messages; unplugged it is closed, and one plugged in again works.
+TEST_F(EventPumpTest, GamepadsArePluggedPressedAndUnplugged) {
+    using Brisk::Platform::PadButton;
+    auto pads = [&](MessageId id) {
+        std::vector<PadButton> seen;
+        for (const WindowMessage& m : Pump()) {
+            if (m.message == id) {
+                seen.push_back(static_cast<PadButton>(m.wparam));
+            }
+        }
+        return seen;
+    };
+    for (int plugging = 0; plugging < 2; ++plugging) {
+        SCOPED_TRACE(plugging);
+        TestSupport::VirtualPad pad;
+        ASSERT_TRUE(pad.IsPlugged());
+        Pump();
+        EXPECT_EQ(pump.CountGamepads(), 1);
+        const struct {
+            int button;
+            PadButton as;
+        } buttons[] = {{SDL_CONTROLLER_BUTTON_DPAD_UP, PadButton::Up},
+                       {SDL_CONTROLLER_BUTTON_DPAD_LEFT, PadButton::Left},
+                       {SDL_CONTROLLER_BUTTON_A, PadButton::A},
+                       {SDL_CONTROLLER_BUTTON_B, PadButton::B},
+                       {SDL_CONTROLLER_BUTTON_START, PadButton::Start},
+                       {SDL_CONTROLLER_BUTTON_BACK, PadButton::Back},
+                       {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, PadButton::NextItem}};
+        for (const auto& b : buttons) {
+            pad.SetButton(b.button, true);
+            EXPECT_EQ(pads(MessageId::PadDown), std::vector<PadButton>{b.as});
+            pad.SetButton(b.button, false);
+            EXPECT_EQ(pads(MessageId::PadUp), std::vector<PadButton>{b.as});
+        }
+        // The stick leans right: Right; a little back is still Right; to the
+        // middle lets go; down is Down.
+        pad.SetAxis(SDL_CONTROLLER_AXIS_LEFTX, 30000);
+        EXPECT_EQ(pads(MessageId::PadDown), std::vector<PadButton>{PadButton::Right});
+        pad.SetAxis(SDL_CONTROLLER_AXIS_LEFTX, 12000);
+        EXPECT_TRUE(pads(MessageId::PadUp).empty());
+        pad.SetAxis(SDL_CONTROLLER_AXIS_LEFTX, 0);
+        EXPECT_EQ(pads(MessageId::PadUp), std::vector<PadButton>{PadButton::Right});
+        pad.SetAxis(SDL_CONTROLLER_AXIS_LEFTY, 32767);
+        EXPECT_EQ(pads(MessageId::PadDown), std::vector<PadButton>{PadButton::Down});
+        // Unplugged while the stick leans: the direction is let go.
+        pad.Unplug();
+        EXPECT_EQ(pads(MessageId::PadUp), std::vector<PadButton>{PadButton::Down});
+        EXPECT_EQ(pump.CountGamepads(), 0);
+    }
 }
 
 }  // namespace

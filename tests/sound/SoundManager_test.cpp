@@ -115,6 +115,48 @@ TEST_F(SoundTest, VolumePanAndPitchShapeTheMixedOutput) {
     EXPECT_EQ(voice->GetVolume(), -605);
 }
 
+// Music played as a sound follows the music volume, effects the sounds
+// volume; a change is heard in the very next samples. At full volume both
+// play exactly as loud as they did before there were two volumes.
+TEST_F(SoundTest, MusicAndEffectsVolumesAreHeardAtOnceAndApart) {
+    Write("beep.wav", Wave(44100, 16000));
+    Mixer mixer;
+    DSoundManager manager(&mixer, &clock);
+    const int id = manager.LoadSoundFile("beep");
+    auto* music = manager.NewInstance(id);
+    auto* effect = manager.NewInstance(id);
+    music->SetMusic(true);
+    ASSERT_TRUE(music->Play(true, false));
+    auto* musicVoice = static_cast<Brisk::DSoundInstance*>(music)->GetVoice();
+    auto* effectVoice = static_cast<Brisk::DSoundInstance*>(effect)->GetVoice();
+    const auto [full, fullR] = Peaks(mixer, 100);
+    EXPECT_NEAR(full, 16000, 2);
+    EXPECT_EQ(musicVoice->GetVolume(), 0);
+
+    const struct {
+        double music;
+        double sounds;
+        int musicLevel;
+        int effectLevel;
+    } cases[] = {
+        {0.5, 1.0, -605, 0}, {1.0, 0.5, 0, -605}, {0.0, 0.1, -10000, -1682}, {1.0, 1.0, 0, 0}};
+    for (const auto& c : cases) {
+        manager.SetMusicVolume(c.music);
+        manager.SetSoundsVolume(c.sounds);
+        EXPECT_EQ(musicVoice->GetVolume(), c.musicLevel);
+        EXPECT_EQ(effectVoice->GetVolume(), c.effectLevel);
+        const int expected =
+            c.musicLevel <= -10000
+                ? 0
+                : static_cast<int>(std::lround(16000 * std::pow(10.0, c.musicLevel / 2000.0)));
+        EXPECT_NEAR(Peaks(mixer, 100).first, expected, 3) << "music " << c.music;
+    }
+    // Back to an effect: the sounds volume again.
+    manager.SetMusicVolume(0.0);
+    music->SetMusic(false);
+    EXPECT_EQ(musicVoice->GetVolume(), 0);
+}
+
 TEST_F(SoundTest, OneShotsFreeThemselvesAndSlotsRunOut) {
     Write("tick.wav", Wave(441, 1000));
     Mixer mixer;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/app/BriskAppBase.h"
+#include "framework/platform/Events.h"
 
 namespace Brisk {
 
@@ -18,6 +19,7 @@ struct AppStateAccess {
     static App::Input& Input(App& app) { return app.m_input; }
     static App::CursorState& Cursor(App& app) { return app.m_cursor; }
     static App::CommandLine& CommandLine(App& app) { return app.m_commandLine; }
+    static Brisk::Platform::EventPump* Pump(App& app) { return app.m_eventPump.get(); }
     static App::UrlOpening& Url(App& app) { return app.m_url; }
     static const std::array<uint8_t, 512>& AddTable(const App& app) { return app.m_addTable; }
 };

@@ -5,13 +5,33 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <initializer_list>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "game/Profiles.h"
 
 namespace TestSupport {
+
+// A whole file's bytes (none when it cannot be read).
+inline std::vector<uint8_t> ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+// Writes `bytes` as the file at `path`, its folder made when missing.
+inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    const std::filesystem::path file(path);
+    if (file.has_parent_path()) {
+        std::filesystem::create_directories(file.parent_path());
+    }
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+}
 
 // The 18 bytes of a profile: current flag, 15 name bytes, difficulty (big-endian).
 inline std::vector<uint8_t> Profile(uint8_t current, const std::string& name, uint16_t difficulty) {

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+struct _SDL_Joystick;
+
 namespace TestSupport {
 
 void PushMouseMove(uint32_t windowId, int x, int y);
@@ -16,5 +18,31 @@ void PushMouseButton(uint32_t windowId, bool down, int x, int y, int clicks = 1)
 void PushKey(uint32_t windowId, int32_t sdlKeycode, bool down);
 // Typed text (one text-input event).
 void PushText(uint32_t windowId, const std::string& text);
+
+}  // namespace TestSupport
+
+namespace TestSupport {
+
+// A gamepad that is no hardware: SDL's virtual joystick with a game
+// controller's buttons and axes, in SDL's own order. Plugged in when made,
+// unplugged when destroyed (or by Unplug). Its presses reach the program
+// when SDL next pumps its events.
+class VirtualPad {
+public:
+    VirtualPad();
+    ~VirtualPad();
+    VirtualPad(const VirtualPad&) = delete;
+    VirtualPad& operator=(const VirtualPad&) = delete;
+    bool IsPlugged() const { return m_joystick != nullptr; }
+    // An SDL_GameControllerButton held or let go.
+    void SetButton(int button, bool down);
+    // An SDL_GameControllerAxis moved to `value`.
+    void SetAxis(int axis, int16_t value);
+    void Unplug();
+
+private:
+    _SDL_Joystick* m_joystick = nullptr;
+    int m_index = -1;
+};
 
 }  // namespace TestSupport

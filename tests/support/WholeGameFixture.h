@@ -38,6 +38,7 @@
 #include "game/FieldMgr.h"
 #include "game/GameImpl.h"
 #include "game/GameMgr.h"
+#include "game/OptionsDlg.h"
 #include "game/Profiles.h"
 #include "game/StartMgr.h"
 #include "kernel/MainApp.h"
@@ -121,6 +122,7 @@ protected:
         Gamespace::CardSets::Destroy();
         Gamespace::PlayerList::Destroy();
         Gamespace::ClearOptionObservers();
+        Gamespace::GetOptionValues() = {};  // the next test starts from the defaults
         Gamespace::SetHistoryClock(nullptr);
         TimeLibrary::DestroyTimeSystem();
         const char* argv[] = {"vornique"};

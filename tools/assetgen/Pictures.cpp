@@ -371,6 +371,25 @@ void Dialogs(const Options& o) {
         Check(c.WritePng(o.out + "images/dialog/dlg_finish.png"), "finish dialog");
     }
     {
+        // "Options": a plate under every button, laid out as the dialog
+        // places them from its centre (260, 220): two volume rows of "-",
+        // "+" and the mute, four rows of one button, "Ok" at the bottom.
+        Canvas c(520, 440);
+        Panel(c, 6, true);
+        for (int row = 0; row < 6; ++row) {
+            const double y = 220 - 125 + row * 45;
+            if (row < 2) {
+                Plate(c, 245, y, 40, 26, kPlateTop, kPlateBottom);
+                Plate(c, 355, y, 40, 26, kPlateTop, kPlateBottom);
+                Plate(c, 450, y, 94, 26, kPlateTop, kPlateBottom);
+            } else {
+                Plate(c, 350, y, 94, 26, kPlateTop, kPlateBottom);
+            }
+        }
+        Plate(c, 260, 395, 94, 26, kPlateTop, kPlateBottom, true);
+        Check(c.WritePng(o.out + "images/dialog/dlg_options.png"), "options dialog");
+    }
+    {
         Canvas c(400, 200);
         Panel(c, 2, false);
         // Amber plates for "No" and "Yes": light enough for their black

@@ -115,6 +115,23 @@ Stereo Blip(double freq, double length, double gain) {
     return s;
 }
 
+// A found pair: two rising notes, a fifth apart, bright and short.
+Stereo Found() {
+    Stereo s(static_cast<size_t>(0.45 * kRate) * 2, 0.0f);
+    Note(s, 0, Pitch(7), 0.3, 0.3, -0.1, false);
+    Note(s, 0.11, Pitch(14), 0.32, 0.3, 0.1, false);
+    return s;
+}
+
+// An unequal pair: one low, muted note falling a little, easy to tell from
+// the found pair without looking.
+Stereo Unequal() {
+    Stereo s(static_cast<size_t>(0.3 * kRate) * 2, 0.0f);
+    Note(s, 0, Pitch(-14), 0.22, 0.3, 0, false);
+    Note(s, 0.08, Pitch(-17), 0.2, 0.22, 0, false);
+    return s;
+}
+
 Stereo Melody() {
     // 48 seconds at 80 beats a minute in D major pentatonic; a soft pad under
     // a slow arpeggio, tails and echoes running around the loop point.
@@ -168,6 +185,8 @@ void MakeSounds(const Options& o) {
           "menu");
     Check(WriteFile(o.out + "sounds/menulight.wav", EncodeWave16(Blip(Pitch(10), 0.15, 0.25))),
           "menulight");
+    Check(WriteFile(o.out + "sounds/pair_found.ogg", EncodeOgg(Found(), 0.5f)), "found pair");
+    Check(WriteFile(o.out + "sounds/pair_unequal.ogg", EncodeOgg(Unequal(), 0.5f)), "unequal pair");
     Check(WriteFile(o.out + "sounds/back.ogg", EncodeOgg(Melody(), 0.3f)), "music");
 }
 

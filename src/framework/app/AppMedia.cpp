@@ -53,6 +53,9 @@ void BriskAppBase::SetMusicVolume(double volume) {
     if (m_musicInterface != nullptr) {
         m_musicInterface->SetMusicMasterVolume(IsMuted() ? 0.0 : volume);
     }
+    if (m_soundManager != nullptr) {
+        m_soundManager->SetMusicVolume(IsMuted() ? 0.0 : volume);  // music played as a sound
+    }
 }
 
 void BriskAppBase::SetSfxVolume(double volume) {

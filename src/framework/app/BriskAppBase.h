@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "framework/app/PadKeys.h"
 #include "framework/app/SharedImageRef.h"
 #include "framework/platform/Clock.h"
 #include "framework/platform/Messages.h"
@@ -191,6 +192,9 @@ public:
     // just made. An empty reference when the file cannot be decoded.
     virtual SharedImageRef GetSharedImage(const std::string& file, const std::string& variant = "",
                                           bool* isNew = nullptr);
+    // Queues what gamepad presses (or a held direction's repeats) mean, as
+    // keys and close requests of the main window.
+    void ApplyPadActions(const std::vector<PadKeys::Action>& actions);
     virtual void SwitchScreenMode(bool windowed, bool use3D, bool force);
     virtual void SwitchScreenMode(bool windowed);
     virtual void SwitchScreenMode();
@@ -648,6 +652,7 @@ private:
     // Owned platform and framework objects. The widget manager is declared
     // last so that it is destroyed first.
     std::unique_ptr<Platform::EventPump> m_eventPump;
+    PadKeys m_padKeys;  // gamepad presses as keys; main thread
     // Sound: the mixer outlives the device, which outlives the players.
     std::unique_ptr<Platform::Mixer> m_mixer;
     std::unique_ptr<Platform::AudioDevice> m_audioDevice;

@@ -73,6 +73,11 @@ void BriskAppBase::HandleWindowMessage(const WindowMessage& message) {
             return;
         case MessageId::SysChar:
             return;  // reserved Alt keys are swallowed; others have no default
+        case MessageId::PadDown:
+        case MessageId::PadUp:
+            ApplyPadActions(m_padKeys.Press(static_cast<Platform::PadButton>(message.wparam),
+                                            message.message == MessageId::PadDown, Now()));
+            return;
         case MessageId::Notify:
             if (mainWindow) {
                 HandleNotifyMessage(message.wparam, message.lparam);
@@ -239,6 +244,21 @@ void BriskAppBase::DispatchDeferredMessage(const WindowMessage& message) {
     }
 }
 
+void BriskAppBase::ApplyPadActions(const std::vector<PadKeys::Action>& actions) {
+    for (const PadKeys::Action& action : actions) {
+        MessageId id = MessageId::Close;
+        if (action.kind == PadKeys::Action::Kind::KeyDown) {
+            id = MessageId::KeyDown;
+        } else if (action.kind == PadKeys::Action::Kind::KeyUp) {
+            id = MessageId::KeyUp;
+        }
+        HandleWindowMessage(
+            {GetMainWindowId(), id,
+             action.kind == PadKeys::Action::Kind::Close ? 0 : static_cast<int64_t>(action.key),
+             0});
+    }
+}
+
 void BriskAppBase::HandleKeyDownMessage(const WindowMessage& message) {
     const int key = static_cast<int>(message.wparam);
     m_counters.keyAfterLoading = m_counters.keyAfterLoading || m_loading.completionHandled;
@@ -348,6 +368,7 @@ void BriskAppBase::HandleTimerTick() {
         m_timing.timerRunStart = now;
     }
     m_timing.lastTimerTick = now;
+    ApplyPadActions(m_padKeys.Tick(now));
 
     if (!m_url.url.empty() && TickDiff(now, m_timing.timerRunStart) > 5000) {
         const int32_t sinceOpen = TickDiff(now, m_url.time);

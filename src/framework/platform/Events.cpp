@@ -3,6 +3,8 @@
 #include <SDL.h>
 
 #include <atomic>
+#include <map>
+#include <optional>
 
 #include "framework/platform/Clock.h"
 #include "framework/platform/SdlKeys.h"
@@ -291,6 +293,102 @@ void TranslateText(const SDL_TextInputEvent& e, const EventPump::Handler& handle
 
 }  // namespace
 
+// --- gamepads --------------------------------------------------------------------
+
+namespace {
+
+struct ControllerCloser {
+    void operator()(SDL_GameController* pad) const { SDL_GameControllerClose(pad); }
+};
+
+// How far the stick must lean to count as a direction, and how far back it
+// must come to let go (a gap, so a stick held near the edge does not flutter).
+constexpr Sint16 kStickPress = 16000;
+constexpr Sint16 kStickRelease = 8000;
+
+std::optional<PadButton> PadButtonOf(Uint8 button) {
+    switch (button) {
+        case SDL_CONTROLLER_BUTTON_DPAD_UP:
+            return PadButton::Up;
+        case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
+            return PadButton::Down;
+        case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
+            return PadButton::Left;
+        case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
+            return PadButton::Right;
+        case SDL_CONTROLLER_BUTTON_A:
+            return PadButton::A;
+        case SDL_CONTROLLER_BUTTON_B:
+            return PadButton::B;
+        case SDL_CONTROLLER_BUTTON_START:
+            return PadButton::Start;
+        case SDL_CONTROLLER_BUTTON_BACK:
+            return PadButton::Back;
+        case SDL_CONTROLLER_BUTTON_RIGHTSHOULDER:
+            return PadButton::NextItem;
+        case SDL_CONTROLLER_BUTTON_LEFTSHOULDER:
+            return PadButton::PreviousItem;
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace
+
+struct EventPump::Gamepads {
+    bool started = false;
+    struct Pad {
+        std::unique_ptr<SDL_GameController, ControllerCloser> controller;
+        // The stick's direction on each axis: -1, 0 or +1.
+        int stick[2] = {0, 0};
+    };
+    std::map<SDL_JoystickID, Pad> pads;  // by instance id
+
+    // The stick on `axis` (0 across, 1 up and down) moved to `value`.
+    void Stick(Pad& pad, int axis, Sint16 value, const Handler& handler) {
+        int& now = pad.stick[axis];
+        int next = now;
+        if (value >= kStickPress) {
+            next = 1;
+        } else if (value <= -kStickPress) {
+            next = -1;
+        } else if (value > -kStickRelease && value < kStickRelease) {
+            next = 0;
+        }
+        if (next == now) {
+            return;
+        }
+        const PadButton towards[2][2] = {{PadButton::Left, PadButton::Right},
+                                         {PadButton::Up, PadButton::Down}};
+        const WindowId window = FocusWindow();
+        if (now != 0) {
+            handler({window, MessageId::PadUp, static_cast<int64_t>(towards[axis][now > 0 ? 1 : 0]),
+                     0});
+        }
+        now = next;
+        if (now != 0) {
+            handler({window, MessageId::PadDown,
+                     static_cast<int64_t>(towards[axis][now > 0 ? 1 : 0]), 0});
+        }
+    }
+};
+
+EventPump::EventPump() : m_pads(std::make_unique<Gamepads>()) {
+    // Without the service the game is played as before, by mouse and keys.
+    m_pads->started = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
+}
+
+EventPump::~EventPump() {
+    m_pads->pads.clear();  // closed before the service ends
+    if (m_pads->started) {
+        SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+    }
+}
+
+int EventPump::CountGamepads() const {
+    return static_cast<int>(m_pads->pads.size());
+}
+
 WindowMessage EventPump::TranslateMouseButton(const SDL_MouseButtonEvent& e) {
     const bool down = e.type == SDL_MOUSEBUTTONDOWN;
     const int64_t bit = ButtonBit(e.button);
@@ -350,6 +448,41 @@ void EventPump::Translate(const SDL_Event& e, const Handler& handler) {
         case SDL_TEXTINPUT:
             TranslateText(e.text, handler);
             return;
+        case SDL_CONTROLLERDEVICEADDED:
+            if (SDL_GameController* pad = SDL_GameControllerOpen(e.cdevice.which)) {
+                const SDL_JoystickID id =
+                    SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pad));
+                m_pads->pads[id].controller.reset(pad);  // the same pad again: one handle
+            }
+            return;
+        case SDL_CONTROLLERDEVICEREMOVED: {
+            const auto pad = m_pads->pads.find(e.cdevice.which);
+            if (pad != m_pads->pads.end()) {
+                // A direction held on the stick is let go with the pad.
+                for (int axis = 0; axis < 2; ++axis) {
+                    m_pads->Stick(pad->second, axis, 0, handler);
+                }
+                m_pads->pads.erase(pad);
+            }
+            return;
+        }
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP:
+            if (const auto button = PadButtonOf(e.cbutton.button)) {
+                m = {FocusWindow(),
+                     e.type == SDL_CONTROLLERBUTTONDOWN ? MessageId::PadDown : MessageId::PadUp,
+                     static_cast<int64_t>(*button), 0};
+            }
+            break;
+        case SDL_CONTROLLERAXISMOTION: {
+            const auto pad = m_pads->pads.find(e.caxis.which);
+            if (pad != m_pads->pads.end() && (e.caxis.axis == SDL_CONTROLLER_AXIS_LEFTX ||
+                                              e.caxis.axis == SDL_CONTROLLER_AXIS_LEFTY)) {
+                m_pads->Stick(pad->second, e.caxis.axis == SDL_CONTROLLER_AXIS_LEFTX ? 0 : 1,
+                              e.caxis.value, handler);
+            }
+            return;
+        }
         default:
             if (e.type == NotifyEventType()) {
                 m = {e.user.windowID, MessageId::Notify, e.user.code, 0};

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "framework/platform/Messages.h"
 
@@ -14,9 +15,20 @@ class Clock;
 
 // Turns the platform's input and window events into WindowMessages.
 // Main thread only.
+// Gamepads are SDL game controllers: each is opened as it is plugged in
+// (those present at start are announced the same way) and closed when it
+// is unplugged; the D-pad and the left stick arrive as PadDown and PadUp.
 class EventPump {
 public:
     using Handler = std::function<void(const WindowMessage&)>;
+
+    // Starts the game-controller service (without it, no gamepad is heard).
+    EventPump();
+    ~EventPump();
+    EventPump(const EventPump&) = delete;
+    EventPump& operator=(const EventPump&) = delete;
+    // The gamepads open now.
+    int CountGamepads() const;
 
     // Delivers every pending event to `handler`, in arrival order; returns the
     // number of platform events taken. Stops early when `stop` returns true.
@@ -40,6 +52,8 @@ private:
     WindowMessage TranslateMouseButton(const SDL_MouseButtonEvent& event);
 
     int64_t m_buttons = 0;  // kMouseLeft | kMouseRight | kMouseMiddle currently held
+    struct Gamepads;
+    std::unique_ptr<Gamepads> m_pads;
 };
 
 }  // namespace Brisk::Platform

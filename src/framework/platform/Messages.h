@@ -14,7 +14,8 @@ namespace Brisk::Platform {
 //  - ActivateApp: wparam 1 active, 0 inactive;
 //  - Size: wparam 0 restored, 1 minimised, 2 maximised; lparam = packed size;
 //  - Move: lparam = packed client-area position;
-//  - Notify: wparam/lparam from a second instance.
+//  - Notify: wparam/lparam from a second instance;
+//  - PadDown, PadUp: wparam = a PadButton (any gamepad; the stick moves as the D-pad).
 enum class MessageId : uint16_t {
     None,
     Close,
@@ -45,7 +46,14 @@ enum class MessageId : uint16_t {
     DisplayChange,
     NonClientLButtonDown,
     Notify,
+    PadDown,
+    PadUp,
 };
+
+// A gamepad's buttons as the framework knows them.
+// The shoulder buttons step to the next or the previous item, as Tab and
+// Shift+Tab do.
+enum class PadButton : int64_t { Up, Down, Left, Right, A, B, Start, Back, NextItem, PreviousItem };
 
 using WindowId = uint32_t;
 // The invisible auxiliary window has no platform window behind it.
@@ -103,6 +111,7 @@ inline constexpr int Left = 37;
 inline constexpr int Up = 38;
 inline constexpr int Right = 39;
 inline constexpr int Down = 40;
+inline constexpr int Apps = 93;  // the menu key
 inline constexpr int Insert = 45;
 inline constexpr int Delete = 46;
 inline constexpr int Key0 = 48;  // '0'..'9' are 48..57

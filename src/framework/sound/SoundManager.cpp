@@ -33,8 +33,8 @@ DSoundInstance::~DSoundInstance() {
 
 void DSoundInstance::RehupVolume() {
     if (m_voice != nullptr) {
-        m_voice->SetVolume(
-            VolumeToHundredthsDb(m_volume * m_defaultVolume * m_manager->GetMasterVolume()));
+        const double group = m_music ? m_manager->GetMusicVolume() : m_manager->GetMasterVolume();
+        m_voice->SetVolume(VolumeToHundredthsDb(m_volume * m_defaultVolume * group));
         m_voice->SetPan(m_defaultPan + m_pan);
     }
 }
@@ -51,6 +51,11 @@ void DSoundInstance::SetDefaultVolume(double volume) {
 
 void DSoundInstance::SetDefaultPan(int pan) {
     m_defaultPan = pan;
+    RehupVolume();
+}
+
+void DSoundInstance::SetMusic(bool on) {
+    m_music = on;
     RehupVolume();
 }
 
@@ -204,6 +209,15 @@ void DSoundManager::FreeSound(int id) {
 
 void DSoundManager::SetSoundsVolume(double volume) {
     m_masterVolume = volume;
+    for (auto& instance : m_instances) {
+        if (instance != nullptr) {
+            instance->RehupVolume();
+        }
+    }
+}
+
+void DSoundManager::SetMusicVolume(double volume) {
+    m_musicVolume = volume;
     for (auto& instance : m_instances) {
         if (instance != nullptr) {
             instance->RehupVolume();

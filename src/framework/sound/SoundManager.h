@@ -28,6 +28,9 @@ public:
     // A played auto-release instance that has ended frees itself here.
     virtual bool IsFreed() = 0;
     virtual double GetVolume() = 0;
+    // Marks the instance as music (it then follows the music volume, not the
+    // sounds volume), or as an effect again; heard at once.
+    virtual void SetMusic(bool on) = 0;
     // A number given by the manager at creation, never given to another
     // instance; FindInstance looks an instance up by it.
     virtual uint32_t GetSerial() = 0;
@@ -44,7 +47,10 @@ public:
     virtual int LoadSoundFile(const std::string& path) = 0;
     [[nodiscard]] virtual bool LoadSoundFile(int id, const std::string& path) = 0;
     virtual void FreeSound(int id) = 0;
+    // The volume of every effect instance (0..1), heard at once.
     virtual void SetSoundsVolume(double volume) = 0;
+    // The volume of every instance marked as music (0..1), heard at once.
+    virtual void SetMusicVolume(double volume) = 0;
     virtual bool SetDefaultVolume(int id, double volume) = 0;
     virtual bool SetDefaultPan(int id, int pan) = 0;
     // A new instance of the sound, owned by the manager; null when the id is
@@ -84,6 +90,7 @@ public:
     bool IsPlaying() override;
     bool IsFreed() override;
     double GetVolume() override { return m_volume; }
+    void SetMusic(bool on) override;
     uint32_t GetSerial() override { return m_serial; }
 
     // Stops and rewinds, keeping the auto-release flag.
@@ -101,6 +108,7 @@ private:
     bool m_autoRelease = false;
     bool m_played = false;
     bool m_freed = false;
+    bool m_music = false;  // follows the music volume
     int m_defaultPan = 0;
     int m_pan = 0;
     double m_defaultVolume = 1.0;
@@ -124,6 +132,7 @@ public:
     [[nodiscard]] bool LoadSoundFile(int id, const std::string& path) override;
     void FreeSound(int id) override;
     void SetSoundsVolume(double volume) override;
+    void SetMusicVolume(double volume) override;
     bool SetDefaultVolume(int id, double volume) override;
     bool SetDefaultPan(int id, int pan) override;
     SoundInstance* NewInstance(int id) override;
@@ -140,6 +149,7 @@ public:
     // The folder decoded sounds are cached in (with a trailing '/'; may be empty).
     void SetDataFolder(const std::string& folder) { m_dataFolder = folder; }
     double GetMasterVolume() const { return m_masterVolume; }
+    double GetMusicVolume() const { return m_musicVolume; }
     Platform::Mixer* GetMixer() const { return m_mixer; }
     const Platform::PcmSamples* GetSamples(int id) const;
 
@@ -156,6 +166,7 @@ private:
     std::array<Sound, kMaxSounds> m_sounds;
     std::array<std::unique_ptr<DSoundInstance>, kMaxInstances> m_instances;
     double m_masterVolume = 1.0;
+    double m_musicVolume = 1.0;
     uint32_t m_lastSweep = 0;
     uint32_t m_nextSerial = 1;
     std::string m_dataFolder;

@@ -1,0 +1,210 @@
+#include "game/OptionsDlg.h"
+
+#include <algorithm>
+#include <string>
+
+#include "kernel/ISysApp.h"
+
+namespace Gamespace {
+
+namespace {
+
+constexpr const char* kOn = "On";
+constexpr const char* kOff = "Off";
+
+namespace OptionsLayout {
+constexpr Extent kSize{520, 440};
+constexpr Spot kTitle{0, -185};
+constexpr int32_t kFirstRowY = -125;
+constexpr int32_t kRowGap = 45;
+constexpr int32_t kNameX = -135;
+constexpr int32_t kToggleX = 90;
+constexpr int32_t kQuieterX = -15;
+constexpr int32_t kValueX = 40;
+constexpr int32_t kLouderX = 95;
+constexpr int32_t kMuteX = 190;
+constexpr Extent kStepSize{40, 26};
+constexpr Spot kOk{0, 175};
+}  // namespace OptionsLayout
+
+const char* PreviewCaption(uint8_t seconds) {
+    switch (seconds) {
+        case 0:
+            return "None";
+        case 5:
+            return "5 s";
+        case 10:
+            return "10 s";
+        default:
+            return "3 s";
+    }
+}
+
+// The next preview length after `seconds`, round to the first.
+uint8_t NextPreview(uint8_t seconds) {
+    const auto at = std::find(kPreviewChoices.begin(), kPreviewChoices.end(), seconds);
+    if (at == kPreviewChoices.end() || at + 1 == kPreviewChoices.end()) {
+        return kPreviewChoices.front();
+    }
+    return *(at + 1);
+}
+
+VolumeSetting& VolumeOf(OptionsDlg::Row row) {
+    OptionValues& options = GetOptionValues();
+    return row == OptionsDlg::kMusic ? options.music : options.effects;
+}
+
+}  // namespace
+
+void ApplyMachineOptions(KernelLibrary::ISysApp* sysApp) {
+    if (sysApp != nullptr) {
+        const OptionValues& options = GetOptionValues();
+        sysApp->SetVolumes(options.music.Level(), options.effects.Level());
+    }
+}
+
+OptionsDlg::OptionsDlg(ControlLibrary::DialogMessageObserver* owner, KernelLibrary::ISysApp* sysApp)
+    : BaseDialog(owner), m_sysApp(sysApp) {
+    m_dialog->SetSize(OptionsLayout::kSize.width, OptionsLayout::kSize.height);
+    m_dialog->SetBackgroundImage("images/dialog/dlg_options.png");
+    ControlLibrary::IFont* font = MakeFont(kMenuFont);
+    m_title =
+        MakeLabel(MakeFont("fonts/KBChopinScript36.txt"), "Options", Layer::kDialogControls, kGold);
+    const char* names[kRowCount] = {"Music volume", "Effects volume",    "Full screen",
+                                    "Preview",      "Clock during play", "Reduce motion"};
+    for (int row = 0; row < kRowCount; ++row) {
+        m_names[row] = MakeLabel(font, names[row], Layer::kDialogControls, kPaleYellow);
+    }
+    const ButtonStyle style{font,
+                            "images/btn_def.png",
+                            kMenuButtonFrames,
+                            {kWhite, kPaleYellow, kGrey, kBlack, kBlack}};
+    for (VolumeRow& volume : m_volumeRows) {
+        volume.quieter = MakeChildButton(style, "-", OptionsLayout::kStepSize, -5);
+        volume.value = MakeLabel(font, "", Layer::kDialogControls, kWhite);
+        volume.louder = MakeChildButton(style, "+", OptionsLayout::kStepSize, -5);
+        volume.mute = MakeMenuButton(font, "Mute");
+    }
+    for (int row = kFullScreen; row < kRowCount; ++row) {
+        m_toggles[row] = MakeMenuButton(font, "");
+    }
+    m_ok = MakeMenuButton(font, "Ok");
+    Refresh();
+}
+
+std::vector<ControlLibrary::IButtonVO*> OptionsDlg::KeyButtons() const {
+    // Reading order: row by row, left to right, then "Ok".
+    std::vector<ControlLibrary::IButtonVO*> buttons;
+    for (const VolumeRow& volume : m_volumeRows) {
+        buttons.insert(buttons.end(), {volume.quieter, volume.louder, volume.mute});
+    }
+    for (int row = kFullScreen; row < kRowCount; ++row) {
+        buttons.push_back(m_toggles[row]);
+    }
+    buttons.push_back(m_ok);
+    return buttons;
+}
+
+void OptionsDlg::Layout() {
+    using namespace OptionsLayout;
+    Place(m_title, kTitle);
+    for (int row = 0; row < kRowCount; ++row) {
+        const int32_t y = kFirstRowY + row * kRowGap;
+        Place(m_names[row], {kNameX, y});
+        if (row < kFullScreen) {
+            const VolumeRow& volume = m_volumeRows[row];
+            Place(volume.quieter, {kQuieterX, y});
+            Place(volume.value, {kValueX, y});
+            Place(volume.louder, {kLouderX, y});
+            Place(volume.mute, {kMuteX, y});
+        } else {
+            Place(m_toggles[row], {kToggleX, y});
+        }
+    }
+    Place(m_ok, kOk);
+}
+
+void OptionsDlg::Refresh() {
+    for (Row row : {kMusic, kEffects}) {
+        const VolumeSetting& setting = VolumeOf(row);
+        VolumeRow& volume = m_volumeRows[row];
+        volume.value->SetText(std::to_string(setting.percent) + "%");
+        volume.value->SetColour(setting.muted ? kGrey : kWhite);
+        volume.mute->SetText(setting.muted ? "Unmute" : "Mute");
+        volume.quieter->SetEnabled(setting.percent > 0);
+        volume.louder->SetEnabled(setting.percent < VolumeSetting::kFull);
+    }
+    OptionValues& options = GetOptionValues();
+    if (const auto chosen = m_sysApp != nullptr ? m_sysApp->ChosenFullScreen() : std::nullopt) {
+        options.fullScreen = *chosen;  // Alt+Enter changes the same setting
+    }
+    const ComfortOptions& comfort = PlayerList::Instance()->GetCurrent().comfort;
+    m_toggles[kFullScreen]->SetText(options.fullScreen ? kOn : kOff);
+    m_toggles[kPreview]->SetText(PreviewCaption(comfort.previewSeconds));
+    m_toggles[kClock]->SetText(comfort.clockHidden ? "Hidden" : "Shown");
+    m_toggles[kMotion]->SetText(comfort.reduceMotion ? kOn : kOff);
+}
+
+void OptionsDlg::Changed() {
+    ApplyMachineOptions(m_sysApp);
+    Refresh();
+    for (IOptionObserver* observer : GetOptionObservers()) {
+        observer->OnOptionsChanged();
+    }
+}
+
+void OptionsDlg::Show(bool on) {
+    if (on) {
+        Refresh();
+    } else if (IsShown()) {
+        // Failures are told to the player by the save reporter, once.
+        static_cast<void>(SaveOptions());
+        static_cast<void>(PlayerList::Instance()->SaveAll());
+    }
+    BaseDialog::Show(on);
+}
+
+void OptionsDlg::OnMouseClick(int32_t id) {
+    if (id == m_ok->GetId()) {
+        Show(false);
+        return;
+    }
+    for (Row row : {kMusic, kEffects}) {
+        VolumeSetting& setting = VolumeOf(row);
+        const VolumeRow& volume = m_volumeRows[row];
+        if (id == volume.quieter->GetId()) {
+            setting.percent = static_cast<uint8_t>(
+                std::max(0, setting.percent - static_cast<int>(VolumeSetting::kStep)));
+            setting.muted = false;  // a change of level is meant to be heard
+        } else if (id == volume.louder->GetId()) {
+            setting.percent = static_cast<uint8_t>(
+                std::min<int>(VolumeSetting::kFull, setting.percent + VolumeSetting::kStep));
+            setting.muted = false;
+        } else if (id == volume.mute->GetId()) {
+            setting.muted = !setting.muted;
+        } else {
+            continue;
+        }
+        Changed();
+        return;
+    }
+    ComfortOptions& comfort = PlayerList::Instance()->GetCurrent().comfort;
+    OptionValues& options = GetOptionValues();
+    if (id == m_toggles[kFullScreen]->GetId()) {
+        options.fullScreen = !options.fullScreen;
+        if (m_sysApp != nullptr) {
+            static_cast<void>(m_sysApp->SwitchFullScreen(options.fullScreen));
+        }
+    } else if (id == m_toggles[kPreview]->GetId()) {
+        comfort.previewSeconds = NextPreview(comfort.previewSeconds);
+    } else if (id == m_toggles[kClock]->GetId()) {
+        comfort.clockHidden = !comfort.clockHidden;
+    } else if (id == m_toggles[kMotion]->GetId()) {
+        comfort.reduceMotion = !comfort.reduceMotion;
+    } else {
+        return;
+    }
+    Changed();
+}
+
+}  // namespace Gamespace
