@@ -119,10 +119,19 @@ void MainApp::StartTime() {
     if (time == nullptr) {
         return;
     }
+    // A step's notifications may leave something to draw or do on the main
+    // thread: the main loop, perhaps waiting for input, looks at once.
+    time->SetStepListener([] { Brisk::BriskAppBase::WakeMainLoop(); });
     m_timeFollowsUpdates = IsPlayingDemo() || IsRecordingDemo();
     if (!m_timeFollowsUpdates) {
         time->StartTimer();
     }
+}
+
+uint32_t MainApp::MsUntilNextDue() {
+    auto* time = TimeLibrary::GetTimeSystem();
+    const std::optional<uint32_t> ms = time != nullptr ? time->MsUntilNextStep() : std::nullopt;
+    return ms.value_or(kMaxIdleWaitMs);
 }
 
 void MainApp::UpdateOnce() {
