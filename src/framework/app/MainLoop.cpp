@@ -796,7 +796,8 @@ bool BriskAppBase::DrawFrame() {
     }
     m_life.drawing = true;
     const bool widgetsDrawn = m_widgetManager->DrawScreen();
-    const bool drawn = DrawScreenshotFlash(widgetsDrawn) > 0 || widgetsDrawn;
+    const int flashDrawn = DrawScreenshotFlash(widgetsDrawn);
+    const bool drawn = flashDrawn > 0 || widgetsDrawn;
     m_life.drawing = false;
 
     const uint32_t now = Now();
@@ -822,7 +823,11 @@ bool BriskAppBase::DrawFrame() {
     }
     const uint32_t presentStart = Now();
     m_timing.lastPresentTick = presentStart;
-    PresentFrame(nullptr);
+    // Only the widgets' changed area, unless something else changed the picture.
+    const std::optional<Platform::Rect> area = m_widgetManager->GetDrawnArea();
+    const bool part =
+        widgetsDrawn && area && !m_cursor.changed && !m_softwareCursorActive && flashDrawn == 0;
+    PresentFrame(part ? &*area : nullptr);
     MarkStartupFrames();
     UpdateUpdateBacklog();
     const uint32_t end = Now();
@@ -856,7 +861,7 @@ void BriskAppBase::MarkStartupFrames() {
     }
 }
 
-void BriskAppBase::PresentFrame(const Platform::Rect* /*clip*/) {
+void BriskAppBase::PresentFrame(const Platform::Rect* clip) {
     if (m_life.drawing || m_life.shutdown) {
         return;
     }
@@ -864,7 +869,7 @@ void BriskAppBase::PresentFrame(const Platform::Rect* /*clip*/) {
     if (m_display == nullptr || m_window == nullptr) {
         return;
     }
-    if (!m_life.displayLost && m_display->Redraw()) {
+    if (!m_life.displayLost && m_display->Redraw(clip)) {
         return;
     }
     m_life.displayLost = true;
