@@ -6,13 +6,18 @@
 #   drawing:  opaque background blit against memcpy of a frame; the whole
 #             scene (background, 20 cards, 200 glyphs) against pixman
 #   present:  one frame through SDL's renderer against a window-surface update
-#   start-up: exec to the first start-screen frame on a 1024 x 768 screen
-#             (the game goes full screen) against a bare SDL program showing
-#             one frame in the same mode, and windowed; CPU used until then;
-#             Enter on the start screen to the first frame of the dealt field
-#   idle:     CPU per second on the start screen, in play (clock running),
-#             and with an audio device open (SDL's dummy driver), beside a
-#             process that sleeps in 10 ms steps, in the same seconds
+#   start-up: exec to the first start-screen frame, full screen on a
+#             1024 x 768 screen and windowed on a 1280 x 1024 one, each
+#             against a bare SDL program showing one frame in the same mode;
+#             CPU used until then; Enter on the start screen to the first
+#             frame of the dealt field
+#   idle:     CPU and wake-ups (context switches of all threads) per second
+#             on the start screen beside a bare SDL program waiting for
+#             events in the same window; the same with an audio device open
+#             (SDL's dummy driver, or none: the rows say so) beside that
+#             program playing the game's song; in play (clock running) beside
+#             a process that sleeps in 10 ms steps; all in the same seconds;
+#             resident and proportional memory on the start screen
 #   session:  1002 deals at full speed, with resident memory, threads and
 #             open files at deal 51 and deal 1002
 # Every copy of the game gets its own working, data, config and runtime
@@ -121,10 +126,12 @@ fi
 
 # --- start-up -------------------------------------------------------------------------------
 
-# Runs under one Xvfb of 1024 x 768: the game, the bare program full screen and
-# windowed, in turn; each reports "frame <wall ms> <cpu ms>" (see StartupMark).
+# Runs under one Xvfb: the game and the bare program in mode MODE (full: the
+# screen is 1024 x 768 and the game covers it; window: a larger screen, the
+# game opens windowed), in turn; each reports "frame <wall ms> <cpu ms>" (see
+# StartupMark).
 startup_runs() {
-    local i d t0 sent pid deadline mode
+    local mode=$1 i d t0 sent pid deadline
     for ((i = 0; i < runs; ++i)); do
         d=$(game_folders)
         t0=$(date +%s%N)
@@ -143,17 +150,15 @@ startup_runs() {
         done
         kill -TERM "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
-        awk -v w="$work" '$1 == "frame" { print $2 >> (w "/start.wall"); print $3 >> (w "/start.cpu") }' \
+        awk -v f="$work/start.$mode" '$1 == "frame" { print $2 >> (f ".wall"); print $3 >> (f ".cpu") }' \
             "$d/report"
         # The dealt field: its first frame less the moment Enter was sent.
         awk -v w="$work" -v lag="$(((sent - t0) / 1000))" \
             '$1 == "key-frame" { print $2 - lag / 1000 >> (w "/field.ms") }' "$d/report"
-        for mode in full window; do
-            VQ_STARTUP_REPORT=$d/$mode VQ_STARTUP_T0_NS=$(date +%s%N) \
-                "$build/bench/sdl_minimal" "$mode" || true
-            awk -v f="$work/sdl.$mode" '$1 == "frame" { print $2 >> (f ".wall"); print $3 >> (f ".cpu") }' \
-                "$d/$mode"
-        done
+        VQ_STARTUP_REPORT=$d/$mode VQ_STARTUP_T0_NS=$(date +%s%N) \
+            "$build/bench/sdl_minimal" "$mode" || true
+        awk -v f="$work/sdl.$mode" '$1 == "frame" { print $2 >> (f ".wall"); print $3 >> (f ".cpu") }' \
+            "$d/$mode"
     done
 }
 # (xvfb-run is a POSIX shell script, which drops exported functions: the
@@ -168,15 +173,18 @@ in_xvfb() {
     xvfb-run -a -s "-screen 0 ${screen}x24" bash -c "source '$work/functions.sh'; $*"
 }
 if part startup; then
-    in_xvfb 1024x768 startup_runs
-    row "first start-screen frame after exec (full screen)" "$work/start.wall" "$work/sdl.full.wall" ms \
-        "bare SDL program, same mode"
-    row "first start-screen frame after exec, against windowed" "$work/start.wall" \
-        "$work/sdl.window.wall" ms "bare SDL program, windowed"
-    paste "$work/start.wall" "$work/sdl.full.wall" | awk '{ print $1 - $2 }' >"$work/own.wall"
-    row "our own work before the first frame (difference)" "$work/own.wall" "" ms
-    row "CPU used before the first frame" "$work/start.cpu" "$work/sdl.full.cpu" ms \
-        "bare SDL program, same mode"
+    in_xvfb 1024x768 startup_runs full
+    in_xvfb 1280x1024 startup_runs window
+    for mode in window full; do
+        name=$([ $mode = full ] && echo "full screen" || echo "windowed")
+        row "first start-screen frame after exec ($name)" "$work/start.$mode.wall" \
+            "$work/sdl.$mode.wall" ms "bare SDL program, $name"
+        paste "$work/start.$mode.wall" "$work/sdl.$mode.wall" | awk '{ print $1 - $2 }' \
+            >"$work/own.$mode.wall"
+        row "our own work before the first frame ($name, difference)" "$work/own.$mode.wall" "" ms
+        row "CPU used before the first frame ($name)" "$work/start.$mode.cpu" "$work/sdl.$mode.cpu" \
+            ms "bare SDL program, $name"
+    done
     row "Enter on the start screen to the first frame of the dealt field" "$work/field.ms" "" ms
 fi
 
@@ -190,40 +198,82 @@ cpu_ns() {
     done
     echo "$total"
 }
-# idle_runs NAME AUDIO PLAY: the game and the sleeper side by side, settled,
-# then both measured over the same seconds; appends ms of CPU per second.
+# Wake-ups of a process so far: the context switches of all its threads.
+wakes() {
+    cat /proc/"$1"/task/*/status 2>/dev/null | awk '/ctxt_switches/ { s += $2 } END { print s + 0 }'
+}
+# Resident and proportional memory of a process in MiB: "rss pss".
+memory() {
+    awk '/^Rss:/ { r = $2 } /^Pss:/ { p = $2 } END { printf "%.1f %.1f\n", r / 1024, p / 1024 }' \
+        /proc/"$1"/smaps_rollup
+}
+# idle_runs NAME AUDIO PLAY REFERENCE...: the game and the reference side by
+# side, settled, then both measured over the same seconds; appends ms of CPU
+# and wake-ups per second, and the memory on the start screen.
 idle_runs() {
-    local name=$1 audio=$2 play=$3 i d pid spid g0 g1 s0 s1
+    local name=$1 audio=$2 play=$3 i d pid rpid g0 g1 r0 r1 gw0 gw1 rw0 rw1
+    shift 3
     for ((i = 0; i < runs; ++i)); do
         d=$(game_folders)
         SDL_AUDIODRIVER=$audio with_folders "$d" "$game" -changedir="$d/game" &
         pid=$!
-        "$build/bench/sleep_loop" $((idle_seconds + 30)) &
-        spid=$!
+        SDL_AUDIODRIVER=$audio "$@" &
+        rpid=$!
         sleep 3
         if [ "$play" = 1 ]; then
             xdotool key Return  # Play: the field is dealt, the count-down runs, then the clock
             sleep 5
         fi
-        g0=$(cpu_ns "$pid")
-        s0=$(cpu_ns "$spid")
+        g0=$(cpu_ns "$pid") r0=$(cpu_ns "$rpid") gw0=$(wakes "$pid") rw0=$(wakes "$rpid")
         sleep "$idle_seconds"
-        g1=$(cpu_ns "$pid")
-        s1=$(cpu_ns "$spid")
-        kill -TERM "$pid" "$spid" 2>/dev/null || true
-        wait "$pid" "$spid" 2>/dev/null || true
-        awk -v g=$((g1 - g0)) -v s=$((s1 - s0)) -v t="$idle_seconds" -v f="$work/idle.$name" \
-            'BEGIN { print g / t / 1e6 >> (f ".ours"); print s / t / 1e6 >> (f ".ref") }'
+        g1=$(cpu_ns "$pid") r1=$(cpu_ns "$rpid") gw1=$(wakes "$pid") rw1=$(wakes "$rpid")
+        if [ "$play" = 0 ]; then
+            read -r rss pss < <(memory "$pid")
+            echo "$rss" >>"$work/mem.$name.rss.ours"
+            echo "$pss" >>"$work/mem.$name.pss.ours"
+            read -r rss pss < <(memory "$rpid")
+            echo "$rss" >>"$work/mem.$name.rss.ref"
+            echo "$pss" >>"$work/mem.$name.pss.ref"
+        fi
+        kill -TERM "$pid" "$rpid" 2>/dev/null || true
+        wait "$pid" "$rpid" 2>/dev/null || true
+        awk -v g=$((g1 - g0)) -v r=$((r1 - r0)) -v t="$idle_seconds" -v f="$work/idle.$name" \
+            'BEGIN { print g / t / 1e6 >> (f ".ours"); print r / t / 1e6 >> (f ".ref") }'
+        awk -v g=$((gw1 - gw0)) -v r=$((rw1 - rw0)) -v t="$idle_seconds" -v f="$work/wake.$name" \
+            'BEGIN { print g / t >> (f ".ours"); print r / t >> (f ".ref") }'
     done
 }
 if part idle; then
-    in_xvfb 1280x1024 "idle_runs start none 0; idle_runs play none 1; idle_runs audio dummy 0"
+    song=$build/data/sounds/back.ogg
+    # SDL's dummy audio driver stands for a sound card where there is none:
+    # its thread wakes and mixes as a real device's would.
+    audio_note="SDL dummy audio driver"
+    if [ -e /dev/snd/pcmC0D0p ] && [ -z "${VQ_BENCH_DUMMY_AUDIO:-}" ]; then
+        audio_note="the machine's audio device"
+    fi
+    audio_driver=$([ "$audio_note" = "SDL dummy audio driver" ] && echo dummy || echo "")
+    in_xvfb 1280x1024 "idle_runs start none 0 '$build/bench/sdl_waiting'; \
+        idle_runs audio '$audio_driver' 0 '$build/bench/sdl_waiting' '$song'; \
+        idle_runs play none 1 '$build/bench/sleep_loop' $((idle_seconds + 30))"
     row "idle on the start screen, CPU per second" "$work/idle.start.ours" "$work/idle.start.ref" ms \
-        "10 ms sleeper"
+        "bare SDL program waiting"
+    row "idle on the start screen, wake-ups per second" "$work/wake.start.ours" \
+        "$work/wake.start.ref" "" "bare SDL program waiting"
+    row "idle with audio ($audio_note), CPU per second" "$work/idle.audio.ours" \
+        "$work/idle.audio.ref" ms "bare SDL program playing the song"
+    row "idle with audio ($audio_note), wake-ups per second" "$work/wake.audio.ours" \
+        "$work/wake.audio.ref" "" "bare SDL program playing the song"
     row "idle in play (clock running), CPU per second" "$work/idle.play.ours" "$work/idle.play.ref" ms \
         "10 ms sleeper"
-    row "idle with an audio device open (dummy driver)" "$work/idle.audio.ours" "$work/idle.audio.ref" \
-        ms "10 ms sleeper"
+    row "idle in play (clock running), wake-ups per second" "$work/wake.play.ours" \
+        "$work/wake.play.ref" "" "10 ms sleeper"
+    for kind in start audio; do
+        name=$([ $kind = start ] && echo "without audio" || echo "with audio")
+        row "resident memory on the start screen, $name" "$work/mem.$kind.rss.ours" \
+            "$work/mem.$kind.rss.ref" MiB "bare SDL program"
+        row "proportional memory on the start screen, $name" "$work/mem.$kind.pss.ours" \
+            "$work/mem.$kind.pss.ref" MiB "bare SDL program"
+    done
 fi
 
 # --- session ------------------------------------------------------------------------------------

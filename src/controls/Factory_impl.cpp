@@ -2,6 +2,7 @@
 #include "common/ProcessWide.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
@@ -26,6 +27,29 @@
 namespace ControlLibrary {
 namespace {
 std::unique_ptr<Factory_impl>& g_factory = CommonLibrary::ProcessWide<Factory_impl>();
+
+bool IsEmpty(const Rect& r) {
+    return r.width <= 0 || r.height <= 0;
+}
+
+Rect Union(const Rect& a, const Rect& b) {
+    if (IsEmpty(a)) {
+        return b;
+    }
+    if (IsEmpty(b)) {
+        return a;
+    }
+    const int32_t left = std::min(a.x, b.x);
+    const int32_t top = std::min(a.y, b.y);
+    const int32_t right = std::max(a.x + a.width, b.x + b.width);
+    const int32_t bottom = std::max(a.y + a.height, b.y + b.height);
+    return {left, top, right - left, bottom - top};
+}
+
+bool Overlaps(const Rect& a, const Rect& b) {
+    return !IsEmpty(a) && !IsEmpty(b) && a.x < b.x + b.width && b.x < a.x + a.width &&
+           a.y < b.y + b.height && b.y < a.y + a.height;
+}
 
 Brisk::Color ToColor(const Colour& c) {
     return Brisk::Color(c.red, c.green, c.blue);
@@ -417,6 +441,12 @@ bool Factory_impl::Remove(IBridgeToVO* bridge, Removal why) {
     --m_displayCount;
     m_displayList[m_displayCount] = nullptr;
     bridge->m_listed = false;
+    // What it covered shows what lies below.
+    if (const auto drawn = m_drawnAreas.find(bridge); drawn != m_drawnAreas.end()) {
+        m_uncovered = Union(m_uncovered, drawn->second.bounds);
+        m_fullRedraw = m_fullRedraw || !drawn->second.sure;
+        m_drawnAreas.erase(drawn);
+    }
     if (why == Removal::Resorted) {
         return true;  // still shown, still under the pointer
     }
@@ -548,15 +578,125 @@ void Factory_impl::TakeRedrawRequest(bool* flag) {
     }
 }
 
-void Factory_impl::DrawAll(Brisk::Graphics* g) {
-    std::lock_guard lock(m_lock);
-    m_graphics = g;
+void Factory_impl::AddToMeasure(const Rect& r, bool sure) {
+    if (m_measure != nullptr) {
+        *m_measure = Union(*m_measure, r);
+        m_measureSure = m_measureSure && sure;
+    }
+}
+
+Factory_impl::DrawnArea Factory_impl::Measure(IBridgeToVO* bridge) {
+    DrawnArea area;
+    Brisk::Graphics* drawing = m_graphics;
+    m_graphics = nullptr;
+    m_measure = &area.bounds;
+    m_measureOnly = true;
+    m_measureSure = true;
+    if (bridge != nullptr) {
+        area.place = bridge->GetImpl()->GetScreenRect();
+        bridge->Draw();
+    } else {
+        DrawCursorAndToolTip();
+    }
+    area.sure = m_measureSure;
+    m_measure = nullptr;
+    m_measureOnly = false;
+    m_graphics = drawing;
+    return area;
+}
+
+std::optional<Rect> Factory_impl::PlanRedraw(Brisk::Graphics* g) {
+    if (m_fullRedraw || g->GetDestImage() != m_lastTarget) {
+        return std::nullopt;
+    }
+    Rect region;
+    bool changed = false;
     for (int32_t i = 0; i < m_displayCount; ++i) {
         IBridgeToVO* bridge = m_displayList[i];
-        bridge->Draw();
-        bridge->GetImpl()->ClearDirty();
+        const auto before = m_drawnAreas.find(bridge);
+        if (before == m_drawnAreas.end()) {
+            // Shown since the last draw.
+            const DrawnArea now = Measure(bridge);
+            if (!now.sure) {
+                return std::nullopt;
+            }
+            region = Union(region, now.bounds);
+            changed = true;
+            continue;
+        }
+        if (!bridge->GetImpl()->IsDirty()) {
+            continue;
+        }
+        changed = true;
+        if (!before->second.sure) {
+            return std::nullopt;
+        }
+        const DrawnArea now = Measure(bridge);
+        if (!now.sure || !(now.place == before->second.place)) {
+            return std::nullopt;  // it moved or changed size
+        }
+        region = Union(region, Union(before->second.bounds, now.bounds));
     }
+    const DrawnArea pointer = Measure(nullptr);
+    if (!pointer.sure) {
+        return std::nullopt;
+    }
+    if (!(pointer.bounds == m_pointerBounds)) {
+        changed = true;
+        region = Union(region, Union(m_pointerBounds, pointer.bounds));
+    }
+    if (!IsEmpty(m_uncovered)) {
+        region = Union(region, m_uncovered);
+        changed = true;
+    }
+    if (!changed) {
+        return std::nullopt;  // nothing of ours changed: the reason lies outside
+    }
+    return region;
+}
+
+void Factory_impl::DrawAll(Brisk::Graphics* g) {
+    std::lock_guard lock(m_lock);
+    const std::optional<Rect> region = PlanRedraw(g);
+    m_fullRedraw = false;
+    m_uncovered = {};
+    m_lastTarget = g->GetDestImage();
+    m_lastDrawnArea = region;
+    Brisk::Graphics drawing(*g);
+    if (region) {
+        drawing.ClipRect(region->x, region->y, region->width, region->height);
+        ++m_partialDraws;
+    }
+    m_graphics = &drawing;
+    for (int32_t i = 0; i < m_displayCount; ++i) {
+        IBridgeToVO* bridge = m_displayList[i];
+        VisibleObject_impl* impl = bridge->GetImpl();
+        DrawnArea& area = m_drawnAreas[bridge];
+        if (region && !impl->IsDirty() && area.sure && !Overlaps(area.bounds, *region)) {
+            continue;  // untouched, and nothing drawn over it
+        }
+        area.bounds = {};
+        area.place = impl->GetScreenRect();
+        m_measure = &area.bounds;
+        m_measureSure = true;
+        bridge->Draw();
+        area.sure = m_measureSure;
+        impl->ClearDirty();
+    }
+    m_pointerBounds = {};
+    m_measure = &m_pointerBounds;
     DrawCursorAndToolTip();
+    m_measure = nullptr;
+    m_graphics = g;  // as before: later direct drawing goes to the caller's picture
+}
+
+void Factory_impl::RequireFullRedraw() {
+    std::lock_guard lock(m_lock);
+    m_fullRedraw = true;
+}
+
+std::optional<Rect> Factory_impl::GetLastDrawnArea() const {
+    return m_lastDrawnArea;
 }
 
 void Factory_impl::DrawCursorAndToolTip() {
@@ -579,13 +719,21 @@ bool Factory_impl::DrawImage(int32_t index, const Rect& source, const Rect& dest
     if (index < 0 || index >= kImageCacheSize || m_images[index].image == nullptr) {
         return false;
     }
-    if (m_graphics == nullptr) {
+    if (m_graphics == nullptr && !m_measureOnly) {
         return true;
     }
     Brisk::DDImage* image = m_images[index].image.get();
     Brisk::Rect src{source.x, source.y, source.width, source.height};
     if (src.width == 0 || src.height == 0) {
         src = {0, 0, image->GetWidth(), image->GetHeight()};
+    }
+    if (dest.width != 0 && dest.height != 0) {
+        AddToMeasure(dest);
+    } else {
+        AddToMeasure({dest.x, dest.y, src.width, src.height});
+    }
+    if (m_measureOnly) {
+        return true;
     }
     if (dest.width != 0 && dest.height != 0 &&
         (dest.width != src.width || dest.height != src.height)) {
@@ -602,7 +750,9 @@ bool Factory_impl::DrawImageRotated(int32_t index, const Rect& source, const Rec
     if (index < 0 || index >= kImageCacheSize || m_images[index].image == nullptr) {
         return false;
     }
-    if (m_graphics == nullptr) {
+    // Where a turned picture reaches is not worked out beforehand.
+    AddToMeasure({}, false);
+    if (m_graphics == nullptr || m_measureOnly) {
         return true;
     }
     Brisk::DDImage* image = m_images[index].image.get();
@@ -616,21 +766,25 @@ bool Factory_impl::DrawImageRotated(int32_t index, const Rect& source, const Rec
 }
 
 void Factory_impl::FillRect(const Rect& rect, const Colour& colour) {
-    if (m_graphics != nullptr) {
+    AddToMeasure(rect);
+    if (m_graphics != nullptr && !m_measureOnly) {
         m_graphics->SetColor(ToColor(colour));
         m_graphics->FillRect(rect.x, rect.y, rect.width, rect.height);
     }
 }
 
 void Factory_impl::DrawRect(const Rect& rect, const Colour& colour) {
-    if (m_graphics != nullptr) {
+    AddToMeasure({rect.x - 1, rect.y - 1, rect.width + 2, rect.height + 2});
+    if (m_graphics != nullptr && !m_measureOnly) {
         m_graphics->SetColor(ToColor(colour));
         m_graphics->DrawRect(rect.x, rect.y, rect.width, rect.height);
     }
 }
 
 void Factory_impl::DrawLine(const Point& from, const Point& to, const Colour& colour) {
-    if (m_graphics != nullptr) {
+    AddToMeasure({std::min(from.x, to.x) - 2, std::min(from.y, to.y) - 2,
+                  std::abs(to.x - from.x) + 5, std::abs(to.y - from.y) + 5});
+    if (m_graphics != nullptr && !m_measureOnly) {
         m_graphics->SetColor(ToColor(colour));
         m_graphics->DrawLine(from.x, from.y, to.x, to.y);
     }
@@ -670,7 +824,7 @@ Brisk::Font* Factory_impl::GetFramework(IFont* font) {
 
 void Factory_impl::DrawText(IFont* font, const std::string& text, const Point& point,
                             const Colour& colour, int32_t hAlign, int32_t vAlign) {
-    if (m_graphics == nullptr || font == nullptr || text.empty()) {
+    if ((m_graphics == nullptr && !m_measureOnly) || font == nullptr || text.empty()) {
         return;
     }
     std::lock_guard lock(m_cacheLock);
@@ -691,6 +845,12 @@ void Factory_impl::DrawText(IFont* font, const std::string& text, const Point& p
         y -= height / 2;
     } else if (vAlign == 2) {
         y -= height;
+    }
+    // Script glyphs reach past the advance and the line: a line's height
+    // all round covers their swashes.
+    AddToMeasure({x - height, y - height, width + 2 * height, 3 * height});
+    if (m_measureOnly) {
+        return;
     }
     m_graphics->SetColor(ToColor(colour));
     m_graphics->SetFont(framework);

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -20,6 +21,7 @@ namespace Brisk {
 class BriskAppBase;
 class DDImage;
 class Font;
+class Image;
 class Graphics;
 class ImageFont;
 }  // namespace Brisk
@@ -43,6 +45,12 @@ public:
     // Sets *flag when a visible object changed since the last call.
     virtual void TakeRedrawRequest(bool* flag) = 0;
     virtual void DrawAll(Brisk::Graphics* g) = 0;
+    // The next DrawAll draws everything: what is under the objects may have
+    // changed (the picture was made anew, something else drew over it).
+    virtual void RequireFullRedraw() {}
+    // The area the last DrawAll drew, in its own coordinates; nullopt when
+    // it drew everything.
+    virtual std::optional<Rect> GetLastDrawnArea() const { return std::nullopt; }
     virtual void MouseMove(int x, int y) = 0;
     // Click counts: 1 left, 2 left double, -1 right, -2 right double, 3 middle.
     virtual void MouseDown(int x, int y, int clickCount) = 0;
@@ -130,7 +138,14 @@ public:
 
     // --- the game bridge's frame and input (main thread) ------------------
     void TakeRedrawRequest(bool* flag) override;
+    // Draws only the area of the objects that changed, were shown or were
+    // hidden (before and after) when every changed one stayed in place and
+    // draws only where that can be told beforehand; otherwise everything. Either way the picture is
+    // the one a full redraw gives.
     void DrawAll(Brisk::Graphics* g) override;
+    void RequireFullRedraw() override;
+    std::optional<Rect> GetLastDrawnArea() const override;
+    int GetPartialDrawCount() const { return m_partialDraws; }
     void MouseMove(int x, int y) override;
     void MouseDown(int x, int y, int clickCount) override;
     void MouseUp(int x, int y, int clickCount) override;
@@ -334,6 +349,31 @@ private:
     std::unordered_set<CommonLibrary::RefObj*> m_resources;  // owned
     std::vector<std::unique_ptr<IBridgeToVO>> m_deferredDeletes;
     Brisk::Graphics* m_graphics = nullptr;  // the frame being drawn
+
+    // Partial redraw (guarded by m_lock, drawn on the main thread). What each
+    // listed object covered at its last draw and where it stood; while
+    // `m_measure` is set, the drawing primitives only add to it what they
+    // would cover (and clear `m_measureSure` where they cannot tell).
+    struct DrawnArea {
+        Rect bounds;
+        Rect place;
+        bool sure = false;
+    };
+    std::unordered_map<IBridgeToVO*, DrawnArea> m_drawnAreas;
+    Rect m_pointerBounds;  // the drawn cursor and tool tip
+    Rect m_uncovered;      // what objects hidden since the last draw covered
+    bool m_fullRedraw = true;
+    Brisk::Image* m_lastTarget = nullptr;
+    Rect* m_measure = nullptr;
+    bool m_measureOnly = false;  // the primitives draw nothing while measuring
+    bool m_measureSure = true;
+    std::optional<Rect> m_lastDrawnArea;
+    int m_partialDraws = 0;
+    // The area to draw this frame: nullopt for everything.
+    std::optional<Rect> PlanRedraw(Brisk::Graphics* g);
+    // What `bridge` (null: the cursor and tool tip) would cover if drawn now.
+    DrawnArea Measure(IBridgeToVO* bridge);
+    void AddToMeasure(const Rect& r, bool sure = true);
 
     // Main thread only.
     std::vector<KeybdSysMessageObserver*> m_keybdReceivers;  // not owned

@@ -27,7 +27,10 @@ public:
     void AddedToManager(Brisk::WidgetManager* manager) override;
     void RemovedFromManager(Brisk::WidgetManager* manager) override;
     void Update() override;
+    // Draws only what the factory changed when nothing else asked for the
+    // whole picture.
     void Draw(Brisk::Graphics* g) override;
+    std::optional<Brisk::Rect> GetLastDrawnArea() const override;
     void KeyChar(char ch) override;
     void KeyDown(int key) override;
     void KeyUp(int key) override;
@@ -44,6 +47,9 @@ private:
     IGame* m_game;                                   // not owned
     ControlLibrary::IFactoryFrameTarget* m_factory;  // not owned
     bool m_started = false;
+    bool m_factoryAsked = false;        // the factory's redraw request made it dirty
+    uint64_t m_wholeDrawsSeen = ~0ull;  // the manager's count of whole redraws at the last draw
+    std::optional<Brisk::Rect> m_lastDrawnArea;
 };
 
 }  // namespace KernelLibrary

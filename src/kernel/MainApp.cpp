@@ -51,14 +51,32 @@ void IGameBridge::Update() {
     bool redraw = false;
     m_factory->TakeRedrawRequest(&redraw);
     if (redraw) {
+        m_factoryAsked = true;
         MarkDirty();
     }
 }
 
 void IGameBridge::Draw(Brisk::Graphics* g) {
-    if (m_factory != nullptr && !m_app->IsShutdown()) {
-        m_factory->DrawAll(g);
+    m_lastDrawnArea.reset();
+    if (m_factory == nullptr || m_app->IsShutdown()) {
+        return;
     }
+    Brisk::WidgetManager* manager = m_app->GetWidgetManager();
+    const uint64_t wholeDraws = manager->GetWholeDrawCount();
+    if (!m_factoryAsked || wholeDraws != m_wholeDrawsSeen ||
+        manager->HasOtherVisibleWidgets(this)) {
+        m_factory->RequireFullRedraw();
+    }
+    m_factoryAsked = false;
+    m_wholeDrawsSeen = wholeDraws;
+    m_factory->DrawAll(g);
+    if (const std::optional<ControlLibrary::Rect> area = m_factory->GetLastDrawnArea()) {
+        m_lastDrawnArea = Brisk::Rect{area->x, area->y, area->width, area->height};
+    }
+}
+
+std::optional<Brisk::Rect> IGameBridge::GetLastDrawnArea() const {
+    return m_lastDrawnArea;
 }
 
 void IGameBridge::KeyChar(char ch) {
@@ -133,10 +151,19 @@ void MainApp::StartTime() {
     if (time == nullptr) {
         return;
     }
+    // A step's notifications may leave something to draw or do on the main
+    // thread: the main loop, perhaps waiting for input, looks at once.
+    time->SetStepListener([] { Brisk::BriskAppBase::WakeMainLoop(); });
     m_timeFollowsUpdates = IsPlayingDemo() || IsRecordingDemo();
     if (!m_timeFollowsUpdates) {
         time->StartTimer();
     }
+}
+
+uint32_t MainApp::MsUntilNextDue() {
+    auto* time = TimeLibrary::GetTimeSystem();
+    const std::optional<uint32_t> ms = time != nullptr ? time->MsUntilNextStep() : std::nullopt;
+    return ms.value_or(kMaxIdleWaitMs);
 }
 
 void MainApp::UpdateOnce() {

@@ -63,6 +63,8 @@ public:
     // (two 5 ms steps per 10 ms update) so that a replay at any speed is the
     // same game; otherwise the time system's own thread keeps it.
     void UpdateOnce() override;
+    // The time system's next step with a notification (at most a second away).
+    uint32_t MsUntilNextDue() override;
     std::vector<Brisk::DemoFile> CollectDemoFiles() override;
     // The recorded files go into "_playback/" in the data folder, which the
     // game then uses instead of the player's own.

@@ -314,8 +314,26 @@ void TimeSystem_impl::RunPlannedStep() {
             }
         }
     }
+    {
+        std::lock_guard lock(m_planLock);
+        m_plannedStep = std::max(step + 1, std::min(next, m_rescheduled));
+    }
+    if (m_stepListener) {
+        m_stepListener();
+    }
+}
+
+std::optional<uint32_t> TimeSystem_impl::MsUntilNextStep() {
     std::lock_guard lock(m_planLock);
-    m_plannedStep = std::max(step + 1, std::min(next, m_rescheduled));
+    if (!m_running) {
+        return std::nullopt;
+    }
+    const uint64_t due = StepTimeLocked(m_plannedStep);
+    const uint64_t now = m_clock.Counter();
+    if (now >= due) {
+        return 0;
+    }
+    return static_cast<uint32_t>((due - now + m_timing.perMs - 1) / m_timing.perMs);
 }
 
 }  // namespace TimeLibrary

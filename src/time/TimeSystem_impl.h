@@ -3,8 +3,10 @@
 #include <array>
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -76,6 +78,16 @@ public:
     // Steps the thread has woken for since StartTimer (benchmarks, tests).
     uint64_t GetWakeCount() const { return m_wakes.load(std::memory_order_relaxed); }
 
+    // Milliseconds (rounded up) until the next step the thread wakes for: the
+    // earliest notification any object has coming, or the once-a-second step.
+    // 0 when it is due or past; nullopt while the schedule is not running.
+    std::optional<uint32_t> MsUntilNextStep();
+    // Called on the timer thread after every step it wakes for (with no
+    // lock held), so that a waiting reader of the objects looks again. Set
+    // before StartTimer or StartSchedule; it must stay callable until
+    // StopTimer has returned.
+    void SetStepListener(std::function<void()> listener) { m_stepListener = std::move(listener); }
+
 private:
     // StepSchedule
     uint64_t CurrentStep(int32_t id) override;
@@ -129,7 +141,8 @@ private:
     std::thread m_thread;
     Timing m_timing;
     std::atomic<uint64_t> m_wakes{0};
-    int64_t m_wakeDelayUs = 50;  // timer thread only: how late sleeps end, on average
+    std::function<void()> m_stepListener;  // set while the schedule is stopped
+    int64_t m_wakeDelayUs = 50;            // timer thread only: how late sleeps end, on average
 };
 
 // Process-wide access. CreateTimeSystem replaces nothing when one exists.

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <thread>
 
+#include "framework/sound/MusicInterface.h"
+#include "framework/sound/SoundManager.h"
 #include "support/AppStateAccess.h"
 #include "support/TestApp.h"
 
@@ -272,5 +274,147 @@ TEST(MainLoop, WidgetThatDeletesItselfDuringUpdateGoesAtTheEndOfTheFrame) {
     ASSERT_TRUE(updated);
     EXPECT_TRUE(deleted);  // queued and processed at depth 1, after the update returned
 }
+
+// --- waiting for input when nothing is due -----------------------------------------
+
+// A loop past loading, at rest: its first update found nothing to do.
+void SettleAtRest(TestApp& app) {
+    AppStateAccess::Loading(app).completionHandled = true;
+    AppStateAccess::Timing(app).updateState = Brisk::UpdateState::Decide;
+    app.clock.Advance(10);
+    app.RunUntilSleep();
+}
+
+// Runs the loop over `ms` of manual time and returns the updates run.
+int UpdatesOver(TestApp& app, uint32_t ms) {
+    const int before = app.CountUpdates();
+    const uint64_t end = app.clock.Counter() + uint64_t{ms} * 1000;
+    for (int i = 0; i < 100'000 && app.clock.Counter() < end; ++i) {
+        bool updated = false;
+        app.UpdateAppStep(&updated);
+    }
+    return app.CountUpdates() - before;
+}
+
+struct DueCase {
+    uint32_t nextDueMs;  // what the time objects have due
+    uint64_t waitMs;     // the wait the loop asks for
+};
+
+class IdleWaitTest : public ::testing::TestWithParam<DueCase> {};
+
+TEST_P(IdleWaitTest, LoopAtRestWaitsUntilTheNextDueTime) {
+    const DueCase c = GetParam();
+    TestApp app;
+    app.nextDueMs = c.nextDueMs;
+    SettleAtRest(app);
+    const uint64_t slept = app.clock.SleptMs();
+
+    app.RunUntilSleep();
+
+    EXPECT_EQ(app.clock.SleptMs() - slept, c.waitMs);
+}
+
+INSTANTIATE_TEST_SUITE_P(DueTimes, IdleWaitTest,
+                         ::testing::Values(DueCase{300, 300},    // a time object in 300 ms
+                                           DueCase{5000, 1000},  // at most a second
+                                           DueCase{40, 40},
+                                           DueCase{3, 10},    // sooner than a frame: one frame
+                                           DueCase{0, 10}));  // due now: the frame's rest
+
+TEST(MainLoop, StepsThatWouldDoNothingAreNotRun) {
+    TestApp app;
+    app.nextDueMs = 250;
+    SettleAtRest(app);
+    const int draws = AppStateAccess::Counters(app).draws;
+
+    // Four due times in a second, one step each, instead of 100 steps.
+    EXPECT_EQ(UpdatesOver(app, 1000), 4) << app.trace;
+    EXPECT_EQ(AppStateAccess::Counters(app).draws, draws);
+    EXPECT_EQ(AppStateAccess::Counters(app).idleWaits, 5);
+}
+
+TEST(MainLoop, InputIsTakenByAStepBeforeTheLoopWaitsAgain) {
+    TestApp app;
+    RecordingWidget widget;
+    widget.Resize(0, 0, 100, 100);
+    app.GetWidgetManager()->AddWidget(&widget);
+    app.GetWidgetManager()->SetFocus(&widget);
+    SettleAtRest(app);
+    widget.events.clear();
+    // The step that follows every wait, then a key before the loop waits again.
+    const int before = app.CountUpdates();
+    for (int i = 0; i < 100 && app.CountUpdates() == before; ++i) {
+        bool updated = false;
+        app.UpdateAppStep(&updated);
+    }
+    app.HandleWindowMessage({app.GetMainWindowId(), Brisk::Platform::MessageId::KeyDown, 'A', 0});
+    const uint64_t slept = app.clock.SleptMs();
+
+    app.RunUntilSleep();
+    EXPECT_EQ(TestSupport::TakeJoined(&widget.events), "keydown 65");
+    // A frame's sleep, so that a step sees what the key changed ...
+    EXPECT_EQ(app.clock.SleptMs() - slept, 10u);
+    app.RunUntilSleep();
+    // ... then, nothing new, the wait for input.
+    EXPECT_EQ(app.CountUpdates(), before + 2) << app.trace;
+    EXPECT_EQ(app.clock.SleptMs() - slept, 10u + Brisk::BriskAppBase::kMaxIdleWaitMs);
+    app.GetWidgetManager()->RemoveWidget(&widget);
+}
+
+// Conditions under which the loop keeps its frame-timed steps: 100 updates
+// in a second however little is due.
+struct SteppingCase {
+    const char* name;
+    void (*arrange)(TestApp& app, Brisk::Widget& alwaysDirty);
+};
+
+class FadingMusic : public Brisk::MusicInterface {
+public:
+    bool IsFading() const override { return true; }
+};
+
+class KeepsSteppingTest : public ::testing::TestWithParam<SteppingCase> {};
+
+TEST_P(KeepsSteppingTest, LoopStepsEveryFrame) {
+    TestApp app;
+    TimedWidget dirty(&app.clock, 0, true);
+    SettleAtRest(app);
+    GetParam().arrange(app, dirty);
+    const int waits = AppStateAccess::Counters(app).idleWaits;
+
+    EXPECT_GE(UpdatesOver(app, 1000), 99) << GetParam().name;
+    EXPECT_EQ(AppStateAccess::Counters(app).idleWaits, waits) << GetParam().name;
+    app.GetWidgetManager()->RemoveWidget(&dirty);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Conditions, KeepsSteppingTest,
+    ::testing::Values(SteppingCase{"recording a demo",
+                                   [](TestApp& app, Brisk::Widget&) {
+                                       AppStateAccess::CommandLine(app).recordingDemo = true;
+                                   }},
+                      SteppingCase{"a music fade",
+                                   [](TestApp& app, Brisk::Widget&) {
+                                       app.UseSoundPlayers(nullptr,
+                                                           std::make_unique<FadingMusic>());
+                                   }},
+                      SteppingCase{"a URL open being judged",
+                                   [](TestApp& app, Brisk::Widget&) {
+                                       AppStateAccess::Url(app).url = "https://example.org";
+                                   }},
+                      SteppingCase{"a held mouse button",
+                                   [](TestApp& app, Brisk::Widget&) {
+                                       app.GetWidgetManager()->MouseDown(5, 5, 1);
+                                   }},
+                      SteppingCase{"a widget with something new every update",
+                                   [](TestApp& app, Brisk::Widget& dirty) {
+                                       app.GetWidgetManager()->AddWidget(&dirty);
+                                   }}),
+    [](const ::testing::TestParamInfo<SteppingCase>& info) {
+        std::string name = info.param.name;
+        std::replace(name.begin(), name.end(), ' ', '_');
+        return name;
+    });
 
 }  // namespace

@@ -98,6 +98,7 @@ TEST_F(WholeGame, APlayerNamedAnnaWinsAnEasyGameAndEverythingIsSaved) {
                   {TestSupport::SavedProfile(1, "Anna", Gamespace::kEasy, {{{1, 0, 5}, {}, {}}}),
                    TestSupport::HistoryBlock({{kGameDate, Gamespace::kEasy, 3, 0, 5, ""}})}));
     EXPECT_EQ(ReadBytes("options.opt"), (Bytes{0, 20, 0, 40, 0, 3}));
+    EXPECT_GT(m_partialDrawsCompared, 2);  // each compared with the whole picture
 }
 
 TEST_F(WholeGame, ATakenNameShowsTheErrorAndLeadsBackToAnEmptyBox) {
@@ -488,6 +489,8 @@ TEST_F(WholeGame, EveryScreenIsDrawn) {
     look("9-result");
     CloseWindow();  // "Exit" itself is under the result dialog
     look("10-exit");
+    // Drawn only where things changed, and the same as drawn whole.
+    EXPECT_GT(m_partialDrawsCompared, 5);
 }
 
 // The screens of choosing players and of a game with others.

@@ -46,6 +46,7 @@ public:
         trace += 'D';
         return BriskAppBase::DrawFrame();
     }
+    uint32_t MsUntilNextDue() override { return nextDueMs; }
 
     // Runs main-loop steps until the loop sleeps once (or `maxSteps` pass).
     void RunUntilSleep(int maxSteps = 10'000) {
@@ -62,6 +63,8 @@ public:
 
     Brisk::Platform::ManualClock clock;
     std::string trace;
+    // What the loop is told is due next (a time object's notification).
+    uint32_t nextDueMs = kMaxIdleWaitMs;
 };
 
 // A widget that records what reaches it.

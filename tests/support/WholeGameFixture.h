@@ -34,6 +34,7 @@
 #include "framework/platform/Process.h"
 #include "framework/platform/Window.h"
 #include "framework/resources/ImageLib.h"
+#include "framework/widgets/WidgetManager.h"
 #include "game/CardSets.h"
 #include "game/FieldMgr.h"
 #include "game/GameImpl.h"
@@ -139,8 +140,35 @@ protected:
         for (int i = 0; i < n && !app->IsShutdown(); ++i) {
             bool updated = false;
             app->UpdateAppStep(&updated);
+            ComparePartialDraw();
             appClock.Advance(10'000);
         }
+    }
+    // After a draw of only the changed objects, the back buffer must be what
+    // drawing everything gives, to the pixel: the whole screen is drawn
+    // again, as the main loop would, and compared.
+    void ComparePartialDraw() {
+        ControlLibrary::Factory_impl* factory = ControlLibrary::GetFactory();
+        if (!m_comparePartialDraws || factory == nullptr ||
+            factory->GetPartialDrawCount() == m_partialDrawsSeen) {
+            return;
+        }
+        m_partialDrawsSeen = factory->GetPartialDrawCount();
+        Brisk::DDImage* screen = app->GetDisplay()->GetScreenImage();
+        const int count = screen->GetWidth() * screen->GetHeight();
+        const std::vector<uint32_t> partial(screen->GetBits(), screen->GetBits() + count);
+        app->GetWidgetManager()->MarkAllDirty();
+        app->GetWidgetManager()->DrawScreen();
+        const uint32_t* full = screen->GetBits();
+        // The byte above the colour is never shown (the frame is presented as XRGB).
+        const auto [p, f] =
+            std::mismatch(partial.begin(), partial.end(), full,
+                          [](uint32_t a, uint32_t b) { return ((a ^ b) & 0xFFFFFFu) == 0; });
+        EXPECT_TRUE(p == partial.end())
+            << "partial draw " << m_partialDrawsSeen << " differs first at x "
+            << (p - partial.begin()) % screen->GetWidth() << ", y "
+            << (p - partial.begin()) / screen->GetWidth();
+        ++m_partialDrawsCompared;
     }
     // Lets `ms` pass on the timer thread, with the main loop running along.
     void Wait(int ms) {
@@ -278,7 +306,10 @@ protected:
     std::vector<std::string> m_extraArgs;  // more command-line switches
     bool m_ownDataFolder = false;          // XDG_DATA_HOME inside the test's folder
     std::optional<std::string> m_oldDataHome;
-    std::vector<int> exitCodes;  // exits asked for where m_linkData is false
+    std::vector<int> exitCodes;         // exits asked for where m_linkData is false
+    bool m_comparePartialDraws = true;  // see ComparePartialDraw
+    int m_partialDrawsSeen = 0;
+    int m_partialDrawsCompared = 0;
 };
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <atomic>
 #include <random>
 #include <string>
@@ -565,3 +567,44 @@ TEST(TimeSystemThread, AnObjectDestroyedInItsStartNotificationOutlivesStart) {
 }
 
 }  // namespace
+
+// The main loop waits until the next step with a notification and hears
+// about every step the thread runs.
+struct NextDueCase {
+    int32_t period;       // of a looped object started at 0
+    uint32_t advanceMs;   // manual time passed before asking
+    uint32_t expectedMs;  // until its next notification
+};
+
+class NextDueTest : public ::testing::TestWithParam<NextDueCase> {};
+
+TEST_P(NextDueTest, TellsWhenTheNextNotificationIsDue) {
+    const NextDueCase c = GetParam();
+    Brisk::Platform::ManualClock clock;
+    TimeSystem_impl system(clock);
+    Recorder log(&system);
+    int heard = 0;
+    system.SetStepListener([&heard] { ++heard; });
+    EXPECT_EQ(system.MsUntilNextStep(), std::nullopt);  // no schedule yet
+    ITimeObject* t = system.CreateTimeObject(&log, -1, c.period);
+    t->SetLooped(true);
+    ASSERT_TRUE(t->Start(false, 0));
+    ASSERT_TRUE(system.StartSchedule());
+    // Time passes a millisecond at a time, each due step run on time.
+    int steps = 0;
+    for (uint32_t ms = 0; ms < c.advanceMs; ++ms) {
+        clock.Advance(1);
+        steps += system.RunDueSteps();
+    }
+
+    EXPECT_EQ(system.MsUntilNextStep(), c.expectedMs);
+    EXPECT_EQ(heard, steps);
+    system.StopTimer();
+}
+
+INSTANTIATE_TEST_SUITE_P(Periods, NextDueTest,
+                         ::testing::Values(NextDueCase{300, 0, 5},    // the start, one step on
+                                           NextDueCase{300, 5, 295},  // ticks at 300, 600, ...
+                                           NextDueCase{300, 125, 175}, NextDueCase{300, 306, 294},
+                                           NextDueCase{5000, 5, 1000},  // a silent step a second
+                                           NextDueCase{40, 42, 38}));

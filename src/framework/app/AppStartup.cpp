@@ -203,6 +203,7 @@ void BriskAppBase::Start() {
             DebugOutput("Resource Loading Time: " +
                         std::to_string(Now() - m_timing.constructionTick) + "\r\n");
             m_loading.threadCompleted = true;
+            WakeMainLoop();
         });
     }
     if (m_window != nullptr) {

@@ -113,6 +113,13 @@ public:
     virtual void RebuildAllImageBits() {}
     // Runs once on the main thread after the loading thread has ended.
     virtual void OnLoadingComplete() {}
+    // Milliseconds until something the program keeps on its own clocks is
+    // due (a time object about to notify); the main loop waits for input at
+    // most that long when nothing else needs it. The base has nothing due.
+    virtual uint32_t MsUntilNextDue() { return kMaxIdleWaitMs; }
+    // True while the coming updates have work even with no input and
+    // nothing to draw (a fade, a held button's repeat).
+    virtual bool UpdatesWanted() const;
     // The music player: silent when sound is switched off.
     virtual std::unique_ptr<MusicInterface> CreateMusicInterface();
     virtual void OnInitDone() {}
@@ -274,6 +281,12 @@ public:
     // thread, otherwise at the main loop's next pump. Any thread. A window of
     // kMainWindowAlias means the main window as it is when the message arrives.
     void SendWindowMessage(const WindowMessage& message);
+    // Ends the main loop's wait for input, so that it steps at once (work
+    // left by another thread: a time object's notification, the loading
+    // thread's end). Any thread.
+    static void WakeMainLoop();
+    // The longest the main loop waits for input with nothing due.
+    static constexpr uint32_t kMaxIdleWaitMs = 1000;
     static constexpr Platform::WindowId kMainWindowAlias = 0xFFFF'FFFEu;
 
     // --- per-user settings (the registry) ----------------------------------
@@ -432,6 +445,11 @@ public:
         int nonDrawCount = 0;           // updates since the last draw
         bool drawPending = false;
         bool lastDrawEmpty = false;  // the last draw changed nothing
+        // With nothing due the loop waits for input, the next due time or a
+        // wake instead of stepping every frame time (never during a demo,
+        // whose replay needs every update).
+        bool sleepUntilDue = true;
+        int quietUpdates = 0;  // updates in a row that left nothing to draw or do
         bool timerEnabled = false;
         int vsyncCheckUpdates = 0;    // refresh sanity check: updates counted
         uint32_t vsyncCheckTick = 0;  //   since this clock reading
@@ -446,6 +464,7 @@ public:
         int drawTime = 0;     // milliseconds spent drawing
         int presentTime = 0;  // milliseconds spent presenting
         int sleeps = 0;
+        int idleWaits = 0;  // of those, waits for input beyond the frame time
         int presents = 0;
         // Start-up marks for benchmarks: the first frame after loading, and
         // the first frame after the first key pressed after it.
@@ -584,6 +603,11 @@ private:
     // Draws a pending frame or sleeps the rest of the frame; false when it
     // would have slept and `allowSleep` is false.
     bool DrawOrSleep(const FramePace& pace, bool allowSleep, uint32_t* slept);
+    // True when the loop may wait beyond the frame time: nothing queued,
+    // drawn, loading or recorded, and the last update found nothing to do.
+    bool MayWaitForInput();
+    // Idle waits are allowed at all (not during a demo, after loading).
+    bool IdleWaitsAllowed() const;
     // Sleeps to give the loading thread time; false as above.
     bool YieldToLoader(uint32_t start, uint32_t slept, bool allowSleep);
 

@@ -143,6 +143,10 @@ bool BriskAppBase::ProcessDeferredMessages(bool single) {
     while (!m_deferredMessages.empty()) {
         const WindowMessage message = m_deferredMessages.front();
         m_deferredMessages.pop_front();
+        if (message.message != MessageId::Timer) {
+            // Input may have changed what is shown: the next update looks.
+            m_timing.quietUpdates = 0;
+        }
         if (!m_commandLine.playingDemo) {
             if (m_commandLine.recordingDemo) {
                 RecordDemoMessage(message);
@@ -385,6 +389,7 @@ void BriskAppBase::HandleTimerTick() {
     const bool inside = m_window != nullptr && m_window->IsMouseInside();
     if (inside != m_input.mouseInWindow) {
         m_input.mouseInWindow = inside;
+        m_timing.quietUpdates = 0;
         int x = 0;
         int y = 0;
         if (!inside) {
@@ -478,8 +483,11 @@ void BriskAppBase::SendWindowMessage(const WindowMessage& message) {
         HandleWindowMessage(message);
         return;
     }
-    std::lock_guard lock(m_inboxLock);
-    m_inbox.push_back(message);
+    {
+        std::lock_guard lock(m_inboxLock);
+        m_inbox.push_back(message);
+    }
+    WakeMainLoop();
 }
 
 void BriskAppBase::OnTerminationRequest() {
@@ -609,10 +617,49 @@ bool BriskAppBase::DrawOrSleep(const FramePace& pace, bool allowSleep, uint32_t*
         return false;
     }
     ++m_counters.sleeps;
-    Platform::EventPump::Sleep(*m_clock, static_cast<uint32_t>(sleep));
+    const uint32_t wait = MayWaitForInput() ? std::min(MsUntilNextDue(), kMaxIdleWaitMs) : 0;
+    if (wait <= static_cast<uint32_t>(sleep)) {
+        Platform::EventPump::Sleep(*m_clock, static_cast<uint32_t>(sleep));
+        m_timing.pumpDue = true;
+        *slept = static_cast<uint32_t>(sleep);
+        return true;
+    }
+    // Nothing to do until input, a wake or the due time: the steps that
+    // would pass meanwhile would change nothing, so they are not run. One
+    // step follows the wait at once, to take whatever ended it.
+    ++m_counters.idleWaits;
+    const uint32_t before = Now();
+    Platform::EventPump::WaitForInput(*m_clock, wait, static_cast<uint32_t>(sleep));
+    const uint32_t after = Now();
+    *slept = static_cast<uint32_t>(std::max<int32_t>(0, TickDiff(after, before)));
+    m_timing.lastTimeCheck = after;
+    m_timing.pendingUpdateTime = pace.frameLength;
     m_timing.pumpDue = true;
-    *slept = static_cast<uint32_t>(sleep);
     return true;
+}
+
+bool BriskAppBase::IdleWaitsAllowed() const {
+    return m_timing.sleepUntilDue && !m_commandLine.playingDemo && !m_commandLine.recordingDemo &&
+           m_loading.completionHandled && !m_loading.yieldMainThread;
+}
+
+bool BriskAppBase::MayWaitForInput() {
+    if (!IdleWaitsAllowed() || m_timing.quietUpdates == 0 || m_timing.drawPending ||
+        m_cursor.changed || !m_deferredMessages.empty() || !m_url.url.empty() ||
+        m_life.deferredShutdown || UpdatesWanted()) {
+        return false;
+    }
+    std::lock_guard lock(m_inboxLock);
+    return m_inbox.empty();
+}
+
+bool BriskAppBase::UpdatesWanted() const {
+    return (m_musicInterface != nullptr && m_musicInterface->IsFading()) ||
+           (m_widgetManager != nullptr && m_widgetManager->HasHeldButtons());
+}
+
+void BriskAppBase::WakeMainLoop() {
+    Platform::EventPump::Wake();
 }
 
 bool BriskAppBase::YieldToLoader(uint32_t start, uint32_t slept, bool allowSleep) {
@@ -716,8 +763,10 @@ void BriskAppBase::HandleLoadingCompletion() {
 
 void BriskAppBase::UpdateOnce() {
     ++m_counters.updates;
+    ++m_timing.quietUpdates;
     if (!m_life.minimized && m_widgetManager->UpdateFrame()) {
         ++m_counters.changedUpdates;
+        m_timing.quietUpdates = 0;
     }
     if (m_musicInterface != nullptr) {
         m_musicInterface->UpdateMusic();
@@ -768,11 +817,15 @@ bool BriskAppBase::DrawFrame() {
     }
     m_life.drawing = true;
     const bool widgetsDrawn = m_widgetManager->DrawScreen();
-    const bool drawn = DrawScreenshotFlash(widgetsDrawn) > 0 || widgetsDrawn;
+    const int flashDrawn = DrawScreenshotFlash(widgetsDrawn);
+    const bool drawn = flashDrawn > 0 || widgetsDrawn;
     m_life.drawing = false;
 
     const uint32_t now = Now();
-    const bool due = drawn || TickDiff(now, m_timing.lastPresentTick) >= 1000 || m_cursor.changed;
+    // The once-a-second present repeats an unchanged picture; a loop that
+    // waits for input leaves that to the window system's exposure messages.
+    const bool due = drawn || m_cursor.changed ||
+                     (!IdleWaitsAllowed() && TickDiff(now, m_timing.lastPresentTick) >= 1000);
     if (!due || TickDiff(now, m_timing.nextDrawTick) < 0) {
         m_timing.drawPending = false;
         m_timing.lastDrawEmpty = true;
@@ -791,7 +844,11 @@ bool BriskAppBase::DrawFrame() {
     }
     const uint32_t presentStart = Now();
     m_timing.lastPresentTick = presentStart;
-    PresentFrame(nullptr);
+    // Only the widgets' changed area, unless something else changed the picture.
+    const std::optional<Platform::Rect> area = m_widgetManager->GetDrawnArea();
+    const bool part =
+        widgetsDrawn && area && !m_cursor.changed && !m_softwareCursorActive && flashDrawn == 0;
+    PresentFrame(part ? &*area : nullptr);
     MarkStartupFrames();
     UpdateUpdateBacklog();
     const uint32_t end = Now();
@@ -825,7 +882,7 @@ void BriskAppBase::MarkStartupFrames() {
     }
 }
 
-void BriskAppBase::PresentFrame(const Platform::Rect* /*clip*/) {
+void BriskAppBase::PresentFrame(const Platform::Rect* clip) {
     if (m_life.drawing || m_life.shutdown) {
         return;
     }
@@ -833,7 +890,7 @@ void BriskAppBase::PresentFrame(const Platform::Rect* /*clip*/) {
     if (m_display == nullptr || m_window == nullptr) {
         return;
     }
-    if (!m_life.displayLost && m_display->Redraw()) {
+    if (!m_life.displayLost && m_display->Redraw(clip)) {
         return;
     }
     m_life.displayLost = true;

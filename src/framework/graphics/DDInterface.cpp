@@ -120,7 +120,7 @@ void DDInterface::RestoreUnderCursor(const std::vector<uint32_t>& saved,
     m_screenImage->BitsChanged();
 }
 
-bool DDInterface::Redraw() {
+bool DDInterface::Redraw(const Platform::Rect* area) {
     std::lock_guard lock(m_lock);
     if (m_presenter == nullptr || m_screenImage == nullptr) {
         return false;
@@ -136,7 +136,11 @@ bool DDInterface::Redraw() {
     if (m_cursorImage != nullptr) {
         DrawCursor(&saved, &savedRect);
     }
-    const bool ok = m_presenter->Present(m_screenImage->GetBits(), m_width * 4);
+    // A part is enough when the presenter holds the back buffer as it was
+    // (no cursor drawn into it) before this frame's drawing.
+    const bool part = area != nullptr && m_cursorImage == nullptr && m_shownValid;
+    const bool ok =
+        m_presenter->Present(m_screenImage->GetBits(), m_width * 4, part ? area : nullptr);
     if (m_cursorImage != nullptr) {
         RestoreUnderCursor(saved, savedRect);
     }

@@ -49,7 +49,9 @@ public:
     // Shows the back buffer. False when presentation failed (display lost).
     // A back buffer unchanged since it was last shown is shown again without
     // being handed to the presenter anew.
-    bool Redraw();
+    // With `area` (back-buffer coordinates), only that part changed since
+    // the last Redraw, and only it is handed over.
+    bool Redraw(const Platform::Rect* area = nullptr);
     // How many back buffers have been handed to the presenter. Main thread.
     int GetUploadCount() const;
     static std::string ResultToString(int result);

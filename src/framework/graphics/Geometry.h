@@ -34,6 +34,21 @@ inline Rect Intersect(const Rect& a, const Rect& b) {
     return {x0, y0, x1 - x0, y1 - y0};
 }
 
+// The smallest rectangle holding both; an empty one adds nothing.
+inline Rect Union(const Rect& a, const Rect& b) {
+    if (IsEmpty(a)) {
+        return b;
+    }
+    if (IsEmpty(b)) {
+        return a;
+    }
+    const int x0 = std::min(a.x, b.x);
+    const int y0 = std::min(a.y, b.y);
+    const int x1 = std::max(a.x + a.width, b.x + b.width);
+    const int y1 = std::max(a.y + a.height, b.y + b.height);
+    return {x0, y0, x1 - x0, y1 - y0};
+}
+
 inline bool Contains(const Rect& outer, const Rect& inner) {
     return inner.x >= outer.x && inner.y >= outer.y &&
            inner.x + inner.width <= outer.x + outer.width &&

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <atomic>
 #include <map>
 #include <optional>
@@ -524,6 +525,21 @@ void EventPump::Sleep(Clock& clock, uint32_t ms) {
     }
 }
 
+void EventPump::WaitForInput(Clock& clock, uint32_t ms, uint32_t unwatchedMs) {
+    if (ms == 0) {
+        return;
+    }
+    if (&clock != &SystemClock()) {
+        clock.Sleep(ms);
+    } else if (!WaitForWindowSystemOrWake(ms)) {
+        clock.Sleep(std::min(ms, unwatchedMs));
+    }
+}
+
+void EventPump::Wake() {
+    WakeWindowSystemWait();
+}
+
 bool EventPump::Post(const WindowMessage& message) {
     if (message.message != MessageId::Notify) {
         return false;
@@ -532,7 +548,9 @@ bool EventPump::Post(const WindowMessage& message) {
     e.type = NotifyEventType();
     e.user.windowID = message.window;
     e.user.code = static_cast<Sint32>(message.wparam);
-    return SDL_PushEvent(&e) == 1;
+    const bool posted = SDL_PushEvent(&e) == 1;
+    Wake();  // a pushed event does not touch the window system's connection
+    return posted;
 }
 
 void EventPump::EnableTextInput(bool on) {

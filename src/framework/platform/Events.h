@@ -36,6 +36,14 @@ public:
     // Sleeps `ms` on `clock` before the next Pump. On the system clock the
     // sleep also watches the window system, which spares that Pump a look.
     static void Sleep(Clock& clock, uint32_t ms);
+    // Waits up to `ms` for input or a Wake, whichever comes first. On the
+    // system clock with a watched window system the wait ends early; without
+    // one it lasts at most `unwatchedMs` (input could not end it). A manual
+    // clock advances by `ms`. Main thread only.
+    static void WaitForInput(Clock& clock, uint32_t ms, uint32_t unwatchedMs);
+    // Ends the main thread's current or next WaitForInput at once. Any
+    // thread, also a signal handler.
+    static void Wake();
     // Delivers the messages one platform event makes (none, one or more).
     void Translate(const SDL_Event& event, const Handler& handler);
 

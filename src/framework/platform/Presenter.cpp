@@ -131,12 +131,26 @@ void Presenter::OutputSize(int* w, int* h) const {
     }
 }
 
-bool Presenter::Present(const uint32_t* pixels, int pitch) {
+bool Presenter::Present(const uint32_t* pixels, int pitch, const Rect* area) {
+    const bool part = area != nullptr && m_shown && m_kind != Kind::WindowSurface;
     m_shown = false;
     ++m_uploads;
     bool ok = false;
     if (m_kind == Kind::WindowSurface) {
         ok = PresentToSurface(pixels, pitch);
+    } else if (part) {
+        // The texture keeps the rest of the last picture.
+        SDL_Rect rect{};
+        const SDL_Rect changed{area->x, area->y, area->width, area->height};
+        const SDL_Rect whole{0, 0, m_width, m_height};
+        const bool any = SDL_IntersectRect(&changed, &whole, &rect) == SDL_TRUE;
+        const Rect r{rect.x, rect.y, any ? rect.w : 0, any ? rect.h : 0};
+        ++m_partialUploads;
+        ok = (r.width <= 0 || r.height <= 0 ||
+              SDL_UpdateTexture(static_cast<SDL_Texture*>(m_texture), &rect,
+                                pixels + static_cast<ptrdiff_t>(r.y) * (pitch / 4) + r.x,
+                                pitch) == 0) &&
+             ShowTexture();
     } else {
         ok = SDL_UpdateTexture(static_cast<SDL_Texture*>(m_texture), nullptr, pixels, pitch) == 0 &&
              ShowTexture();

@@ -34,7 +34,11 @@ public:
 
     // Uploads the picture (`pitch` in bytes) and shows it. False when the
     // renderer failed (the caller treats the display as lost).
-    bool Present(const uint32_t* pixels, int pitch);
+    // With `area`, only that part of the picture has changed since the last
+    // successful Present: only it is uploaded.
+    bool Present(const uint32_t* pixels, int pitch, const Rect* area = nullptr);
+    // How many of the pictures taken in were parts.
+    int PartialUploadCount() const { return m_partialUploads; }
     // Shows the picture of the last successful Present again without taking
     // its pixels anew. False, having shown nothing, when that picture is not
     // kept (nothing shown yet, or the window's output changed size since):
@@ -62,6 +66,7 @@ private:
     int m_height = 0;
     Kind m_kind = Kind::Software;
     int m_uploads = 0;
+    int m_partialUploads = 0;
     bool m_shown = false;  // the last Present succeeded...
     int m_shownW = 0;      // ...into an output of this size
     int m_shownH = 0;

@@ -1,4 +1,5 @@
 #include "framework/platform/Signals.h"
+#include "framework/platform/WindowSystemWatch.h"
 
 #include <SDL.h>
 #include <pthread.h>
@@ -42,6 +43,7 @@ void EndHelper(HelperSlot* slot) {
 extern "C" void OnTerminationSignal(int signal) {
     g_lastSignal.store(signal, std::memory_order_relaxed);
     g_pendingSignal.store(signal, std::memory_order_release);
+    WakeWindowSystemWait();  // the main loop may be waiting for input
     if (HelperSlot* slot = g_helperSlot.load()) {
         slot->terminating.store(1);
         EndHelper(slot);

@@ -5,15 +5,23 @@
 
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <poll.h>
 #include <sys/epoll.h>
+#include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <array>
+#include <atomic>
 #include <chrono>
 #include <climits>
 #include <thread>
 
 namespace Brisk::Platform {
 namespace {
+// Counts wake requests for the idle wait; made with the first watched
+// window and kept for the process, so that a signal handler may write to
+// it at any time (write is async-signal-safe).
+std::atomic<int> g_wakeFd{-1};
 #if defined(SDL_VIDEO_DRIVER_X11)
 // Main thread only. The connection is watched through an epoll set holding
 // its socket: waiting on it costs about what a plain sleep does, where a
@@ -46,6 +54,9 @@ void WatchWindowSystemOf(void* sdlWindow) {
     }
     if (sdlWindow == nullptr) {
         return;
+    }
+    if (g_wakeFd.load() < 0) {
+        g_wakeFd.store(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
     }
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
@@ -110,6 +121,42 @@ bool SleepWatchingWindowSystem(uint32_t ms) {
     static_cast<void>(ms);
     return false;
 #endif
+}
+
+bool WaitForWindowSystemOrWake(uint32_t ms) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    if (g_display == nullptr || ms > INT_MAX) {
+        return false;
+    }
+    g_verdict = Verdict::Unknown;
+    if (QLength(g_display) > 0) {
+        return true;  // already read and waiting in the client library's queue
+    }
+    std::array<pollfd, 2> fds{};
+    fds[0].fd = ConnectionNumber(g_display);
+    fds[0].events = POLLIN;
+    fds[1].fd = g_wakeFd.load();
+    fds[1].events = POLLIN;
+    const nfds_t count = fds[1].fd >= 0 ? 2 : 1;
+    if (poll(fds.data(), count, static_cast<int>(ms)) > 0 && count == 2 &&
+        (fds[1].revents & POLLIN) != 0) {
+        uint64_t requests = 0;
+        // Taking the count resets it; the descriptor never blocks.
+        [[maybe_unused]] const ssize_t got = read(fds[1].fd, &requests, sizeof requests);
+    }
+    return true;
+#else
+    static_cast<void>(ms);
+    return false;
+#endif
+}
+
+void WakeWindowSystemWait() {
+    const int fd = g_wakeFd.load();
+    if (fd >= 0) {
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t put = write(fd, &one, sizeof one);
+    }
 }
 
 }  // namespace Brisk::Platform

@@ -22,4 +22,13 @@ bool WindowSystemQuiet();
 // watched.
 bool SleepWatchingWindowSystem(uint32_t ms);
 
+// Waits up to `ms` milliseconds, ending early when the watched connection
+// has something or WakeWindowSystemWait is called (before or during the
+// wait). Returns false, without waiting, when nothing is watched.
+bool WaitForWindowSystemOrWake(uint32_t ms);
+
+// Ends the current or next WaitForWindowSystemOrWake at once. Any thread;
+// safe in a signal handler. Nothing when no connection was ever watched.
+void WakeWindowSystemWait();
+
 }  // namespace Brisk::Platform

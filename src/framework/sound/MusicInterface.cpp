@@ -629,6 +629,11 @@ void StreamMusicInterface::UpdateMusic() {
     }
 }
 
+bool StreamMusicInterface::IsFading() const {
+    return std::any_of(m_songs.begin(), m_songs.end(),
+                       [](const auto& entry) { return entry.second.fadeStep != 0; });
+}
+
 void StreamMusicInterface::StopMusic(int id) {
     if (Song* song = Find(id)) {
         song->volume = 0;

@@ -41,6 +41,8 @@ public:
     virtual void SetMusicAmplification(int /*id*/, double /*value*/) {}
     // One fading step; the application calls it once per update.
     virtual void UpdateMusic() {}
+    // True while a fade is under way: UpdateMusic then has work every update.
+    virtual bool IsFading() const { return false; }
 };
 
 class MusicChannel;
@@ -75,6 +77,7 @@ public:
     void SetMusicMasterVolume(double volume) override;
     void SetMusicAmplification(int id, double value) override;
     void UpdateMusic() override;
+    bool IsFading() const override;
 
     // Song state, for inspection.
     struct Song {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,9 @@ public:
     virtual bool WantsFocus() { return m_wantsFocus; }
     virtual void DrawOverlay(Graphics* g, int /*priority*/) { DrawOverlay(g); }
     virtual void DrawOverlay(Graphics* /*g*/) {}
+    // The part of the widget its last Draw changed, in its own coordinates;
+    // nullopt for all of it.
+    virtual std::optional<Rect> GetLastDrawnArea() const { return std::nullopt; }
     virtual void GotFocus() { m_hasFocus = true; }
     virtual void LostFocus() { m_hasFocus = false; }
     virtual void KeyChar(char /*ch*/) {}

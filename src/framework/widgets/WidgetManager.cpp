@@ -77,6 +77,16 @@ void WidgetManager::DrawOverlaysBelow(int limit) {
     }
 }
 
+void WidgetManager::MarkAllDirty() {
+    ++m_wholeDrawCount;
+    WidgetContainer::MarkAllDirty();
+}
+
+bool WidgetManager::HasOtherVisibleWidgets(const Widget* w) const {
+    return std::any_of(m_widgets.begin(), m_widgets.end(),
+                       [w](const Widget* other) { return other != w && other->m_visible; });
+}
+
 bool WidgetManager::DrawScreen() {
     ModalFlags flags;
     InitModalFlags(&flags);
@@ -85,6 +95,7 @@ bool WidgetManager::DrawScreen() {
     const bool anyDirty =
         std::any_of(m_widgets.begin(), m_widgets.end(), [](Widget* w) { return w->m_dirty; });
     bool drawn = false;
+    std::optional<Rect> area = Rect{0, 0, 0, 0};
     Graphics screen(m_screenImage);
     m_currentGraphics = &screen;
     if (anyDirty) {
@@ -101,12 +112,23 @@ bool WidgetManager::DrawScreen() {
                 child->DrawAll(&flags, &copy);
                 child->m_dirty = false;
                 drawn = true;
+                Rect part =
+                    child->GetLastDrawnArea().value_or(Rect{0, 0, child->m_width, child->m_height});
+                part.x += child->m_x - m_widgetRect.x;
+                part.y += child->m_y - m_widgetRect.y;
+                if (area) {
+                    area = Union(*area, part);
+                }
             }
         }
+    }
+    if (!m_overlays.empty()) {
+        area.reset();  // overlays draw where they like
     }
     DrawOverlaysBelow(INT_MAX);
     m_currentGraphics = nullptr;
     m_dirty = false;
+    m_drawnArea = area;
     return drawn;
 }
 

@@ -74,7 +74,21 @@ public:
     // Queues an overlay to be drawn after the widgets, in ascending priority.
     void DeferOverlay(Widget* w, int priority);
 
-    void SetScreenImage(Image* image) { m_screenImage = image; }
+    void SetScreenImage(Image* image) {
+        m_screenImage = image;
+        ++m_wholeDrawCount;
+    }
+    // Marks every widget dirty, to be drawn whole (a picture made anew,
+    // exposed, restored or resized).
+    void MarkAllDirty() override;
+    // Counts the times the whole area had to be drawn again; a widget that
+    // draws only its changes draws all of itself when this has moved on
+    // since its last draw, or when it shares the screen with other widgets.
+    uint64_t GetWholeDrawCount() const { return m_wholeDrawCount; }
+    bool HasOtherVisibleWidgets(const Widget* w) const;
+    // The screen area the last DrawScreen changed, in screen-image
+    // coordinates; nullopt when it may have changed anywhere.
+    const std::optional<Rect>& GetDrawnArea() const { return m_drawnArea; }
     Image* GetScreenImage() const { return m_screenImage; }
     Widget* GetFocus() const { return m_focusWidget; }
     Widget* GetOverWidget() const { return m_overWidget; }
@@ -165,6 +179,8 @@ private:
     std::array<bool, 255> m_keyDown{};
     int m_updateCnt = 0;
     int m_lastInputUpdateCnt = 0;
+    uint64_t m_wholeDrawCount = 0;
+    std::optional<Rect> m_drawnArea;
 };
 
 }  // namespace Brisk
