@@ -390,27 +390,31 @@ TEST_P(KeepsSteppingTest, LoopStepsEveryFrame) {
 
 INSTANTIATE_TEST_SUITE_P(
     Conditions, KeepsSteppingTest,
-    ::testing::Values(SteppingCase{"recording a demo",
-                                   [](TestApp& app, Brisk::Widget&) {
-                                       AppStateAccess::CommandLine(app).recordingDemo = true;
-                                   }},
-                      SteppingCase{"a music fade",
-                                   [](TestApp& app, Brisk::Widget&) {
-                                       app.UseSoundPlayers(nullptr,
-                                                           std::make_unique<FadingMusic>());
-                                   }},
-                      SteppingCase{"a URL open being judged",
-                                   [](TestApp& app, Brisk::Widget&) {
-                                       AppStateAccess::Url(app).url = "https://example.org";
-                                   }},
-                      SteppingCase{"a held mouse button",
-                                   [](TestApp& app, Brisk::Widget&) {
-                                       app.GetWidgetManager()->MouseDown(5, 5, 1);
-                                   }},
-                      SteppingCase{"a widget with something new every update",
-                                   [](TestApp& app, Brisk::Widget& dirty) {
-                                       app.GetWidgetManager()->AddWidget(&dirty);
-                                   }}),
+    ::testing::Values(
+        SteppingCase{"recording a demo",
+                     [](TestApp& app, Brisk::Widget&) {
+                         AppStateAccess::CommandLine(app).recordingDemo = true;
+                     }},
+        SteppingCase{"a music fade",
+                     [](TestApp& app, Brisk::Widget&) {
+                         app.UseSoundPlayers(nullptr, std::make_unique<FadingMusic>());
+                     }},
+        SteppingCase{"a URL open being judged",
+                     [](TestApp& app, Brisk::Widget&) {
+                         AppStateAccess::Url(app).url = "https://example.org";
+                     }},
+        SteppingCase{
+            "a held mouse button",
+            [](TestApp& app, Brisk::Widget&) { app.GetWidgetManager()->MouseDown(5, 5, 1); }},
+        SteppingCase{"a held gamepad direction",
+                     [](TestApp& app, Brisk::Widget&) {
+                         app.HandleWindowMessage(
+                             {app.GetMainWindowId(), Brisk::Platform::MessageId::PadDown,
+                              static_cast<int64_t>(Brisk::Platform::PadButton::Down), 0});
+                     }},
+        SteppingCase{
+            "a widget with something new every update",
+            [](TestApp& app, Brisk::Widget& dirty) { app.GetWidgetManager()->AddWidget(&dirty); }}),
     [](const ::testing::TestParamInfo<SteppingCase>& info) {
         std::string name = info.param.name;
         std::replace(name.begin(), name.end(), ' ', '_');

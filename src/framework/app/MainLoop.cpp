@@ -655,7 +655,8 @@ bool BriskAppBase::MayWaitForInput() {
 
 bool BriskAppBase::UpdatesWanted() const {
     return (m_musicInterface != nullptr && m_musicInterface->IsFading()) ||
-           (m_widgetManager != nullptr && m_widgetManager->HasHeldButtons());
+           (m_widgetManager != nullptr && m_widgetManager->HasHeldButtons()) ||
+           m_padKeys.IsRepeating();
 }
 
 void BriskAppBase::WakeMainLoop() {

@@ -29,6 +29,8 @@ public:
     std::vector<Action> Press(Platform::PadButton button, bool down, uint32_t now);
     // The repeats of a held direction due by `now`.
     std::vector<Action> Tick(uint32_t now);
+    // A direction is held: its repeats need the loop's steps.
+    bool IsRepeating() const { return m_heldKey != 0; }
 
 private:
     int m_heldKey = 0;  // the direction held, 0 none
