@@ -201,6 +201,9 @@ void GameMgr::FocusButton(int index) {
 }
 
 void GameMgr::HandleKey(int32_t key, bool shift) {
+    if (FinishFieldMotion()) {
+        return;  // the result box took the screen: the key was for it
+    }
     if (key == kKeyEscape) {
         FocusButton(-1);
         m_menuButton->Press();  // as a click: nothing while the count-down holds the screen
@@ -341,10 +344,22 @@ void GameMgr::OnFieldCleared(uint16_t attempts) {
     static_cast<void>(PlayerList::Instance()->SaveAll());
     m_finishDialog->SetResult(m_seconds, attempts);
     m_finishDialog->SetBest(player.BestsFor(key)[difficulty], change);
+}
+
+void GameMgr::OnFieldCelebrated() {
     m_finishDialog->Show(true);
 }
 
+bool GameMgr::FinishFieldMotion() {
+    const bool shown = m_finishDialog->GetDialog()->IsShown();
+    FieldMgr::Instance()->FinishMotion();
+    return !shown && m_finishDialog->GetDialog()->IsShown();
+}
+
 void GameMgr::OnMouseClick(int32_t id) {
+    if (FinishFieldMotion()) {
+        return;  // the result box took the screen: the press was for it
+    }
     if (id == m_menuButton->GetId()) {
         Pause(true);
         m_menuDialog->Show(true);

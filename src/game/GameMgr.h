@@ -45,7 +45,9 @@ public:
     void RefreshDifficultyButton();
 
     void OnMemorizeFinished() override;
+    // Records the finished game at once; the result box waits for the celebration.
     void OnFieldCleared(uint16_t attempts) override;
+    void OnFieldCelebrated() override;
     void OnMouseClick(int32_t id) override;
     void OnTimeObjectTick(int32_t id) override;
     void OnDialogShown(int32_t id, bool shown) override;
@@ -78,6 +80,9 @@ public:
     FinishDlg* GetFinishDialog() const { return m_finishDialog.get(); }
 
 private:
+    // Ends the field's animations before a press or key is handled; true when
+    // that brought up the result box, which then takes the press.
+    bool FinishFieldMotion();
     void SetClockColour(const Colour& colour);
     void ShowRing(size_t card);
     // The ring on the card it was last on, or on a new deal the top-left card.

@@ -206,6 +206,10 @@ const DifficultyBests& Player::BestsFor(const BestsKey& key) const {
     return it == otherBests.end() ? none : it->second;
 }
 
+bool ReduceMotion() {
+    return PlayerList::Instance()->GetCurrent().comfort.reduceMotion;
+}
+
 BestChange RecordFinishedGame(Player& player, uint16_t difficulty, uint32_t seconds,
                               uint16_t attempts) {
     return RecordFinishedGame(player, BestsKey{}, difficulty, seconds, attempts);

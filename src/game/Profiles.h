@@ -77,6 +77,17 @@ struct BestsKey {
     auto operator<=>(const BestsKey&) const = default;
 };
 
+// The preview lengths a player can choose, in seconds (0: no preview).
+inline constexpr std::array<uint8_t, 4> kPreviewChoices{0, 3, 5, 10};
+
+// What a player chose for calm and accessible play; kept in their profile.
+struct ComfortOptions {
+    uint8_t previewSeconds = BestsKey::kUsualPreviewSeconds;  // one of kPreviewChoices
+    bool clockHidden = false;                                 // the clock stays hidden during play
+    bool reduceMotion = false;                                // animations finish at once
+    bool operator==(const ComfortOptions&) const = default;
+};
+
 // One player profile.
 struct Player {
     Player() = default;
@@ -87,6 +98,7 @@ struct Player {
     std::string name;             // at most 14 characters as typed; 15 bytes stored
     uint16_t difficulty = kHard;  // a Difficulty
     DifficultyBests bests{};      // the usual key's
+    ComfortOptions comfort;
     // The bests of every other key a game was finished with.
     std::map<BestsKey, DifficultyBests> otherBests;
     // The bests kept for `key` (nothing finished there reads as all zero).
@@ -102,6 +114,10 @@ struct Player {
     // At least one game finished, on any difficulty.
     bool HasBests() const;
 };
+
+// Whether the current player asked for less motion: every animation then
+// ends at once, and nothing moves behind the screens.
+bool ReduceMotion();
 
 // What a finished game did to its difficulty's bests.
 struct BestChange {

@@ -97,6 +97,7 @@ TEST_F(DemoFlows, APerfectEasyGame) {
     EnterGame();
     ChooseDifficulty(Gamespace::kEasy);
     PlayAllPairs();
+    Wait(FieldMgr::kCelebrationMs);  // the field celebrates, then the result shows
     ASSERT_TRUE(Shown(Play()->GetFinishDialog()));
     Shot();
     Finish("easy_perfect");
@@ -113,6 +114,7 @@ TEST_F(DemoFlows, AMediumGameWithWrongPairs) {
         Wait(1500);  // the two turn back
     }
     PlayAllPairs();
+    Wait(FieldMgr::kCelebrationMs);  // the field celebrates, then the result shows
     ASSERT_TRUE(Shown(Play()->GetFinishDialog()));
     Shot();
     Finish("medium_wrong_pairs");
