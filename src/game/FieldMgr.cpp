@@ -285,11 +285,6 @@ void FieldMgr::ShowAllFaces(bool show) {
     }
 }
 
-void FieldMgr::TurnUp(Card& card) {
-    card.cover->SetShown(false);
-    card.face->SetShown(true);
-}
-
 void FieldMgr::TurnDown(Card& card) {
     card.face->SetShown(false);
     card.cover->SetShown(true);

@@ -120,9 +120,9 @@ public:
     static constexpr int32_t kCelebrationMs = 950;
 
 private:
-    static void TurnUp(Card& card);
     static void TurnDown(Card& card);
-    // Turns `card` face up (or down) through its edge, ending as TurnUp (TurnDown).
+    // Turns `card` face up (or down) through its edge, ending with only that
+    // side shown, at its own size.
     void Turn(Card& card, bool up);
     // The found pair's glow, staying as a frame behind both cards.
     void Glow(Card& card);
