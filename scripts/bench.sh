@@ -18,6 +18,9 @@
 #             program playing the game's song; in play (clock running) beside
 #             a process that sleeps in 10 ms steps; all in the same seconds;
 #             resident and proportional memory on the start screen
+#   motion:   CPU of a press with its card turn (and a found pair's glow,
+#             260 ms of game time) and of the celebration (960 ms), against
+#             the same game time with nothing moving, on the manual clock
 #   session:  1002 deals at full speed, with resident memory, threads and
 #             open files at deal 51 and deal 1002
 # Every copy of the game gets its own working, data, config and runtime
@@ -25,7 +28,7 @@
 # Usage: scripts/bench.sh [RUNS] [IDLE_SECONDS]     (defaults 5 and 10)
 # VQ_BENCH_GAME names another game program to measure (with its data.pak
 # beside it), for a comparison with an older build; VQ_BENCH_PARTS picks
-# parts (default "drawing startup idle session").
+# parts (default "drawing startup idle motion session").
 # Needs the packages of scripts/install-deps.sh (Xvfb, xdotool).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -33,7 +36,7 @@ runs=${1:-5}
 idle_seconds=${2:-10}
 build=$PWD/build
 game=$(realpath "${VQ_BENCH_GAME:-$build/vornique}")
-parts=" ${VQ_BENCH_PARTS:-drawing startup idle session} "
+parts=" ${VQ_BENCH_PARTS:-drawing startup idle motion session} "
 part() { [[ $parts == *" $1 "* ]]; }
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -282,6 +285,20 @@ fi
 # measured at deals 51 and 1002.
 session_ms=0
 soak="(not measured)"
+# --- motion -----------------------------------------------------------------------------------
+
+if part motion; then
+    for ((i = 0; i < runs; ++i)); do
+        VQ_MOTION_ROUNDS=3 "$build/tests/motion_cost" 2>/dev/null |
+            awk -v w="$work" '$1 == "turn" || $1 == "celebration" {
+                print $2 >> (w "/motion." $1 ".ours"); print $3 >> (w "/motion." $1 ".ref") }'
+    done
+    row "a press and its card turn or glow (260 ms), CPU" "$work/motion.turn.ours" \
+        "$work/motion.turn.ref" ms "nothing moving, same time"
+    row "the celebration (960 ms), CPU" "$work/motion.celebration.ours" \
+        "$work/motion.celebration.ref" ms "nothing moving, same time"
+fi
+
 if part session; then
     session_start=$(date +%s%N)
     "$build/tests/game_tests" --gtest_filter='Soak.AThousandDealsLeaveEverythingWhereFiftyLeftIt' \

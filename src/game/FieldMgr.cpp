@@ -2,7 +2,9 @@
 #include "common/ProcessWide.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <numbers>
 
 #include "controls/Factory_impl.h"
 #include "game/CardSets.h"
@@ -140,6 +142,19 @@ const std::vector<std::string>& Pictures() {
     return pictures;
 }
 
+// The frame behind a found pair (warm gold) and the soft mark behind an
+// unequal pair (muted rose); the widths are what shows around the card.
+constexpr ControlLibrary::Colour kFoundGlow{246, 204, 92};
+constexpr ControlLibrary::Colour kUnequalMark{214, 150, 160};
+constexpr int32_t kGlowPeakPad = 9;
+constexpr int32_t kFoundPad = 5;
+constexpr int32_t kUnequalPad = 4;
+constexpr int32_t kLiftPixels = 10;
+// The celebration: each card lifts for kLiftMs, the last one starting
+// kWaveMs after the first, all after the last pair's glow.
+constexpr int32_t kLiftMs = 300;
+constexpr int32_t kWaveMs = 400;
+
 }  // namespace
 
 void CardLayouts::Build() {
@@ -228,9 +243,11 @@ void FieldMgr::SetSeats(std::vector<Seat> seats) {
 }
 
 void FieldMgr::ClearField() {
+    m_motion.Cancel();  // nothing may touch the cards once they are gone
     for (const auto& card : m_cards) {
         GetFactory()->ReleaseImageVO(card->cover);
         GetFactory()->ReleaseImageVO(card->face);
+        GetFactory()->ReleaseRectVO(card->mark);
     }
     m_cards.clear();
     m_firstSelected = nullptr;
@@ -279,6 +296,11 @@ void FieldMgr::BuildField() {
         card->face = makeImage();
         card->cover = makeImage();
         card->cover->LoadImage(set.back, true);
+        card->mark = factory->CreateRectVO();
+        card->mark->SetZOrder(static_cast<uint16_t>(m_cardZOrder - 1));
+        card->mark->SetAlignment(kAlignCentre, kAlignCentre);
+        card->mark->SetStyle(1);
+        card->mark->SetShown(false);
         m_cards.push_back(std::move(card));
     }
     for (int32_t k = 0; k < n / 2; ++k) {
@@ -288,6 +310,9 @@ void FieldMgr::BuildField() {
             card.face->LoadImage(set.faces[deal.faces[static_cast<size_t>(k)]], true);
             card.cover->SetPosition(place.x, place.y);
             card.face->SetPosition(place.x, place.y);
+            card.mark->SetPosition(place.x, place.y);
+            card.place = place;
+            card.size = card.face->GetSize();
             card.pair = static_cast<uint16_t>(k);
         }
     }
@@ -300,6 +325,7 @@ void FieldMgr::BuildField() {
 }
 
 void FieldMgr::ShowAllFaces(bool show, uint8_t previewSeconds) {
+    m_motion.FinishAll();
     if (!show && m_computerClock != nullptr) {
         m_computerClock->Stop();
     }
@@ -310,6 +336,7 @@ void FieldMgr::ShowAllFaces(bool show, uint8_t previewSeconds) {
     for (const auto& card : m_cards) {
         card->cover->SetShown(false);
         card->face->SetShown(show);
+        card->mark->SetShown(false);
     }
     if (show && m_timerDialog != nullptr) {
         m_timerDialog->SetSeconds(previewSeconds);
@@ -317,17 +344,98 @@ void FieldMgr::ShowAllFaces(bool show, uint8_t previewSeconds) {
     }
 }
 
-void FieldMgr::TurnUp(Card& card) {
-    card.cover->SetShown(false);
-    card.face->SetShown(true);
-}
-
 void FieldMgr::TurnDown(Card& card) {
     card.face->SetShown(false);
     card.cover->SetShown(true);
 }
 
+void FieldMgr::Turn(Card& card, bool up) {
+    ControlLibrary::IImageVO* from = up ? card.cover : card.face;
+    ControlLibrary::IImageVO* to = up ? card.face : card.cover;
+    // Both sides are at their own sizes here: nothing else turns this card.
+    const ControlLibrary::Size fromSize = from->GetSize();
+    const ControlLibrary::Size toSize = to->GetSize();
+    m_motion.Add(
+        {kTurnMs,
+         [from, to, fromSize, toSize](double p) {
+             // The side in view narrows to its edge about the centre,
+             // then the other side widens from it.
+             const bool first = p < 0.5;
+             ControlLibrary::IImageVO* shown = first ? from : to;
+             ControlLibrary::IImageVO* hidden = first ? to : from;
+             const ControlLibrary::Size full = first ? fromSize : toSize;
+             hidden->SetShown(false);
+             hidden->SetSize(first ? toSize : fromSize);
+             const double width = std::abs(1.0 - 2.0 * p) * full.width;
+             shown->SetSize(
+                 {std::max<uint32_t>(1, static_cast<uint32_t>(std::lround(width))), full.height});
+             shown->SetShown(true);
+             if (p >= 1.0) {
+                 shown->SetSize(full);
+             }
+         },
+         {},
+         0});
+}
+
+void FieldMgr::ShowMark(Card& card, bool found, int32_t pad) {
+    card.mark->SetColour(found ? kFoundGlow : kUnequalMark);
+    card.mark->SetSize(card.size.width + static_cast<uint32_t>(2 * pad),
+                       card.size.height + static_cast<uint32_t>(2 * pad));
+    card.mark->SetShown(true);
+}
+
+void FieldMgr::Glow(Card& card) {
+    if (ReduceMotion()) {
+        return;  // the field looks exactly as without motion
+    }
+    Card* glowing = &card;
+    m_motion.Add({kGlowMs,
+                  [this, glowing](double p) {
+                      // Swells to its peak at mid-time, then settles as a frame.
+                      const double pad =
+                          p < 0.5 ? 2.0 * p * kGlowPeakPad
+                                  : kGlowPeakPad - (2.0 * p - 1.0) * (kGlowPeakPad - kFoundPad);
+                      ShowMark(*glowing, true, static_cast<int32_t>(std::lround(pad)));
+                  },
+                  {},
+                  0});
+}
+
+void FieldMgr::Celebrate() {
+    int32_t left = m_cards.empty() ? 0 : m_cards.front()->place.x;
+    int32_t right = left;
+    for (const auto& card : m_cards) {
+        left = std::min(left, card->place.x);
+        right = std::max(right, card->place.x);
+    }
+    for (const auto& card : m_cards) {
+        Card* lifted = card.get();
+        const int32_t wave = right > left ? kWaveMs * (card->place.x - left) / (right - left) : 0;
+        m_motion.Add({kLiftMs,
+                      [lifted](double p) {
+                          const auto lift = static_cast<int32_t>(
+                              std::lround(kLiftPixels * std::sin(std::numbers::pi * p)));
+                          const int32_t y = p >= 1.0 ? lifted->place.y : lifted->place.y - lift;
+                          lifted->face->SetPosition(lifted->place.x, y);
+                          lifted->mark->SetPosition(lifted->place.x, y);
+                      },
+                      {},
+                      kGlowMs + wave});
+    }
+    m_motion.Add({kCelebrationMs,
+                  {},
+                  [this] {
+                      if (m_observer != nullptr) {
+                          m_observer->OnFieldCelebrated();
+                      }
+                  },
+                  0});
+}
+
 void FieldMgr::OnMouseDown(int32_t id) {
+    // Whatever moves ends first; the press then counts as on a still field.
+    m_motion.FinishAll();
     // Only a hit on a card's back counts: a face up card gives no press.
     for (size_t i = 0; i < m_cards.size(); ++i) {
         if (m_cards[i]->cover->GetId() != id) {
@@ -353,18 +461,18 @@ FieldMgr::After FieldMgr::TurnCardLocked(size_t index) {
     if (outcome.result == Rules::TurnResult::Ignored) {
         return after;
     }
-    TurnUp(card);
     if (m_clickSound != nullptr) {
         m_clickSound->Play(false);
     }
     if (outcome.turnedBack) {
         Card& first = *m_cards[outcome.turnedBack->first];
         Card& second = *m_cards[outcome.turnedBack->second];
-        first.face->SetShown(false);
-        second.face->SetShown(false);
-        first.cover->SetShown(true);
-        second.cover->SetShown(true);
+        for (Card* back : {&first, &second}) {
+            back->mark->SetShown(false);
+            Turn(*back, false);
+        }
     }
+    Turn(card, true);
     // The selection and counts as the rules have them now.
     const std::vector<size_t>& selected = m_rules.Selected();
     m_selectedCount = static_cast<uint16_t>(selected.size());
@@ -377,9 +485,15 @@ FieldMgr::After FieldMgr::TurnCardLocked(size_t index) {
     if (cue != nullptr) {
         cue->Play(false);
     }
+    if (outcome.result == Rules::TurnResult::Unequal && !ReduceMotion()) {
+        ShowMark(*m_firstSelected, false, kUnequalPad);
+        ShowMark(*m_secondSelected, false, kUnequalPad);
+    }
     if (outcome.result == Rules::TurnResult::PairFound) {
         m_firstSelected->inPlay = false;
         card.inPlay = false;
+        Glow(*m_firstSelected);
+        Glow(card);
     }
     // Every computer at the screen sees the card, as a player does.
     for (auto& computer : m_computers) {
@@ -421,14 +535,15 @@ void FieldMgr::Tell(const After& after, bool restartComputer) {
             m_computerClock->Start(false, 0);
         }
     }
-    if (m_observer == nullptr) {
-        return;
-    }
-    if (after.turnChanged) {
+    if (m_observer != nullptr && after.turnChanged) {
         m_observer->OnTurnChanged();
     }
     if (after.cleared) {
-        m_observer->OnFieldCleared(*after.cleared);
+        // The result counts now (the clock stops); it shows after the celebration.
+        if (m_observer != nullptr) {
+            m_observer->OnFieldCleared(*after.cleared);
+        }
+        Celebrate();
     }
 }
 
@@ -499,6 +614,7 @@ void FieldMgr::OnDialogShown(int32_t id, bool shown) {
 }
 
 void FieldMgr::EndPreview() {
+    m_motion.FinishAll();
     for (const auto& card : m_cards) {
         TurnDown(*card);
     }

@@ -9,7 +9,9 @@
 
 #include "controls/IDialogVO.h"
 #include "controls/IImageVO.h"
+#include "controls/IRectVO.h"
 #include "controls/Resources.h"
+#include "game/CardMotion.h"
 #include "game/Layout.h"
 #include "game/Profiles.h"
 #include "game/rules/Computer.h"
@@ -67,6 +69,9 @@ public:
     virtual ~FieldMgrObserver() = default;
     virtual void OnMemorizeFinished() = 0;
     virtual void OnFieldCleared(uint16_t attempts) = 0;
+    // The field's celebration of a cleared field has ended (at once when
+    // motion is reduced); the result may be shown now.
+    virtual void OnFieldCelebrated() {}
     // The mouse moved over a card.
     virtual void OnFieldPointer() {}
     // In a game with others: a card was turned (scores or the turn may have changed).
@@ -92,6 +97,11 @@ public:
     struct Card {
         ControlLibrary::IImageVO* cover = nullptr;
         ControlLibrary::IImageVO* face = nullptr;
+        // Behind the card: the glow of a found pair, the soft mark of an
+        // unequal one; never shown when motion is reduced.
+        ControlLibrary::IRectVO* mark = nullptr;
+        ControlLibrary::Size size;  // the pictures' own size
+        CardPoint place;
         bool inPlay = true;
         uint16_t pair = 0;
     };
@@ -152,9 +162,17 @@ public:
     TimerDlg* GetTimerDialog() const { return m_timerDialog.get(); }
     ControlLibrary::ISound* GetFoundSound() const { return m_foundSound; }
     ControlLibrary::ISound* GetUnequalSound() const { return m_unequalSound; }
+    // Brings every running animation to its end at once: called first by
+    // every press, which is then handled as if nothing had moved.
+    void FinishMotion() { m_motion.FinishAll(); }
+    bool IsMoving() { return m_motion.IsMoving(); }
+
+    // How long the field's animations run.
+    static constexpr int32_t kTurnMs = 150;
+    static constexpr int32_t kGlowMs = 250;
+    static constexpr int32_t kCelebrationMs = 950;
 
 private:
-    static void TurnUp(Card& card);
     static void TurnDown(Card& card);
     // What a turned card calls for once the lock is given back.
     struct After {
@@ -169,6 +187,16 @@ private:
     After ComputerMoveLocked();
     void Tell(const After& after, bool restartComputer);
     bool IsComputerTurnLocked() const;
+    // Turns `card` face up (or down) through its edge, ending with only that
+    // side shown, at its own size.
+    void Turn(Card& card, bool up);
+    // The found pair's glow, staying as a frame behind both cards.
+    void Glow(Card& card);
+    // Every card lifts in a slow wave from left to right; then the observer hears.
+    void Celebrate();
+    void ShowMark(Card& card, bool found, int32_t pad);
+
+    CardMotion m_motion;
 
     FieldMgrObserver* m_observer = nullptr;  // not owned
     std::vector<std::unique_ptr<Card>> m_cards;

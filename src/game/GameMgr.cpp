@@ -245,6 +245,9 @@ void GameMgr::FocusButton(int index) {
 }
 
 void GameMgr::HandleKey(int32_t key, bool shift) {
+    if (FinishFieldMotion()) {
+        return;  // the result box took the screen: the key was for it
+    }
     if (key == kKeyEscape) {
         FocusButton(-1);
         m_menuButton->Press();  // as a click: nothing while the count-down holds the screen
@@ -406,8 +409,7 @@ void GameMgr::FinishMatch() {
     }
     // The counts are kept at once; a failure is told by the reporter.
     static_cast<void>(players->SaveAll());
-    m_matchDialog->SetResult(std::move(lines), standing.leaders);
-    m_matchDialog->Show(true);
+    m_matchDialog->SetResult(std::move(lines), standing.leaders);  // shown after the celebration
 }
 
 void GameMgr::RefreshDifficultyButton() {
@@ -462,10 +464,29 @@ void GameMgr::OnFieldCleared(uint16_t attempts) {
     m_finishDialog->SetBest(player.BestsFor(key)[difficulty], change,
                             key.previewSeconds != BestsKey::kUsualPreviewSeconds);
     m_finishDialog->SetCardSetName(key.cardSet.empty() ? std::string() : set.name);
+}
+
+void GameMgr::OnFieldCelebrated() {
+    if (!FieldMgr::Instance()->IsSolo()) {
+        m_matchDialog->Show(true);
+        return;
+    }
     m_finishDialog->Show(true);
 }
 
+bool GameMgr::FinishFieldMotion() {
+    const auto resultShown = [this] {
+        return m_finishDialog->GetDialog()->IsShown() || m_matchDialog->GetDialog()->IsShown();
+    };
+    const bool shown = resultShown();
+    FieldMgr::Instance()->FinishMotion();
+    return !shown && resultShown();
+}
+
 void GameMgr::OnMouseClick(int32_t id) {
+    if (FinishFieldMotion()) {
+        return;  // the result box took the screen: the press was for it
+    }
     if (id == m_menuButton->GetId()) {
         Pause(true);
         m_menuDialog->Show(true);

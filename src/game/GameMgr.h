@@ -49,6 +49,7 @@ public:
     uint8_t GetPreviewSeconds() const { return m_previewSeconds; }
 
     void OnMemorizeFinished() override;
+    // Records the finished game at once; the result box waits for the celebration.
     void OnFieldCleared(uint16_t attempts) override;
     // Who plays the next games, in turn order (the current player first);
     // fewer than two is the solo game.
@@ -57,6 +58,7 @@ public:
     void OnTurnChanged() override;
     // A press on the field's background during the computer's turn hurries it.
     void OnMouseDown(int32_t id) override;
+    void OnFieldCelebrated() override;
     void OnMouseClick(int32_t id) override;
     void OnTimeObjectTick(int32_t id) override;
     void OnDialogShown(int32_t id, bool shown) override;
@@ -95,6 +97,9 @@ public:
     static constexpr size_t kMaxSeats = 4;
 
 private:
+    // Ends the field's animations before a press or key is handled; true when
+    // that brought up the result box, which then takes the press.
+    bool FinishFieldMotion();
     void SetClockColour(const Colour& colour);
     void ShowRing(size_t card);
     // The ring on the card it was last on, or on a new deal the top-left card.

@@ -13,7 +13,7 @@ class IGame;
 // The game's rules version, written into demos: bump it when a change to the
 // game makes an old demo play differently (a rule, a layout, the order the
 // deal draws its numbers in), so that old demos are refused, not misplayed.
-inline constexpr uint32_t kDemoRules = 2;  // 2: deals drawn by the game's own generator
+inline constexpr uint32_t kDemoRules = 3;  // 3: cards turn, the result follows a celebration
 
 // The application: the framework's application object bound to the game.
 class MainApp : public ISysApp, public Brisk::BriskAppBase {

@@ -445,3 +445,52 @@ TEST_F(EffectsTest, DestroyingAnEffectWaitsForItsFinishOnTheTimerThread) {
 }
 
 }  // namespace
+
+namespace {
+
+// Each frame of an animation restarts the effect's time object from its own
+// finish. Frames of 1 ms last one 5 ms step each, frames of 100 ms exactly
+// 100 ms: the game's clock when each frame gives way is checked against
+// those absolute times, step by step.
+struct FrameTimesCase {
+    const char* name;
+    int frameMs;
+    std::vector<uint64_t> changes;  // the clock at each frame's end
+};
+
+class AnimationFrameTimes : public AnimationTest,
+                            public ::testing::WithParamInterface<FrameTimesCase> {};
+
+TEST_P(AnimationFrameTimes, EachFrameEndsAtItsOwnTime) {
+    const FrameTimesCase& c = GetParam();
+    // The clock when each frame's last tick came (every frame ticks once, as it ends).
+    class FrameEnds : public EffectLibrary::EffectMessageObserver {
+    public:
+        explicit FrameEnds(const uint64_t& now) : m_now(now) {}
+        void OnEffectStep(int32_t) override { ends.push_back(m_now); }
+        std::vector<uint64_t> ends;
+
+    private:
+        const uint64_t& m_now;
+    };
+    uint64_t now = 0;
+    FrameEnds frameEnds(now);
+    std::ofstream("effects/frames.txt")
+        << kHeader << "[effect]=\"f\" time=" << c.frameMs
+        << " [frame] index=1 [frame] index=2 [frame] index=3 [frame] index=4";
+    EffectLibrary::IAnimationEffect* frames = effects.CreateAnimationEffect(&frameEnds);
+    ASSERT_TRUE(frames->Load("effects/frames.txt"));
+    frames->Play(0);
+    for (now = 5; now <= 1000; now += 5) {
+        time.Step();
+    }
+    EXPECT_EQ(frameEnds.ends, c.changes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Frames, AnimationFrameTimes,
+                         ::testing::Values(FrameTimesCase{"OneMillisecond", 1, {5, 10, 15, 20}},
+                                           FrameTimesCase{
+                                               "HundredMilliseconds", 100, {100, 200, 300, 400}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace

@@ -97,6 +97,7 @@ TEST_F(DemoFlows, APerfectEasyGame) {
     EnterGame();
     ChooseDifficulty(Gamespace::kEasy);
     PlayAllPairs();
+    Wait(FieldMgr::kCelebrationMs);  // the field celebrates, then the result shows
     ASSERT_TRUE(Shown(Play()->GetFinishDialog()));
     Shot();
     Finish("easy_perfect");
@@ -113,6 +114,7 @@ TEST_F(DemoFlows, AMediumGameWithWrongPairs) {
         Wait(1500);  // the two turn back
     }
     PlayAllPairs();
+    Wait(FieldMgr::kCelebrationMs);  // the field celebrates, then the result shows
     ASSERT_TRUE(Shown(Play()->GetFinishDialog()));
     Shot();
     Finish("medium_wrong_pairs");
@@ -186,8 +188,8 @@ protected:
         FieldMgr* field = FieldMgr::Instance();
         bool miss = true;
         for (int guard = 0; guard < 300 && !Shown(Play()->GetMatchDialog()); ++guard) {
-            if (field->IsComputerTurn()) {
-                Wait(1000);
+            if (field->IsComputerTurn() || field->IsMoving()) {
+                Wait(1000);  // the computer's move, or the last pair's celebration
                 continue;
             }
             miss = !miss;

@@ -46,6 +46,12 @@ protected:
         }
         return pairs;
     }
+    // A press, then every animation it started at its end, as the next press
+    // would bring it: these tests read the field at rest.
+    void Click(ControlLibrary::IVisibleObject* object) {
+        GameTest::Click(object);
+        field->FinishMotion();
+    }
     // The count-down over: the cards face down and playable.
     void Memorize() {
         field->ShowAllFaces(true);

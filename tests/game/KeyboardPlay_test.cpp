@@ -147,6 +147,7 @@ protected:
         Frames(3);
         m_pad->SetButton(button, false);
         Frames(6);
+        Settle();
     }
     TestSupport::VirtualPad* m_pad = nullptr;  // the gamepad in use, if any
     void PlayAllPairsByKeys() {

@@ -195,6 +195,17 @@ protected:
         TestSupport::PushMouseButton(Window(), true, x, y, clicks);
         TestSupport::PushMouseButton(Window(), false, x, y, clicks);
         Frames(8);
+        Settle();
+    }
+    // The game's time stands still between Waits here (but for a recording
+    // demo, whose time follows the frames): what a press set moving is
+    // brought to its end, as the next press would, so checks read the field
+    // at rest. Tests of the motion itself press without this.
+    void Settle() {
+        if (!app->IsRecordingDemo() && !app->IsShutdown() && !Gamespace::ReduceMotion()) {
+            FieldMgr::Instance()->FinishMotion();
+            Frames(1);
+        }
     }
     void Click(ControlLibrary::IVisibleObject* object) {
         const ControlLibrary::Rect r = object->GetScreenRect();
@@ -204,6 +215,7 @@ protected:
         TestSupport::PushKey(Window(), sdlKey, true);
         TestSupport::PushKey(Window(), sdlKey, false);
         Frames(6);
+        Settle();
     }
     void Type(const std::string& text) {
         TestSupport::PushText(Window(), text);
