@@ -38,8 +38,8 @@ constexpr int32_t kGameLabelsGap = 16;  // below the x axis
 constexpr Spot kEmpty{-110, -30};
 constexpr int32_t kEmptyLineGap = 34;
 constexpr int32_t kFiguresX = 180;
-constexpr int32_t kFiguresTop = -100;
-constexpr int32_t kFiguresGap = 34;
+constexpr int32_t kFiguresTop = -104;
+constexpr int32_t kFiguresGap = 31;
 constexpr int32_t kMarkSize = 5;
 constexpr size_t kMostMarked = 25;
 constexpr int32_t kBestMarkSize = 13;
@@ -196,24 +196,32 @@ void StatisticsDlg::Select(uint16_t difficulty) {
     m_points.clear();
     if (!any) {
         const bool none = player.history.empty() && !player.HasBests();
-        m_empty[0]->SetText(none ? "No finished games yet."
-                                 : std::string("No ") + kDifficultyNames[m_selected] +
-                                       " games yet.");
+        m_empty[0]->SetText(
+            none ? "No finished games yet."
+                 : Filled("No {level} games yet.", {{"level", kDifficultyNames[m_selected]}}));
         m_empty[1]->SetText("Your times will show here.");
     }
     for (auto* line : m_empty) {
         line->SetShown(!any);
     }
-    const std::string figures[kFigureLines] = {
-        "Games played: " + std::to_string(summary.gamesPlayed),
-        "Average time: " + ClockTime(summary.averageSeconds),
-        "Best time: " + ClockTime(summary.bestSeconds),
-        "Average attempts: " + Tenths(summary.averageAttemptsTenths),
-        "Fewest attempts: " + std::to_string(summary.fewestAttempts)};
-    for (size_t i = 0; i < kFigureLines; ++i) {
+    const std::string figures[kSoloFigureLines] = {
+        Filled("Games played: {n}", {{"n", std::to_string(summary.gamesPlayed)}}),
+        Filled("Average time: {time}", {{"time", ClockTime(summary.averageSeconds)}}),
+        Filled("Best time: {time}", {{"time", ClockTime(summary.bestSeconds)}}),
+        Filled("Average attempts: {n}", {{"n", Tenths(summary.averageAttemptsTenths)}}),
+        Filled("Fewest attempts: {n}", {{"n", std::to_string(summary.fewestAttempts)}})};
+    for (size_t i = 0; i < kSoloFigureLines; ++i) {
         m_figures[i]->SetText(any ? figures[i] : "");
         m_figures[i]->SetShown(any);
     }
+    // Games with others, on every level: shown once there is one.
+    ControlLibrary::IStringVO* others = m_figures[kSoloFigureLines];
+    const bool withOthers = player.gamesWithOthers > 0;
+    others->SetText(withOthers ? Filled("With others: {won} of {played} won",
+                                        {{"played", std::to_string(player.gamesWithOthers)},
+                                         {"won", std::to_string(player.winsWithOthers)}})
+                               : "");
+    others->SetShown(withOthers);
     if (!any) {
         return;
     }

@@ -38,7 +38,9 @@ public:
     // The text of figure line `i` (empty when hidden).
     std::string GetFigure(size_t i) const;
 
-    static constexpr size_t kFigureLines = 5;
+    // The solo figures of the level, then the games with others.
+    static constexpr size_t kSoloFigureLines = 5;
+    static constexpr size_t kFigureLines = kSoloFigureLines + 1;
 
 private:
     void ShowChart(bool on);

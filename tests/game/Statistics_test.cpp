@@ -61,6 +61,7 @@ TEST_F(Statistics, EmptyShortAndFullHistoriesAreDrawn) {
     EXPECT_EQ(Dialog()->GetFigure(0), "Games played: 3");
     EXPECT_EQ(Dialog()->GetFigure(1), "Average time: 1:22");
     EXPECT_EQ(Dialog()->GetFigure(2), "Best time: 1:11");
+    EXPECT_EQ(Dialog()->GetFigure(5), "");  // no game with others yet
     TestSupport::ExpectMatchesGolden("statistics-2-short", Screen("statistics-2-short").data(),
                                      1024, 768);
     Click(Dialog()->GetTab(Gamespace::kMedium));  // none on Medium yet
@@ -73,8 +74,12 @@ TEST_F(Statistics, EmptyShortAndFullHistoriesAreDrawn) {
         times.push_back(400 - 2 * i + (i * 37 % 11) * 6);
     }
     AddGames(Gamespace::kHard, times);
-    Gamespace::PlayerList::Instance()->GetCurrent().difficulty = Gamespace::kHard;
+    Gamespace::Player& ida = Gamespace::PlayerList::Instance()->GetCurrent();
+    ida.difficulty = Gamespace::kHard;
+    ida.gamesWithOthers = 7;
+    ida.winsWithOthers = 3;
     Open();
+    EXPECT_EQ(Dialog()->GetFigure(5), "With others: 3 of 7 won");
     EXPECT_EQ(Dialog()->GetChartPoints().size(), 100u);  // the Easy games went first
     TestSupport::ExpectMatchesGolden("statistics-3-full", Screen("statistics-3-full").data(), 1024,
                                      768);
