@@ -612,13 +612,7 @@ void StartMgr::Initialize() {
     ControlLibrary::Factory_impl* factory = GetFactory();
     m_measuringFont = LoadFont("fonts/KBChopinScript28.txt");
     m_pressSound = LoadSound("sounds/menu.ogg");
-    const ControlLibrary::RectSet frames{
-        {{0, 0, 114, 44}, {0, 88, 114, 44}, {0, 0, 114, 44}, {0, 44, 114, 44}}};
-    const ButtonStyle style{m_measuringFont,
-                            "images/dialog/btn_def.png",
-                            frames,
-                            {kBlack, kPaleYellow, kGrey, kBlack, kBlack},
-                            m_pressSound};
+    const ButtonStyle style = StartButtonStyle();
     m_play = MakeButton(style, "Play", StartLayout::kPlayShape, this);
     m_play->AddKeybdObserver(this);
     m_create = MakeButton(style, "Create", StartLayout::kInvitationShape, this);
@@ -673,15 +667,19 @@ void StartMgr::Initialize() {
     AddRowButton(RowSlot::Statistics, "Statistics", [this] { m_statistics->Show(true); });
 }
 
-ControlLibrary::IButtonVO* StartMgr::AddRowButton(RowSlot slot, const std::string& caption,
-                                                  std::function<void()> press) {
+ButtonStyle StartMgr::StartButtonStyle() const {
     const ControlLibrary::RectSet frames{
         {{0, 0, 114, 44}, {0, 88, 114, 44}, {0, 0, 114, 44}, {0, 44, 114, 44}}};
-    const ButtonStyle style{m_measuringFont,
-                            "images/dialog/btn_def.png",
-                            frames,
-                            {kBlack, kPaleYellow, kGrey, kBlack, kBlack},
-                            m_pressSound};
+    return {m_measuringFont,
+            "images/dialog/btn_def.png",
+            frames,
+            {kBlack, kPaleYellow, kGrey, kBlack, kBlack},
+            m_pressSound};
+}
+
+ControlLibrary::IButtonVO* StartMgr::AddRowButton(RowSlot slot, const std::string& caption,
+                                                  std::function<void()> press) {
+    const ButtonStyle style = StartButtonStyle();
     ControlLibrary::IButtonVO* button =
         m_owned.Own(MakeButton(style, caption, StartLayout::kRowShape, this));
     button->AddKeybdObserver(this);

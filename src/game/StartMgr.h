@@ -247,6 +247,8 @@ private:
     };
     std::vector<RowButton> m_row;
     void LayoutRow();
+    // "Play" and the row's buttons: the script font on the start screen's plates.
+    ButtonStyle StartButtonStyle() const;
     std::unique_ptr<NewPlayerDialog> m_newPlayer;
     std::unique_ptr<StatisticsDlg> m_statistics;
     std::unique_ptr<CardsDialog> m_cards;
