@@ -468,11 +468,13 @@ FieldMgr::After FieldMgr::TurnCardLocked(size_t index) {
         Card& first = *m_cards[outcome.turnedBack->first];
         Card& second = *m_cards[outcome.turnedBack->second];
         for (Card* back : {&first, &second}) {
-            back->mark->SetShown(false);
-            Turn(*back, false);
+            after.shows.push_back([this, back] {
+                back->mark->SetShown(false);
+                Turn(*back, false);
+            });
         }
     }
-    Turn(card, true);
+    after.shows.push_back([this, turned = &card] { Turn(*turned, true); });
     // The selection and counts as the rules have them now.
     const std::vector<size_t>& selected = m_rules.Selected();
     m_selectedCount = static_cast<uint16_t>(selected.size());
@@ -485,15 +487,21 @@ FieldMgr::After FieldMgr::TurnCardLocked(size_t index) {
     if (cue != nullptr) {
         cue->Play(false);
     }
+    Card* const first = m_firstSelected;
+    Card* const second = m_secondSelected;
     if (outcome.result == Rules::TurnResult::Unequal && !ReduceMotion()) {
-        ShowMark(*m_firstSelected, false, kUnequalPad);
-        ShowMark(*m_secondSelected, false, kUnequalPad);
+        after.shows.push_back([this, first, second] {
+            ShowMark(*first, false, kUnequalPad);
+            ShowMark(*second, false, kUnequalPad);
+        });
     }
     if (outcome.result == Rules::TurnResult::PairFound) {
-        m_firstSelected->inPlay = false;
+        first->inPlay = false;
         card.inPlay = false;
-        Glow(*m_firstSelected);
-        Glow(card);
+        after.shows.push_back([this, first, turned = &card] {
+            Glow(*first);
+            Glow(*turned);
+        });
     }
     // Every computer at the screen sees the card, as a player does.
     for (auto& computer : m_computers) {
@@ -526,6 +534,9 @@ FieldMgr::After FieldMgr::ComputerMoveLocked() {
 }
 
 void FieldMgr::Tell(const After& after, bool restartComputer) {
+    for (const auto& show : after.shows) {
+        show();
+    }
     if (m_computerClock != nullptr) {
         if (after.computerStops || after.cleared) {
             m_computerClock->Stop();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -180,6 +181,10 @@ private:
         std::optional<uint16_t> cleared;  // attempts, when the field was cleared
         bool computerStarts = false;      // the turn has just passed to the computer
         bool computerStops = false;       // the turn has just left the computer
+        // What the field shows of the turn (turns, glows, marks): started by
+        // Tell once the rules' lock is given back, since motion takes the
+        // time system's lock, which the timer thread holds before the rules'.
+        std::vector<std::function<void()>> shows;
     };
     // Turns card `index` as the current player (lock held); shows what the rules say.
     After TurnCardLocked(size_t index);

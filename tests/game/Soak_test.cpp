@@ -126,8 +126,8 @@ TEST_F(Soak, AThousandDealsLeaveEverythingWhereFiftyLeftIt) {
 }
 
 // Seeded random clicks and keys for VQ_STORM_SECONDS (3 s unless set) of
-// real time, in whatever screen they lead to; the links (which would open a
-// browser) and the exit confirmation's "Yes" are left alone.
+// real time and at least 200 of them, in whatever screen they lead to; the links (which would open
+// a browser) and the exit confirmation's "Yes" are left alone.
 TEST_F(Soak, AStormOfRandomInputLeavesAnAnsweringGameAndWholeFiles) {
     CreatePlayer("Ivy");
     const char* env = std::getenv("VQ_STORM_SECONDS");
@@ -141,7 +141,11 @@ TEST_F(Soak, AStormOfRandomInputLeavesAnAnsweringGameAndWholeFiles) {
     const auto start = std::chrono::steady_clock::now();
     int events = 0;
     std::map<std::string, int> screens;
-    while (std::chrono::steady_clock::now() - start < std::chrono::seconds(seconds)) {
+    // At least kFewestEvents, so that a slow (sanitized) build still wanders
+    // into the game and its dialogs.
+    constexpr int kFewestEvents = 200;
+    while (std::chrono::steady_clock::now() - start < std::chrono::seconds(seconds) ||
+           events < kFewestEvents) {
         const bool exitAsked = Shown(game->GetExitDialog());
         if (random() % 3 != 0) {
             const int x = static_cast<int>(random() % 1024);
