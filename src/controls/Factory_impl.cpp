@@ -17,6 +17,7 @@
 #include "controls/VisibleObject_impl.h"
 #include "framework/app/BriskAppBase.h"
 #include "framework/graphics/DDImage.h"
+#include "framework/graphics/Geometry.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/platform/Process.h"
 #include "framework/resources/ImageFont.h"
@@ -28,27 +29,22 @@ namespace ControlLibrary {
 namespace {
 std::unique_ptr<Factory_impl>& g_factory = CommonLibrary::ProcessWide<Factory_impl>();
 
+// The framework's rectangle arithmetic, on the control library's rectangles.
+Brisk::Rect ToFramework(const Rect& r) {
+    return {r.x, r.y, r.width, r.height};
+}
+
 bool IsEmpty(const Rect& r) {
-    return r.width <= 0 || r.height <= 0;
+    return Brisk::IsEmpty(ToFramework(r));
 }
 
 Rect Union(const Rect& a, const Rect& b) {
-    if (IsEmpty(a)) {
-        return b;
-    }
-    if (IsEmpty(b)) {
-        return a;
-    }
-    const int32_t left = std::min(a.x, b.x);
-    const int32_t top = std::min(a.y, b.y);
-    const int32_t right = std::max(a.x + a.width, b.x + b.width);
-    const int32_t bottom = std::max(a.y + a.height, b.y + b.height);
-    return {left, top, right - left, bottom - top};
+    const Brisk::Rect u = Brisk::Union(ToFramework(a), ToFramework(b));
+    return {u.x, u.y, u.width, u.height};
 }
 
 bool Overlaps(const Rect& a, const Rect& b) {
-    return !IsEmpty(a) && !IsEmpty(b) && a.x < b.x + b.width && b.x < a.x + a.width &&
-           a.y < b.y + b.height && b.y < a.y + a.height;
+    return !Brisk::IsEmpty(Brisk::Intersect(ToFramework(a), ToFramework(b)));
 }
 
 Brisk::Color ToColor(const Colour& c) {
