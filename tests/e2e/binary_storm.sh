@@ -7,6 +7,7 @@
 # a sanitized build), and the player's files must be whole. Links open a stub
 # browser that only notes the address.
 # Usage: binary_storm.sh GAME DATA_PAK [SECONDS] [SEED]
+VQ_XVFB=$(cd "$(dirname "$0")" && pwd)/xvfb.sh
 set -u
 game=$1
 seconds=${3:-5}
@@ -18,7 +19,7 @@ printf '\x01Storm\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x01' >"$work/game/
 printf '#!/bin/sh\necho "$1" >>"%s/opened"\n' "$work" >"$work/bin/xdg-open"
 chmod +x "$work/bin/xdg-open"
 
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+"$VQ_XVFB" 1024x768x24 bash -c '
     work=$1 game=$2 seconds=$3 seed=$4
     export PATH=$work/bin:$PATH
     export ASAN_OPTIONS=log_path=$work/reports/asan:halt_on_error=1

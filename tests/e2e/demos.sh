@@ -8,6 +8,7 @@
 # may touch, and a demo recorded under Xvfb with real X input replayed on the
 # dummy driver.
 # Usage: demos.sh GAME DATA_PAK DEMO_FOLDER COMPARE_TOOL
+VQ_XVFB=$(cd "$(dirname "$0")" && pwd)/xvfb.sh
 set -u
 game=$(realpath "$1")
 pak=$(realpath "$2")
@@ -211,8 +212,8 @@ grep -q "\"$work/big.dmo\" cannot be played: it is larger than the 64 MiB a demo
 
 # --- recorded with real X input under Xvfb, replayed on the dummy driver ----------
 case=xvfb
-if command -v xvfb-run >/dev/null && command -v xdotool >/dev/null &&
-    (export -n SDL_VIDEODRIVER && xvfb-run -a true) 2>/dev/null; then
+if command -v Xvfb >/dev/null && command -v xdotool >/dev/null &&
+    (export -n SDL_VIDEODRIVER && "$VQ_XVFB" 640x480x24 true) 2>/dev/null; then
     fresh xvfb
     cat >"$work/record.sh" <<EOF
 "$game" -changedir="$dir" -record -demofile="$work/x.dmo" 2>"$work/rec.txt" &
@@ -227,7 +228,7 @@ sleep 0.5
 kill -TERM \$pid
 wait \$pid
 EOF
-    (export -n SDL_VIDEODRIVER SDL_AUDIODRIVER && xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/record.sh")
+    (export -n SDL_VIDEODRIVER SDL_AUDIODRIVER && "$VQ_XVFB" 1024x768x24 bash "$work/record.sh")
     if [ -s "$data/_screenshots/screen1.png" ]; then
         cp "$data/_screenshots/screen1.png" "$work/x.png"
         cp -r "$dir/save" "$work/x_save"

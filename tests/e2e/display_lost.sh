@@ -2,11 +2,12 @@
 # The real program loses its display (the X server goes away) while it shows
 # a message box (its data archive is missing, so a font cannot be read): it
 # must end within a few seconds instead of hanging in its exit handlers.
+VQ_XVFB=$(cd "$(dirname "$0")" && pwd)/xvfb.sh
 set -u
 game=$1
 . "$(dirname "$0")/setup.sh"  # no data.pak
 
-xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+"$VQ_XVFB" 1280x1024x24 bash -c '
     "$1" -changedir="$2" 2>/dev/null &
     echo $! > "$3"
     sleep 2

@@ -6,6 +6,7 @@
 # (a name, Enter), then Escape and "Yes". The profile must land in
 # $XDG_DATA_HOME/Vornique/save/ and nothing may be written into the root.
 # Usage: install.sh BUILD_DIR
+VQ_XVFB=$(cd "$(dirname "$0")" && pwd)/xvfb.sh
 set -u
 build=$(realpath "$1")
 . "$(dirname "$0")/setup.sh"
@@ -72,7 +73,7 @@ export -n SDL_VIDEODRIVER SDL_AUDIODRIVER
 export HOME=$work/home XDG_DATA_HOME=$work/home/.local/share
 mkdir -p "$HOME"
 before=$(listing)
-if command -v xvfb-run >/dev/null && command -v xdotool >/dev/null && xvfb-run -a true 2>/dev/null; then
+if command -v Xvfb >/dev/null && command -v xdotool >/dev/null && "$VQ_XVFB" 640x480x24 true 2>/dev/null; then
     cat >"$work/play.sh" <<SCRIPT
 "$root/usr/bin/vornique" 2>"$work/err.txt" &
 pid=\$!
@@ -94,7 +95,7 @@ kill -0 \$pid 2>/dev/null && { kill -KILL \$pid; echo 124 >"$work/rc.txt"; exit;
 wait \$pid
 echo \$? >"$work/rc.txt"
 SCRIPT
-    (cd "$work" && xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/play.sh")
+    (cd "$work" && "$VQ_XVFB" 1280x1024x24 bash "$work/play.sh")
     rc=$(cat "$work/rc.txt" 2>/dev/null || echo none)
     [ "$rc" = 0 ] || fail "exit code $rc: $(cat "$work/err.txt")"
     profile=$XDG_DATA_HOME/Vornique/save/Ida.usr

@@ -5,16 +5,17 @@
 # whose bytes changed were written: the new player and the one who was
 # current before. Every other profile keeps its bytes and its time stamp.
 # Usage: many_players.sh GAME DATA_PAK
+VQ_XVFB=$(cd "$(dirname "$0")" && pwd)/xvfb.sh
 set -u
 game=$1
 pak=$2
 if [ -z "${VQ_UNDER_XVFB:-}" ]; then
-    if ! command -v xvfb-run >/dev/null || ! command -v xdotool >/dev/null ||
-        ! xvfb-run -a true 2>/dev/null; then
+    if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null ||
+        ! "$VQ_XVFB" 640x480x24 true 2>/dev/null; then
         echo "SKIP: Xvfb or xdotool cannot run here"
         exit 0
     fi
-    VQ_UNDER_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+    VQ_UNDER_XVFB=1 exec "$VQ_XVFB" 1280x1024x24 bash "$0" "$@"
 fi
 . "$(dirname "$0")/setup.sh" "$pak"
 

@@ -2,12 +2,13 @@
 # Two copies of the real program under a virtual display: the second asks the
 # first to come back (its window, hidden meanwhile, shows again) and ends
 # with exit code 0 without opening a window of its own.
+VQ_XVFB=$(cd "$(dirname "$0")" && pwd)/xvfb.sh
 set -u
 game=$1
 pak=$2
 . "$(dirname "$0")/setup.sh" "$pak"
 
-xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+"$VQ_XVFB" 1280x1024x24 bash -c '
     "$1" -changedir="$2" &
     first=$!
     trap "kill -9 $first 2>/dev/null" EXIT

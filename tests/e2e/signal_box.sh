@@ -5,11 +5,12 @@
 # player, leave no process behind (the box's own process included), and a
 # next start must open its window as usual (the lock died with the game).
 # Usage: signal_box.sh GAME DATA_PAK
+VQ_XVFB=$(cd "$(dirname "$0")" && pwd)/xvfb.sh
 set -u
 game=$1
 pak=$2
 if [ -z "${VQ_UNDER_XVFB:-}" ]; then
-    VQ_UNDER_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+    VQ_UNDER_XVFB=1 exec "$VQ_XVFB" 1280x1024x24 bash "$0" "$@"
 fi
 . "$(dirname "$0")/setup.sh" "$pak"
 

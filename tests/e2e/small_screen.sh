@@ -8,6 +8,7 @@
 # and a second Alt+Enter brings the window back. Each case runs on a virtual
 # X screen of its own.
 # Usage: small_screen.sh GAME DATA_PAK
+VQ_XVFB=$(cd "$(dirname "$0")" && pwd)/xvfb.sh
 set -u
 game=$1
 pak=$2
@@ -27,7 +28,7 @@ if [ -n "${VQ_SCREEN_CASE:-}" ]; then
         sleep 0.1
     done
     echo "[$case] $found"
-    [ -n "$found" ] || fail "no window \"$expected_window\""
+    [ -n "$found" ] || fail "no window \"$expected_window\"; the game said: $(cat "$work/stderr.txt")"
     # The game's window geometry once it is WIDTHxHEIGHT (at most 5 s).
     window_becomes() {
         local want=$1
@@ -70,7 +71,7 @@ fi
 status=0
 # screen   window shown   exit code after SIGTERM   Alt+Enter twice
 while read -r screen window rc switch; do
-    VQ_SCREEN_CASE="$screen $window $rc ${switch:-}" xvfb-run -a -s "-screen 0 $screen" bash "$0" "$@" ||
+    VQ_SCREEN_CASE="$screen $window $rc ${switch:-}" "$VQ_XVFB" $screen bash "$0" "$@" ||
         status=1
 done <<'CASES'
 640x480x24 Vornique 0

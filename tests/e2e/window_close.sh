@@ -2,13 +2,14 @@
 # The real program under a virtual display: a 1024 x 768 window titled
 # "Vornique" opens; the close box asks "Are you sure want to exit?" instead of
 # closing; "Yes" ends the process with exit code 0 and the options are saved.
+VQ_XVFB=$(cd "$(dirname "$0")" && pwd)/xvfb.sh
 set -u
 game=$1
 closer=$2
 pak=$3
 . "$(dirname "$0")/setup.sh" "$pak"
 
-xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+"$VQ_XVFB" 1280x1024x24 bash -c '
     "$1" -changedir="$4" 2>"$3" &
     pid=$!
     sleep 1
