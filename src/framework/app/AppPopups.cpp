@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "common/Catalogue.h"
 #include "framework/app/Dialog.h"
 #include "framework/app/ResourceManager.h"
 #include "framework/graphics/DDImage.h"
@@ -54,6 +55,16 @@ void BriskAppBase::EndPopup() {
     }
 }
 
+namespace {
+
+// The message boxes' buttons in the player's language.
+Platform::MessageBoxCaptions BoxCaptions() {
+    return {CommonLibrary::Tr("OK"), CommonLibrary::Tr("Cancel"), CommonLibrary::Tr("Yes"),
+            CommonLibrary::Tr("No")};
+}
+
+}  // namespace
+
 int BriskAppBase::MsgBox(const std::string& text, const std::string& caption, int flags) {
     if (m_commandLine.screensaverMode) {
         LogScreenSaverError(text);
@@ -92,7 +103,8 @@ int BriskAppBase::MsgBox(const std::string& text, const std::string& caption, in
         }
     }
     BeginPopup();
-    const int answer = Platform::ShowMessageBox(caption, text, icon, buttons, m_window.get());
+    const int answer =
+        Platform::ShowMessageBox(caption, text, icon, buttons, m_window.get(), BoxCaptions());
     EndPopup();
     if (m_commandLine.recordingDemo) {
         DemoEvent e;
@@ -112,7 +124,7 @@ void BriskAppBase::Popup(const std::string& text) {
     if (!m_life.shutdown) {
         Platform::ShowMessageBox(GetString("FATAL_ERROR", "FATAL ERROR"), text,
                                  Platform::MessageBoxIcon::Error, Platform::MessageBoxButtons::Ok,
-                                 m_window.get());
+                                 m_window.get(), BoxCaptions());
     }
     EndPopup();
 }
