@@ -260,7 +260,7 @@ void LevelsDlg::OnMouseClick(int32_t id) {
 FinishDlg::FinishDlg(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(owner) {
     m_dialog->SetSize(FinishLayout::kSize.width, FinishLayout::kSize.height);
     m_dialog->SetBackgroundImage("images/dialog/dlg_finish.png");
-    m_ok = MakeMenuButton(MakeFont(kMenuFont), "Ok");
+    m_ok = MakeMenuButton(MakeFont(kMenuFont), Tr("Ok"));
     m_text = Own(GetFactory()->CreateTextBoxVO());
     m_text->SetSize(FinishLayout::kTextSize.width, FinishLayout::kTextSize.height);
     m_text->SetZOrder(Layer::kDialogControls);

@@ -36,7 +36,7 @@ constexpr const char* kLinkPages[2] = {"README.md", "CREDITS.md"};
 // (right-aligned), and the exit confirmation.
 namespace FooterLayout {
 constexpr Spot kExit{35, kScreenHeight - 20};
-constexpr ButtonShape kExitShape{Layer::kFooter, {40, 30}, 0};
+constexpr ButtonShape kExitShape{Layer::kFooter, {64, 30}, 0};  // on the plate, room for a longer word
 constexpr Spot kTitleLink{kScreenWidth - 10, kScreenHeight - 50};
 constexpr Spot kMoreGames{kScreenWidth - 10, kScreenHeight - 20};
 constexpr Extent kExitDialogSize{400, 200};

@@ -69,7 +69,7 @@ OptionsDlg::OptionsDlg(ControlLibrary::DialogMessageObserver* owner, KernelLibra
     m_dialog->SetBackgroundImage("images/dialog/dlg_options.png");
     ControlLibrary::IFont* font = MakeFont(kMenuFont);
     m_title =
-        MakeLabel(MakeFont("fonts/KBChopinScript36.txt"), "Options", Layer::kDialogControls, kGold);
+        MakeLabel(MakeFont("fonts/KBChopinScript36.txt"), Tr("Options"), Layer::kDialogControls, kGold);
     const char* names[kRowCount] = {TrLater("Music volume"),      TrLater("Effects volume"),
                                     TrLater("Full screen"),       TrLater("Preview"),
                                     TrLater("Clock during play"), TrLater("Reduce motion")};

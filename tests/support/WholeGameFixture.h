@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/Catalogue.h"
 #include "support/AppStateAccess.h"
 #include "support/Golden.h"
 #include "support/SdlInput.h"
@@ -96,6 +97,8 @@ protected:
         });
         app->Init();
         ASSERT_NE(app->GetWindow(), nullptr);
+        // The texts' language is the test's, whatever the machine's locale.
+        app->UseLanguage({m_language});
         if (!app->IsRecordingDemo()) {
             Gamespace::SetHistoryClock([] { return kGameDate; });  // the game took the app's
         }
@@ -125,6 +128,7 @@ protected:
         Gamespace::ClearOptionObservers();
         Gamespace::GetOptionValues() = {};  // the next test starts from the defaults
         Gamespace::SetHistoryClock(nullptr);
+        CommonLibrary::SetCatalogue(std::nullopt);
         TimeLibrary::DestroyTimeSystem();
         const char* argv[] = {"vornique"};
         Brisk::Platform::SetCommandLine(1, argv);
@@ -317,6 +321,7 @@ protected:
     bool m_linkData = true;                // data.pak beside the program
     std::vector<std::string> m_extraArgs;  // more command-line switches
     bool m_ownDataFolder = false;          // XDG_DATA_HOME inside the test's folder
+    std::string m_language = "en";         // the catalogue the game's texts come from
     std::optional<std::string> m_oldDataHome;
     std::vector<int> exitCodes;         // exits asked for where m_linkData is false
     bool m_comparePartialDraws = true;  // see ComparePartialDraw
