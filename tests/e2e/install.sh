@@ -39,6 +39,16 @@ desktop-file-validate "$root/usr/share/applications/io.vornique.Vornique.desktop
 case=metainfo
 appstreamcli validate --no-net "$root/usr/share/metainfo/io.vornique.Vornique.metainfo.xml" \
     >"$work/v.txt" 2>&1 || fail "$(cat "$work/v.txt")"
+case=translated
+# Every language of the game names and describes it in the menus and software centres.
+for lang in $(cat "$(dirname "$0")/../../po/LINGUAS"); do
+    for key in GenericName Comment Keywords; do
+        grep -q "^$key\[$lang\]=" "$root/usr/share/applications/io.vornique.Vornique.desktop" ||
+            fail "the desktop entry has no $key in \"$lang\""
+    done
+    grep -q "<summary xml:lang=\"$lang\">" "$root/usr/share/metainfo/io.vornique.Vornique.metainfo.xml" ||
+        fail "the AppStream data has no summary in \"$lang\""
+done
 case=lintian
 if command -v lintian >/dev/null; then
     lintian "$deb" >"$work/lintian.txt" 2>&1
