@@ -36,7 +36,8 @@ constexpr const char* kLinkPages[2] = {"README.md", "CREDITS.md"};
 // (right-aligned), and the exit confirmation.
 namespace FooterLayout {
 constexpr Spot kExit{35, kScreenHeight - 20};
-constexpr ButtonShape kExitShape{Layer::kFooter, {64, 30}, 0};  // on the plate, room for a longer word
+constexpr ButtonShape kExitShape{
+    Layer::kFooter, {64, 30}, 0};  // on the plate, room for a longer word
 constexpr Spot kTitleLink{kScreenWidth - 10, kScreenHeight - 50};
 constexpr Spot kMoreGames{kScreenWidth - 10, kScreenHeight - 20};
 constexpr Extent kExitDialogSize{400, 200};
@@ -122,6 +123,10 @@ void GameImpl::Initialize() {
                     {"why", error}}));
     });
     LoadOptions();
+    if (m_sysApp != nullptr && !GetOptionValues().language.empty()) {
+        m_sysApp->SetLanguage(
+            GetOptionValues().language);  // the player's choice over the environment's
+    }
     ApplyMachineOptions(m_sysApp);
     if (m_sysApp != nullptr && GetOptionValues().fullScreen) {
         static_cast<void>(m_sysApp->SwitchFullScreen(true));  // as the player left it

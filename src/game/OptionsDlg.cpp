@@ -16,7 +16,7 @@ namespace OptionsLayout {
 constexpr Extent kSize{520, 440};
 constexpr Spot kTitle{0, -185};
 constexpr int32_t kFirstRowY = -125;
-constexpr int32_t kRowGap = 45;
+constexpr int32_t kRowGap = 40;
 constexpr int32_t kNameX = -135;
 constexpr int32_t kToggleX = 90;
 constexpr int32_t kQuieterX = -15;
@@ -24,8 +24,28 @@ constexpr int32_t kValueX = 40;
 constexpr int32_t kLouderX = 95;
 constexpr int32_t kMuteX = 190;
 constexpr Extent kStepSize{40, 26};
-constexpr Spot kOk{0, 175};
+constexpr Spot kOk{0, 180};
+constexpr Spot kLanguageNote{0, 148};
 }  // namespace OptionsLayout
+
+// The languages offered, each named in itself; "" follows the environment.
+struct LanguageChoice {
+    const char* language;
+    const char* name;
+};
+constexpr LanguageChoice kLanguages[] = {
+    {"", TrLater("Automatic")}, {"en", "English"},  {"de", "Deutsch"},
+    {"es", "Español"},          {"fr", "Français"}, {"it", "Italiano"},
+};
+
+size_t LanguageIndex(const std::string& language) {
+    for (size_t i = 0; i < std::size(kLanguages); ++i) {
+        if (language == kLanguages[i].language) {
+            return i;
+        }
+    }
+    return 0;  // a language of a later version: as the environment says
+}
 
 std::string PreviewCaption(uint8_t seconds) {
     switch (seconds) {
@@ -68,11 +88,12 @@ OptionsDlg::OptionsDlg(ControlLibrary::DialogMessageObserver* owner, KernelLibra
     m_dialog->SetSize(OptionsLayout::kSize.width, OptionsLayout::kSize.height);
     m_dialog->SetBackgroundImage("images/dialog/dlg_options.png");
     ControlLibrary::IFont* font = MakeFont(kMenuFont);
-    m_title =
-        MakeLabel(MakeFont("fonts/KBChopinScript36.txt"), Tr("Options"), Layer::kDialogControls, kGold);
+    m_title = MakeLabel(MakeFont("fonts/KBChopinScript36.txt"), Tr("Options"),
+                        Layer::kDialogControls, kGold);
     const char* names[kRowCount] = {TrLater("Music volume"),      TrLater("Effects volume"),
                                     TrLater("Full screen"),       TrLater("Preview"),
-                                    TrLater("Clock during play"), TrLater("Reduce motion")};
+                                    TrLater("Clock during play"), TrLater("Reduce motion"),
+                                    TrLater("Language")};
     for (int row = 0; row < kRowCount; ++row) {
         m_names[row] = MakeLabel(font, Tr(names[row]), Layer::kDialogControls, kPaleYellow);
     }
@@ -90,6 +111,8 @@ OptionsDlg::OptionsDlg(ControlLibrary::DialogMessageObserver* owner, KernelLibra
         m_toggles[row] = MakeMenuButton(font, "");
     }
     m_ok = MakeMenuButton(font, Tr("Ok"));
+    m_languageNote = MakeLabel(MakeFont("fonts/Pristina18.txt"), "", Layer::kDialogControls, kGrey);
+    m_spoken = CommonLibrary::GetLanguage();
     Refresh();
 }
 
@@ -123,6 +146,7 @@ void OptionsDlg::Layout() {
         }
     }
     Place(m_ok, kOk);
+    Place(m_languageNote, kLanguageNote);
 }
 
 void OptionsDlg::Refresh() {
@@ -144,6 +168,12 @@ void OptionsDlg::Refresh() {
     m_toggles[kPreview]->SetText(PreviewCaption(comfort.previewSeconds));
     m_toggles[kClock]->SetText(comfort.clockHidden ? Tr("Hidden") : Tr("Shown"));
     m_toggles[kMotion]->SetText(Tr(comfort.reduceMotion ? kOn : kOff));
+    const LanguageChoice& language = kLanguages[LanguageIndex(options.language)];
+    m_toggles[kLanguage]->SetText(options.language.empty() ? Tr(language.name) : language.name);
+    // The texts were made when the game started: a new choice shows from the next start.
+    const bool later =
+        !options.language.empty() && options.language != (m_spoken.empty() ? "en" : m_spoken);
+    m_languageNote->SetText(later ? Tr("The game speaks it from its next start.") : "");
 }
 
 void OptionsDlg::Changed() {
@@ -202,6 +232,9 @@ void OptionsDlg::OnMouseClick(int32_t id) {
         comfort.clockHidden = !comfort.clockHidden;
     } else if (id == m_toggles[kMotion]->GetId()) {
         comfort.reduceMotion = !comfort.reduceMotion;
+    } else if (id == m_toggles[kLanguage]->GetId()) {
+        options.language =
+            kLanguages[(LanguageIndex(options.language) + 1) % std::size(kLanguages)].language;
     } else {
         return;
     }

@@ -16,7 +16,8 @@ namespace Gamespace {
 void ApplyMachineOptions(KernelLibrary::ISysApp* sysApp);
 
 // "Options": the music's and the effects' volumes, each with a mute, full
-// screen, the preview length, the clock during play and "Reduce motion".
+// screen, the preview length, the clock during play, "Reduce motion" and the
+// language (which the texts take at the game's next start).
 // Every press applies at once (option observers hear OnOptionsChanged);
 // closing with "Ok" or Escape saves the options and the current player.
 class OptionsDlg : public BaseDialog {
@@ -32,7 +33,16 @@ public:
     ControlLibrary::IButtonVO* EscapeButton() const override { return m_ok; }
 
     // The buttons, for tests and the keyboard.
-    enum Row : uint8_t { kMusic, kEffects, kFullScreen, kPreview, kClock, kMotion, kRowCount };
+    enum Row : uint8_t {
+        kMusic,
+        kEffects,
+        kFullScreen,
+        kPreview,
+        kClock,
+        kMotion,
+        kLanguage,
+        kRowCount
+    };
     // A volume row's buttons: quieter, louder, mute.
     ControlLibrary::IButtonVO* GetQuieter(Row row) const { return m_volumeRows[row].quieter; }
     ControlLibrary::IButtonVO* GetLouder(Row row) const { return m_volumeRows[row].louder; }
@@ -41,6 +51,8 @@ public:
     ControlLibrary::IButtonVO* GetToggle(Row row) const { return m_toggles[row]; }
     ControlLibrary::IStringVO* GetVolumeLabel(Row row) const { return m_volumeRows[row].value; }
     ControlLibrary::IButtonVO* GetOkButton() const { return m_ok; }
+    // Says when the language chosen is not yet the one the texts speak.
+    ControlLibrary::IStringVO* GetLanguageNote() const { return m_languageNote; }
 
 private:
     struct VolumeRow {
@@ -60,6 +72,8 @@ private:
     VolumeRow m_volumeRows[2];
     ControlLibrary::IButtonVO* m_toggles[kRowCount] = {};
     ControlLibrary::IButtonVO* m_ok;
+    ControlLibrary::IStringVO* m_languageNote;
+    std::string m_spoken;  // the language the texts were made in ("": English)
 };
 
 }  // namespace Gamespace

@@ -692,11 +692,37 @@ bool ReadMachineOptions(OptionValues& options, std::span<const uint8_t> bytes) {
     return true;
 }
 
+// "LANG": the language chosen, as a length byte and its name; nothing while
+// the environment's language is used.
+std::optional<std::vector<uint8_t>> WriteLanguage(const OptionValues& options) {
+    if (options.language.empty()) {
+        return std::nullopt;
+    }
+    return BlockWriter().Text(options.language).Take();
+}
+
+bool ReadLanguage(OptionValues& options, std::span<const uint8_t> bytes) {
+    BlockReader r(bytes);
+    std::string language = r.Text();
+    // A language name is letters, '_' and '@' ("de", "pt_BR"): nothing that
+    // could reach outside the catalogues' folder.
+    const bool name =
+        !language.empty() && std::all_of(language.begin(), language.end(), [](char c) {
+            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '@';
+        });
+    if (!r.AtEnd() || !name) {
+        return false;
+    }
+    options.language = std::move(language);
+    return true;
+}
+
 }  // namespace
 
 std::span<const BlockCodec<OptionValues>> OptionBlockCodecs() {
     static const std::vector<BlockCodec<OptionValues>> codecs = {
         {"SNDS", 1, WriteMachineOptions, ReadMachineOptions},
+        {"LANG", 1, WriteLanguage, ReadLanguage},
     };
     return codecs;
 }

@@ -253,6 +253,8 @@ struct OptionValues {
     VolumeSetting music;
     VolumeSetting effects;
     bool fullScreen = false;
+    // The language chosen in the options ("de"...); empty: the environment's.
+    std::string language;
     // Blocks after the six bytes that this version does not read.
     std::vector<TaggedBlock> otherBlocks;
 };

@@ -49,6 +49,9 @@ public:
     virtual int64_t GetDate() = 0;
     // The card set folder given with "-cards=" (absolute), or empty.
     virtual std::string GetCardSetFolder() { return {}; }
+    // Speaks `language` ("de"...) from now on, English when the game has no
+    // catalogue for it.
+    virtual void SetLanguage(const std::string& /*language*/) {}
 };
 
 // The constant client size every game layout is computed from.

@@ -44,6 +44,7 @@ public:
     // best first) that the data holds a catalogue for; English when none
     // does or an English one comes first. False for English.
     bool UseLanguage(const std::vector<std::string>& wanted);
+    void SetLanguage(const std::string& language) override { UseLanguage({language}); }
     static constexpr size_t kMaxCatalogueBytes = 1u << 20;
     std::string GetCardSetFolder() override { return m_cardSetFolder; }
     // "-cards=PATH": a card set folder for this run, made absolute against

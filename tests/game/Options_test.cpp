@@ -175,6 +175,35 @@ TEST_F(OptionsFilesTest, AnOldSixByteOptionsFileLoadsWithDefaults) {
     EXPECT_EQ(ReadBytes("options.opt"), kSix);
 }
 
+// The language chosen goes in its own block after the volumes; a name that
+// is not a language's (empty, a path) drops the block alone.
+TEST_F(OptionsFilesTest, TheChosenLanguageRoundTripsAndABadOneIsDropped) {
+    const Bytes newer = Block("OPTx", 3, {9});
+    WriteBytes("options.opt", Joined({kSix, newer}));
+    Restart();
+    Gamespace::GetOptionValues().language = "de";
+    ASSERT_TRUE(Gamespace::SaveOptions());
+    EXPECT_EQ(ReadBytes("options.opt"), Joined({kSix, Block("LANG", 1, {2, 'd', 'e'}), newer}));
+    Restart();
+    EXPECT_EQ(Gamespace::GetOptionValues().language, "de");
+
+    const Bytes bad[] = {
+        {0},                           // no name
+        {5, '.', '.', '/', 'd', 'e'},  // a path
+        {3, 'd', 'e'},                 // cut short
+        {2, 'd', 'e', 0},              // a byte too many
+    };
+    for (const Bytes& body : bad) {
+        SCOPED_TRACE(testing::PrintToString(body));
+        WriteBytes("options.opt",
+                   Joined({kSix, Block("SNDS", 1, {50, 0, 50, 0, 0}), Block("LANG", 1, body)}));
+        Restart();
+        const OptionValues& options = Gamespace::GetOptionValues();
+        EXPECT_EQ(options.language, "");
+        EXPECT_EQ(options.music.percent, 50);  // the other block still loads
+    }
+}
+
 TEST_F(OptionsFilesTest, ADamagedMachineBlockIsDroppedAlone) {
     const Bytes cases[] = {
         {50, 0, 50, 0},        // cut short

@@ -373,11 +373,11 @@ void Dialogs(const Options& o) {
     {
         // "Options": a plate under every button, laid out as the dialog
         // places them from its centre (260, 220): two volume rows of "-",
-        // "+" and the mute, four rows of one button, "Ok" at the bottom.
+        // "+" and the mute, five rows of one button, "Ok" at the bottom.
         Canvas c(520, 440);
         Panel(c, 6, true);
-        for (int row = 0; row < 6; ++row) {
-            const double y = 220 - 125 + row * 45;
+        for (int row = 0; row < 7; ++row) {
+            const double y = 220 - 125 + row * 40;
             if (row < 2) {
                 Plate(c, 245, y, 40, 26, kPlateTop, kPlateBottom);
                 Plate(c, 355, y, 40, 26, kPlateTop, kPlateBottom);
@@ -386,7 +386,7 @@ void Dialogs(const Options& o) {
                 Plate(c, 350, y, 94, 26, kPlateTop, kPlateBottom);
             }
         }
-        Plate(c, 260, 395, 94, 26, kPlateTop, kPlateBottom, true);
+        Plate(c, 260, 400, 94, 26, kPlateTop, kPlateBottom, true);
         Check(c.WritePng(o.out + "images/dialog/dlg_options.png"), "options dialog");
     }
     {
