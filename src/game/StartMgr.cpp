@@ -822,6 +822,9 @@ void StartMgr::OnTimeObjectFinish(int32_t id) {
 
 void StartMgr::OnDialogShown(int32_t id, bool shown) {
     if (m_cards != nullptr && id == m_cards->GetDialogId()) {
+        // The picker reaches over the invitation: it waits behind it whole,
+        // not cut through.
+        m_create->SetShown(!shown && m_active);
         if (!shown) {
             Refresh();  // the bests of the set chosen
         }

@@ -465,7 +465,9 @@ TEST_F(WholeGame, EveryScreenIsDrawn) {
     look("4-start");
     Click(Start()->GetRowButton(Gamespace::StartMgr::RowSlot::Cards));
     look("4a-cards");
+    EXPECT_FALSE(Start()->GetCreateButton()->IsShown());  // behind the picker, not cut through
     Click(Start()->GetCardsDialog()->GetCancelButton());
+    EXPECT_TRUE(Start()->GetCreateButton()->IsShown());
     Click(Start()->GetPlayButton());
     Wait(1000);
     look("5-count-down");
