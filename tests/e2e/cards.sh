@@ -65,5 +65,13 @@ grep -q "These card sets cannot be used and are not offered:" "$work/err.txt" &&
 "$compare" "$shot" "$demos/menu_and_back.png" >/dev/null 2>"$work/cmp.txt" ||
     fail "not the game's own cards: $(cat "$work/cmp.txt")"
 
+# --- the same message in the player's language, from LANG alone ---------------------
+# (no generated system locale is needed: the game reads its own catalogues)
+case=german
+LC_ALL= LANG=de_DE.UTF-8 play german -cards="$work/broken"
+[ "$rc" -eq 0 ] || fail "exit code $rc: $(cat "$work/err.txt")"
+grep -q "Das Kartenset im Ordner „$work/broken“ kann nicht verwendet werden: 05.png: " \
+    "$work/err.txt" || fail "not in German: $(cat "$work/err.txt")"
+
 [ "$failures" -eq 0 ] && echo "cards: all cases passed"
 exit $((failures > 0))

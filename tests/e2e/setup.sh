@@ -3,6 +3,9 @@
 # data.pak linked into it when a path is given), and SDL's real drivers.
 # Usage: . setup.sh [DATA_PAK]
 export -n SDL_VIDEODRIVER SDL_AUDIODRIVER
+# The game's own words are checked in English, whatever the machine speaks.
+unset LANGUAGE LC_MESSAGES LANG
+export LC_ALL=C.UTF-8
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
