@@ -219,7 +219,7 @@ TEST_F(Soak, AStormOfRandomInputLeavesAnAnsweringGameAndWholeFiles) {
                           Gamespace::kProfileBytes + Gamespace::kBestBlockBytes,
                           "BSTK HIST CARD WITH CMFT");
     }
-    wholeBlocksOfOurs(ReadBytes("options.opt"), Gamespace::kOptionBytes, "SNDS");
+    wholeBlocksOfOurs(ReadBytes("options.opt"), Gamespace::kOptionBytes, "SNDS LANG");
 }
 
 }  // namespace
