@@ -350,6 +350,7 @@ void MainApp::Init() {
     BriskAppBase::Init();
     m_game->SetSysApp(this);
     if (!m_life.shutdown) {
+        m_picturesForLater = m_game->PicturesForLater();
         // Mounted here, on the main thread, so that the loading thread only
         // reads it; the game's own mount of the same archive then does nothing.
         static_cast<void>(Brisk::PakInterface::Get()->AddArchive(kDataArchive));
@@ -383,7 +384,7 @@ bool MainApp::UseLanguage(const std::vector<std::string>& wanted) {
 }
 
 void MainApp::LoadingThreadProc() {
-    PrefetchPictures(kDataArchive);
+    PrefetchPictures(kDataArchive, m_picturesForLater);
 }
 
 void MainApp::OnLoadingComplete() {

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <set>
 
 #include "framework/app/Dialog.h"
 #include "framework/app/ResourceManager.h"
@@ -157,7 +158,12 @@ DDImage* SharedImageRef::GetImage() const {
     return m_entry != nullptr ? m_entry->image.get() : nullptr;
 }
 
-void BriskAppBase::PrefetchPictures(const std::string& archive) {
+void BriskAppBase::PrefetchPictures(const std::string& archive,
+                                    const std::vector<std::string>& later) {
+    std::set<std::string> skipped;
+    for (const std::string& name : later) {
+        skipped.insert(PakInterface::NormalizePakName(name));
+    }
     std::vector<std::string> names;
     for (const auto& [key, entry] : PakInterface::Get()->Entries()) {
         if (entry.archive == nullptr || entry.archive->name != archive) {
@@ -175,7 +181,8 @@ void BriskAppBase::PrefetchPictures(const std::string& archive) {
         const bool picture = extension == ".png" || extension == ".jpg" || extension == ".jpeg" ||
                              extension == ".gif" || extension == ".tga";
         // Alpha images ("_name" or "name_") are read with their colour picture.
-        if (picture && !stem.empty() && stem.front() != '_' && stem.back() != '_') {
+        if (picture && !stem.empty() && stem.front() != '_' && stem.back() != '_' &&
+            !skipped.contains(PakInterface::NormalizePakName(name))) {
             names.push_back(name);
         }
     }
