@@ -192,16 +192,6 @@ void GameImpl::Initialize() {
     factory->AddKeybdSysObserver(this);
 }
 
-std::vector<std::string> GameImpl::PicturesForLater() {
-    // The cards: a deal loads them, the start screen never shows them.
-    std::vector<std::string> later;
-    for (const CardSet& set : CardSets::Instance()->All()) {
-        later.push_back(set.back);
-        later.insert(later.end(), set.faces.begin(), set.faces.end());
-    }
-    return later;
-}
-
 void GameImpl::Activate() {
     if (m_exitButton == nullptr) {
         return;  // Initialize stopped: the game's data is missing

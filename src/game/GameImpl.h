@@ -46,7 +46,6 @@ public:
     void GetVersion(std::string& out) override { out = m_version; }
     // Asks "Are you sure want to exit?" unless it is already asked.
     void RequestClose() override;
-    std::vector<std::string> PicturesForLater() override;
 
     void OnModuleFinished(int32_t moduleId) override;
     // "Options" from the in-game menu; the menu opens again when it closes.

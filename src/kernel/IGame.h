@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 namespace KernelLibrary {
 
@@ -25,10 +24,6 @@ public:
     virtual void GetVersion(std::string& out) = 0;
     // The user asked the window to close; the game decides what happens.
     virtual void RequestClose() = 0;
-    // Pictures of the game's data that it loads only after its first screen
-    // (the cards of a deal): decoding them at start-up would be thrown away.
-    // Main thread, after SetSysApp.
-    virtual std::vector<std::string> PicturesForLater() { return {}; }
 };
 
 }  // namespace KernelLibrary

@@ -350,7 +350,6 @@ void MainApp::Init() {
     BriskAppBase::Init();
     m_game->SetSysApp(this);
     if (!m_life.shutdown) {
-        m_picturesForLater = m_game->PicturesForLater();
         // Mounted here, on the main thread, so that the loading thread only
         // reads it; the game's own mount of the same archive then does nothing.
         static_cast<void>(Brisk::PakInterface::Get()->AddArchive(kDataArchive));
@@ -384,7 +383,9 @@ bool MainApp::UseLanguage(const std::vector<std::string>& wanted) {
 }
 
 void MainApp::LoadingThreadProc() {
-    PrefetchPictures(kDataArchive, m_picturesForLater);
+    // The fonts' pictures, which the first screen's texts need at once; the
+    // other pictures are decoded when first drawn.
+    PrefetchPictures(kDataArchive, "fonts/");
 }
 
 void MainApp::OnLoadingComplete() {

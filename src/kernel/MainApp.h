@@ -95,8 +95,6 @@ private:
     bool m_timeFollowsUpdates = false;
     std::string m_playbackFolder;  // the scratch copy a playback uses
     std::string m_cardSetFolder;   // "-cards="
-    // Set before the loading thread starts; that thread only reads it.
-    std::vector<std::string> m_picturesForLater;
 };
 
 }  // namespace KernelLibrary

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <set>
 
 #include "framework/app/Dialog.h"
 #include "framework/app/ResourceManager.h"
@@ -158,12 +157,8 @@ DDImage* SharedImageRef::GetImage() const {
     return m_entry != nullptr ? m_entry->image.get() : nullptr;
 }
 
-void BriskAppBase::PrefetchPictures(const std::string& archive,
-                                    const std::vector<std::string>& later) {
-    std::set<std::string> skipped;
-    for (const std::string& name : later) {
-        skipped.insert(PakInterface::NormalizePakName(name));
-    }
+void BriskAppBase::PrefetchPictures(const std::string& archive, const std::string& folder) {
+    const std::string wanted = PakInterface::NormalizePakName(folder);
     std::vector<std::string> names;
     for (const auto& [key, entry] : PakInterface::Get()->Entries()) {
         if (entry.archive == nullptr || entry.archive->name != archive) {
@@ -182,7 +177,7 @@ void BriskAppBase::PrefetchPictures(const std::string& archive,
                              extension == ".gif" || extension == ".tga";
         // Alpha images ("_name" or "name_") are read with their colour picture.
         if (picture && !stem.empty() && stem.front() != '_' && stem.back() != '_' &&
-            !skipped.contains(PakInterface::NormalizePakName(name))) {
+            PakInterface::NormalizePakName(name).starts_with(wanted)) {
             names.push_back(name);
         }
     }
