@@ -1,4 +1,5 @@
 // The factory's image and font caches and its sound table.
+#include <algorithm>
 #include <stdexcept>
 
 #include "controls/Factory_impl.h"
@@ -75,6 +76,13 @@ bool ReleaseCached(std::vector<Entry>& entries, int32_t* index) {
 bool Factory_impl::LoadImage(const std::string& path, int32_t* index) {
     std::lock_guard lock(m_cacheLock);
     const int32_t found = LoadCached(m_images, path, [&](ImageEntry& entry) {
+        int width = 0;
+        int height = 0;
+        if (ImageLib::ReadImageSize(path, &width, &height)) {
+            entry.pending = true;
+            entry.pendingSize = {static_cast<uint32_t>(width), static_cast<uint32_t>(height)};
+            return true;
+        }
         entry.image = m_app->GetImage(path, true);
         return entry.image != nullptr;
     });
@@ -122,19 +130,51 @@ bool Factory_impl::ReleaseImage(int32_t* index) {
     return ReleaseCached(m_images, index);
 }
 
+bool Factory_impl::HoldsImage(int32_t index) const {
+    return index >= 0 && index < kImageCacheSize &&
+           (m_images[index].image != nullptr || m_images[index].pending);
+}
+
+Size Factory_impl::ImageSizeAt(int32_t index) const {
+    const ImageEntry& entry = m_images[index];
+    if (entry.image == nullptr) {
+        return entry.pendingSize;
+    }
+    return {static_cast<uint32_t>(entry.image->GetWidth()),
+            static_cast<uint32_t>(entry.image->GetHeight())};
+}
+
+Brisk::DDImage* Factory_impl::DecodedImage(int32_t index) {
+    if (!HoldsImage(index)) {
+        return nullptr;
+    }
+    ImageEntry& entry = m_images[index];
+    if (entry.pending) {
+        entry.pending = false;
+        entry.image = m_app->GetImage(entry.path, true);
+        if (entry.image != nullptr && ImageSizeAt(index) != entry.pendingSize) {
+            entry.image.reset();  // not the picture whose size was given out
+        }
+        if (entry.image == nullptr) {
+            entry.pending = true;  // still held, drawn as nothing
+            return nullptr;
+        }
+    }
+    return entry.image.get();
+}
+
 bool Factory_impl::GetImageSize(int32_t index, Size* size) {
     std::lock_guard lock(m_cacheLock);
-    if (index < 0 || index >= kImageCacheSize || m_images[index].image == nullptr) {
+    if (!HoldsImage(index)) {
         return false;
     }
-    const Brisk::DDImage& image = *m_images[index].image;
-    *size = {static_cast<uint32_t>(image.GetWidth()), static_cast<uint32_t>(image.GetHeight())};
+    *size = ImageSizeAt(index);
     return true;
 }
 
 void Factory_impl::GetImagePath(int32_t index, std::string* path) {
     std::lock_guard lock(m_cacheLock);
-    if (index >= 0 && index < kImageCacheSize && m_images[index].image != nullptr) {
+    if (HoldsImage(index)) {
         *path = m_images[index].path;
     }
 }
@@ -143,9 +183,15 @@ int32_t Factory_impl::CountCachedImages() {
     std::lock_guard lock(m_cacheLock);
     int32_t count = 0;
     for (const ImageEntry& entry : m_images) {
-        count += entry.image != nullptr ? 1 : 0;
+        count += entry.image != nullptr || entry.pending ? 1 : 0;
     }
     return count;
+}
+
+int32_t Factory_impl::CountDecodedImages() {
+    std::lock_guard lock(m_cacheLock);
+    return static_cast<int32_t>(std::count_if(
+        m_images.begin(), m_images.end(), [](const ImageEntry& e) { return e.image != nullptr; }));
 }
 
 int32_t Factory_impl::GetImageUseCount(int32_t index) {

@@ -712,16 +712,16 @@ void Factory_impl::DrawCursorAndToolTip() {
 
 bool Factory_impl::DrawImage(int32_t index, const Rect& source, const Rect& dest) {
     std::lock_guard lock(m_cacheLock);
-    if (index < 0 || index >= kImageCacheSize || m_images[index].image == nullptr) {
+    if (!HoldsImage(index)) {
         return false;
     }
     if (m_graphics == nullptr && !m_measureOnly) {
         return true;
     }
-    Brisk::DDImage* image = m_images[index].image.get();
+    const Size size = ImageSizeAt(index);
     Brisk::Rect src{source.x, source.y, source.width, source.height};
     if (src.width == 0 || src.height == 0) {
-        src = {0, 0, image->GetWidth(), image->GetHeight()};
+        src = {0, 0, static_cast<int32_t>(size.width), static_cast<int32_t>(size.height)};
     }
     if (dest.width != 0 && dest.height != 0) {
         AddToMeasure(dest);
@@ -730,6 +730,10 @@ bool Factory_impl::DrawImage(int32_t index, const Rect& source, const Rect& dest
     }
     if (m_measureOnly) {
         return true;
+    }
+    Brisk::DDImage* image = DecodedImage(index);
+    if (image == nullptr) {
+        return true;  // a picture that cannot be decoded after all draws nothing
     }
     if (dest.width != 0 && dest.height != 0 &&
         (dest.width != src.width || dest.height != src.height)) {
@@ -743,7 +747,7 @@ bool Factory_impl::DrawImage(int32_t index, const Rect& source, const Rect& dest
 bool Factory_impl::DrawImageRotated(int32_t index, const Rect& source, const Rect& dest,
                                     double angle, const Point& centre, const Point& offset) {
     std::lock_guard lock(m_cacheLock);
-    if (index < 0 || index >= kImageCacheSize || m_images[index].image == nullptr) {
+    if (!HoldsImage(index)) {
         return false;
     }
     // Where a turned picture reaches is not worked out beforehand.
@@ -751,7 +755,10 @@ bool Factory_impl::DrawImageRotated(int32_t index, const Rect& source, const Rec
     if (m_graphics == nullptr || m_measureOnly) {
         return true;
     }
-    Brisk::DDImage* image = m_images[index].image.get();
+    Brisk::DDImage* image = DecodedImage(index);
+    if (image == nullptr) {
+        return true;
+    }
     Brisk::Rect src{source.x, source.y, source.width, source.height};
     if (src.width == 0 || src.height == 0) {
         src = {0, 0, image->GetWidth(), image->GetHeight()};

@@ -241,6 +241,8 @@ public:
     void ForgetPictures(const std::string& prefix);
     // Cached entries in use (tests and diagnostics).
     int32_t CountCachedImages();
+    // Cached pictures whose pixels are decoded (the others wait for their first draw).
+    int32_t CountDecodedImages();
     int32_t GetImageUseCount(int32_t index);
 
     // --- sounds, by loaded sound id ------------------------------------------
@@ -290,6 +292,10 @@ public:
 private:
     struct ImageEntry {
         std::unique_ptr<Brisk::DDImage> image;
+        // A picture whose size was read from its file's header: decoded when
+        // first drawn, so a screen not yet shown costs no decoding.
+        bool pending = false;
+        Size pendingSize;
         std::string path;
         int16_t count = 0;
         int32_t spare = -1;
@@ -404,6 +410,13 @@ private:
     // Guarded by m_cacheLock.
     std::recursive_mutex m_cacheLock;
     std::vector<ImageEntry> m_images;
+    // Whether the entry at `index` holds a picture, decoded or not yet; its
+    // size. Under m_cacheLock.
+    bool HoldsImage(int32_t index) const;
+    Size ImageSizeAt(int32_t index) const;
+    // The decoded picture at `index` (decoding a pending one now), or null.
+    // Under m_cacheLock.
+    Brisk::DDImage* DecodedImage(int32_t index);
     std::vector<FontEntry> m_fonts;
 
     // Guarded by m_soundLock.

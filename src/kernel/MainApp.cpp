@@ -383,7 +383,9 @@ bool MainApp::UseLanguage(const std::vector<std::string>& wanted) {
 }
 
 void MainApp::LoadingThreadProc() {
-    PrefetchPictures(kDataArchive);
+    // The fonts' pictures, which the first screen's texts need at once; the
+    // other pictures are decoded when first drawn.
+    PrefetchPictures(kDataArchive, "fonts/");
 }
 
 void MainApp::OnLoadingComplete() {

@@ -276,4 +276,29 @@ TEST_F(PrefetchTest, PrefetchedPicturesAreTheDecodedOnesTakenOnce) {
     EXPECT_EQ(again->GetBits()[3], 0xFF112233u);
 }
 
+// Only the pictures in the folder asked for are decoded ahead, whatever the
+// spelling of its name; GetImage decodes the others when they are asked for.
+TEST_F(PrefetchTest, OnlyTheFolderAskedForIsDecodedAhead) {
+    ImageLib::Image picture(2, 2);
+    for (uint32_t& p : picture.m_bits) {
+        p = 0xFF445566u;
+    }
+    const std::vector<uint8_t> png = ImageLib::EncodePNG(picture);
+    const std::string bytes(png.begin(), png.end());
+    TestSupport::WriteScrambled("folder.pak",
+                                TestSupport::PlainArchive({{"fonts\\small.png", bytes},
+                                                           {"images\\cards\\01.png", bytes},
+                                                           {"images\\start.png", bytes}}));
+    ASSERT_TRUE(Brisk::PakInterface::Get()->AddArchive("folder.pak"));
+
+    TestApp app;
+    app.PrefetchPictures("folder.pak", "Fonts/");
+    EXPECT_EQ(app.CountPrefetchedPictures(), 1u);
+    EXPECT_NE(app.GetImage("fonts/small.png"), nullptr);
+    EXPECT_EQ(app.CountPrefetchedPictures(), 0u);  // only the font's picture was decoded ahead
+    auto card = app.GetImage("images/cards/01.png");
+    ASSERT_NE(card, nullptr);
+    EXPECT_EQ(card->GetBits()[3], 0xFF445566u);
+}
+
 }  // namespace

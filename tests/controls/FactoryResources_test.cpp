@@ -5,6 +5,7 @@
 
 #include "support/SoundFiles.h"
 
+#include <filesystem>
 #include <fstream>
 
 #include "controls/ImageVO.h"
@@ -18,6 +19,7 @@ using ControlLibrary::IImageVO;
 using ControlLibrary::ISound;
 using ControlLibrary::Size;
 using TestSupport::ControlsTest;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -104,6 +106,46 @@ TEST_F(ControlsTest, ASourceRectanglePicksTheSecondFrameOfAStrip) {
     EXPECT_EQ(Pixel(0, 0), 0x0000FFu);
     EXPECT_EQ(Pixel(29, 29), 0x0000FFu);
     EXPECT_EQ(Pixel(30, 0), 0u);
+}
+
+// A picture is decoded when it is first drawn, not when it is loaded: a
+// screen not yet shown costs no decoding. Its size is known at once, and what
+// is drawn is what loading it whole gave (its alpha image applied).
+TEST_F(ControlsTest, APictureIsDecodedWhenFirstDrawn) {
+    WritePicture("shown.png", 60, 30, Halves);
+    WritePictureArgb("_shown.png", 60, 30,
+                     [](int x, int) { return x < 10 ? 0xFF000000u : 0xFFFFFFFFu; });
+    WritePicture("hidden.png", 40, 20, Halves);
+    IImageVO* shown = factory->CreateImageVO();
+    IImageVO* hidden = factory->CreateImageVO();
+    ASSERT_TRUE(shown->LoadImage("shown.png", true));
+    ASSERT_TRUE(hidden->LoadImage("hidden.png", true));
+    EXPECT_EQ(shown->GetSize(), (Size{60, 30}));
+    EXPECT_EQ(hidden->GetSize(), (Size{40, 20}));
+    EXPECT_EQ(factory->CountCachedImages(), 2);
+    EXPECT_EQ(factory->CountDecodedImages(), 0);
+
+    shown->SetShown(true);
+    Draw();
+    EXPECT_EQ(factory->CountDecodedImages(), 1);
+    EXPECT_EQ(Pixel(5, 5), 0u);  // transparent there: the alpha image was applied
+    EXPECT_EQ(Pixel(20, 5), 0xFF0000u);
+    EXPECT_EQ(Pixel(40, 5), 0x0000FFu);
+}
+
+// A picture whose header was sound but whose pixels are not is held (its size
+// given out) and draws nothing, instead of failing the screen that loaded it.
+TEST_F(ControlsTest, APictureDamagedPastItsHeaderDrawsNothing) {
+    WritePicture("damaged.png", 60, 30, Halves);
+    fs::resize_file("damaged.png", 40);
+    IImageVO* image = factory->CreateImageVO();
+    ASSERT_TRUE(image->LoadImage("damaged.png", true));
+    EXPECT_EQ(image->GetSize(), (Size{60, 30}));
+    image->SetShown(true);
+    Draw();
+    Draw();
+    EXPECT_EQ(factory->CountDecodedImages(), 0);
+    EXPECT_EQ(Pixel(20, 5), 0u);
 }
 
 TEST_F(ControlsTest, RectanglesOutlineOneMorePixelFillOrHideYetStillCatchTheMouse) {

@@ -60,18 +60,6 @@ struct Figures {
 class Soak : public WholeGame {
 protected:
     Figures Measure() {
-        // A song's decoding thread ends on its own once the song is in
-        // memory; the threads counted are the ones that stay. (Bounded by
-        // time: decoding is slow under the sanitizers.)
-        if (auto* music = dynamic_cast<Brisk::StreamMusicInterface*>(app->GetMusicInterface())) {
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-            while (music->CountSongsDecoding() > 0 && std::chrono::steady_clock::now() < deadline) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            }
-            EXPECT_EQ(music->CountSongsDecoding(), 0u);
-            std::this_thread::sleep_for(
-                std::chrono::milliseconds(20));  // joined threads leave /proc
-        }
         auto* factory = ControlLibrary::GetFactory();
         Figures f;
         f.objects = factory->CountRegistered();

@@ -365,4 +365,63 @@ TEST_F(ImageFilesTest, SeparateAlphaImagesSupplyTheAlphaChannel) {
     EXPECT_EQ(mask->m_bits[1], 0x14FFFFFFu);
 }
 
+// A size read from a picture's header alone is the size of the decoded
+// picture; a name or file the header reader cannot vouch for gives none.
+struct HeaderCase {
+    const char* name;
+    std::vector<uint8_t> (*bytes)();
+    bool known;
+};
+
+std::vector<uint8_t> Png37x21() {
+    return ImageLib::EncodePNG(Image(37, 21));
+}
+std::vector<uint8_t> Jpeg37x21() {
+    return ImageLib::EncodeJPEG(Image(37, 21));
+}
+std::vector<uint8_t> TruncatedPng() {
+    std::vector<uint8_t> png = Png37x21();
+    png.resize(20);
+    return png;
+}
+std::vector<uint8_t> JpegWithoutFrame() {
+    std::vector<uint8_t> jpeg = Jpeg37x21();
+    return {jpeg.begin(), jpeg.begin() + 20};
+}
+std::vector<uint8_t> Text() {
+    return {'n', 'o', 't', ' ', 'a', ' ', 'p', 'i', 'c', 't', 'u', 'r', 'e'};
+}
+
+class ImageSizeTest : public TestSupport::TempDirTest,
+                      public ::testing::WithParamInterface<HeaderCase> {};
+
+TEST_P(ImageSizeTest, TheHeaderGivesTheDecodedSizeOrNothing) {
+    const HeaderCase& c = GetParam();
+    const std::vector<uint8_t> bytes = c.bytes();
+    std::ofstream(c.name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    int width = -1;
+    int height = -1;
+    ASSERT_EQ(ImageLib::ReadImageSize(c.name, &width, &height), c.known);
+    if (c.known) {
+        EXPECT_EQ(width, 37);
+        EXPECT_EQ(height, 21);
+        const auto decoded = ImageLib::DecodeImageFile(c.name, true);
+        ASSERT_NE(decoded, nullptr);
+        EXPECT_EQ(decoded->GetWidth(), width);
+        EXPECT_EQ(decoded->GetHeight(), height);
+    } else {
+        EXPECT_EQ(width, -1);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Headers, ImageSizeTest,
+    ::testing::Values(HeaderCase{"a.png", Png37x21, true}, HeaderCase{"a.jpg", Jpeg37x21, true},
+                      HeaderCase{"A.PNG", Png37x21, true}, HeaderCase{"a.gif", Png37x21, false},
+                      HeaderCase{"a", Png37x21, false}, HeaderCase{"cut.png", TruncatedPng, false},
+                      HeaderCase{"cut.jpg", JpegWithoutFrame, false},
+                      HeaderCase{"text.png", Text, false}, HeaderCase{"text.jpg", Text, false}));
+
 }  // namespace

@@ -157,7 +157,8 @@ DDImage* SharedImageRef::GetImage() const {
     return m_entry != nullptr ? m_entry->image.get() : nullptr;
 }
 
-void BriskAppBase::PrefetchPictures(const std::string& archive) {
+void BriskAppBase::PrefetchPictures(const std::string& archive, const std::string& folder) {
+    const std::string wanted = PakInterface::NormalizePakName(folder);
     std::vector<std::string> names;
     for (const auto& [key, entry] : PakInterface::Get()->Entries()) {
         if (entry.archive == nullptr || entry.archive->name != archive) {
@@ -175,7 +176,8 @@ void BriskAppBase::PrefetchPictures(const std::string& archive) {
         const bool picture = extension == ".png" || extension == ".jpg" || extension == ".jpeg" ||
                              extension == ".gif" || extension == ".tga";
         // Alpha images ("_name" or "name_") are read with their colour picture.
-        if (picture && !stem.empty() && stem.front() != '_' && stem.back() != '_') {
+        if (picture && !stem.empty() && stem.front() != '_' && stem.back() != '_' &&
+            PakInterface::NormalizePakName(name).starts_with(wanted)) {
             names.push_back(name);
         }
     }

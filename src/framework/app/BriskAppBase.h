@@ -182,7 +182,8 @@ public:
     // picture of the mounted archive `archive` with its alpha image, exactly
     // as GetImage would; GetImage then takes the decoded pixels instead of
     // decoding again. Start-up work done while the window is being shown.
-    void PrefetchPictures(const std::string& archive);
+    // Only the pictures under `folder` (any spelling; empty: all) are decoded.
+    void PrefetchPictures(const std::string& archive, const std::string& folder = "");
     // Frees what was prefetched and not asked for.
     void DropPrefetchedPictures();
     // Keeps `picture` in memory under `name`: GetImage(name) then gives a

@@ -67,7 +67,74 @@ std::unique_ptr<Image> DecodeColour(const std::string& name) {
     return nullptr;
 }
 
+uint32_t BigEndian(const uint8_t* p, int bytes) {
+    uint32_t v = 0;
+    for (int i = 0; i < bytes; ++i) {
+        v = (v << 8) | p[i];
+    }
+    return v;
+}
+
+// A PNG's IHDR chunk comes first, right after the signature.
+bool PngSize(const std::vector<uint8_t>& data, uint32_t* width, uint32_t* height) {
+    static constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (data.size() < 24 || !std::equal(kSignature, kSignature + 8, data.begin()) ||
+        std::string(data.begin() + 12, data.begin() + 16) != "IHDR") {
+        return false;
+    }
+    *width = BigEndian(data.data() + 16, 4);
+    *height = BigEndian(data.data() + 20, 4);
+    return true;
+}
+
+// A JPEG's size is in its start-of-frame segment, after any others.
+bool JpegSize(const std::vector<uint8_t>& data, uint32_t* width, uint32_t* height) {
+    if (data.size() < 4 || data[0] != 0xFF || data[1] != 0xD8) {
+        return false;
+    }
+    size_t at = 2;
+    while (at + 4 <= data.size() && data[at] == 0xFF) {
+        const uint8_t marker = data[at + 1];
+        const size_t length = BigEndian(data.data() + at + 2, 2);
+        const bool frame =
+            marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frame && length >= 7 && at + 2 + length <= data.size()) {
+            *height = BigEndian(data.data() + at + 5, 2);
+            *width = BigEndian(data.data() + at + 7, 2);
+            return true;
+        }
+        if (marker == 0xD9 || marker == 0xDA || length < 2) {
+            return false;  // the image data (or its end) before any frame
+        }
+        at += 2 + length;
+    }
+    return false;
+}
+
 }  // namespace
+
+bool ReadImageSize(const std::string& name, int* width, int* height) {
+    const size_t sep = name.find_last_of("/\\");
+    const size_t dot = name.find_last_of('.');
+    if (dot == std::string::npos || (sep != std::string::npos && dot < sep)) {
+        return false;
+    }
+    const std::string extension = Brisk::ToLowerAscii(name.substr(dot));
+    std::vector<uint8_t> data;
+    if ((extension != ".png" && extension != ".jpg") ||
+        !Brisk::ReadWholeFile(name, &data, kMaxImageFileBytes)) {
+        return false;
+    }
+    uint32_t w = 0;
+    uint32_t h = 0;
+    if (!(extension == ".png" ? PngSize(data, &w, &h) : JpegSize(data, &w, &h)) ||
+        !SizeAllowed(w, h)) {
+        return false;
+    }
+    *width = static_cast<int>(w);
+    *height = static_cast<int>(h);
+    return true;
+}
 
 std::unique_ptr<Image> DecodeImageFile(const std::string& name, bool lookForAlpha) {
     std::unique_ptr<Image> colour = DecodeColour(name);

@@ -62,6 +62,10 @@ extern uint32_t gAlphaFillColor;  // colour of a lone alpha image (0xFFFFFF)
 // that format. With `lookForAlpha` a separate alpha image ("_" + file part,
 // or the name + "_") supplies the alpha channel. Null when nothing decodes.
 std::unique_ptr<Image> DecodeImageFile(const std::string& name, bool lookForAlpha = true);
+// The size of a ".png" or ".jpg" picture read from its header alone, without
+// decoding it; false for other names, unreadable headers and sizes a decoder
+// would refuse. DecodeImageFile gives a picture of this size or none.
+bool ReadImageSize(const std::string& name, int* width, int* height);
 
 // The single-format decoders, from bytes in memory; null on any error.
 std::unique_ptr<Image> DecodeTGA(const uint8_t* data, size_t size);

@@ -11,9 +11,6 @@
 #include <cmath>
 #include <cstring>
 #include <mutex>
-#include <new>
-#include <system_error>
-#include <thread>
 
 #include "framework/platform/Audio.h"
 #include "framework/resources/PakInterface.h"
@@ -46,11 +43,9 @@ public:
     // Restarts at a position: an order for modules, a byte offset for streams.
     virtual void Seek(int position) = 0;
     virtual void SetAmplification(double /*value*/) {}
-    // Whether the song is held decoded in memory (played by copying), and
-    // whether its decoding thread is still at work.
-    virtual bool IsDecodedWhole() const { return false; }
-    // (Joins a decoding thread that has finished.)
-    virtual bool IsDecoding() { return false; }
+    // Decoded samples the song holds ahead of the play position (audio
+    // thread, or under the mixer's lock).
+    virtual size_t CountDecodedSamplesHeld() const { return 0; }
 
     // Written by the main thread, read by the audio thread.
     std::atomic<bool> looping{false};
@@ -235,15 +230,16 @@ struct VorbisReader {
     }
 };
 
-// Songs up to this many samples are decoded whole in the background.
-std::atomic<int64_t> g_wholeDecodeLimit{kWholeSongDecodeLimit};
-
+// An Ogg Vorbis song decoded as it plays: the audio thread decodes one run
+// of samples ahead of the play position at a time, so what is held decoded
+// stays a few thousand samples however long the song is. A repeat goes back
+// to the start of the stream and decodes it again, the same samples.
 class OggChannel : public StreamChannel {
 public:
     static std::unique_ptr<OggChannel> Load(std::vector<uint8_t> data) {
         auto channel = std::make_unique<OggChannel>();
         auto shared = std::make_shared<const std::vector<uint8_t>>(std::move(data));
-        if (!channel->m_reader.Open(shared)) {
+        if (!channel->m_reader.Open(std::move(shared))) {
             return nullptr;
         }
         const vorbis_info* info = ov_info(&channel->m_reader.vf, -1);
@@ -252,25 +248,9 @@ public:
         }
         channel->m_channels = info->channels;
         channel->m_rate = static_cast<int>(info->rate);
-        const ogg_int64_t frames = ov_pcm_total(&channel->m_reader.vf, -1);
-        if (frames > 0 && frames * info->channels <= g_wholeDecodeLimit.load()) {
-            channel->StartDecodingWhole(std::move(shared), static_cast<size_t>(frames));
-        }
         return channel;
     }
-    ~OggChannel() override {
-        m_stopDecoding = true;
-        if (m_decoder.joinable()) {
-            m_decoder.join();
-        }
-    }
-    bool IsDecodedWhole() const override { return m_decodeComplete.load(); }
-    bool IsDecoding() override {
-        if (m_decodeEnded.load() && m_decoder.joinable()) {
-            m_decoder.join();
-        }
-        return m_decoder.joinable();
-    }
+    size_t CountDecodedSamplesHeld() const override { return m_stream.capacity(); }
     int Decode(int16_t* out, int frames) override {
         // Decoded at the file's rate and converted to 44100 Hz stereo by
         // repeating or dropping frames (music is 44100 Hz in practice).
@@ -283,13 +263,13 @@ public:
             if (m_rate == Platform::Mixer::kRate && m_channels == 2 && whole > 0) {
                 // At the mixer's rate every frame is taken once, as it stands.
                 const size_t n = std::min(whole, static_cast<size_t>(frames - done));
-                std::copy_n(m_chunk + m_bufferPos, 2 * n, out + 2 * done);
+                std::copy_n(m_stream.data() + m_bufferPos, 2 * n, out + 2 * done);
                 m_bufferPos += 2 * n;
                 done += static_cast<int>(n);
                 continue;
             }
-            const int16_t l = m_chunk[m_bufferPos];
-            const int16_t r = m_channels == 2 ? m_chunk[m_bufferPos + 1] : l;
+            const int16_t l = m_stream[m_bufferPos];
+            const int16_t r = m_channels == 2 ? m_stream[m_bufferPos + 1] : l;
             out[2 * done] = l;
             out[2 * done + 1] = r;
             ++done;
@@ -303,7 +283,6 @@ public:
     }
     void Rewind() override {
         m_position = 0;
-        m_chunk = nullptr;
         m_bufferSize = 0;
         m_bufferPos = 0;
         m_streamAt = kNotStreaming;
@@ -317,23 +296,11 @@ private:
     static constexpr size_t kNotStreaming = SIZE_MAX;
     static constexpr size_t kChunkSamples = 4096;
 
-    // The next run of decoded samples from the play position: from the whole
-    // decoded song once the background decoder has got that far, otherwise
-    // from the stream itself. Both give the same samples. False at the end.
+    // Decodes the next run of samples from the play position. False at the end.
     bool NextChunk() {
         m_position += std::min(m_bufferPos, m_bufferSize);
         m_bufferPos = 0;
         m_bufferSize = 0;
-        const size_t decoded = m_decodedSamples.load(std::memory_order_acquire);
-        if (m_position < decoded) {
-            m_chunk = m_whole.get() + m_position;
-            m_bufferSize = std::min(kChunkSamples, decoded - m_position);
-            m_streamAt = kNotStreaming;
-            return true;
-        }
-        if (m_decodeComplete.load(std::memory_order_acquire) && m_position >= decoded) {
-            return false;
-        }
         if (m_streamAt != m_position) {
             // Streams from here: a seek when not already there.
             const int failed =
@@ -346,66 +313,21 @@ private:
         }
         m_stream.resize(kChunkSamples);
         m_bufferSize = m_reader.Read(m_stream.data(), m_stream.size());
-        m_chunk = m_stream.data();
         m_streamAt = m_position + m_bufferSize;
         return m_bufferSize > 0;
-    }
-
-    // Decodes the whole song into memory on a thread of its own, so that the
-    // audio thread plays it (and each repeat of a looping song) by copying.
-    void StartDecodingWhole(std::shared_ptr<const std::vector<uint8_t>> data, size_t frames) {
-        const size_t samples = frames * static_cast<size_t>(m_channels);
-        // Without a thread or the memory for the whole song (a tight memory
-        // limit, too many threads) the song is streamed, as a long one is.
-        try {
-            m_decoder = std::thread(
-                [this, samples, data = std::move(data)] { DecodeWhole(data, samples); });
-        } catch (const std::system_error&) {
-            m_decodeEnded.store(true, std::memory_order_release);
-        }
-    }
-
-    void DecodeWhole(const std::shared_ptr<const std::vector<uint8_t>>& data, size_t samples) {
-        // Allocated here, not on the loading caller's thread; read by the
-        // audio thread only below m_decodedSamples.
-        m_whole.reset(new (std::nothrow) int16_t[samples]);
-        VorbisReader reader;
-        size_t at = 0;
-        if (m_whole != nullptr && reader.Open(data)) {
-            while (!m_stopDecoding && at < samples) {
-                const size_t n =
-                    reader.Read(m_whole.get() + at, std::min(kChunkSamples, samples - at));
-                if (n == 0) {
-                    break;
-                }
-                at += n;
-                m_decodedSamples.store(at, std::memory_order_release);
-            }
-        }
-        m_decodeComplete.store(at == samples, std::memory_order_release);
-        m_decodeEnded.store(true, std::memory_order_release);
     }
 
     VorbisReader m_reader;  // the audio thread's own stream
     int m_channels = 2;
     int m_rate = 44100;
     int m_phase = 0;
-    // Play position, in samples from the start; the current chunk and the
+    // Play position, in samples from the start; the decoded run and the
     // place in it.
     size_t m_position = 0;
-    const int16_t* m_chunk = nullptr;
     size_t m_bufferSize = 0;
     size_t m_bufferPos = 0;
-    size_t m_streamAt = kNotStreaming;  // where the stream stands when streaming
+    size_t m_streamAt = kNotStreaming;  // where the stream stands
     std::vector<int16_t> m_stream;
-
-    // The whole song; samples below m_decodedSamples are final.
-    std::unique_ptr<int16_t[]> m_whole;
-    std::atomic<size_t> m_decodedSamples{0};
-    std::atomic<bool> m_decodeComplete{false};
-    std::atomic<bool> m_stopDecoding{false};
-    std::atomic<bool> m_decodeEnded{false};
-    std::thread m_decoder;
 };
 
 class Mp3Channel : public StreamChannel {
@@ -484,19 +406,16 @@ StreamMusicInterface::Song* StreamMusicInterface::Find(int id) {
     return it == m_songs.end() ? nullptr : &it->second;
 }
 
-void SetWholeSongDecodeLimit(int64_t samples) {
-    g_wholeDecodeLimit = samples;
-}
-
-size_t StreamMusicInterface::CountSongsDecoding() {
-    return static_cast<size_t>(std::count_if(m_songs.begin(), m_songs.end(), [](auto& entry) {
-        return entry.second.channel->IsDecoding();
-    }));
-}
-
-bool StreamMusicInterface::IsSongDecodedWhole(int id) const {
+size_t StreamMusicInterface::CountDecodedSamplesHeld(int id) const {
     const Song* song = GetSong(id);
-    return song != nullptr && song->channel->IsDecodedWhole();
+    if (song == nullptr) {
+        return 0;
+    }
+    std::unique_lock<std::mutex> lock;
+    if (m_mixer != nullptr) {
+        lock = std::unique_lock(m_mixer->GetLock());
+    }
+    return song->channel->CountDecodedSamplesHeld();
 }
 
 const StreamMusicInterface::Song* StreamMusicInterface::GetSong(int id) const {

@@ -89,13 +89,9 @@ public:
         bool stopAfterFade = false;
     };
     const Song* GetSong(int id) const;
-    // Whether the song is held decoded in memory: an Ogg Vorbis song is
-    // decoded whole on a thread of its own after loading, and then played
-    // (every repeat too) by copying instead of decoding.
-    bool IsSongDecodedWhole(int id) const;
-    // Songs whose decoding thread is still at work (those that have finished
-    // are joined here).
-    size_t CountSongsDecoding();
+    // Decoded samples the song holds (songs stream: a short run ahead of
+    // the play position, never the whole song); 0 for an unknown id.
+    size_t CountDecodedSamplesHeld(int id) const;
 
 private:
     Song* Find(int id);
@@ -106,11 +102,6 @@ private:
     std::map<int, Song> m_songs;
     double m_masterVolume = 1.0;
 };
-
-// Ogg Vorbis songs of up to this many samples (10 minutes of 44.1 kHz
-// stereo, 53 MB) are decoded whole; longer ones stream. Tests change it.
-inline constexpr int64_t kWholeSongDecodeLimit = int64_t{44100} * 2 * 60 * 10;
-void SetWholeSongDecodeLimit(int64_t samples);
 
 // Picks the player: nothing when music is off, else the stream player.
 std::unique_ptr<MusicInterface> CreateMusicInterface(Platform::Mixer* mixer, bool musicOff);
