@@ -12,7 +12,7 @@ packages=(
     googletest libgtest-dev libbenchmark-dev libpixman-1-dev
     clang libclang-rt-14-dev
     xvfb xauth x11-utils libx11-dev xdotool python3
-    dpkg-dev desktop-file-utils appstream lintian
+    dpkg-dev desktop-file-utils appstream lintian gettext
 )
 
 missing=()

@@ -159,15 +159,27 @@ std::string Tr(const std::string& english) {
     return Current() ? Current()->Find(english) : english;
 }
 
-std::string Format(std::string_view text, std::initializer_list<std::string_view> values) {
+std::string Format(std::string_view text,
+                   std::initializer_list<std::pair<std::string_view, std::string_view>> values) {
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '{' && i + 2 < text.size() && text[i + 2] == '}' && text[i + 1] >= '0' &&
-            text[i + 1] <= '9' && static_cast<size_t>(text[i + 1] - '0') < values.size()) {
-            out += values.begin()[text[i + 1] - '0'];
-            i += 2;
-        } else {
+        bool replaced = false;
+        if (text[i] == '{') {
+            const size_t close = text.find('}', i + 1);
+            const std::string_view key = close == std::string_view::npos
+                                             ? std::string_view()
+                                             : text.substr(i + 1, close - i - 1);
+            for (const auto& [name, value] : values) {
+                if (!key.empty() && key == name) {
+                    out += value;  // values are not searched again: a name may hold braces
+                    i = close;
+                    replaced = true;
+                    break;
+                }
+            }
+        }
+        if (!replaced) {
             out += text[i];
         }
     }

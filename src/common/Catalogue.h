@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace CommonLibrary {
@@ -38,8 +39,16 @@ const std::string& GetLanguage();
 
 // `english` in the language in use.
 std::string Tr(const std::string& english);
-// `text` with "{0}", "{1}"... replaced by `values`; other braces stay.
-std::string Format(std::string_view text, std::initializer_list<std::string_view> values);
+// Marks a text for the catalogues where it is kept (a table of names); it is
+// translated with Tr where it is shown.
+constexpr const char* TrLater(const char* english) {
+    return english;
+}
+// `text` with each "{key}" replaced by its value, so a whole sentence stays
+// one text to translate whatever the order of its parts in another language.
+// Unknown keys and other braces stay; values are inserted as they are.
+std::string Format(std::string_view text,
+                   std::initializer_list<std::pair<std::string_view, std::string_view>> values);
 
 // The languages to try, best first, from the environment as a desktop
 // program reads it: LANGUAGE (a colon-separated list, unless the locale is

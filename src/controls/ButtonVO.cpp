@@ -148,8 +148,10 @@ void ButtonVO_impl::Draw() {
         DrawLook(look, GetScreenRect(), m_backColours[i]);
     }
     const Point centre = GetCenter();
+    // The caption stays on the button (some are made as wide as it).
+    const Rect room = GetScreenRect();
     m_factory->DrawText(m_fonts[i], m_text, {centre.x + m_textOffset.x, centre.y + m_textOffset.y},
-                        m_textColours[i], 1, 1);
+                        m_textColours[i], 1, 1, &room);
 }
 
 void ButtonVO_impl::HandleMouseDown(int32_t x, int32_t y, int32_t clickCount) {

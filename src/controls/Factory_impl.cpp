@@ -819,7 +819,8 @@ Brisk::Font* Factory_impl::GetFramework(IFont* font) {
 }
 
 void Factory_impl::DrawText(IFont* font, const std::string& text, const Point& point,
-                            const Colour& colour, int32_t hAlign, int32_t vAlign) {
+                            const Colour& colour, int32_t hAlign, int32_t vAlign,
+                            const Rect* room) {
     if ((m_graphics == nullptr && !m_measureOnly) || font == nullptr || text.empty()) {
         return;
     }
@@ -842,15 +843,36 @@ void Factory_impl::DrawText(IFont* font, const std::string& text, const Point& p
     } else if (vAlign == 2) {
         y -= height;
     }
+    float squeeze = 1;
+    if (room != nullptr && room->width > 0 && (x < room->x || x + width > room->x + room->width)) {
+        if (width <= room->width) {
+            x = std::clamp(x, room->x, room->x + room->width - width);
+        } else {
+            squeeze = static_cast<float>(room->width) / static_cast<float>(width);
+            x = room->x;
+        }
+    }
+    const int drawnWidth = squeeze < 1 ? room->width : width;
+    if (m_textLog != nullptr) {
+        m_textLog->push_back(
+            {text, width, room != nullptr ? room->width : 0, squeeze, {x, y, drawnWidth, height}});
+    }
     // Script glyphs reach past the advance and the line: a line's height
     // all round covers their swashes.
-    AddToMeasure({x - height, y - height, width + 2 * height, 3 * height});
+    AddToMeasure({x - height, y - height, drawnWidth + 2 * height, 3 * height});
     if (m_measureOnly) {
         return;
     }
     m_graphics->SetColor(ToColor(colour));
     m_graphics->SetFont(framework);
-    m_graphics->DrawString(text, x, y + height);
+    if (squeeze < 1) {
+        m_graphics->PushState();
+        m_graphics->SetScale(squeeze, 1, static_cast<float>(x), 0);
+        m_graphics->DrawString(text, x, y + height);
+        m_graphics->PopState();
+    } else {
+        m_graphics->DrawString(text, x, y + height);
+    }
 }
 
 // --- focus, hover, cursor, tool tip, modal states --------------------------------------

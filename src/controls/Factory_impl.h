@@ -200,9 +200,23 @@ public:
     // Drawing until the matching PopClip stays inside `rect` (and any clip before).
     void PushClip(const Rect& rect);
     void PopClip();
-    // Alignment 0 at the point, 1 centred on it, 2 ending at it.
+    // Alignment 0 at the point, 1 centred on it, 2 ending at it. With a
+    // `room`, a text that would reach out of it is moved into it, and one
+    // wider than it is drawn narrower to its width: a longer language never
+    // runs over its control's edge.
     void DrawText(IFont* font, const std::string& text, const Point& point, const Colour& colour,
-                  int32_t hAlign, int32_t vAlign);
+                  int32_t hAlign, int32_t vAlign, const Rect* room = nullptr);
+    // What DrawText did with each text, for the tests that measure every text
+    // of every language in its control.
+    struct DrawnText {
+        std::string text;
+        int32_t width = 0;  // at the font's own size
+        int32_t room = 0;   // 0: no room given
+        float squeeze = 1;  // the horizontal scale it was drawn at
+        Rect extent;        // where it was drawn, squeezed
+    };
+    // Every text drawn from now on is added to `log` (null: none).
+    void SetTextLog(std::vector<DrawnText>* log) { m_textLog = log; }
 
     // --- image and font caches (any thread) ---------------------------------
     // Paths compare exactly. On failure `*index` is left unchanged.
@@ -365,7 +379,8 @@ private:
     bool m_fullRedraw = true;
     Brisk::Image* m_lastTarget = nullptr;
     Rect* m_measure = nullptr;
-    bool m_measureOnly = false;  // the primitives draw nothing while measuring
+    bool m_measureOnly = false;                   // the primitives draw nothing while measuring
+    std::vector<DrawnText>* m_textLog = nullptr;  // not owned
     bool m_measureSure = true;
     std::optional<Rect> m_lastDrawnArea;
     int m_partialDraws = 0;

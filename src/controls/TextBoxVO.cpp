@@ -112,6 +112,7 @@ void TextBoxVO_impl::Draw() {
     const Line& top = m_lines[static_cast<size_t>(first)];
     const int64_t pageEnd = (static_cast<int64_t>(m_page) + 1) * m_size.height;
     const int32_t topHeight = top.font->GetHeight();
+    const Rect box = GetScreenRect();  // a word longer than a line stays inside
     for (size_t i = static_cast<size_t>(first); i < m_lines.size(); ++i) {
         const Line& line = m_lines[i];
         if (line.bottom > pageEnd) {
@@ -120,7 +121,7 @@ void TextBoxVO_impl::Draw() {
         m_factory->DrawText(line.font, line.text,
                             {m_screenPosition.x + line.x,
                              m_screenPosition.y + topHeight + (line.bottom - top.bottom)},
-                            line.colour, 0, 0);
+                            line.colour, 0, 0, &box);
     }
 }
 

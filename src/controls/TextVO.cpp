@@ -1,8 +1,13 @@
 #include "controls/TextVO.h"
 
+#include <optional>
+
 #include "controls/Factory_impl.h"
 
 namespace ControlLibrary {
+namespace {
+constexpr int32_t kRoomMargin = 12;  // a label keeps this far from its dialog's edges
+}  // namespace
 
 FittedTextVO_impl::FittedTextVO_impl(Factory_impl* factory, int32_t id)
     : VisibleObject_impl(factory, id) {
@@ -35,12 +40,19 @@ void StringVO_impl::Draw() {
     if (m_font == nullptr || m_text.empty()) {
         return;
     }
+    // A label in a dialog stays inside the dialog's box.
+    std::optional<Rect> room;
+    if (m_parent != nullptr) {
+        const Rect box = m_parent->GetScreenRect();
+        room = Rect{box.x + kRoomMargin, box.y, box.width - 2 * kRoomMargin, box.height};
+    }
+    const Rect* within = room ? &*room : nullptr;
     if (m_shadow) {
         m_factory->DrawText(m_font, m_text,
                             {m_screenPosition.x + m_shadowX, m_screenPosition.y + m_shadowY},
-                            m_shadowColour, 0, 0);
+                            m_shadowColour, 0, 0, within);
     }
-    m_factory->DrawText(m_font, m_text, m_screenPosition, m_colour, 0, 0);
+    m_factory->DrawText(m_font, m_text, m_screenPosition, m_colour, 0, 0, within);
 }
 
 void StringVO_impl::SetShadow(bool on) {

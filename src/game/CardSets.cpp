@@ -7,6 +7,7 @@
 #include "common/ProcessWide.h"
 #include "controls/Factory_impl.h"
 #include "game/FieldMgr.h"
+#include "game/Texts.h"
 #include "kernel/CardSetReader.h"
 
 namespace Gamespace {
@@ -31,8 +32,8 @@ struct BuiltInSet {
 
 // The sets generated with the game's data, the first one its original cards.
 constexpr BuiltInSet kOtherBuiltIns[] = {
-    {"Shapes", "Shapes", "images/sets/shapes/", 18},
-    {"Animals", "Animals", "images/sets/animals/", 18},
+    {"Shapes", TrLater("Shapes"), "images/sets/shapes/", 18},
+    {"Animals", TrLater("Animals"), "images/sets/animals/", 18},
 };
 
 std::string Numbered(const std::string& folder, int number, const char* extension) {
@@ -56,7 +57,7 @@ void CardSets::Destroy() {
 
 CardSets::CardSets() {
     CardSet original;
-    original.name = "Pictures";
+    original.name = Tr("Pictures");
     original.back = "images/vis_cover/01.jpg";
     for (size_t i = 0; i < PictureCount(); ++i) {
         original.faces.push_back(PicturePath(i));
@@ -65,7 +66,7 @@ CardSets::CardSets() {
     for (const BuiltInSet& builtIn : kOtherBuiltIns) {
         CardSet set;
         set.id = builtIn.id;
-        set.name = builtIn.name;
+        set.name = Tr(builtIn.name);
         set.back = std::string(builtIn.folder) + "back.jpg";
         for (int i = 1; i <= builtIn.faces; ++i) {
             set.faces.push_back(Numbered(builtIn.folder, i, ".png"));

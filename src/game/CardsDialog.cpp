@@ -37,8 +37,8 @@ CardsDialog::CardsDialog(ControlLibrary::DialogMessageObserver* owner) : BaseDia
     m_dialog->SetSize(CardsLayout::kSize.width, CardsLayout::kSize.height);
     m_dialog->SetBackgroundImage("images/dialog/dlg_cards.png");
     ControlLibrary::IFont* menuFont = MakeFont(kMenuFont);
-    m_title = MakeLabel(MakeFont("fonts/Pristina18.txt"),
-                        "Choose the cards to play with:", Layer::kLabels, kPaleYellow);
+    m_title = MakeLabel(MakeFont("fonts/Pristina18.txt"), Tr("Choose the cards to play with:"),
+                        Layer::kLabels, kPaleYellow);
     const ButtonStyle nameStyle{MakeFont(kNameFont),
                                 "images/dialog/btn_set.png",
                                 kNameFrames,
@@ -56,12 +56,12 @@ CardsDialog::CardsDialog(ControlLibrary::DialogMessageObserver* owner) : BaseDia
         }
         row.author = MakeLabel(authorFont, "", Layer::kLabels, kGrey);
     }
-    m_previous = MakeMenuButton(menuFont, "Previous");
-    m_next = MakeMenuButton(menuFont, "Next");
+    m_previous = MakeMenuButton(menuFont, Tr("Previous"));
+    m_next = MakeMenuButton(menuFont, Tr("Next"));
     for (ControlLibrary::IButtonVO* page : {m_previous, m_next}) {
         page->SetBackgroundHidden(false);  // their plates show only with them
     }
-    m_cancel = MakeMenuButton(menuFont, "Cancel");
+    m_cancel = MakeMenuButton(menuFont, Tr("Cancel"));
 }
 
 size_t CardsDialog::PageCount() const {

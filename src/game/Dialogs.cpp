@@ -191,9 +191,9 @@ int32_t BaseDialog::Height() const {
 MenuDlg::MenuDlg(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(owner) {
     m_dialog->SetBackgroundImage("images/dialog/dlg_menu.jpg");
     ControlLibrary::IFont* font = MakeFont(kMenuFont);
-    m_resume = MakeMenuButton(font, "Resume");
-    m_mainMenu = MakeMenuButton(font, "Main menu");
-    m_options = MakeMenuButton(font, "Options");
+    m_resume = MakeMenuButton(font, Tr("Resume"));
+    m_mainMenu = MakeMenuButton(font, Tr("Main menu"));
+    m_options = MakeMenuButton(font, Tr("Options"));
     m_label = MakeLabel(font, "", Layer::kDialogControls, kWhite);
 }
 
@@ -222,9 +222,8 @@ void MenuDlg::OnMouseClick(int32_t id) {
 LevelsDlg::LevelsDlg(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(owner) {
     m_dialog->SetBackgroundImage("images/dialog/dlg_menu.jpg");
     ControlLibrary::IFont* font = MakeFont(kMenuFont);
-    const char* names[] = {"Easy", "Medium", "Hard"};
     for (uint16_t i = 0; i < kDifficultyCount; ++i) {
-        m_buttons[i] = MakeMenuButton(font, names[i]);
+        m_buttons[i] = MakeMenuButton(font, Tr(kDifficultyNames[i]));
     }
 }
 
@@ -271,18 +270,6 @@ FinishDlg::FinishDlg(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(
     m_smallFont = MakeFont("fonts/KBChopinScript28.txt");
 }
 
-std::string Filled(const std::string& pattern,
-                   std::initializer_list<std::pair<const char*, std::string>> values) {
-    std::string text = pattern;
-    for (const auto& [key, value] : values) {
-        const std::string placeholder = std::string("{") + key + "}";
-        if (const size_t at = text.find(placeholder); at != std::string::npos) {
-            text.replace(at, placeholder.size(), value);
-        }
-    }
-    return text;
-}
-
 std::string ResultTime(uint32_t seconds) {
     return std::to_string(seconds / 60) + ":" + std::to_string(seconds % 60);
 }
@@ -290,24 +277,29 @@ std::string ResultTime(uint32_t seconds) {
 void FinishDlg::Show(bool on) {
     if (on) {
         m_text->Clear();
-        m_text->AddParagraph("Congratulations!", m_font, 1, kGold);
-        m_text->AddParagraph("\nTime:      " + ResultTime(m_time), m_font, 0, kYellow);
-        m_text->AddParagraph("Attempts:    " + std::to_string(m_attempts), m_font, 0, kYellow);
+        m_text->AddParagraph(Tr("Congratulations!"), m_font, 1, kGold);
+        // Translators: the result's lines keep their spaces, which line up the figures.
+        m_text->AddParagraph(Filled("\nTime:      {time}", {{"time", ResultTime(m_time)}}), m_font,
+                             0, kYellow);
+        m_text->AddParagraph(Filled("Attempts:    {n}", {{"n", std::to_string(m_attempts)}}),
+                             m_font, 0, kYellow);
         if (m_best.games > 0) {
-            m_text->AddParagraph("Best time:          " + ResultTime(m_best.bestSeconds),
-                                 m_smallFont, 0, kPaleYellow);
-            m_text->AddParagraph("Fewest attempts:   " + std::to_string(m_best.fewestAttempts),
-                                 m_smallFont, 0, kPaleYellow);
+            m_text->AddParagraph(
+                Filled("Best time:          {time}", {{"time", ResultTime(m_best.bestSeconds)}}),
+                m_smallFont, 0, kPaleYellow);
+            m_text->AddParagraph(
+                Filled("Fewest attempts:   {n}", {{"n", std::to_string(m_best.fewestAttempts)}}),
+                m_smallFont, 0, kPaleYellow);
         }
         if (m_change.Beaten()) {
-            m_text->AddParagraph("New best!", m_smallFont, 1, kGold);
+            m_text->AddParagraph(Tr("New best!"), m_smallFont, 1, kGold);
         }
         if (!m_cardSetName.empty()) {
             m_text->AddParagraph(Filled("Cards: {set}", {{"set", m_cardSetName}}), m_smallFont, 1,
                                  kPaleYellow);
         }
         if (m_apart) {
-            m_text->AddParagraph("Preview bests kept apart", m_smallFont, 1, kPaleYellow);
+            m_text->AddParagraph(Tr("Preview bests kept apart"), m_smallFont, 1, kPaleYellow);
         }
     } else {
         m_time = 0;
@@ -339,8 +331,8 @@ MatchResultDlg::MatchResultDlg(ControlLibrary::DialogMessageObserver* owner) : B
     m_dialog->SetSize(FinishLayout::kSize.width, FinishLayout::kSize.height);
     m_dialog->SetBackgroundImage("images/dialog/dlg_finish.png");
     ControlLibrary::IFont* buttons = MakeFont(kMenuFont);
-    m_again = MakeMenuButton(buttons, "Play again");
-    m_mainMenu = MakeMenuButton(buttons, "Main menu");
+    m_again = MakeMenuButton(buttons, Tr("Play again"));
+    m_mainMenu = MakeMenuButton(buttons, Tr("Main menu"));
     m_mainMenu->SetBackgroundHidden(false);  // no plate for it in the picture
     m_text = Own(GetFactory()->CreateTextBoxVO());
     m_text->SetSize(kMatchTextWidth, FinishLayout::kTextSize.height);
@@ -358,7 +350,7 @@ void MatchResultDlg::Show(bool on) {
             m_text->AddParagraph(WithName("{name} wins!", m_lines[m_leaders.front()].name), m_font,
                                  1, kGold);
         } else {
-            m_text->AddParagraph("A draw!", m_font, 1, kGold);
+            m_text->AddParagraph(Tr("A draw!"), m_font, 1, kGold);
         }
         for (const Line& line : m_lines) {
             m_text->AddParagraph(Filled("{name}   pairs: {pairs}   attempts: {attempts}",
@@ -394,8 +386,8 @@ void MatchResultDlg::OnMouseClick(int32_t id) {
 TimerDlg::TimerDlg(ControlLibrary::DialogMessageObserver* owner) : BaseDialog(owner) {
     m_dialog->SetSize(TimerLayout::kSize.width, TimerLayout::kSize.height);
     m_dialog->SetBackgroundHidden(true);  // only the count shows
-    m_label =
-        MakeLabel(MakeFont("fonts/KBChopinScript72.txt"), "Timer", Layer::kDialogControls, kGold);
+    m_label = MakeLabel(MakeFont("fonts/KBChopinScript72.txt"), Tr("Timer"), Layer::kDialogControls,
+                        kGold);
     if (TimeLibrary::ITimeSystem* time = TimeLibrary::GetTimeSystem()) {
         m_countDown = time->CreateTimeObject(this, 3000, 1000);
     }
@@ -451,9 +443,9 @@ ExitDialog::ExitDialog(ControlLibrary::DialogMessageObserver* owner) : BaseDialo
             font, image, kMenuButtonFrames, {kBlack, kPaleYellow, kGrey, kBlack, kBlack}, press};
         return MakeChildButton(style, text, ExitLayout::kButtonSize, ExitLayout::kCaptionY);
     };
-    m_yesButton = makeButton("Yes", "images/dialog/btn_yes.png");
-    m_noButton = makeButton("No", "images/dialog/btn_no.png");
-    m_label = MakeLabel(font, "Are you sure want to exit?", Layer::kLabels, kPaleYellow);
+    m_yesButton = makeButton(Tr("Yes"), "images/dialog/btn_yes.png");
+    m_noButton = makeButton(Tr("No"), "images/dialog/btn_no.png");
+    m_label = MakeLabel(font, Tr("Are you sure want to exit?"), Layer::kLabels, kPaleYellow);
     m_shade = Own(GetFactory()->CreateImageVO());
     m_shade->LoadImage("images/dialog/black_under_exit.png", true);
     m_shade->SetAlignment(kAlignStart, kAlignStart);

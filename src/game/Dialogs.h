@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -20,6 +21,7 @@
 #include "game/Owned.h"
 #include "game/Profiles.h"
 #include "game/Style.h"
+#include "game/Texts.h"
 #include "time/ITimeSystem.h"
 
 namespace Gamespace {
@@ -153,14 +155,6 @@ private:
     ControlLibrary::IButtonVO* m_buttons[kDifficultyCount];
     uint16_t m_result = 0;
 };
-
-// `pattern` with each "{key}" replaced by its value: a whole sentence stays
-// one text, whatever the order of its parts in another language.
-std::string Filled(const std::string& pattern,
-                   std::initializer_list<std::pair<const char*, std::string>> values);
-inline std::string WithName(const std::string& pattern, const std::string& name) {
-    return Filled(pattern, {{"name", name}});
-}
 
 // m:s as the result shows a time ("0:5", "1:12").
 std::string ResultTime(uint32_t seconds);

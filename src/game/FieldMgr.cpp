@@ -183,13 +183,13 @@ std::string SeatName(const Seat& seat) {
     }
     switch (*seat.computer) {
         case Rules::Strength::Forgetful:
-            return "Computer (forgetful)";
+            return Tr("Computer (forgetful)");
         case Rules::Strength::Good:
-            return "Computer (good)";
+            return Tr("Computer (good)");
         case Rules::Strength::Sharp:
             break;
     }
-    return "Computer (sharp)";
+    return Tr("Computer (sharp)");
 }
 
 // --- the field ------------------------------------------------------------------------

@@ -94,10 +94,10 @@ bool GameImpl::CheckGameData() {
     if (std::filesystem::is_regular_file(kLooseDataProbe, ec)) {
         return true;  // unpacked data beside the program
     }
-    const std::string text = std::string("The game's data is missing or damaged: \"") +
-                             kDataArchive + "\" next to the program could not be read.\n" +
-                             InWorkingFolder(kDataArchive) +
-                             "\nInstall the game again, or build it again with ./run.sh.";
+    const std::string text = Filled(
+        "The game's data is missing or damaged: \"{file}\" next to the program could not "
+        "be read.\n{path}\nInstall the game again, or build it again with ./run.sh.",
+        {{"file", kDataArchive}, {"path", InWorkingFolder(kDataArchive)}});
     if (m_sysApp != nullptr) {
         m_sysApp->FatalError(text, 1);
     }
@@ -115,11 +115,11 @@ void GameImpl::Initialize() {
         }
         std::error_code ec;
         const std::string root = KernelLibrary::GetPlayerDataRoot();
-        m_sysApp->ShowMessage("Your progress cannot be saved in " +
-                              (root.empty() ? std::filesystem::current_path(ec).string() : root) +
-                              ":\n" + error +
-                              "\nYou can play on, but new players and changes will be lost "
-                              "when the game ends.");
+        m_sysApp->ShowMessage(
+            Filled("Your progress cannot be saved in {folder}:\n{why}\nYou can play on, but new "
+                   "players and changes will be lost when the game ends.",
+                   {{"folder", root.empty() ? std::filesystem::current_path(ec).string() : root},
+                    {"why", error}}));
     });
     LoadOptions();
     ApplyMachineOptions(m_sysApp);
@@ -136,7 +136,7 @@ void GameImpl::Initialize() {
     m_gameModule->Initialize();
 
     m_font = LoadFont("fonts/a_BosaNova14.txt");
-    const char* texts[] = {"More games", "Quorlin!"};
+    const std::string texts[] = {Tr("More games"), "Quorlin!"};
     for (int i = 0; i < 2; ++i) {
         ControlLibrary::ILinkVO* link = factory->CreateLinkVO();
         link->SetFont(m_font);
@@ -165,15 +165,15 @@ void GameImpl::Initialize() {
         "images/btn_default.png",
         {{{0, 0, 100, 26}, {0, 26, 100, 26}, {0, 52, 100, 26}, {0, 78, 100, 26}}},
         {kYellow, kBlack, kGrey, Colour{103, 102, 87}, kBlack}};
-    m_exitButton = MakeButton(style, "Exit", FooterLayout::kExitShape, this);
+    m_exitButton = MakeButton(style, Tr("Exit"), FooterLayout::kExitShape, this);
     m_exitButton->SetBackgroundHidden(true);
 
     m_exitDialog = std::make_unique<ExitDialog>(this);
     m_playersDialog = std::make_unique<PlayersDlg>(this);
-    m_startModule->AddRowButton(StartMgr::RowSlot::Players, "Players",
+    m_startModule->AddRowButton(StartMgr::RowSlot::Players, Tr("Players"),
                                 [this] { m_playersDialog->Show(true); });
     m_optionsDialog = std::make_unique<OptionsDlg>(this, m_sysApp);
-    m_startModule->AddRowButton(StartMgr::RowSlot::Options, "Options",
+    m_startModule->AddRowButton(StartMgr::RowSlot::Options, Tr("Options"),
                                 [this] { m_optionsDialog->Show(true); });
     if (NewPlayerDialog* prompt = m_startModule->GetNewPlayerDialog()) {
         prompt->GetDialog()->AddDialogObserver(this);  // "Exit" stays usable over the first one
@@ -426,9 +426,10 @@ void GameImpl::OpenPage(int link) {
         GetFactory()->OpenAddress("file://" + path);
     } else if (m_sysApp != nullptr) {
         // A copy of the game without its pages: nothing for the browser to show.
-        m_sysApp->ShowMessage(std::string("This page is not with the game: \"") + page +
-                              "\" should be next to the program, in\n" +
-                              std::filesystem::path(path).parent_path().string());
+        m_sysApp->ShowMessage(Filled(
+            "This page is not with the game: \"{page}\" should be next to the program, "
+            "in\n{folder}",
+            {{"page", page}, {"folder", std::filesystem::path(path).parent_path().string()}}));
     }
 }
 

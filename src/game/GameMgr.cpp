@@ -49,8 +49,8 @@ void GameMgr::Initialize() {
                             kMenuButtonFrames,
                             {kGold, kYellow, kPaleYellow, kGrey, kBlack},
                             m_pressSound};
-    m_menuButton = MakeButton(style, "Menu", PlayLayout::kButtonShape, this);
-    m_difficultyButton = MakeButton(style, "Easy", PlayLayout::kButtonShape, this);
+    m_menuButton = MakeButton(style, Tr("Menu"), PlayLayout::kButtonShape, this);
+    m_difficultyButton = MakeButton(style, Tr("Easy"), PlayLayout::kButtonShape, this);
 
     m_menuButton->SetAlignment(kAlignStart, kAlignEnd);
     m_menuButton->SetSize(PlayLayout::kMenuSize.width, PlayLayout::kMenuSize.height);
@@ -416,15 +416,16 @@ void GameMgr::RefreshDifficultyButton() {
     Colour normal = kGold;
     switch (PlayerList::Instance()->GetCurrent().difficulty) {
         case kEasy:
-            m_difficultyButton->SetText("Easy");
+            m_difficultyButton->SetText(Tr("Easy"));
             normal = kGreen;
             break;
+        // Translators: the difficulty button during a Medium game.
         case kMedium:
-            m_difficultyButton->SetText("Meduim");
+            m_difficultyButton->SetText(Tr("Meduim"));
             normal = kYellow;
             break;
         case kHard:
-            m_difficultyButton->SetText("Hard");
+            m_difficultyButton->SetText(Tr("Hard"));
             normal = kRose;
             break;
         default:

@@ -10,7 +10,6 @@
 namespace Gamespace {
 
 namespace {
-constexpr const char* kDifficultyNames[kDifficultyCount] = {"Easy", "Medium", "Hard"};
 // An entry's length is one byte: the set's name is cut to fit.
 constexpr size_t kMaxSetNameBytes = 255 - (8 + 1 + 1 + 4 + 2 + 1);
 

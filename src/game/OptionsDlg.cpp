@@ -9,8 +9,8 @@ namespace Gamespace {
 
 namespace {
 
-constexpr const char* kOn = "On";
-constexpr const char* kOff = "Off";
+constexpr const char* kOn = TrLater("On");
+constexpr const char* kOff = TrLater("Off");
 
 namespace OptionsLayout {
 constexpr Extent kSize{520, 440};
@@ -27,16 +27,16 @@ constexpr Extent kStepSize{40, 26};
 constexpr Spot kOk{0, 175};
 }  // namespace OptionsLayout
 
-const char* PreviewCaption(uint8_t seconds) {
+std::string PreviewCaption(uint8_t seconds) {
     switch (seconds) {
         case 0:
-            return "None";
+            return Tr("None");
         case 5:
-            return "5 s";
+            return Tr("5 s");
         case 10:
-            return "10 s";
+            return Tr("10 s");
         default:
-            return "3 s";
+            return Tr("3 s");
     }
 }
 
@@ -70,10 +70,11 @@ OptionsDlg::OptionsDlg(ControlLibrary::DialogMessageObserver* owner, KernelLibra
     ControlLibrary::IFont* font = MakeFont(kMenuFont);
     m_title =
         MakeLabel(MakeFont("fonts/KBChopinScript36.txt"), "Options", Layer::kDialogControls, kGold);
-    const char* names[kRowCount] = {"Music volume", "Effects volume",    "Full screen",
-                                    "Preview",      "Clock during play", "Reduce motion"};
+    const char* names[kRowCount] = {TrLater("Music volume"),      TrLater("Effects volume"),
+                                    TrLater("Full screen"),       TrLater("Preview"),
+                                    TrLater("Clock during play"), TrLater("Reduce motion")};
     for (int row = 0; row < kRowCount; ++row) {
-        m_names[row] = MakeLabel(font, names[row], Layer::kDialogControls, kPaleYellow);
+        m_names[row] = MakeLabel(font, Tr(names[row]), Layer::kDialogControls, kPaleYellow);
     }
     const ButtonStyle style{font,
                             "images/btn_def.png",
@@ -83,12 +84,12 @@ OptionsDlg::OptionsDlg(ControlLibrary::DialogMessageObserver* owner, KernelLibra
         volume.quieter = MakeChildButton(style, "-", OptionsLayout::kStepSize, -5);
         volume.value = MakeLabel(font, "", Layer::kDialogControls, kWhite);
         volume.louder = MakeChildButton(style, "+", OptionsLayout::kStepSize, -5);
-        volume.mute = MakeMenuButton(font, "Mute");
+        volume.mute = MakeMenuButton(font, Tr("Mute"));
     }
     for (int row = kFullScreen; row < kRowCount; ++row) {
         m_toggles[row] = MakeMenuButton(font, "");
     }
-    m_ok = MakeMenuButton(font, "Ok");
+    m_ok = MakeMenuButton(font, Tr("Ok"));
     Refresh();
 }
 
@@ -128,9 +129,9 @@ void OptionsDlg::Refresh() {
     for (Row row : {kMusic, kEffects}) {
         const VolumeSetting& setting = VolumeOf(row);
         VolumeRow& volume = m_volumeRows[row];
-        volume.value->SetText(std::to_string(setting.percent) + "%");
+        volume.value->SetText(Filled("{n}%", {{"n", std::to_string(setting.percent)}}));
         volume.value->SetColour(setting.muted ? kGrey : kWhite);
-        volume.mute->SetText(setting.muted ? "Unmute" : "Mute");
+        volume.mute->SetText(setting.muted ? Tr("Unmute") : Tr("Mute"));
         volume.quieter->SetEnabled(setting.percent > 0);
         volume.louder->SetEnabled(setting.percent < VolumeSetting::kFull);
     }
@@ -139,10 +140,10 @@ void OptionsDlg::Refresh() {
         options.fullScreen = *chosen;  // Alt+Enter changes the same setting
     }
     const ComfortOptions& comfort = PlayerList::Instance()->GetCurrent().comfort;
-    m_toggles[kFullScreen]->SetText(options.fullScreen ? kOn : kOff);
+    m_toggles[kFullScreen]->SetText(Tr(options.fullScreen ? kOn : kOff));
     m_toggles[kPreview]->SetText(PreviewCaption(comfort.previewSeconds));
-    m_toggles[kClock]->SetText(comfort.clockHidden ? "Hidden" : "Shown");
-    m_toggles[kMotion]->SetText(comfort.reduceMotion ? kOn : kOff);
+    m_toggles[kClock]->SetText(comfort.clockHidden ? Tr("Hidden") : Tr("Shown"));
+    m_toggles[kMotion]->SetText(Tr(comfort.reduceMotion ? kOn : kOff));
 }
 
 void OptionsDlg::Changed() {

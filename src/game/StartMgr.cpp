@@ -108,8 +108,8 @@ ErrorDialog::ErrorDialog(ControlLibrary::DialogMessageObserver* owner) : BaseDia
     m_dialog->SetSize(kPromptDialogSize.width, kPromptDialogSize.height);
     m_dialog->SetBackgroundImage("images/dialog_add_del.png");
     const ButtonStyle style = PromptButtonStyle(MakeFont(kMenuFont), "sounds/menulight.wav");
-    m_ok = MakeChildButton(style, "Ok", kPromptButtonSize, kPromptCaptionY);
-    m_label = MakeLabel(MakeFont(kPromptFont), "Player with this name already exist!",
+    m_ok = MakeChildButton(style, Tr("Ok"), kPromptButtonSize, kPromptCaptionY);
+    m_label = MakeLabel(MakeFont(kPromptFont), Tr("Player with this name already exist!"),
                         Layer::kLabels, kPaleYellow);
 }
 
@@ -130,8 +130,8 @@ DeleteDialog::DeleteDialog(ControlLibrary::DialogMessageObserver* owner) : BaseD
     m_dialog->SetSize(kPromptDialogSize.width, kPromptDialogSize.height);
     m_dialog->SetBackgroundImage("images/dialog_add_del.png");
     const ButtonStyle style = PromptButtonStyle(MakeFont(kMenuFont), "sounds/menulight.wav");
-    m_yesButton = MakeChildButton(style, "Yes", kPromptButtonSize, kPromptCaptionY);
-    m_noButton = MakeChildButton(style, "No", kPromptButtonSize, kPromptCaptionY);
+    m_yesButton = MakeChildButton(style, Tr("Yes"), kPromptButtonSize, kPromptCaptionY);
+    m_noButton = MakeChildButton(style, Tr("No"), kPromptButtonSize, kPromptCaptionY);
     m_yesButton->SetBackgroundHidden(false);  // no plate for it in the picture
     m_label = MakeLabel(MakeFont(kPromptFont), "", Layer::kLabels, kPaleYellow);
 }
@@ -166,11 +166,12 @@ NewPlayerDialog::NewPlayerDialog(ControlLibrary::DialogMessageObserver* owner) :
     m_dialog->SetBackgroundImage("images/dialog/new_player.png");
     ControlLibrary::IFont* font = MakeFont(kMenuFont);
     const ButtonStyle style = PromptButtonStyle(font, "sounds/menu.ogg");
-    m_create = MakeChildButton(style, "Create", kPromptButtonSize, kPromptCaptionY);
-    m_cancel = MakeChildButton(style, "Cancel", kPromptButtonSize, kPromptCaptionY);
-    m_delete = MakeChildButton(style, "Delete", kPromptButtonSize, kPromptCaptionY);
-    m_scrollUp = MakeChildButton(style, "Up", PlayerListLayout::kScrollSize, kPromptCaptionY);
-    m_scrollDown = MakeChildButton(style, "Down", PlayerListLayout::kScrollSize, kPromptCaptionY);
+    m_create = MakeChildButton(style, Tr("Create"), kPromptButtonSize, kPromptCaptionY);
+    m_cancel = MakeChildButton(style, Tr("Cancel"), kPromptButtonSize, kPromptCaptionY);
+    m_delete = MakeChildButton(style, Tr("Delete"), kPromptButtonSize, kPromptCaptionY);
+    m_scrollUp = MakeChildButton(style, Tr("Up"), PlayerListLayout::kScrollSize, kPromptCaptionY);
+    m_scrollDown =
+        MakeChildButton(style, Tr("Down"), PlayerListLayout::kScrollSize, kPromptCaptionY);
     const ButtonStyle rowStyle{font,
                                "images/btn_def.png",
                                kMenuButtonFrames,
@@ -179,7 +180,8 @@ NewPlayerDialog::NewPlayerDialog(ControlLibrary::DialogMessageObserver* owner) :
         m_rows.push_back(
             MakeChildButton(rowStyle, "", PlayerListLayout::kRowSize, kPromptCaptionY));
     }
-    m_prompt = MakeLabel(MakeFont(kPromptFont), "Enter your name:", Layer::kLabels, kPaleYellow);
+    m_prompt =
+        MakeLabel(MakeFont(kPromptFont), Tr("Enter your name:"), Layer::kLabels, kPaleYellow);
 
     m_edit = Own(GetFactory()->CreateEditBoxVO());
     SetUpNameBox(m_edit, font, this, this, m_dialog);
@@ -417,17 +419,17 @@ PlayersDlg::PlayersDlg(ControlLibrary::DialogMessageObserver* owner) : BaseDialo
     ControlLibrary::IFont* font = MakeFont(kMenuFont);
     const ButtonStyle style = PromptButtonStyle(font, "sounds/menu.ogg");
     ControlLibrary::IFont* promptFont = MakeFont(kPromptFont);
-    m_title = MakeLabel(promptFont, "Who plays?", Layer::kLabels, kGold);
+    m_title = MakeLabel(promptFont, Tr("Who plays?"), Layer::kLabels, kGold);
     m_first = MakeLabel(font, "", Layer::kLabels, kPaleYellow);
     for (ControlLibrary::IButtonVO*& seat : m_seatButtons) {
         seat = MakeChildButton(style, "", PlayersLayout::kSeatSize, kPromptCaptionY);
     }
-    m_prompt = MakeLabel(promptFont, "Or a new player:", Layer::kLabels, kPaleYellow);
+    m_prompt = MakeLabel(promptFont, Tr("Or a new player:"), Layer::kLabels, kPaleYellow);
     m_edit = Own(GetFactory()->CreateEditBoxVO());
     SetUpNameBox(m_edit, font, this, this, m_dialog);
-    m_add = MakeChildButton(style, "Add", kPromptButtonSize, kPromptCaptionY);
-    m_cancel = MakeChildButton(style, "Cancel", kPromptButtonSize, kPromptCaptionY);
-    m_playButton = MakeChildButton(style, "Play", kPromptButtonSize, kPromptCaptionY);
+    m_add = MakeChildButton(style, Tr("Add"), kPromptButtonSize, kPromptCaptionY);
+    m_cancel = MakeChildButton(style, Tr("Cancel"), kPromptButtonSize, kPromptCaptionY);
+    m_playButton = MakeChildButton(style, Tr("Play"), kPromptButtonSize, kPromptCaptionY);
     // The picture has no plates for these: they draw their own.
     m_add->SetBackgroundHidden(false);
     m_cancel->SetBackgroundHidden(false);
@@ -470,7 +472,7 @@ void PlayersDlg::Show(bool on) {
 void PlayersDlg::ShowSeats() {
     size_t seated = 0;
     for (size_t i = 0; i < kOtherSeats; ++i) {
-        m_seatButtons[i]->SetText(m_seats[i] ? SeatName(*m_seats[i]) : "Nobody");
+        m_seatButtons[i]->SetText(m_seats[i] ? SeatName(*m_seats[i]) : Tr("Nobody"));
         seated += m_seats[i] ? 1 : 0;
     }
     m_playButton->SetEnabled(seated > 0);
@@ -613,9 +615,9 @@ void StartMgr::Initialize() {
     m_measuringFont = LoadFont("fonts/KBChopinScript28.txt");
     m_pressSound = LoadSound("sounds/menu.ogg");
     const ButtonStyle style = StartButtonStyle();
-    m_play = MakeButton(style, "Play", StartLayout::kPlayShape, this);
+    m_play = MakeButton(style, Tr("Play"), StartLayout::kPlayShape, this);
     m_play->AddKeybdObserver(this);
-    m_create = MakeButton(style, "Create", StartLayout::kInvitationShape, this);
+    m_create = MakeButton(style, Tr("Create"), StartLayout::kInvitationShape, this);
     m_create->AddKeybdObserver(this);
     m_create->SetBackgroundHidden(true);
     m_create->SetTextColours({kDarkOlive, kPaleYellow, kGrey, kBlack, kBlack});
@@ -643,7 +645,8 @@ void StartMgr::Initialize() {
     m_bests->SetZOrder(Layer::kLabels);
     m_bests->SetColour(kDarkOlive);
     m_bests->SetShown(false);
-    m_greeting->SetText("Welcom,");
+    // Translators: the greeting above the player's name on the start screen.
+    m_greeting->SetText(Tr("Welcom,"));
     m_greeting->SetColour(kBlack);
     m_name->SetColour(kBlue);
 
@@ -663,8 +666,8 @@ void StartMgr::Initialize() {
                  m_greeting, m_name, m_bestsFont, m_bests);
 
     m_cards = std::make_unique<CardsDialog>(this);
-    AddRowButton(RowSlot::Cards, "Cards", [this] { m_cards->Show(true); });
-    AddRowButton(RowSlot::Statistics, "Statistics", [this] { m_statistics->Show(true); });
+    AddRowButton(RowSlot::Cards, Tr("Cards"), [this] { m_cards->Show(true); });
+    AddRowButton(RowSlot::Statistics, Tr("Statistics"), [this] { m_statistics->Show(true); });
 }
 
 ButtonStyle StartMgr::StartButtonStyle() const {
@@ -764,27 +767,32 @@ void StartMgr::Refresh() {
     }
     const Player& current = players->GetCurrent();
     const std::string& name = current.name;
-    m_name->SetText(name + "!");
+    // Translators: the player's name below the greeting.
+    m_name->SetText(WithName("{name}!", name));
     // "Your bests   Easy 0:12 in 5   Medium 1:2 in 11": the difficulties played
     // to the end with the player's cards, whose name is told when they are not
     // the first built-in set.
     const CardSet& set = CardSets::Instance()->ForPlayer(current);
     const BestsKey key = CardSets::KeyOf(set);
     std::string bests;
-    const char* names[kDifficultyCount] = {"Easy", "Medium", "Hard"};
     for (uint16_t d = 0; d < kDifficultyCount; ++d) {
         const PersonalBest& best = current.BestsFor(key)[d];
         if (best.games > 0) {
-            bests += std::string("   ") + names[d] + " " + ResultTime(best.bestSeconds) + " in " +
-                     std::to_string(best.fewestAttempts);
+            // Translators: one difficulty's best after "Your bests": its time (m:s) and fewest
+            // attempts.
+            bests += Filled("   {level} {time} in {attempts}",
+                            {{"level", Tr(kDifficultyNames[d])},
+                             {"time", ResultTime(best.bestSeconds)},
+                             {"attempts", std::to_string(best.fewestAttempts)}});
         }
     }
     const std::string title = key.cardSet.empty()
-                                  ? std::string("Your bests")
+                                  ? Tr("Your bests")
                                   : Filled("Your bests with {set}", {{"set", set.name}});
     m_bests->SetText(bests.empty() ? "" : title + bests);
     m_bests->SetShown(m_active && !bests.empty());
-    const std::string invitation = "if you not " + name + " click here";
+    // Translators: the link that opens the list of players, under the greeting.
+    const std::string invitation = WithName("if you not {name} click here", name);
     m_create->SetText(invitation);
     m_create->SetSize(static_cast<uint16_t>(m_measuringFont->GetTextWidth(invitation)),
                       StartLayout::kInvitationHeight);

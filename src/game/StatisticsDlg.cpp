@@ -46,8 +46,6 @@ constexpr int32_t kBestMarkSize = 13;
 }  // namespace StatisticsLayout
 namespace L = StatisticsLayout;
 
-constexpr const char* kDifficultyNames[kDifficultyCount] = {"Easy", "Medium", "Hard"};
-
 // The top of the time axis: the slowest time rounded up to a step that
 // gives round labels (30 s below 5 minutes, then whole minutes).
 uint32_t AxisTop(uint32_t slowest) {
@@ -56,7 +54,10 @@ uint32_t AxisTop(uint32_t slowest) {
 }
 
 std::string Tenths(uint32_t tenths) {
-    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+    // The decimal mark is the language's own ("2,5" in German).
+    // Translators: a number with one decimal, in your language's way of writing it.
+    return Filled("{whole}.{tenth}",
+                  {{"whole", std::to_string(tenths / 10)}, {"tenth", std::to_string(tenths % 10)}});
 }
 }  // namespace
 
@@ -72,15 +73,15 @@ StatisticsDlg::StatisticsDlg(ControlLibrary::DialogMessageObserver* owner) : Bas
     ControlLibrary::IFont* menuFont = MakeFont(kMenuFont);
     ControlLibrary::IFont* figuresFont = MakeFont("fonts/Pristina18.txt");
     for (uint16_t d = 0; d < kDifficultyCount; ++d) {
-        m_tabs[d] = MakeMenuButton(menuFont, kDifficultyNames[d]);
+        m_tabs[d] = MakeMenuButton(menuFont, Tr(kDifficultyNames[d]));
     }
     const ButtonStyle style{menuFont,
                             "images/btn_def.png",
                             kMenuButtonFrames,
                             {kWhite, kPaleYellow, kGrey, kBlack, kBlack}};
-    m_save = MakeChildButton(style, "Save as CSV", L::kBottomButton, -5);
-    m_close = MakeChildButton(style, "Close", L::kBottomButton, -5);
-    m_title = MakeLabel(MakeFont("fonts/KBChopinScript28.txt"), "Statistics",
+    m_save = MakeChildButton(style, Tr("Save as CSV"), L::kBottomButton, -5);
+    m_close = MakeChildButton(style, Tr("Close"), L::kBottomButton, -5);
+    m_title = MakeLabel(MakeFont("fonts/KBChopinScript28.txt"), Tr("Statistics"),
                         Layer::kDialogControls, kGold);
     m_note = MakeLabel(menuFont, "", Layer::kDialogControls, kDim);
     for (auto*& line : m_empty) {
@@ -112,7 +113,7 @@ StatisticsDlg::StatisticsDlg(ControlLibrary::DialogMessageObserver* owner) : Bas
     m_bestMark->SetZOrder(Layer::kDialogControls + 3);
     m_bestMark->SetAlignment(kAlignCentre, kAlignCentre);
     m_dialog->AddChild(m_bestMark);
-    m_bestLabel = MakeLabel(menuFont, "best", Layer::kDialogControls + 3, kGold);
+    m_bestLabel = MakeLabel(menuFont, Tr("best"), Layer::kDialogControls + 3, kGold);
     for (auto*& label : m_timeLabels) {
         label = MakeLabel(menuFont, "", Layer::kDialogControls, kAxis);
     }
@@ -197,9 +198,9 @@ void StatisticsDlg::Select(uint16_t difficulty) {
     if (!any) {
         const bool none = player.history.empty() && !player.HasBests();
         m_empty[0]->SetText(
-            none ? "No finished games yet."
-                 : Filled("No {level} games yet.", {{"level", kDifficultyNames[m_selected]}}));
-        m_empty[1]->SetText("Your times will show here.");
+            none ? Tr("No finished games yet.")
+                 : Filled("No {level} games yet.", {{"level", Tr(kDifficultyNames[m_selected])}}));
+        m_empty[1]->SetText(Tr("Your times will show here."));
     }
     for (auto* line : m_empty) {
         line->SetShown(!any);
@@ -250,8 +251,9 @@ void StatisticsDlg::Select(uint16_t difficulty) {
     m_gameLabels[0]->SetText("1");
     m_gameLabels[1]->SetText(std::to_string(n));
     m_gameLabels[1]->SetShown(n > 1);
-    m_gamesCaption->SetText(n == 1 ? "your one game"
-                                   : "your last " + std::to_string(n) + " games, oldest first");
+    m_gamesCaption->SetText(
+        n == 1 ? Tr("your one game")
+               : Filled("your last {n} games, oldest first", {{"n", std::to_string(n)}}));
     const Point best = m_points[summary.bestIndex];
     m_bestMark->SetPosition(Width() / 2 + L::kPlot.x + best.x, Height() / 2 + L::kPlot.y + best.y);
     // The fastest game lies lowest: its word goes under it while there is room.
@@ -300,9 +302,9 @@ void StatisticsDlg::OnMouseClick(int32_t id) {
         std::string error;
         if (KernelLibrary::WritePlayerFile(path, std::vector<uint8_t>(csv.begin(), csv.end()),
                                            false, &error)) {
-            m_note->SetText("Saved to " + path);
+            m_note->SetText(Filled("Saved to {path}", {{"path", path}}));
         } else {
-            m_note->SetText("Could not save: " + error);
+            m_note->SetText(Filled("Could not save: {why}", {{"why", error}}));
         }
     } else if (id == m_close->GetId()) {
         Show(false);

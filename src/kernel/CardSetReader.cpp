@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "common/Catalogue.h"
 #include "framework/platform/Files.h"
 #include "framework/platform/Paths.h"
 #include "framework/resources/ImageLib.h"
@@ -15,6 +16,8 @@ namespace KernelLibrary {
 namespace {
 
 namespace fs = std::filesystem;
+using CommonLibrary::Format;
+using CommonLibrary::Tr;
 
 // The card: a rounded cream face with a soft rim, the picture inside a margin.
 constexpr uint32_t kCardColour = 0xFFF8F1E4;
@@ -166,13 +169,15 @@ CardPicture ToCard(const ImageLib::Image& picture) {
 std::optional<CardPicture> MakeCardPicture(const std::vector<uint8_t>& bytes, std::string* why) {
     if (const auto declared = PngSize(bytes);
         declared && !ImageLib::SizeAllowed(declared->first, declared->second)) {
-        *why = "the picture is too large (" + std::to_string(declared->first) + " x " +
-               std::to_string(declared->second) + " pixels)";
+        *why = Format(Tr("the picture is too large ({width} x {height} pixels)"),
+                      {{"width", std::to_string(declared->first)},
+                       {"height", std::to_string(declared->second)}});
         return std::nullopt;
     }
     const std::unique_ptr<ImageLib::Image> decoded = Decode(bytes);
     if (decoded == nullptr || decoded->GetWidth() <= 0 || decoded->GetHeight() <= 0) {
-        *why = "it is not a PNG or JPEG picture that can be read (damaged, cut off or too large)";
+        *why =
+            Tr("it is not a PNG or JPEG picture that can be read (damaged, cut off or too large)");
         return std::nullopt;
     }
     return ToCard(*decoded);
@@ -200,8 +205,9 @@ CardSetRead BuildCardSet(const std::vector<CardSetFile>& files, const std::strin
         faces.resize(kMaxCardSetFaces);
     }
     if (faces.size() < kMinCardSetFaces) {
-        result.problem = "it holds " + std::to_string(faces.size()) +
-                         " face pictures; a set needs at least " + std::to_string(kMinCardSetFaces);
+        result.problem = Format(
+            Tr("it holds {n} face pictures; a set needs at least {least}"),
+            {{"n", std::to_string(faces.size())}, {"least", std::to_string(kMinCardSetFaces)}});
         return result;
     }
     auto readPicture = [&](const CardSetFile& file) -> std::optional<CardPicture> {
@@ -211,7 +217,9 @@ CardSetRead BuildCardSet(const std::vector<CardSetFile>& files, const std::strin
             picture = MakeCardPicture(*file.bytes, &why);
         }
         if (!picture) {
-            result.problem = file.name + ": " + (why.empty() ? "it cannot be read" : why);
+            result.problem =
+                Format(Tr("{file}: {why}"),
+                       {{"file", file.name}, {"why", why.empty() ? Tr("it cannot be read") : why}});
         }
         return picture;
     };
@@ -261,15 +269,15 @@ CardSetRead ReadCardSetFolder(const std::string& folder) {
     const fs::file_status status = fs::symlink_status(path, ec);
     CardSetRead refused;
     if (ec || !fs::exists(status)) {
-        refused.problem = "the folder does not exist";
+        refused.problem = Tr("the folder does not exist");
         return refused;
     }
     if (fs::is_symlink(status)) {
-        refused.problem = "the folder is a link, which the game does not follow";
+        refused.problem = Tr("the folder is a link, which the game does not follow");
         return refused;
     }
     if (!fs::is_directory(status)) {
-        refused.problem = "it is not a folder";
+        refused.problem = Tr("it is not a folder");
         return refused;
     }
     std::vector<CardSetFile> files;
@@ -294,7 +302,8 @@ CardSetRead ReadCardSetFolder(const std::string& folder) {
         }
         if (file.bytes && file.bytes->size() > limit) {
             file.bytes.reset();
-            file.error = "it is larger than the " + std::to_string(limit >> 10) + " KiB allowed";
+            file.error = Format(Tr("it is larger than the {size} KiB allowed"),
+                                {{"size", std::to_string(limit >> 10)}});
         }
         if (!file.bytes && lower == "set.xml") {
             continue;  // a set without its name still plays
@@ -302,7 +311,7 @@ CardSetRead ReadCardSetFolder(const std::string& folder) {
         files.push_back(std::move(file));
     }
     if (ec) {
-        refused.problem = "the folder cannot be read: " + ec.message();
+        refused.problem = Format(Tr("the folder cannot be read: {why}"), {{"why", ec.message()}});
         return refused;
     }
     return BuildCardSet(files, fs::path(path).filename().string());

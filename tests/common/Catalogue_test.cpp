@@ -151,10 +151,25 @@ TEST(Languages, TheEnvironmentIsReadAsADesktopProgramReadsIt) {
 }
 
 TEST(Languages, PlaceholdersTakeTheirValuesAndOtherBracesStay) {
-    EXPECT_EQ(CommonLibrary::Format("if you not {0} click here", {"Ann"}),
-              "if you not Ann click here");
-    EXPECT_EQ(CommonLibrary::Format("{1} vor {0}", {"A", "B"}), "B vor A");
-    EXPECT_EQ(CommonLibrary::Format("{2} {x} {", {"A"}), "{2} {x} {");
+    struct Case {
+        const char* text;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"if you not {name} click here", "if you not Ann click here"},
+        {"{pairs} Paare: {name}", "3 Paare: Ann"},  // any order, a key twice
+        {"{name} {name}", "Ann Ann"},
+        {"{other} {x {} {", "{other} {x {} {"},  // unknown keys and stray braces stay
+        {"{", "{"},
+        {"{name", "{name"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CommonLibrary::Format(c.text, {{"name", "Ann"}, {"pairs", "3"}}), c.expected)
+            << c.text;
+    }
+    // A value holding a placeholder is not filled again.
+    EXPECT_EQ(CommonLibrary::Format("{name}: {pairs}", {{"name", "{pairs}"}, {"pairs", "2"}}),
+              "{pairs}: 2");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "common/Catalogue.h"
 #include "framework/app/Dialog.h"
 #include "framework/app/ResourceManager.h"
 #include "framework/graphics/DDImage.h"
@@ -55,6 +56,16 @@ void BriskAppBase::EndPopup() {
     }
 }
 
+namespace {
+
+// The message boxes' buttons in the player's language.
+Platform::MessageBoxCaptions BoxCaptions() {
+    return {CommonLibrary::Tr("OK"), CommonLibrary::Tr("Cancel"), CommonLibrary::Tr("Yes"),
+            CommonLibrary::Tr("No")};
+}
+
+}  // namespace
+
 int BriskAppBase::MsgBox(const std::string& text, const std::string& caption, int flags) {
     if (m_commandLine.screensaverMode) {
         LogScreenSaverError(text);
@@ -96,7 +107,7 @@ int BriskAppBase::MsgBox(const std::string& text, const std::string& caption, in
     // The desktop's boxes read UTF-8 only: a stray byte shows as its
     // Windows-1252 character instead of spoiling the whole box.
     const int answer = Platform::ShowMessageBox(ToValidUtf8(caption), ToValidUtf8(text), icon,
-                                                buttons, m_window.get());
+                                                buttons, m_window.get(), BoxCaptions());
     EndPopup();
     if (m_commandLine.recordingDemo) {
         DemoEvent e;
@@ -116,7 +127,7 @@ void BriskAppBase::Popup(const std::string& text) {
     if (!m_life.shutdown) {
         Platform::ShowMessageBox(ToValidUtf8(GetString("FATAL_ERROR", "FATAL ERROR")),
                                  ToValidUtf8(text), Platform::MessageBoxIcon::Error,
-                                 Platform::MessageBoxButtons::Ok, m_window.get());
+                                 Platform::MessageBoxButtons::Ok, m_window.get(), BoxCaptions());
     }
     EndPopup();
 }

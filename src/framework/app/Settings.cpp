@@ -6,6 +6,7 @@
 #include <system_error>
 #include <vector>
 
+#include "common/Catalogue.h"
 #include "framework/app/BriskAppBase.h"
 #include "framework/app/Demo.h"
 #include "framework/platform/Paths.h"
@@ -15,7 +16,9 @@ namespace Brisk {
 
 std::string BriskAppBase::GetString(const std::string& id, const std::string& defaultText) const {
     const auto it = m_stringTable.find(id);
-    return it != m_stringTable.end() ? it->second : defaultText;
+    // A text the application did not set is the framework's own, in the
+    // player's language.
+    return it != m_stringTable.end() ? it->second : CommonLibrary::Tr(defaultText);
 }
 
 void BriskAppBase::SetString(const std::string& id, const std::string& text) {

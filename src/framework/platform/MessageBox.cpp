@@ -24,7 +24,8 @@ bool HaveRealDisplay() {
 }  // namespace
 
 int ShowMessageBox(const std::string& caption, const std::string& text, MessageBoxIcon icon,
-                   MessageBoxButtons buttons, const Window* owner) {
+                   MessageBoxButtons buttons, const Window* owner,
+                   const MessageBoxCaptions& captions) {
     // Once the game is ending, a box would only hold it up.
     if (HaveRealDisplay() && LastTerminationSignal() == 0) {
         std::vector<SDL_MessageBoxButtonData> data;
@@ -32,15 +33,19 @@ int ShowMessageBox(const std::string& caption, const std::string& text, MessageB
             case MessageBoxButtons::Ok:
                 data.push_back({SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT |
                                     SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT,
-                                kAnswerOk, "OK"});
+                                kAnswerOk, captions.ok.c_str()});
                 break;
             case MessageBoxButtons::OkCancel:
-                data.push_back({SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, kAnswerOk, "OK"});
-                data.push_back({SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, kAnswerCancel, "Cancel"});
+                data.push_back(
+                    {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, kAnswerOk, captions.ok.c_str()});
+                data.push_back({SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, kAnswerCancel,
+                                captions.cancel.c_str()});
                 break;
             case MessageBoxButtons::YesNo:
-                data.push_back({SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, kAnswerYes, "Yes"});
-                data.push_back({SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, kAnswerNo, "No"});
+                data.push_back(
+                    {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, kAnswerYes, captions.yes.c_str()});
+                data.push_back(
+                    {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, kAnswerNo, captions.no.c_str()});
                 break;
         }
         Uint32 flags = 0;
