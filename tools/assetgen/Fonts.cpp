@@ -211,7 +211,12 @@ void MakeFont(const Options& o, FT_Library ft, const FontRecipe& recipe) {
     if (!missingRequired.empty()) {
         Fail(sheetName + ": no glyph in any of its fonts for" + CodeRanges(missingRequired));
     }
-    // Cells in rows at most 1024 wide.
+    // Cells in rows at most 1024 wide: printable ASCII first as it always
+    // was, the rest tallest first so that rows waste little height.
+    const auto rest =
+        std::find_if(glyphs.begin(), glyphs.end(), [](const Glyph& g) { return g.code > 126; });
+    std::stable_sort(rest, glyphs.end(),
+                     [](const Glyph& a, const Glyph& b) { return a.height > b.height; });
     int x = 0, y = 0, rowHeight = 0, sheetWidth = 0;
     for (Glyph& g : glyphs) {
         const int cw = g.width + 2 * pad;
