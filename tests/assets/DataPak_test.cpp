@@ -171,7 +171,8 @@ INSTANTIATE_TEST_SUITE_P(Fonts, FontTest,
                                            "fonts/UiSans13.txt", "fonts/UiSansBold16.txt"));
 
 // Every character a player may meet in the game's fonts: printable Latin-1,
-// Latin Extended-A, and every character of every translation in po/*.po.
+// Latin Extended-A, and every character of every translation in po/*.po of
+// the sources and of the build (the stretch catalogue is made there).
 std::set<char32_t> NeededCharacters(std::string* sources) {
     std::set<char32_t> chars;
     for (char32_t c = 0xA1; c <= 0x17F; ++c) {
@@ -179,7 +180,11 @@ std::set<char32_t> NeededCharacters(std::string* sources) {
             chars.insert(c);
         }
     }
-    for (const auto& file : TestSupport::PoFiles(VQ_SOURCE_DIR)) {
+    auto files = TestSupport::PoFiles(VQ_SOURCE_DIR);
+    for (const auto& file : TestSupport::PoFiles(VQ_BUILD_DIR)) {
+        files.push_back(file);
+    }
+    for (const auto& file : files) {
         *sources += " " + file.filename().string();
         for (const TestSupport::PoEntry& entry : TestSupport::ReadPoFile(file)) {
             if (entry.id.empty()) {
