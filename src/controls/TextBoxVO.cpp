@@ -1,5 +1,6 @@
 #include "controls/EditBoxVO.h"
 #include "controls/Factory_impl.h"
+#include "framework/graphics/Utf8.h"
 
 namespace ControlLibrary {
 
@@ -49,26 +50,30 @@ void TextBoxVO_impl::LayoutParagraph(const Paragraph& paragraph) {
     size_t start = 0;
     size_t lastSpace = std::string::npos;
     size_t i = 0;
+    // Steps a whole character (a UTF-8 sequence) at a time, so a line never
+    // ends inside one.
+    const auto after = [&](size_t pos) { return pos + Brisk::DecodeTextChar(text, pos).length; };
     while (i < text.size()) {
         const char c = text[i];
-        if (c == '\n' || i + 1 == text.size()) {
-            AddLine(paragraph, text.substr(start, i + 1 - start));  // keeps the line feed
-            start = i + 1;
+        const size_t next = after(i);
+        if (c == '\n' || next == text.size()) {
+            AddLine(paragraph, text.substr(start, next - start));  // keeps the line feed
+            start = next;
             lastSpace = std::string::npos;
-            ++i;
+            i = next;
         } else if (c == ' ') {
             lastSpace = i;
-            ++i;
-        } else if (paragraph.font->GetTextWidth(text.substr(start, i + 1 - start)) > boxWidth) {
+            i = next;
+        } else if (paragraph.font->GetTextWidth(text.substr(start, next - start)) > boxWidth) {
             // The line ends before the last space, or before this character;
             // the next line starts there and scanning resumes right after it.
             const size_t end = lastSpace != std::string::npos ? lastSpace : i;
             AddLine(paragraph, text.substr(start, end - start));
             start = end;
             lastSpace = std::string::npos;
-            i = start + 1;
+            i = after(start);
         } else {
-            ++i;
+            i = next;
         }
     }
 }

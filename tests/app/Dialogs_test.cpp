@@ -102,7 +102,7 @@ public:
         m_ascent = 16;
         m_height = 20;
     }
-    int CharWidthKern(char /*ch*/, char /*previous*/) override { return 10; }
+    int CharWidthKern(char32_t /*ch*/, char32_t /*previous*/) override { return 10; }
     std::unique_ptr<Font> Duplicate() override { return std::make_unique<FixedFont>(); }
 };
 

@@ -4,16 +4,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "framework/graphics/MemoryImage.h"
+#include "framework/graphics/Utf8.h"
 #include "framework/resources/ImageFont.h"
 #include "framework/resources/ImageLib.h"
 #include "framework/resources/PakInterface.h"
 #include "framework/sound/SoundManager.h"
 #include "support/Contrast.h"
+#include "support/PoFile.h"
 
 namespace {
 
@@ -165,6 +169,102 @@ INSTANTIATE_TEST_SUITE_P(Fonts, FontTest,
                                            "fonts/MonotypeCorsiva14Italics.txt",
                                            "fonts/Pristina18.txt", "fonts/a_BosaNova14.txt",
                                            "fonts/UiSans13.txt", "fonts/UiSansBold16.txt"));
+
+// Every character a player may meet in the game's fonts: printable Latin-1,
+// Latin Extended-A, and every character of every translation in po/*.po of
+// the sources and of the build (the stretch catalogue is made there).
+std::set<char32_t> NeededCharacters(std::string* sources) {
+    std::set<char32_t> chars;
+    for (char32_t c = 0xA1; c <= 0x17F; ++c) {
+        if (c != 0xAD) {  // the soft hyphen is never drawn
+            chars.insert(c);
+        }
+    }
+    auto files = TestSupport::PoFiles(VQ_SOURCE_DIR);
+    for (const auto& file : TestSupport::PoFiles(VQ_BUILD_DIR)) {
+        files.push_back(file);
+    }
+    for (const auto& file : files) {
+        *sources += " " + file.filename().string();
+        for (const TestSupport::PoEntry& entry : TestSupport::ReadPoFile(file)) {
+            if (entry.id.empty()) {
+                continue;  // the header
+            }
+            for (const std::string& text : entry.translations) {
+                for (const char32_t c : Brisk::DecodeText(text)) {
+                    if (c >= 0x20) {
+                        chars.insert(c);
+                    }
+                }
+            }
+        }
+    }
+    return chars;
+}
+
+std::vector<std::string> ShippedFonts() {
+    std::vector<std::string> fonts;
+    for (const auto& [key, entry] : Brisk::PakInterface::Get()->Entries()) {
+        std::string name = entry.name;
+        std::replace(name.begin(), name.end(), '\\', '/');
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (name.rfind("fonts/", 0) == 0 && name.size() > 4 &&
+            name.compare(name.size() - 4, 4, ".txt") == 0) {
+            fonts.push_back(entry.name);
+        }
+    }
+    return fonts;
+}
+
+TEST_F(DataPakTest, EveryShippedFontDrawsEveryCharacterOfLatin1ExtendedAAndTheCatalogues) {
+    std::string sources;
+    const std::set<char32_t> needed = NeededCharacters(&sources);
+    const std::vector<std::string> fonts = ShippedFonts();
+    ASSERT_GE(fonts.size(), 8u);
+    for (const std::string& path : fonts) {
+        Brisk::DecodingFontHost host;
+        Brisk::ImageFont font(&host, path);
+        ASSERT_TRUE(font.IsLoaded()) << path << ": " << host.errors;
+        std::string missing;
+        for (const char32_t c : needed) {
+            if (!font.HasGlyph(c) || font.CharWidth(c) <= 0) {
+                Brisk::AppendUtf8(&missing, c);
+                missing += ' ';
+            }
+        }
+        EXPECT_TRUE(missing.empty())
+            << path << " has no glyph for " << missing << "(catalogues:" << sources << ")";
+    }
+}
+
+TEST(PoFile, ReadsEntriesContextsPluralsAndContinuedStrings) {
+    const auto entries = TestSupport::ParsePo(
+        "# translator comment\n"
+        "msgid \"\"\n"
+        "msgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n"
+        "\n"
+        "#: src/game/StartMgr.cpp:12\n"
+        "msgid \"Play\"\n"
+        "msgstr \"Spie\"\n"
+        "\"len\"\n"
+        "\n"
+        "msgctxt \"menu\"\n"
+        "msgid \"Say \\\"hi\\\"\"\n"
+        "msgid_plural \"Says\"\n"
+        "msgstr[0] \"\xC2\xABSalut\xC2\xBB\"\n"
+        "msgstr[1] \"a\\tb\"\n"
+        "#~ msgid \"Old\"\n"
+        "#~ msgstr \"Alt\"\n");
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].id, "");
+    EXPECT_EQ(entries[1].id, "Play");
+    EXPECT_EQ(entries[1].translations, std::vector<std::string>{"Spielen"});
+    EXPECT_EQ(entries[2].context, "menu");
+    EXPECT_EQ(entries[2].id, "Say \"hi\"");
+    EXPECT_EQ(entries[2].idPlural, "Says");
+    EXPECT_EQ(entries[2].translations, (std::vector<std::string>{"\xC2\xABSalut\xC2\xBB", "a\tb"}));
+}
 
 TEST_F(DataPakTest, SoundsDecodeWithTheSoundLoaders) {
     for (const char* name : {"sounds/click.ogg", "sounds/menu.ogg", "sounds/back.ogg",

@@ -114,10 +114,17 @@ protected:
         ASSERT_TRUE(ImageLib::WritePNG(path, image));
     }
 
-    // A font whose digits and letters are solid white 10 x 20 cells, 10
-    // pixels apart, and whose space is an empty cell of the same width.
+    // A font whose digits and letters (ASCII, and "é" and "€" in UTF-8) are
+    // solid white 10 x 20 cells, 10 pixels apart, and whose space is an
+    // empty cell of the same width.
     ControlLibrary::IFont* MonoFont() {
-        const std::string chars = " 0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+        std::vector<std::string> chars;
+        for (const char c : " 0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ") {
+            if (c != '\0') {
+                chars.emplace_back(1, c);
+            }
+        }
+        chars.insert(chars.end(), {"\xC3\xA9", "\xE2\x82\xAC"});
         const int count = static_cast<int>(chars.size());
         std::filesystem::create_directories("fonts");
         WritePictureArgb("fonts/mono.png", 10 * count, 20,

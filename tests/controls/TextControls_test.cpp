@@ -237,6 +237,18 @@ TEST_F(ControlsTest, TextBoxLinesBreakAtLineFeedsAndSpacesAndPageByHeight) {
     box->AddParagraph("abcdefg\nh", font, 0, {255, 255, 255});
     EXPECT_EQ(lines(), (std::vector<std::string>{"abcdef@0/20", "g\n@0/40", "h@0/60"}));
 
+    // Lines end between characters, never inside one's UTF-8 bytes.
+    box->Clear();
+    box->SetSize(30, 100);
+    box->AddParagraph(
+        "a\xC3\xA9"
+        "b\xE2\x82\xAC\xC3\xA9",
+        font, 0, {255, 255, 255});
+    EXPECT_EQ(lines(), (std::vector<std::string>{"a\xC3\xA9"
+                                                 "b@0/20",
+                                                 "\xE2\x82\xAC\xC3\xA9@0/40"}));
+    box->SetSize(60, 100);
+
     box->Clear();
     box->AddParagraph("ab", font, 1, {255, 255, 255});
     for (int i = 0; i < 6; ++i) {

@@ -142,7 +142,7 @@ TEST(Graphics, ImageBoxKeepsCornersAndRepeatsTheMiddle) {
 // Records each piece of text with the colour it was drawn in; 10 pixels a character.
 class RecordingFont : public Brisk::Font {
 public:
-    int CharWidthKern(char, char) override { return 10; }
+    int CharWidthKern(char32_t, char32_t) override { return 10; }
     void DrawString(Graphics*, int x, int, const std::string& text, const Color& color,
                     const Rect&) override {
         pieces.push_back(std::to_string(x) + ":" + text + ":" +

@@ -194,7 +194,13 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"OpenList", "Define x (a;", "Unterminated List"},
         ErrorCase{"MissingCommand", "(a b);", "Missing Command"},
         ErrorCase{"MissingImage", "CreateLayer L; LayerSetImage L none.png;",
-                  "Failed to Load Image"}),
+                  "Failed to Load Image"},
+        ErrorCase{"TwoCharactersInOneElement",
+                  "CreateLayer L; LayerSetCharWidths L ('\xC3\xA9\xE2\x82\xAC') (1);",
+                  "Invalid Paramater Type"},
+        ErrorCase{"ThreeCharactersInAPair",
+                  "CreateLayer L; LayerSetKerningPairs L ('a\xC3\xA9" "b') (1);",
+                  "Invalid Paramater Type"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FontTest, PointRangesAndTagsChooseTheActiveLayers) {
@@ -340,3 +346,89 @@ TEST(DescParserTokens, QuotesListsAndEscapes) {
 }
 
 }  // namespace
+
+// Glyphs named in UTF-8: "é" in cell 1, "€" in cell 2, "Ł" in cell 3.
+const char kAccented[] =
+    "CreateLayer Main; LayerSetImage Main 'strip.png'; LayerSetAscent Main 8;\n"
+    "LayerSetImageMap Main ('a', '\xC3\xA9', '\xE2\x82\xAC', '\xC5\x81')\n"
+    "    ((0,0,10,10), (10,0,10,10), (20,0,10,10), (30,0,10,10));\n"
+    "LayerSetCharWidths Main ('a', '\xC3\xA9', '\xE2\x82\xAC', '\xC5\x81') (10, 12, 14, 9);\n"
+    "LayerSetKerningPairs Main ('a\xC3\xA9', '\xC3\xA9\xE2\x82\xAC') (-2, -3);\n";
+
+struct WidthCase {
+    const char* name;
+    std::string text;
+    int width;
+    size_t glyphs;  // rectangles drawn
+};
+
+class FontCharacterTest : public FontTest, public ::testing::WithParamInterface<WidthCase> {};
+
+TEST_P(FontCharacterTest, MeasuresAndDrawsEachCharacterOnce) {
+    auto font = Load(kAccented);
+    ASSERT_TRUE(font->IsLoaded()) << LastError();
+    const WidthCase& c = GetParam();
+    EXPECT_EQ(font->StringWidth(c.text), c.width);
+    MemoryImage canvas;
+    canvas.Create(64, 16);
+    Brisk::Graphics g(&canvas);
+    std::vector<Rect> rects;
+    int drawn = -1;
+    font->DrawStringEx(&g, 0, 10, c.text, Color::White, canvas.GetRect(), &rects, &drawn);
+    EXPECT_EQ(drawn, c.width);
+    EXPECT_EQ(rects.size(), c.glyphs);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, FontCharacterTest,
+                         ::testing::Values(WidthCase{"TwoByteLetter", "\xC3\xA9", 12, 1},
+                                           WidthCase{"Latin1ByteOfTheSameLetter", "\xE9", 12, 1},
+                                           WidthCase{"ThreeByteEuro", "\xE2\x82\xAC", 14, 1},
+                                           WidthCase{"Windows1252ByteOfTheEuro", "\x80", 14, 1},
+                                           WidthCase{"ExtendedALetter", "\xC5\x81", 9, 1},
+                                           WidthCase{"KernedAfterAscii", "a\xC3\xA9", 10 + 12 - 2,
+                                                     2},
+                                           WidthCase{"KernedBetweenTwoWideCharacters",
+                                                     "\xC3\xA9\xE2\x82\xAC", 12 + 14 - 3, 2},
+                                           // A cut-off sequence is its lead byte's character (Ã,
+                                           // which this font lacks); the text goes on after it.
+                                           WidthCase{"TruncatedSequenceThenAscii",
+                                                     "\xC3"
+                                                     "a",
+                                                     10, 2}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FontTest, ANonAsciiLetterIsDrawnAsOneGlyph) {
+    auto font = Load(kAccented);
+    ASSERT_TRUE(font->IsLoaded()) << LastError();
+    EXPECT_TRUE(font->HasGlyph(0xE9));
+    EXPECT_TRUE(font->HasGlyph(0x141));
+    EXPECT_FALSE(font->HasGlyph(0xC3));
+    EXPECT_FALSE(font->HasGlyph(0x142));
+    MemoryImage canvas;
+    std::vector<uint32_t> bg(30 * 12, 0xFF808080);
+    canvas.SetBits(bg.data(), 30, 12);
+    Brisk::Graphics g(&canvas);
+    g.SetColor(Color(0, 0, 0));
+    g.SetFont(font.get());
+    g.DrawString("\xC3\xA9", 0, 9);
+    // One 10-pixel cell from the pen at 0, nothing after it.
+    const uint32_t* px = canvas.GetBits();
+    EXPECT_EQ(px[5 * 30 + 0], 0xFF000000u);
+    EXPECT_EQ(px[5 * 30 + 9], 0xFF000000u);
+    EXPECT_EQ(px[5 * 30 + 10], 0xFF808080u);
+}
+
+TEST_F(FontTest, OneByteElementsReadAsTheyAlwaysHave) {
+    // A descriptor of the 8-bit days names "é" by its one Latin-1 byte and
+    // kerns two bytes as two characters, even where they would form UTF-8.
+    auto font = Load(
+        "CreateLayer Main; LayerSetImage Main 'strip.png';\n"
+        "LayerSetImageMap Main ('\xE9', '\xC3', '\xA9') ((0,0,10,10), (10,0,10,10), "
+        "(20,0,10,10));\n"
+        "LayerSetCharWidths Main ('\xE9', '\xC3', '\xA9') (11, 5, 6);\n"
+        "LayerSetKerningPairs Main ('\xC3\xA9') (-1);\n");
+    ASSERT_TRUE(font->IsLoaded()) << LastError();
+    EXPECT_EQ(font->StringWidth("\xE9"), 11);
+    EXPECT_EQ(font->StringWidth("\xC3\xA9"), 11);  // UTF-8 of the same letter
+    EXPECT_EQ(font->CharWidthKern(0xA9, 0xC3), 6 - 1);
+}

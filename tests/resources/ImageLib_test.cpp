@@ -60,6 +60,38 @@ TEST(PngCodec, RoundTripKeepsEveryPixelAndAlpha) {
     EXPECT_EQ(ImageLib::DecodePNG(bytes.data(), 7), nullptr);
 }
 
+// A glyph sheet's kind of picture: white with 256 alpha levels plus the
+// transparent black around the glyphs (257 colours), and one with a colour
+// fewer, which fits a palette.
+struct IndexedCase {
+    const char* name;
+    int colours;
+    bool palette;  // written with a palette (colour type 3)
+};
+
+class IndexedPngTest : public ::testing::TestWithParam<IndexedCase> {};
+
+TEST_P(IndexedPngTest, KeepsEveryPixelAndUsesAPaletteWhenOneFits) {
+    const IndexedCase& c = GetParam();
+    Image img(64, 9);
+    for (size_t i = 0; i < img.m_bits.size(); ++i) {
+        const auto k = static_cast<uint32_t>((i * 7) % static_cast<size_t>(c.colours));
+        img.m_bits[i] = k == 256 ? 0u : (k << 24) | 0xFFFFFF;
+    }
+    const auto bytes = ImageLib::EncodePNGIndexed(img);
+    ASSERT_GT(bytes.size(), 26u);
+    EXPECT_EQ(bytes[25] == 3, c.palette);  // the header's colour type
+    auto back = ImageLib::DecodePNG(bytes.data(), bytes.size());
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->m_bits, img.m_bits);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sheets, IndexedPngTest,
+                         ::testing::Values(IndexedCase{"OneColour", 1, true},
+                                           IndexedCase{"AllAlphaLevels", 256, true},
+                                           IndexedCase{"OneColourTooMany", 257, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST(JpegCodec, RoundTripIsCloseAndOpaque) {
     Image img(32, 16);
     for (int y = 0; y < 16; ++y) {

@@ -372,7 +372,7 @@ public:
         m_ascent = 8;
         m_height = 12;
     }
-    int CharWidthKern(char, char) override { return 10; }
+    int CharWidthKern(char32_t, char32_t) override { return 10; }
     void DrawString(Brisk::Graphics*, int x, int y, const std::string& text, const Brisk::Color&,
                     const Brisk::Rect&) override {
         lines.push_back(std::to_string(x) + "," + std::to_string(y) + ":" + text);

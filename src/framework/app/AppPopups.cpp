@@ -14,6 +14,7 @@
 #include "framework/app/ResourceManager.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
+#include "framework/graphics/Utf8.h"
 #include "framework/platform/Audio.h"
 #include "framework/platform/Cursor.h"
 #include "framework/platform/Events.h"
@@ -103,8 +104,10 @@ int BriskAppBase::MsgBox(const std::string& text, const std::string& caption, in
         }
     }
     BeginPopup();
-    const int answer =
-        Platform::ShowMessageBox(caption, text, icon, buttons, m_window.get(), BoxCaptions());
+    // The desktop's boxes read UTF-8 only: a stray byte shows as its
+    // Windows-1252 character instead of spoiling the whole box.
+    const int answer = Platform::ShowMessageBox(ToValidUtf8(caption), ToValidUtf8(text), icon,
+                                                buttons, m_window.get(), BoxCaptions());
     EndPopup();
     if (m_commandLine.recordingDemo) {
         DemoEvent e;
@@ -122,9 +125,9 @@ void BriskAppBase::Popup(const std::string& text) {
     }
     BeginPopup();
     if (!m_life.shutdown) {
-        Platform::ShowMessageBox(GetString("FATAL_ERROR", "FATAL ERROR"), text,
-                                 Platform::MessageBoxIcon::Error, Platform::MessageBoxButtons::Ok,
-                                 m_window.get(), BoxCaptions());
+        Platform::ShowMessageBox(ToValidUtf8(GetString("FATAL_ERROR", "FATAL ERROR")),
+                                 ToValidUtf8(text), Platform::MessageBoxIcon::Error,
+                                 Platform::MessageBoxButtons::Ok, m_window.get(), BoxCaptions());
     }
     EndPopup();
 }

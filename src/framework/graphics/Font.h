@@ -23,9 +23,12 @@ public:
     virtual int GetHeight() { return m_height; }
     virtual int GetLineSpacingOffset() { return m_lineSpacingOffset; }
     virtual int GetLineSpacing() { return m_height + m_lineSpacingOffset; }
+    // Texts are UTF-8; a byte outside a valid sequence stands for its
+    // Windows-1252 character (see DecodeTextChar).
     virtual int StringWidth(const std::string& text);
-    virtual int CharWidth(char ch) { return CharWidthKern(ch, 0); }
-    virtual int CharWidthKern(char /*ch*/, char /*previous*/) { return 0; }
+    virtual int CharWidth(char32_t ch) { return CharWidthKern(ch, 0); }
+    // The advance of `ch` after `previous` (0: none), kerning included.
+    virtual int CharWidthKern(char32_t /*ch*/, char32_t /*previous*/) { return 0; }
     // Draws `text` with its left end at x and its baseline at y.
     virtual void DrawString(Graphics* g, int x, int y, const std::string& text, const Color& color,
                             const Rect& clip);

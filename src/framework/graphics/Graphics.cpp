@@ -5,6 +5,7 @@
 
 #include "framework/graphics/Font.h"
 #include "framework/graphics/MemoryImage.h"
+#include "framework/graphics/Utf8.h"
 
 namespace Brisk {
 namespace {
@@ -67,8 +68,8 @@ bool ClipSegment(double& ax, double& ay, double& bx, double& by, double x0, doub
 
 int Font::StringWidth(const std::string& text) {
     int width = 0;
-    char previous = 0;
-    for (char c : text) {
+    char32_t previous = 0;
+    for (const char32_t c : DecodeText(text)) {
         width += CharWidthKern(c, previous);
         previous = c;
     }

@@ -26,6 +26,7 @@ struct MessageBoxCaptions {
 // Shows a modal message box over `owner` (may be null) and returns the
 // answer. Without a display the caption and text go to standard error and
 // the answer is Ok (Yes for a yes/no box). Main thread only.
+// `caption` and `text` are UTF-8.
 int ShowMessageBox(const std::string& caption, const std::string& text, MessageBoxIcon icon,
                    MessageBoxButtons buttons, const Window* owner,
                    const MessageBoxCaptions& captions = {});

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstring>
+#include <unordered_map>
 
 #include "framework/resources/ImageLib.h"
 
@@ -216,11 +217,13 @@ std::unique_ptr<Image> DecodeJPEG(const uint8_t* data, size_t size) {
     return image;
 }
 
-std::vector<uint8_t> EncodePNG(const Image& image) {
+namespace {
+
+// Writes a PNG: `header` sets the header and any chunks before the
+// pixels; `rows` are the rows in the file's pixel layout.
+template <typename Header>
+std::vector<uint8_t> WritePngRows(Header header, const std::vector<png_bytep>& rows) {
     std::vector<uint8_t> out;
-    if (image.m_width <= 0 || image.m_height <= 0) {
-        return out;
-    }
     PngStruct s;
     s.writing = true;
     s.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, PngWarning);
@@ -228,27 +231,82 @@ std::vector<uint8_t> EncodePNG(const Image& image) {
         return out;
     }
     s.info = png_create_info_struct(s.png);
-    std::vector<png_bytep> rows(static_cast<size_t>(image.m_height));
     if (s.info == nullptr || setjmp(png_jmpbuf(s.png)) != 0) {
         out.clear();
         return out;
     }
     png_set_write_fn(s.png, &out, PngWrite, PngFlush);
-    png_set_IHDR(s.png, s.info, static_cast<png_uint_32>(image.m_width),
-                 static_cast<png_uint_32>(image.m_height), 8, PNG_COLOR_TYPE_RGBA,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_color_8 bits{8, 8, 8, 8, 8};
-    png_set_sBIT(s.png, s.info, &bits);
-    png_write_info(s.png, s.info);
-    png_set_bgr(s.png);  // memory order is blue, green, red, alpha
+    header(s.png, s.info);
+    png_write_image(s.png, const_cast<png_bytepp>(rows.data()));
+    png_write_end(s.png, nullptr);
+    return out;
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodePNG(const Image& image) {
+    if (image.m_width <= 0 || image.m_height <= 0) {
+        return {};
+    }
+    std::vector<png_bytep> rows(static_cast<size_t>(image.m_height));
     for (int y = 0; y < image.m_height; ++y) {
         rows[static_cast<size_t>(y)] = reinterpret_cast<png_bytep>(
             const_cast<uint32_t*>(image.m_bits.data()) +
             static_cast<size_t>(y) * static_cast<size_t>(image.m_width));
     }
-    png_write_image(s.png, rows.data());
-    png_write_end(s.png, nullptr);
-    return out;
+    return WritePngRows(
+        [&](png_structp png, png_infop info) {
+            png_set_IHDR(png, info, static_cast<png_uint_32>(image.m_width),
+                         static_cast<png_uint_32>(image.m_height), 8, PNG_COLOR_TYPE_RGBA,
+                         PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+            png_color_8 bits{8, 8, 8, 8, 8};
+            png_set_sBIT(png, info, &bits);
+            png_write_info(png, info);
+            png_set_bgr(png);  // memory order is blue, green, red, alpha
+        },
+        rows);
+}
+
+std::vector<uint8_t> EncodePNGIndexed(const Image& image) {
+    if (image.m_width <= 0 || image.m_height <= 0) {
+        return {};
+    }
+    std::unordered_map<uint32_t, uint8_t> index;
+    std::vector<uint32_t> colours;
+    std::vector<uint8_t> pixels(image.m_bits.size());
+    for (size_t i = 0; i < image.m_bits.size(); ++i) {
+        const uint32_t c = image.m_bits[i];
+        auto [it, added] = index.try_emplace(c, static_cast<uint8_t>(colours.size()));
+        if (added) {
+            if (colours.size() == 256) {
+                return EncodePNG(image);  // too many colours for a palette
+            }
+            colours.push_back(c);
+        }
+        pixels[i] = it->second;
+    }
+    std::vector<png_color> palette(colours.size());
+    std::vector<png_byte> alphas(colours.size());
+    for (size_t i = 0; i < colours.size(); ++i) {
+        palette[i] = {static_cast<png_byte>(colours[i] >> 16),
+                      static_cast<png_byte>(colours[i] >> 8), static_cast<png_byte>(colours[i])};
+        alphas[i] = static_cast<png_byte>(colours[i] >> 24);
+    }
+    std::vector<png_bytep> rows(static_cast<size_t>(image.m_height));
+    for (int y = 0; y < image.m_height; ++y) {
+        rows[static_cast<size_t>(y)] =
+            pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(image.m_width);
+    }
+    return WritePngRows(
+        [&](png_structp png, png_infop info) {
+            png_set_IHDR(png, info, static_cast<png_uint_32>(image.m_width),
+                         static_cast<png_uint_32>(image.m_height), 8, PNG_COLOR_TYPE_PALETTE,
+                         PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+            png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
+            png_set_tRNS(png, info, alphas.data(), static_cast<int>(alphas.size()), nullptr);
+            png_write_info(png, info);
+        },
+        rows);
 }
 
 std::vector<uint8_t> EncodeJPEG(const Image& image, int quality, bool fullChroma) {

@@ -12,6 +12,7 @@
 
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
+#include "framework/graphics/Utf8.h"
 #include "framework/resources/ImageLib.h"
 #include "framework/resources/Saturate.h"
 
@@ -69,7 +70,7 @@ bool FontData::Load(const std::string& path) {
     m_path = path;
     if (!m_mapInitialised) {
         for (int i = 0; i < 256; ++i) {
-            m_charMap[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
+            m_charMap[static_cast<size_t>(i)] = static_cast<uint16_t>(i);
         }
         m_mapInitialised = true;
     }
@@ -87,7 +88,7 @@ bool FontData::LoadLegacy(FontImage image, const std::string& widthsPath) {
     }
     m_path = widthsPath;
     for (int i = 0; i < 256; ++i) {
-        m_charMap[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
+        m_charMap[static_cast<size_t>(i)] = static_cast<uint16_t>(i);
     }
     m_mapInitialised = true;
     if (image.image == nullptr) {
@@ -119,7 +120,11 @@ bool FontData::LoadLegacy(FontImage image, const std::string& widthsPath) {
         if (width < 0 || width > imageWidth - x) {
             return Error("Image rectangle out of bounds");
         }
-        const auto c = static_cast<uint8_t>(ch);
+        uint16_t c = 0;
+        if (!GetSlot(Windows1252Char(static_cast<unsigned char>(ch)), &c)) {
+            return false;
+        }
+        GrowLayer(layer.get());
         layer->imageRects[c] = {x, 0, width, imageHeight};
         layer->charWidths[c] = width;
         x += width;
@@ -130,9 +135,9 @@ bool FontData::LoadLegacy(FontImage image, const std::string& widthsPath) {
         const auto u = static_cast<size_t>(upper);
         const auto l = static_cast<size_t>(lower);
         if (layer->charWidths[u] == 0 && layer->charWidths[l] != 0) {
-            m_charMap[u] = static_cast<uint8_t>(lower);
+            m_charMap[u] = static_cast<uint16_t>(lower);
         } else if (layer->charWidths[l] == 0 && layer->charWidths[u] != 0) {
-            m_charMap[l] = static_cast<uint8_t>(upper);
+            m_charMap[l] = static_cast<uint16_t>(upper);
         }
     }
     m_layers.push_back(std::move(layer));
@@ -254,7 +259,7 @@ bool FontData::GetColor(const DataElement& e, Color* out) {
     return true;
 }
 
-bool FontData::GetChars(const DataElement& e, std::vector<uint8_t>* out) {
+bool FontData::GetChars(const DataElement& e, std::vector<char32_t>* out) {
     const DataElement* list = nullptr;
     if (!GetList(e, &list)) {
         return false;
@@ -265,10 +270,54 @@ bool FontData::GetChars(const DataElement& e, std::vector<uint8_t>* out) {
         if (!GetText(item, &t)) {
             return false;
         }
-        if (t.size() != 1) {
+        // One byte as ever, or one character written in UTF-8.
+        const std::u32string chars = DecodeText(t);
+        if (chars.size() != 1) {
             return Error("Invalid Paramater Type");
         }
-        out->push_back(static_cast<uint8_t>(t[0]));
+        out->push_back(chars[0]);
+    }
+    return true;
+}
+
+void FontData::GrowLayer(FontLayer* layer) const {
+    const size_t n = GetSlotCount();
+    if (layer->imageRects.size() < n) {
+        layer->imageRects.resize(n);
+        layer->charOffsets.resize(n);
+        layer->charWidths.resize(n);
+        layer->charOrders.resize(n);
+    }
+}
+
+bool FontData::GetSlot(char32_t code, uint16_t* slot) {
+    if (code < 256) {
+        *slot = static_cast<uint16_t>(code);
+        return true;
+    }
+    if (const auto it = m_ownSlots.find(code); it != m_ownSlots.end()) {
+        *slot = it->second;
+        return true;
+    }
+    if (GetSlotCount() >= kMaxSlots) {
+        return Error("Too Many Characters");
+    }
+    *slot = static_cast<uint16_t>(GetSlotCount());
+    m_wideChars.push_back(code);
+    m_ownSlots[code] = *slot;
+    m_wideMap.emplace(code, *slot);  // unless the character map sent it elsewhere
+    for (auto& layer : m_layers) {
+        GrowLayer(layer.get());
+    }
+    return true;
+}
+
+bool FontData::GetSlots(const std::vector<char32_t>& codes, std::vector<uint16_t>* slots) {
+    slots->resize(codes.size());
+    for (size_t i = 0; i < codes.size(); ++i) {
+        if (!GetSlot(codes[i], &(*slots)[i])) {
+            return false;
+        }
     }
     return true;
 }
@@ -350,15 +399,23 @@ bool FontData::SetDefaultPointSize(const Params& p) {
 }
 
 bool FontData::SetCharMap(const Params& p) {
-    std::vector<uint8_t> from, to;
+    std::vector<char32_t> from, to;
+    std::vector<uint16_t> toSlots;
     if (!GetChars(p[1], &from) || !GetChars(p[2], &to)) {
         return false;
     }
     if (from.size() != to.size()) {
         return Error("List Size Mismatch");
     }
+    if (!GetSlots(to, &toSlots)) {
+        return false;
+    }
     for (size_t i = 0; i < from.size(); ++i) {
-        m_charMap[from[i]] = to[i];
+        if (from[i] < 256) {
+            m_charMap[from[i]] = toSlots[i];
+        } else {
+            m_wideMap[from[i]] = toSlots[i];
+        }
     }
     return true;
 }
@@ -381,6 +438,7 @@ bool FontData::CreateLayer(const Params& p) {
         *created = *source;
     }
     created->name = layerName;
+    GrowLayer(created.get());
     m_layers.push_back(std::move(created));
     return true;
 }
@@ -456,14 +514,18 @@ bool FontData::LayerSetOffset(const Params& p, FontLayer* layer) {
 }
 
 bool FontData::ReadCharTable(const DataElement& charList, const DataElement& valueList,
-                             std::array<int, 256>* table) {
-    std::vector<uint8_t> chars;
+                             std::vector<int>* table) {
+    std::vector<char32_t> codes;
+    std::vector<uint16_t> chars;
     std::vector<int> values;
-    if (!GetChars(charList, &chars) || !GetInts(valueList, &values)) {
+    if (!GetChars(charList, &codes) || !GetInts(valueList, &values)) {
         return false;
     }
-    if (chars.size() != values.size()) {
+    if (codes.size() != values.size()) {
         return Error("List Size Mismatch");
+    }
+    if (!GetSlots(codes, &chars)) {
+        return false;
     }
     for (size_t i = 0; i < chars.size(); ++i) {
         (*table)[chars[i]] = values[i];
@@ -480,20 +542,21 @@ bool FontData::LayerSetCharOrders(const Params& p, FontLayer* layer) {
 }
 
 bool FontData::LayerSetImageMap(const Params& p, FontLayer* layer) {
-    std::vector<uint8_t> chars;
+    std::vector<char32_t> codes;
+    std::vector<uint16_t> chars;
     const DataElement* rects = nullptr;
-    if (!GetChars(p[2], &chars) || !GetList(p[3], &rects)) {
+    if (!GetChars(p[2], &codes) || !GetList(p[3], &rects)) {
         return false;
     }
-    if (chars.size() != rects->list.size()) {
+    if (codes.size() != rects->list.size()) {
         return Error("List Size Mismatch");
     }
     if (layer->image.image == nullptr) {
         return Error("Layer image not set");
     }
     const Rect bounds = layer->image.image->GetRect();
-    std::vector<Rect> parsed(chars.size());
-    for (size_t i = 0; i < chars.size(); ++i) {
+    std::vector<Rect> parsed(codes.size());
+    for (size_t i = 0; i < codes.size(); ++i) {
         if (!GetRect(rects->list[i], &parsed[i])) {
             return false;
         }
@@ -503,26 +566,32 @@ bool FontData::LayerSetImageMap(const Params& p, FontLayer* layer) {
             return Error("Image rectangle out of bounds");
         }
     }
+    if (!GetSlots(codes, &chars)) {
+        return false;
+    }
     for (size_t i = 0; i < chars.size(); ++i) {
         layer->imageRects[chars[i]] = parsed[i];
     }
     layer->defaultHeight = 0;
-    for (int c = 0; c < 256; ++c) {
+    for (size_t c = 0; c < layer->imageRects.size(); ++c) {
         layer->defaultHeight =
-            std::max(layer->defaultHeight, layer->imageRects[static_cast<size_t>(c)].height +
-                                               layer->charOffsets[static_cast<size_t>(c)].y);
+            std::max(layer->defaultHeight, layer->imageRects[c].height + layer->charOffsets[c].y);
     }
     return true;
 }
 
 bool FontData::LayerSetCharOffsets(const Params& p, FontLayer* layer) {
-    std::vector<uint8_t> chars;
+    std::vector<char32_t> codes;
+    std::vector<uint16_t> chars;
     const DataElement* pairs = nullptr;
-    if (!GetChars(p[2], &chars) || !GetList(p[3], &pairs)) {
+    if (!GetChars(p[2], &codes) || !GetList(p[3], &pairs)) {
         return false;
     }
-    if (chars.size() != pairs->list.size()) {
+    if (codes.size() != pairs->list.size()) {
         return Error("List Size Mismatch");
+    }
+    if (!GetSlots(codes, &chars)) {
+        return false;
     }
     for (size_t i = 0; i < chars.size(); ++i) {
         std::vector<int> v;
@@ -551,12 +620,29 @@ bool FontData::LayerSetKerningPairs(const Params& p, FontLayer* layer) {
         if (!GetText(pairs->list[i], &pair)) {
             return false;
         }
-        if (pair.size() != 2) {
+        // Two characters in UTF-8; two bytes are two characters as ever.
+        std::vector<char32_t> codes;
+        if (pair.size() == 2) {
+            codes = {Windows1252Char(static_cast<unsigned char>(pair[0])),
+                     Windows1252Char(static_cast<unsigned char>(pair[1]))};
+        } else {
+            const std::u32string decoded = DecodeText(pair);
+            codes.assign(decoded.begin(), decoded.end());
+        }
+        std::vector<uint16_t> slots;
+        if (codes.size() != 2) {
             return Error("Invalid Paramater Type");
         }
+        if (!GetSlots(codes, &slots)) {
+            return false;
+        }
         // Stored as a signed 8-bit value: 200 becomes -56.
-        layer->kerning[static_cast<uint8_t>(pair[0])][static_cast<uint8_t>(pair[1])] =
-            static_cast<int8_t>(static_cast<uint8_t>(values[i] & 0xFF));
+        const auto value = static_cast<int8_t>(static_cast<uint8_t>(values[i] & 0xFF));
+        if (slots[0] < 256 && slots[1] < 256) {
+            layer->kerning[slots[0]][slots[1]] = value;
+        } else {
+            layer->wideKerning[FontLayer::KerningKey(slots[0], slots[1])] = value;
+        }
     }
     return true;
 }

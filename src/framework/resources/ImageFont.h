@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "framework/graphics/Color.h"
@@ -48,11 +49,25 @@ struct FontLayer {
     std::string name;
     std::vector<std::string> requiredTags;
     std::vector<std::string> excludedTags;
-    std::array<Rect, 256> imageRects{};
-    std::array<Point, 256> charOffsets{};
-    std::array<std::array<int8_t, 256>, 256> kerning{};  // [first][second]
-    std::array<int, 256> charWidths{};
-    std::array<int, 256> charOrders{};
+    // Tables by glyph slot (see FontData::MapChar): slots 0-255 are the
+    // characters 0-255, further slots the other characters the descriptor
+    // names, in the order it names them.
+    std::vector<Rect> imageRects = std::vector<Rect>(256);
+    std::vector<Point> charOffsets = std::vector<Point>(256);
+    std::vector<int> charWidths = std::vector<int>(256);
+    std::vector<int> charOrders = std::vector<int>(256);
+    std::array<std::array<int8_t, 256>, 256> kerning{};  // [first][second], slots below 256
+    std::unordered_map<uint32_t, int8_t> wideKerning;    // other pairs, by KerningKey
+    static uint32_t KerningKey(size_t first, size_t second) {
+        return static_cast<uint32_t>(first << 16 | second);
+    }
+    int Kerning(size_t first, size_t second) const {
+        if (first < 256 && second < 256) {
+            return kerning[first][second];
+        }
+        const auto it = wideKerning.find(KerningKey(first, second));
+        return it == wideKerning.end() ? 0 : it->second;
+    }
     Color colorMult{255, 255, 255, 255};
     Color colorAdd{0, 0, 0, 0};
     FontImage image;
@@ -88,7 +103,19 @@ public:
 
     FontLayer* GetLayer(const std::string& name);
     const std::vector<std::unique_ptr<FontLayer>>& GetLayers() const { return m_layers; }
-    uint8_t MapChar(char c) const { return m_charMap[static_cast<uint8_t>(c)]; }
+    // The glyph slot `code` draws with, after the descriptor's character
+    // map; 0 (which no descriptor can name) for a character it never names.
+    uint16_t MapChar(char32_t code) const {
+        if (code < 256) {
+            return m_charMap[code];
+        }
+        const auto it = m_wideMap.find(code);
+        return it == m_wideMap.end() ? 0 : it->second;
+    }
+    size_t GetSlotCount() const { return 256 + m_wideChars.size(); }
+    // Most slots a descriptor may make (every table of every layer has one
+    // entry per slot).
+    static constexpr size_t kMaxSlots = 8192;
     int GetDefaultPointSize() const { return m_defaultPointSize; }
     bool IsLoaded() const { return m_loaded; }
     // Marks loaded data unusable (its layers cannot be drawn).
@@ -104,7 +131,12 @@ private:
     bool GetText(const DataElement& e, std::string* out);
     bool GetList(const DataElement& e, const DataElement** out);
     bool GetColor(const DataElement& e, Color* out);
-    bool GetChars(const DataElement& e, std::vector<uint8_t>* out);
+    bool GetChars(const DataElement& e, std::vector<char32_t>* out);
+    // The slot of `code`'s own glyph, made on first use (false when there
+    // are too many; reported).
+    bool GetSlot(char32_t code, uint16_t* slot);
+    bool GetSlots(const std::vector<char32_t>& codes, std::vector<uint16_t>* slots);
+    void GrowLayer(FontLayer* layer) const;
     bool GetInts(const DataElement& e, std::vector<int>* out);
     bool GetLayerParam(const DataElement& e, FontLayer** out);
     bool GetRect(const DataElement& e, Rect* out);
@@ -132,11 +164,14 @@ private:
     // Shared by the commands above.
     bool ReadTags(const DataElement& list, std::vector<std::string>* tags);
     bool ReadCharTable(const DataElement& charList, const DataElement& valueList,
-                       std::array<int, 256>* table);
+                       std::vector<int>* table);
 
     FontHost* m_host;  // not owned
     std::vector<std::unique_ptr<FontLayer>> m_layers;
-    std::array<uint8_t, 256> m_charMap{};
+    std::array<uint16_t, 256> m_charMap{};              // characters below 256: slot
+    std::unordered_map<char32_t, uint16_t> m_wideMap;   // other characters: slot
+    std::unordered_map<char32_t, uint16_t> m_ownSlots;  // other characters: own glyph's slot
+    std::vector<char32_t> m_wideChars;                  // slot 256 + i: character
     int m_defaultPointSize = 0;
     std::string m_path;
     std::string m_lastError;
@@ -150,7 +185,7 @@ struct ActiveFontLayer {
     const FontLayer* base = nullptr;
     MemoryImage* image = nullptr;              // not owned unless scaledImage holds it
     std::unique_ptr<MemoryImage> scaledImage;  // when drawn scaled
-    std::array<Rect, 256> rects{};
+    std::vector<Rect> rects;                   // by glyph slot
     double factor = 1.0;
 };
 
@@ -170,9 +205,11 @@ public:
     int GetHeight() override;
     int GetLineSpacingOffset() override;
     int GetLineSpacing() override { return GetHeight() + GetLineSpacingOffset(); }
-    int CharWidth(char ch) override { return CharWidthKern(ch, 0); }
+    int CharWidth(char32_t ch) override { return CharWidthKern(ch, 0); }
     // `previous` 0 means none.
-    int CharWidthKern(char ch, char previous) override;
+    int CharWidthKern(char32_t ch, char32_t previous) override;
+    // Whether an active layer has a glyph (a picture or an advance) for `ch`.
+    bool HasGlyph(char32_t ch);
     void DrawString(Graphics* g, int x, int y, const std::string& text, const Color& color,
                     const Rect& clip) override;
     std::unique_ptr<Font> Duplicate() override;

@@ -15,6 +15,7 @@
 
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
+#include "framework/graphics/Utf8.h"
 #include "framework/resources/ImageLib.h"
 #include "framework/resources/Saturate.h"
 
@@ -27,6 +28,8 @@ namespace {
 // 16 M pixels (64 MiB) in all.
 constexpr int64_t kMaxScaledSheetSide = 16384;
 constexpr int64_t kMaxScaledSheetPixels = int64_t{1} << 24;
+// Scaled glyph cells are laid out in rows of at most this width.
+constexpr int64_t kScaledRowWidth = 4096;
 
 using detail::Trunc;
 
@@ -118,14 +121,35 @@ void ImageFont::Prepare() {
             m_scale != 1.0 || (layer.pointSize != 0 && layer.pointSize != m_pointSize);
         active->factor = layer.pointSize != 0 ? m_pointSize * m_scale / layer.pointSize : m_scale;
         if (scaled && layer.image.image != nullptr) {
-            // Every glyph scaled once into a cell of its own, left to right.
+            // Every glyph scaled once into a cell of its own, left to right
+            // in rows.
             const double f = active->factor;
+            const size_t slots = layer.imageRects.size();
+            std::vector<Rect> cells(slots);
             int64_t width = 0;
             int64_t height = 0;
-            for (int c = 0; c < 256; ++c) {
-                const Rect& r = layer.imageRects[static_cast<size_t>(c)];
-                width += std::max(Trunc(f * r.width), 0);
-                height = std::max<int64_t>(height, Trunc(f * r.height));
+            int64_t x = 0;
+            int64_t rowTop = 0;
+            int64_t rowHeight = 0;
+            for (size_t c = 0; c < slots; ++c) {
+                const Rect& r = layer.imageRects[c];
+                const int64_t w = std::max(Trunc(f * r.width), 0);
+                const int64_t h = Trunc(f * r.height);
+                if (x > 0 && x + w > kScaledRowWidth) {
+                    x = 0;
+                    rowTop += rowHeight;
+                    rowHeight = 0;
+                }
+                if (rowTop + h > kMaxScaledSheetSide || x + w > kMaxScaledSheetSide) {
+                    width = kMaxScaledSheetSide + 1;  // too large: reported below
+                    break;
+                }
+                cells[c] = {static_cast<int>(x), static_cast<int>(rowTop), static_cast<int>(w),
+                            static_cast<int>(h)};
+                x += w;
+                rowHeight = std::max(rowHeight, h);
+                width = std::max(width, x);
+                height = std::max(height, rowTop + rowHeight);
             }
             if (width > kMaxScaledSheetSide || height > kMaxScaledSheetSide ||
                 width * height > kMaxScaledSheetPixels) {
@@ -137,17 +161,15 @@ void ImageFont::Prepare() {
             active->scaledImage = std::make_unique<MemoryImage>();
             active->scaledImage->Create(static_cast<int>(width), static_cast<int>(height));
             active->scaledImage->Clear();
-            int x = 0;
-            for (int c = 0; c < 256; ++c) {
-                const Rect& r = layer.imageRects[static_cast<size_t>(c)];
-                const Rect cell{x, 0, Trunc(f * r.width), Trunc(f * r.height)};
+            for (size_t c = 0; c < slots; ++c) {
+                const Rect& r = layer.imageRects[c];
+                const Rect& cell = cells[c];
                 if (!IsEmpty(cell) && !IsEmpty(r)) {
                     active->scaledImage->StretchBlt(layer.image.image, cell, r, cell, Color::White,
                                                     kDrawModeNormal, false);
                 }
-                active->rects[static_cast<size_t>(c)] = cell;
-                x += cell.width;
             }
+            active->rects = std::move(cells);
             if (m_forceWhite) {
                 uint32_t* bits = active->scaledImage->GetBits();
                 const size_t n = static_cast<size_t>(width) * static_cast<size_t>(height);
@@ -200,23 +222,34 @@ int ImageFont::GetLineSpacingOffset() {
     return m_lineSpacingOffset;
 }
 
-int ImageFont::CharWidthKern(char ch, char previous) {
+int ImageFont::CharWidthKern(char32_t ch, char32_t previous) {
     EnsurePrepared();
     if (!IsLoaded()) {
         return 0;
     }
-    const uint8_t c = m_data->MapChar(ch);
-    const uint8_t p = m_data->MapChar(previous);
+    const uint16_t c = m_data->MapChar(ch);
+    const uint16_t p = m_data->MapChar(previous);
     int best = 0;
     bool any = false;
     for (const auto& a : m_activeLayers) {
         const double f = a->factor;
         const int advance = Trunc(a->base->charWidths[c] * f);
-        const int kern = previous == 0 ? 0 : Trunc((a->base->kerning[p][c] + a->base->spacing) * f);
+        const int kern = previous == 0 ? 0 : Trunc((a->base->Kerning(p, c) + a->base->spacing) * f);
         best = any ? std::max(best, advance + kern) : advance + kern;
         any = true;
     }
     return best;
+}
+
+bool ImageFont::HasGlyph(char32_t ch) {
+    EnsurePrepared();
+    if (!IsLoaded()) {
+        return false;
+    }
+    const uint16_t c = m_data->MapChar(ch);
+    return c != 0 && std::any_of(m_activeLayers.begin(), m_activeLayers.end(), [&](const auto& a) {
+               return !IsEmpty(a->rects[c]) || a->base->charWidths[c] != 0;
+           });
 }
 
 void ImageFont::DrawString(Graphics* g, int x, int y, const std::string& text, const Color& color,
@@ -237,10 +270,15 @@ void ImageFont::DrawStringEx(Graphics* g, int x, int y, const std::string& text,
     g_lastOfOrder.fill(-1);
     int queued = 0;
     int pen = x;
-    for (size_t i = 0; i < text.size() && IsLoaded(); ++i) {
-        const uint8_t c = m_data->MapChar(text[i]);
-        const bool hasNext = i + 1 < text.size();
-        const uint8_t n = hasNext ? m_data->MapChar(text[i + 1]) : 0;
+    TextChar next = text.empty() ? TextChar{} : DecodeTextChar(text, 0);
+    for (size_t i = 0; i < text.size() && IsLoaded();) {
+        const uint16_t c = m_data->MapChar(next.code);
+        i += next.length;
+        const bool hasNext = i < text.size();
+        if (hasNext) {
+            next = DecodeTextChar(text, i);
+        }
+        const uint16_t n = hasNext ? m_data->MapChar(next.code) : 0;
         int nextPen = pen;
         bool anyLayer = false;
         for (const auto& a : m_activeLayers) {
@@ -272,7 +310,7 @@ void ImageFont::DrawStringEx(Graphics* g, int x, int y, const std::string& text,
                 }
             }
             const int advance = Trunc(f * l.charWidths[c]) +
-                                (hasNext ? Trunc(f * (l.kerning[c][n] + l.spacing)) : 0);
+                                (hasNext ? Trunc(f * (l.Kerning(c, n) + l.spacing)) : 0);
             nextPen = anyLayer ? std::max(nextPen, pen + advance) : pen + advance;
             anyLayer = true;
         }

@@ -78,6 +78,9 @@ std::unique_ptr<Image> DecodeGIF(const uint8_t* data, size_t size);
 [[nodiscard]] bool WriteJPEG(const std::string& fileName, const Image& image);
 // Encodes to memory (used by tests and tools); empty on failure.
 std::vector<uint8_t> EncodePNG(const Image& image);
+// The same pixels as an indexed PNG (a palette with alpha, a byte a pixel)
+// when the image has at most 256 colours, else as EncodePNG does.
+std::vector<uint8_t> EncodePNGIndexed(const Image& image);
 // `fullChroma` keeps colour at full resolution (4:4:4), for small saturated pictures.
 std::vector<uint8_t> EncodeJPEG(const Image& image, int quality = 80, bool fullChroma = false);
 
