@@ -653,6 +653,9 @@ std::optional<Rect> Factory_impl::PlanRedraw(Brisk::Graphics* g) {
 
 void Factory_impl::DrawAll(Brisk::Graphics* g) {
     std::lock_guard lock(m_lock);
+    if (const Brisk::Image* target = g->GetDestImage()) {
+        m_screenRoom = {0, 0, target->GetWidth(), target->GetHeight()};
+    }
     const std::optional<Rect> region = PlanRedraw(g);
     m_fullRedraw = false;
     m_uncovered = {};
@@ -849,6 +852,9 @@ void Factory_impl::DrawText(IFont* font, const std::string& text, const Point& p
         y -= height / 2;
     } else if (vAlign == 2) {
         y -= height;
+    }
+    if (room == nullptr && m_screenRoom.width > 0) {
+        room = &m_screenRoom;  // no text runs off the screen
     }
     float squeeze = 1;
     if (room != nullptr && room->width > 0 && (x < room->x || x + width > room->x + room->width)) {

@@ -387,6 +387,7 @@ private:
     Rect* m_measure = nullptr;
     bool m_measureOnly = false;                   // the primitives draw nothing while measuring
     std::vector<DrawnText>* m_textLog = nullptr;  // not owned
+    Rect m_screenRoom;                            // the frame drawn into: every text's room
     bool m_measureSure = true;
     std::optional<Rect> m_lastDrawnArea;
     int m_partialDraws = 0;

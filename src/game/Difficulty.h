@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "common/Catalogue.h"
+
 namespace Gamespace {
 
 // The difficulties, as a profile stores them.
@@ -11,6 +13,8 @@ inline constexpr uint16_t kDifficultyCount = kHardest + 1;
 
 // The difficulties' names in English, as the history file writes them; the
 // screens show them through the catalogues.
-inline constexpr const char* kDifficultyNames[kDifficultyCount] = {"Easy", "Medium", "Hard"};
+inline constexpr const char* kDifficultyNames[kDifficultyCount] = {CommonLibrary::TrLater("Easy"),
+                                                                   CommonLibrary::TrLater("Medium"),
+                                                                   CommonLibrary::TrLater("Hard")};
 
 }  // namespace Gamespace
