@@ -218,6 +218,7 @@ TEST_F(ControlsTest, AFontSheetIsReadWhenATextInItIsFirstDrawn) {
 
     Draw();
     Brisk::Graphics g(&canvas);
+    factory->DrawAll(&g);
     factory->DrawText(font, "a", {100, 100}, {255, 255, 255}, 1, 1);
     const auto [left, right] = InkColumns();
     const auto [top, bottom] = InkRows();
