@@ -383,9 +383,9 @@ bool MainApp::UseLanguage(const std::vector<std::string>& wanted) {
 }
 
 void MainApp::LoadingThreadProc() {
-    // The fonts' pictures, which the first screen's texts need at once; the
-    // other pictures are decoded when first drawn.
-    PrefetchPictures(kDataArchive, "fonts/");
+    // Nothing to decode ahead: pictures and font sheets are decoded when
+    // first drawn, so the first screen decodes only what it shows (sheets
+    // decoded here would be dropped unused once loading completes).
 }
 
 void MainApp::OnLoadingComplete() {

@@ -56,7 +56,7 @@ public:
     // Until the game has called Quit, a close only asks the game (RequestClose).
     void Shutdown() override;
     void Init() override;
-    // The loading thread decodes the game's pictures while the window is shown.
+    // The loading thread: nothing is decoded ahead (see the definition).
     void LoadingThreadProc() override;
     // Ends the game as a confirmed exit does: the game saves, no question.
     void OnTerminationRequest() override;

@@ -202,6 +202,32 @@ TEST_F(ControlsTest, FontsMeasureAndPlaceTextByItsAlignment) {
     factory->ReleaseFont(font);
 }
 
+// A font loaded through the factory reads its sheet when a text in it is
+// first drawn, not when it loads or measures: the sheet replaced on disk in
+// between is the one drawn.
+TEST_F(ControlsTest, AFontSheetIsReadWhenATextInItIsFirstDrawn) {
+    std::filesystem::create_directories("fonts");
+    WritePicture("fonts/sheet.png", 10, 10, [](int, int) { return 0xFFFFFFu; });
+    std::ofstream("fonts/late.txt") << "CreateLayer Main; LayerSetImage Main 'sheet.png';\n"
+                                       "LayerSetAscent Main 8; LayerSetImageMap Main ('a') "
+                                       "((0,0,10,10)); LayerSetCharWidths Main (a) (10);\n";
+    ControlLibrary::IFont* font = factory->CreateFont();
+    ASSERT_TRUE(font->Load("fonts/late.txt"));
+    EXPECT_EQ(font->GetTextWidth("a"), 10);
+    WritePicture("fonts/sheet.png", 10, 10, [](int, int) { return 0x00FF00u; });
+
+    Draw();
+    Brisk::Graphics g(&canvas);
+    factory->DrawAll(&g);
+    factory->DrawText(font, "a", {100, 100}, {255, 255, 255}, 1, 1);
+    const auto [left, right] = InkColumns();
+    const auto [top, bottom] = InkRows();
+    ASSERT_EQ(right - left, 9);
+    ASSERT_EQ(bottom - top, 9);
+    EXPECT_TRUE(PixelNear(left, top, 0x00FF00u)) << std::hex << Pixel(left, top);
+    factory->ReleaseFont(font);
+}
+
 // Sounds: players that render into memory instead of a sound card.
 class SoundRoutingTest : public ControlsTest {
 protected:

@@ -9,12 +9,16 @@
 #include "controls/Factory_impl.h"
 #include "effects/EffectSystem_impl.h"
 #include "framework/graphics/Graphics.h"
+#include "framework/resources/ImageLib.h"
+#include "framework/resources/PakInterface.h"
 #include "framework/widgets/WidgetManager.h"
 #include "kernel/IGame.h"
 #include "kernel/ISysApp.h"
 #include "kernel/Kernel.h"
 #include "kernel/MainApp.h"
 #include "support/AppStateAccess.h"
+#include "support/PakFiles.h"
+#include "support/TempDir.h"
 #include "time/TimeSystem_impl.h"
 
 using KernelLibrary::MainApp;
@@ -92,6 +96,23 @@ TEST(MainApp, LoadingCompletionStartsTheGameInAFullScreenBridge) {
     EXPECT_EQ(app.GetBridge()->m_height, 768);
     EXPECT_EQ(app.GetWidgetManager()->GetFocus(), app.GetBridge());
     EXPECT_EQ(game.calls, (std::vector<std::string>{"SetSysApp", "Initialize", "Activate"}));
+}
+
+class MainAppLoadingTest : public TestSupport::TempDirTest {};
+
+// The loading thread decodes no font sheet ahead: sheets are decoded on their
+// first drawn glyph, after loading completes, so any decoded here would be
+// dropped unused and only delay the first frame.
+TEST_F(MainAppLoadingTest, TheLoadingThreadDecodesNoFontSheetAhead) {
+    ImageLib::Image sheet(4, 2);
+    const std::vector<uint8_t> png = ImageLib::EncodePNG(sheet);
+    TestSupport::WriteScrambled(
+        "data.pak", TestSupport::PlainArchive({{"fonts\\sheet.png", {png.begin(), png.end()}}}));
+    ASSERT_TRUE(Brisk::PakInterface::Get()->AddArchive("data.pak"));
+    FakeGame game;
+    MainApp app(&game);
+    app.LoadingThreadProc();
+    EXPECT_EQ(app.CountPrefetchedPictures(), 0u);
 }
 
 // A demo once replayed its loading point twice: the game must start once.

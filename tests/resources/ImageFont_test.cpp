@@ -29,12 +29,29 @@ namespace {
 class TestHost : public Brisk::FontHost {
 public:
     Brisk::FontImage LoadImage(const std::string& path) override {
+        ++loads;
         const auto it = images.find(path);
         if (it == images.end()) {
             return {};
         }
         return {it->second.get(), nullptr, true};
     }
+    // With `later`, sheets wait for their first draw; `sizes` overrides the
+    // size the header would give.
+    bool SizeForLater(const std::string& path, int* width, int* height) override {
+        const auto it = images.find(path);
+        if (!later || it == images.end()) {
+            return false;
+        }
+        const auto size = sizes.find(path);
+        *width = size != sizes.end() ? size->second.width : it->second->GetWidth();
+        *height = size != sizes.end() ? size->second.height : it->second->GetHeight();
+        return true;
+    }
+
+    bool later = false;
+    int loads = 0;
+    std::map<std::string, Rect> sizes;
     void ReportError(const std::string& text) override { errors.push_back(text); }
 
     std::map<std::string, std::shared_ptr<MemoryImage>> images;
@@ -199,7 +216,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "CreateLayer L; LayerSetCharWidths L ('\xC3\xA9\xE2\x82\xAC') (1);",
                   "Invalid Paramater Type"},
         ErrorCase{"ThreeCharactersInAPair",
-                  "CreateLayer L; LayerSetKerningPairs L ('a\xC3\xA9" "b') (1);",
+                  "CreateLayer L; LayerSetKerningPairs L ('a\xC3\xA9"
+                  "b') (1);",
                   "Invalid Paramater Type"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -288,6 +306,102 @@ TEST_F(FontTest, AtMost4096GlyphsAreQueuedPerDraw) {
     font->DrawStringEx(&g, 0, 10, std::string(2000, 'a'), Color::White, canvas.GetRect(), &rects,
                        nullptr);
     EXPECT_EQ(rects.size(), 4096u);
+}
+
+// A 40 x 10 strip whose every pixel differs, to tell glyph pixels apart.
+std::shared_ptr<MemoryImage> PatternStrip() {
+    auto img = std::make_shared<MemoryImage>();
+    std::vector<uint32_t> px(400);
+    for (size_t i = 0; i < px.size(); ++i) {
+        px[i] = 0x80000000u | static_cast<uint32_t>(i * 2654435761u & 0x7FFFFFFF);
+    }
+    img->SetBits(px.data(), 40, 10);
+    return img;
+}
+
+// A main sheet and an outline sheet, drawn at a point size.
+const char kTwoSheets[] =
+    "SetDefaultPointSize 16;"
+    "CreateLayer Main; LayerSetImage Main 'strip.png'; LayerSetAscent Main 8;"
+    "LayerSetImageMap Main ('a', 'b') ((0,0,10,10), (10,0,10,10));"
+    "LayerSetCharWidths Main (a, b) (10, 12); LayerSetPointSize Main 16;"
+    "CreateLayerFrom Outline Main; LayerSetImage Outline 'outline.png';"
+    "LayerSetOffset Outline (1, 1); LayerSetBaseOrder Outline -1;";
+
+class FontSheetTest : public FontTest, public ::testing::WithParamInterface<int> {
+protected:
+    // Draws "ab" and "ba" at the case's point size, returning the pixels.
+    static std::vector<uint32_t> Draw(ImageFont* font) {
+        MemoryImage canvas;
+        std::vector<uint32_t> bg(60 * 24, 0xFF204060);
+        canvas.SetBits(bg.data(), 60, 24);
+        Brisk::Graphics g(&canvas);
+        font->DrawString(&g, 2, 10, "ab", Color(200, 100, 50), canvas.GetRect());
+        font->DrawString(&g, 20, 20, "ba", Color::White, canvas.GetRect());
+        const uint32_t* px = canvas.GetBits();
+        return {px, px + 60 * 24};
+    }
+    static void Serve(TestHost* h) {
+        h->images["fonts/strip.png"] = PatternStrip();
+        h->images["fonts/outline.png"] = PatternStrip();
+        h->images["fonts/outline.png"]->GetBits()[5] = 0xFF00FF00u;
+        h->images["fonts/outline.png"]->BitsChanged();
+    }
+};
+
+// A host that decodes later gets a font whose sheets are decoded on its first
+// drawn glyph, not by loading or measuring, and drawn exactly as when loaded
+// at once.
+TEST_P(FontSheetTest, SheetsAreDecodedOnTheFirstDrawnGlyphWithTheSamePixels) {
+    TestHost eagerHost;
+    Serve(&eagerHost);
+    Serve(&host);
+    host.later = true;
+    std::ofstream("fonts/test.txt", std::ios::binary) << kTwoSheets;
+    ImageFont eager(&eagerHost, "fonts/test.txt");
+    ImageFont lazy(&host, "fonts/test.txt");
+    ASSERT_TRUE(eager.IsLoaded()) << eagerHost.errors.size();
+    ASSERT_TRUE(lazy.IsLoaded()) << LastError();
+    eager.SetPointSize(GetParam());
+    lazy.SetPointSize(GetParam());
+    EXPECT_EQ(eagerHost.loads, 2);
+
+    EXPECT_EQ(lazy.CharWidth('b'), eager.CharWidth('b'));
+    EXPECT_EQ(lazy.GetHeight(), eager.GetHeight());
+    EXPECT_TRUE(lazy.HasGlyph('a'));
+    MemoryImage canvas;
+    canvas.Create(8, 8);
+    Brisk::Graphics g(&canvas);
+    lazy.DrawString(&g, 0, 0, "", Color::White, canvas.GetRect());
+    EXPECT_EQ(host.loads, 0) << "measuring or drawing nothing decoded a sheet";
+
+    const std::vector<uint32_t> expected = Draw(&eager);
+    EXPECT_EQ(Draw(&lazy), expected);
+    EXPECT_EQ(host.loads, 2);  // the main and the outline sheet, once each
+    auto copy = lazy.Duplicate();
+    EXPECT_EQ(Draw(static_cast<ImageFont*>(copy.get())), expected);
+    EXPECT_EQ(host.loads, 2);  // copies share the decoded sheets
+    EXPECT_TRUE(host.errors.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(PointSizes, FontSheetTest, ::testing::Values(16, 14));
+
+// A sheet that turns out not to be the picture its header described is
+// reported once and draws nothing; the font still measures.
+TEST_F(FontTest, ASheetThatFailsOnItsFirstDrawIsReportedAndDrawsNothing) {
+    host.later = true;
+    host.sizes["fonts/strip.png"] = {0, 0, 40, 20};
+    auto font = Load(kBasic);
+    ASSERT_TRUE(font->IsLoaded()) << LastError();
+    MemoryImage canvas;
+    std::vector<uint32_t> bg(30 * 12, 0xFF808080);
+    canvas.SetBits(bg.data(), 30, 12);
+    Brisk::Graphics g(&canvas);
+    font->DrawString(&g, 0, 9, "ab", Color::White, canvas.GetRect());
+    font->DrawString(&g, 0, 9, "ab", Color::White, canvas.GetRect());
+    EXPECT_EQ(std::vector<uint32_t>(canvas.GetBits(), canvas.GetBits() + 30 * 12), bg);
+    EXPECT_EQ(host.errors, (std::vector<std::string>{"Failed to Load Image \"fonts/strip.png\""}));
+    EXPECT_EQ(font->CharWidth('b'), 12);
 }
 
 struct OrderCase {

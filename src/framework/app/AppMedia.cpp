@@ -289,6 +289,10 @@ void BriskAppBase::AppFontHost::ReportError(const std::string& text) {
     m_app->Popup(shown);
 }
 
+bool BriskAppBase::AppFontHost::SizeForLater(const std::string& path, int* width, int* height) {
+    return ImageLib::ReadImageSize(path, width, height);
+}
+
 FontImage BriskAppBase::AppFontHost::LoadImage(const std::string& path) {
     bool isNew = false;
     SharedImageRef ref = m_app->GetSharedImage(path, "", &isNew);

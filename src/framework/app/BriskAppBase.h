@@ -706,6 +706,8 @@ private:
     public:
         explicit AppFontHost(BriskAppBase* app) : m_app(app) {}
         FontImage LoadImage(const std::string& path) override;
+        // Sheets with a readable header wait for their first drawn glyph.
+        bool SizeForLater(const std::string& path, int* width, int* height) override;
         // Each descriptor error once per run (a font used twice fails twice),
         // with bytes that cannot be shown replaced.
         void ReportError(const std::string& text) override;

@@ -478,6 +478,16 @@ bool FontData::LayerSetImage(const Params& p, FontLayer* layer) {
     // Relative to the descriptor's folder.
     const size_t sep = m_path.find_last_of("/\\");
     const std::string path = sep == std::string::npos ? file : m_path.substr(0, sep + 1) + file;
+    int width = 0;
+    int height = 0;
+    if (m_host != nullptr && m_host->SizeForLater(path, &width, &height)) {
+        // Measuring needs only the rectangles: the pixels wait for a draw.
+        layer->image = {};
+        layer->imagePending = true;
+        layer->imagePath = path;
+        layer->imageBounds = {0, 0, width, height};
+        return true;
+    }
     FontImage image = m_host != nullptr ? m_host->LoadImage(path) : FontImage{};
     if (image.image == nullptr) {
         return Error("Failed to Load Image");
@@ -486,7 +496,40 @@ bool FontData::LayerSetImage(const Params& p, FontLayer* layer) {
         image.image->Palettize();
     }
     layer->image = std::move(image);
+    layer->imagePending = false;
     return true;
+}
+
+MemoryImage* FontData::LayerImage(const FontLayer& layer, bool decode, bool* waiting) {
+    std::lock_guard lock(m_imageLock);
+    if (waiting != nullptr) {
+        *waiting = layer.imagePending && !decode;
+    }
+    if (!layer.imagePending || !decode) {
+        return layer.image.image;
+    }
+    const auto own = std::find_if(m_layers.begin(), m_layers.end(),
+                                  [&](const auto& l) { return l.get() == &layer; });
+    if (own == m_layers.end()) {
+        return nullptr;
+    }
+    FontLayer& target = **own;
+    target.imagePending = false;
+    FontImage image = m_host != nullptr ? m_host->LoadImage(target.imagePath) : FontImage{};
+    if (image.image != nullptr && image.image->GetRect() != target.imageBounds) {
+        image = {};  // not the picture whose size the rectangles were checked against
+    }
+    if (image.image == nullptr) {
+        if (m_host != nullptr) {
+            m_host->ReportError("Failed to Load Image \"" + target.imagePath + "\"");
+        }
+        return nullptr;  // the layer draws nothing
+    }
+    if (image.isNew) {
+        image.image->Palettize();
+    }
+    target.image = std::move(image);
+    return target.image.image;
 }
 
 bool FontData::LayerSetDrawMode(const Params& p, FontLayer* layer) {
@@ -551,10 +594,10 @@ bool FontData::LayerSetImageMap(const Params& p, FontLayer* layer) {
     if (codes.size() != rects->list.size()) {
         return Error("List Size Mismatch");
     }
-    if (layer->image.image == nullptr) {
+    if (layer->image.image == nullptr && !layer->imagePending) {
         return Error("Layer image not set");
     }
-    const Rect bounds = layer->image.image->GetRect();
+    const Rect bounds = layer->imagePending ? layer->imageBounds : layer->image.image->GetRect();
     std::vector<Rect> parsed(codes.size());
     for (size_t i = 0; i < codes.size(); ++i) {
         if (!GetRect(rects->list[i], &parsed[i])) {

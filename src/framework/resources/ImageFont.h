@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -30,6 +31,12 @@ public:
     virtual ~FontHost() = default;
     // The image at `path` (through the shared-image cache); image null on failure.
     virtual FontImage LoadImage(const std::string& path) = 0;
+    // The size of the picture at `path` read without decoding it, when the
+    // host can decode it later (LoadImage on a glyph's first draw; the host
+    // then outlives the fonts it loads). False: LoadImage now.
+    virtual bool SizeForLater(const std::string& /*path*/, int* /*width*/, int* /*height*/) {
+        return false;
+    }
     // Shows a descriptor error to the user.
     virtual void ReportError(const std::string& text) = 0;
 };
@@ -71,6 +78,11 @@ struct FontLayer {
     Color colorMult{255, 255, 255, 255};
     Color colorAdd{0, 0, 0, 0};
     FontImage image;
+    // While `imagePending`, the image is decoded from `imagePath` on a glyph's
+    // first draw (FontData::LayerImage) and has `imageBounds`' size.
+    bool imagePending = false;
+    std::string imagePath;
+    Rect imageBounds;
     int drawMode = -1;
     Point offset;
     int spacing = 0;
@@ -122,6 +134,11 @@ public:
     void Fail() { m_loaded = false; }
     const std::string& GetLastError() const { return m_lastError; }
     using DescParser::GetDefine;
+    // The picture of `layer` (one of ours); one waiting for its first draw
+    // is decoded now with `decode`, else null with `*waiting` set. Null for
+    // a layer without one or one that fails to decode (reported once).
+    // Safe from any thread.
+    MemoryImage* LayerImage(const FontLayer& layer, bool decode, bool* waiting = nullptr);
 
 private:
     // Parameter readers; each reports its own error and returns false.
@@ -166,7 +183,8 @@ private:
     bool ReadCharTable(const DataElement& charList, const DataElement& valueList,
                        std::vector<int>* table);
 
-    FontHost* m_host;  // not owned
+    FontHost* m_host;        // not owned
+    std::mutex m_imageLock;  // guards the layers' images once loaded
     std::vector<std::unique_ptr<FontLayer>> m_layers;
     std::array<uint16_t, 256> m_charMap{};              // characters below 256: slot
     std::unordered_map<char32_t, uint16_t> m_wideMap;   // other characters: slot
@@ -187,6 +205,10 @@ struct ActiveFontLayer {
     std::unique_ptr<MemoryImage> scaledImage;  // when drawn scaled
     std::vector<Rect> rects;                   // by glyph slot
     double factor = 1.0;
+    bool scaled = false;   // drawn from scaledImage, sheetWidth x sheetHeight
+    bool waiting = false;  // image (or scaledImage) made on the first draw
+    int sheetWidth = 0;
+    int sheetHeight = 0;
 };
 
 // A font drawn from layered glyph images described by a descriptor file.
@@ -239,6 +261,10 @@ public:
     static constexpr int kMaxGlyphs = 4096;
 
 private:
+    // Decodes the pictures of the active layers still waiting for them.
+    void EnsurePixels();
+    void FillScaledSheet(ActiveFontLayer* active, MemoryImage* source) const;
+
     bool m_allLayersDrawable = true;  // set by Prepare
     ImageFont(const ImageFont& other);
 

@@ -120,7 +120,9 @@ void ImageFont::Prepare() {
         const bool scaled =
             m_scale != 1.0 || (layer.pointSize != 0 && layer.pointSize != m_pointSize);
         active->factor = layer.pointSize != 0 ? m_pointSize * m_scale / layer.pointSize : m_scale;
-        if (scaled && layer.image.image != nullptr) {
+        bool waiting = false;
+        MemoryImage* image = m_data->LayerImage(layer, false, &waiting);
+        if (scaled && (image != nullptr || waiting)) {
             // Every glyph scaled once into a cell of its own, left to right
             // in rows.
             const double f = active->factor;
@@ -158,32 +160,18 @@ void ImageFont::Prepare() {
                 m_allLayersDrawable = false;
                 continue;
             }
-            active->scaledImage = std::make_unique<MemoryImage>();
-            active->scaledImage->Create(static_cast<int>(width), static_cast<int>(height));
-            active->scaledImage->Clear();
-            for (size_t c = 0; c < slots; ++c) {
-                const Rect& r = layer.imageRects[c];
-                const Rect& cell = cells[c];
-                if (!IsEmpty(cell) && !IsEmpty(r)) {
-                    active->scaledImage->StretchBlt(layer.image.image, cell, r, cell, Color::White,
-                                                    kDrawModeNormal, false);
-                }
-            }
             active->rects = std::move(cells);
-            if (m_forceWhite) {
-                uint32_t* bits = active->scaledImage->GetBits();
-                const size_t n = static_cast<size_t>(width) * static_cast<size_t>(height);
-                for (size_t i = 0; i < n; ++i) {
-                    bits[i] |= 0x00FFFFFF;
-                }
-                active->scaledImage->BitsChanged();
+            active->scaled = true;
+            active->sheetWidth = static_cast<int>(width);
+            active->sheetHeight = static_cast<int>(height);
+            if (image != nullptr) {
+                FillScaledSheet(active.get(), image);
             }
-            active->scaledImage->Palettize();
-            active->image = active->scaledImage.get();
         } else {
-            active->image = layer.image.image;
+            active->image = image;
             active->rects = layer.imageRects;
         }
+        active->waiting = waiting;
         const double f = active->factor;
         const int layerHeight = layer.height != 0 ? layer.height : layer.defaultHeight;
         m_ascent = std::max(m_ascent, Trunc(layer.ascent * f));
@@ -195,6 +183,50 @@ void ImageFont::Prepare() {
                                 : std::min(m_ascentPadding, Trunc(layer.ascentPadding * f));
         first = false;
         m_activeLayers.push_back(std::move(active));
+    }
+}
+
+void ImageFont::FillScaledSheet(ActiveFontLayer* active, MemoryImage* source) const {
+    active->scaledImage = std::make_unique<MemoryImage>();
+    active->scaledImage->Create(active->sheetWidth, active->sheetHeight);
+    active->scaledImage->Clear();
+    const std::vector<Rect>& sourceRects = active->base->imageRects;
+    for (size_t c = 0; c < sourceRects.size(); ++c) {
+        const Rect& r = sourceRects[c];
+        const Rect& cell = active->rects[c];
+        if (!IsEmpty(cell) && !IsEmpty(r)) {
+            active->scaledImage->StretchBlt(source, cell, r, cell, Color::White, kDrawModeNormal,
+                                            false);
+        }
+    }
+    if (m_forceWhite) {
+        uint32_t* bits = active->scaledImage->GetBits();
+        const size_t n =
+            static_cast<size_t>(active->sheetWidth) * static_cast<size_t>(active->sheetHeight);
+        for (size_t i = 0; i < n; ++i) {
+            bits[i] |= 0x00FFFFFF;
+        }
+        active->scaledImage->BitsChanged();
+    }
+    active->scaledImage->Palettize();
+    active->image = active->scaledImage.get();
+}
+
+void ImageFont::EnsurePixels() {
+    for (const auto& active : m_activeLayers) {
+        if (!active->waiting) {
+            continue;
+        }
+        active->waiting = false;
+        MemoryImage* image = m_data->LayerImage(*active->base, true);
+        if (image == nullptr) {
+            continue;  // reported; the layer draws nothing
+        }
+        if (active->scaled) {
+            FillScaledSheet(active.get(), image);
+        } else {
+            active->image = image;
+        }
     }
 }
 
@@ -260,6 +292,9 @@ void ImageFont::DrawString(Graphics* g, int x, int y, const std::string& text, c
 void ImageFont::DrawStringEx(Graphics* g, int x, int y, const std::string& text, const Color& color,
                              const Rect& /*clip*/, std::vector<Rect>* rects, int* width) {
     EnsurePrepared();
+    if (!text.empty()) {
+        EnsurePixels();  // the sheets' pixels, decoded on this font's first drawn glyph
+    }
     std::lock_guard lock(g_drawLock);
     if (rects != nullptr) {
         rects->clear();
