@@ -112,7 +112,6 @@ OptionsDlg::OptionsDlg(ControlLibrary::DialogMessageObserver* owner, KernelLibra
     }
     m_ok = MakeMenuButton(font, Tr("Ok"));
     m_languageNote = MakeLabel(MakeFont("fonts/Pristina18.txt"), "", Layer::kDialogControls, kGrey);
-    m_spoken = CommonLibrary::GetLanguage();
     Refresh();
 }
 
@@ -171,8 +170,9 @@ void OptionsDlg::Refresh() {
     const LanguageChoice& language = kLanguages[LanguageIndex(options.language)];
     m_toggles[kLanguage]->SetText(options.language.empty() ? Tr(language.name) : language.name);
     // The texts were made when the game started: a new choice shows from the next start.
+    const std::string& spoken = CommonLibrary::GetLanguage();
     const bool later =
-        !options.language.empty() && options.language != (m_spoken.empty() ? "en" : m_spoken);
+        !options.language.empty() && options.language != (spoken.empty() ? "en" : spoken);
     m_languageNote->SetText(later ? Tr("The game speaks it from its next start.") : "");
 }
 

@@ -73,7 +73,6 @@ private:
     ControlLibrary::IButtonVO* m_toggles[kRowCount] = {};
     ControlLibrary::IButtonVO* m_ok;
     ControlLibrary::IStringVO* m_languageNote;
-    std::string m_spoken;  // the language the texts were made in ("": English)
 };
 
 }  // namespace Gamespace

@@ -314,13 +314,22 @@ std::optional<std::vector<uint8_t>> WriteCardSet(const Player& player) {
     return BlockWriter().Text(player.cardSet).Take();
 }
 
-bool ReadCardSet(Player& player, std::span<const uint8_t> bytes) {
+// A block that holds one text and nothing after it; nullopt when damaged.
+std::optional<std::string> ReadOnlyText(std::span<const uint8_t> bytes) {
     BlockReader r(bytes);
-    std::string id = r.Text();
+    std::string text = r.Text();
     if (!r.AtEnd()) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+bool ReadCardSet(Player& player, std::span<const uint8_t> bytes) {
+    std::optional<std::string> id = ReadOnlyText(bytes);
+    if (!id) {
         return false;
     }
-    player.cardSet = std::move(id);
+    player.cardSet = std::move(*id);
     return true;
 }
 
@@ -702,18 +711,16 @@ std::optional<std::vector<uint8_t>> WriteLanguage(const OptionValues& options) {
 }
 
 bool ReadLanguage(OptionValues& options, std::span<const uint8_t> bytes) {
-    BlockReader r(bytes);
-    std::string language = r.Text();
+    std::optional<std::string> language = ReadOnlyText(bytes);
     // A language name is letters, '_' and '@' ("de", "pt_BR"): nothing that
     // could reach outside the catalogues' folder.
-    const bool name =
-        !language.empty() && std::all_of(language.begin(), language.end(), [](char c) {
+    if (!language || language->empty() ||
+        !std::all_of(language->begin(), language->end(), [](char c) {
             return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '@';
-        });
-    if (!r.AtEnd() || !name) {
+        })) {
         return false;
     }
-    options.language = std::move(language);
+    options.language = std::move(*language);
     return true;
 }
 
